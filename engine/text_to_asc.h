@@ -1,0 +1,27 @@
+#pragma once
+
+#include "art_area.h"
+#include "byte_string.h"
+#include "char_list.h"
+#include "glyph_font.h"
+
+namespace morvexa {
+
+enum class [[nodiscard]] TextToAscResult { Done, EmptyText, NotChinese };
+
+// The foreground text that draws every character with the character itself.
+inline constexpr ByteStringView kSelfCharacter = "\xD7\xD6";  // 字
+
+// Draws text, a string of double-byte characters, as 16 lines of art: each
+// inked pixel of each glyph becomes the foreground symbol, each blank one
+// the background symbol (the first two bytes of each box's text).
+//
+// EmptyText and NotChinese change nothing. Otherwise the symbol list is
+// rebuilt from the one-byte symbols, the area is cleared, the font opened
+// and the lines written; a font failure propagates after that, leaving the
+// new symbol list and whatever lines were written (none: every row visits
+// every character).
+TextToAscResult TextToAsc(ByteStringView text, ByteStringView foreText, ByteStringView backText,
+                          const FontOpener& openFont, CharList& list, ArtArea& area);
+
+}  // namespace morvexa

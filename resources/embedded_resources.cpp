@@ -1,0 +1,16 @@
+// The table of data built into the program, by resource name.
+#include "embedded_resource.h"
+
+extern "C" const unsigned char morvexa_chs16_begin[];
+extern "C" const unsigned char morvexa_chs16_end[];
+
+namespace morvexa {
+
+std::span<const EmbeddedResource> EmbeddedResources() {
+  static const EmbeddedResource table[] = {
+      {"chs16", {morvexa_chs16_begin, morvexa_chs16_end}},
+  };
+  return table;
+}
+
+}  // namespace morvexa
