@@ -1,0 +1,12 @@
+#!/usr/bin/env python3
+"""Regenerates the glyph font and compares; skipped (77) without Unifont."""
+import os
+import subprocess
+import sys
+
+HEX = "/usr/share/unifont/unifont.hex"
+generator, font = sys.argv[1], sys.argv[2]
+if not os.path.exists(HEX):
+    print("skipped: %s is not installed" % HEX)
+    sys.exit(77)
+sys.exit(subprocess.call([sys.executable, generator, "--hex", HEX, "--check", font]))

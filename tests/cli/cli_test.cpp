@@ -1,0 +1,135 @@
+// The command-line program, run as a script would run it.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "cp936.h"
+
+namespace morvexa {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+std::string Quote(const std::string& arg) {
+  std::string quoted = "'";
+  for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class Cli : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("morvexa-cli-test-" + std::to_string(getpid()));
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  Outcome RunCli(const std::vector<std::string>& args) {
+    std::string command = MORVEXA_CLI;
+    for (const auto& arg : args) command += " " + Quote(arg);
+    const fs::path out = dir_ / "stdout", err = dir_ / "stderr";
+    const int raw = std::system((command + " >" + Quote(out) + " 2>" + Quote(err)).c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ReadFile(err)};
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(Cli, DrawsTheDefaultArtAsSavedTextOrAsUtf8) {
+  const Outcome saved = RunCli({"text", "编程", "-o", "-"});
+  ASSERT_EQ(saved.status, 0) << saved.err;
+  ASSERT_EQ(saved.out.size(), 544u);
+  for (std::size_t i = 0; i < 16; ++i) {
+    const std::string line = saved.out.substr(i * 34, 34);
+    EXPECT_EQ(line.substr(0, 32).find_first_not_of("$ "), std::string::npos);
+    EXPECT_EQ(line.substr(32), "\r\n");
+  }
+
+  const Outcome shown = RunCli({"text", "编程"});
+  ASSERT_EQ(shown.status, 0);
+  std::string expected = saved.out;
+  for (std::size_t at; (at = expected.find("\r\n")) != std::string::npos;) expected.erase(at, 1);
+  EXPECT_EQ(shown.out, expected);
+
+  const Outcome self = RunCli({"text", "字", "--fg", "字", "--bg", ".", "-o", "-"});
+  ASSERT_EQ(self.status, 0);
+  EXPECT_EQ(self.out.substr(0, 34), "............\xD7\xD6..................\r\n");
+}
+
+TEST_F(Cli, WritesArtAndSymbolsToFiles) {
+  const Outcome run = RunCli({"text", "编", "--fg", "#", "--bg", "%", "-o", dir_ / "art.txt", "--symbols", dir_ / "sym.txt"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(ReadFile(dir_ / "art.txt").size(), 16u * 18u);
+  EXPECT_EQ(ReadFile(dir_ / "sym.txt"), "#\r\n%\r\n");
+
+  const Outcome symbolsOnly = RunCli({"text", "编", "--symbols", "-"});
+  ASSERT_EQ(symbolsOnly.status, 0);
+  EXPECT_EQ(symbolsOnly.out, "$\r\n \r\n");
+}
+
+TEST_F(Cli, RefusalsAndFailuresWriteNoArt) {
+  std::ofstream(dir_ / "keep.txt") << "precious";
+  struct Case {
+    std::string text;
+    int status;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"", 2, "输入不能为空\n"},
+      {"abc", 2, "请输入汉字\n"},
+      {cp936::ToUtf8("\xF8\x40"), 1, "Stream read error.\n"},
+      {"编" + cp936::ToUtf8("\xA0\xA1"), 1, "Stream read error.\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    for (const fs::path target : {dir_ / "new.txt", dir_ / "keep.txt"}) {
+      const Outcome run = RunCli({"text", c.text, "-o", target});
+      EXPECT_EQ(run.status, c.status);
+      EXPECT_EQ(run.err, c.message);
+    }
+    EXPECT_FALSE(fs::exists(dir_ / "new.txt"));
+    EXPECT_EQ(ReadFile(dir_ / "keep.txt"), "precious");
+  }
+}
+
+TEST_F(Cli, WrongCommandLinesAreUsageErrors) {
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {}, {"draw"}, {"text"}, {"text", "编", "--fg"}, {"text", "编", "-x"}, {"text", "编", "程"},
+           {"text", "编", "-o", "-", "--symbols", "-"}, {"text", "编😀"}, {"text", "编", "--bg", "😀"}}) {
+    const Outcome run = RunCli(args);
+    EXPECT_EQ(run.status, 2) << testing::PrintToString(args);
+    EXPECT_NE(run.err, "");
+    EXPECT_EQ(run.out, "");
+  }
+  const Outcome help = RunCli({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("morvexa-cli text TEXT"), std::string::npos);
+}
+
+TEST_F(Cli, UncreatableFileIsAFailureNamingThePath) {
+  std::ofstream(dir_ / "plain") << "x";
+  const fs::path target = dir_ / "plain" / "art.txt";
+  const Outcome run = RunCli({"text", "编", "-o", target});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "Cannot create file " + target.string() + ".\n");
+}
+
+}  // namespace
+}  // namespace morvexa

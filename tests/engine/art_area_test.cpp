@@ -1,0 +1,67 @@
+#include <gtest/gtest.h>
+
+#include "memory_art_area.h"
+
+namespace morvexa {
+namespace {
+
+TEST(ArtArea, WrittenLinesMakeTheArtText) {
+  MemoryArtArea area("old\r\ntext");
+  area.Clear();
+  EXPECT_EQ(area.Text(), "");
+  EXPECT_EQ(area.LineCount(), 0u);
+  const ByteString line(32, '$');
+  for (std::size_t i = 0; i < 16; ++i) area.WriteLine(i, line);
+  const ByteString text = area.Text();
+  EXPECT_EQ(text.size(), 544u);
+  EXPECT_TRUE(text.ends_with("\r\n"));
+  EXPECT_EQ(area.LineCount(), 16u);
+  EXPECT_EQ(area.GetLine(15), line);
+}
+
+TEST(ArtArea, SplitsAtEachCrLf) {
+  struct Case {
+    const char* name;
+    ByteString text;
+    std::vector<ByteString> lines;
+  };
+  const Case cases[] = {
+      {"no final break", "ab\r\ncd", {"ab", "cd"}},
+      {"final break is not a line", "ab\r\n", {"ab"}},
+      {"empty area", "", {}},
+      {"single break is one empty line", "\r\n", {""}},
+      {"empty lines between", "\r\n\r\nx\r\n", {"", "", "x"}},
+      {"lone CR and LF stay in the line", "a\rb\nc\r\n", {"a\rb\nc"}},
+      {"CR at the very end", "ab\r", {"ab\r"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryArtArea area(c.text);
+    ASSERT_EQ(area.LineCount(), c.lines.size());
+    for (std::size_t i = 0; i < c.lines.size(); ++i) EXPECT_EQ(area.GetLine(i), c.lines[i]);
+    EXPECT_EQ(area.Text(), c.text) << "the text must come back byte for byte";
+    EXPECT_EQ(SplitArtText(c.text), c.lines);
+  }
+}
+
+TEST(ArtArea, SetLineKeepsTheLineBreaks) {
+  MemoryArtArea area("ab\r\ncd\r\n");
+  area.SetLine(0, "xy");
+  EXPECT_EQ(area.Text(), "xy\r\ncd\r\n");
+
+  MemoryArtArea unterminated("ab\r\ncd");
+  unterminated.SetLine(1, "longer");
+  EXPECT_EQ(unterminated.Text(), "ab\r\nlonger");
+  unterminated.SetLine(0, "");
+  EXPECT_EQ(unterminated.Text(), "\r\nlonger");
+  EXPECT_EQ(unterminated.LineCount(), 2u);
+}
+
+TEST(ArtArea, JoinIsTheInverseOfSplitForWrittenArt) {
+  const ArtLines lines = {"$$  ", "", "\xB1\xE0"};
+  EXPECT_EQ(JoinArtText(lines), "$$  \r\n\r\n\xB1\xE0\r\n");
+  EXPECT_EQ(SplitArtText(JoinArtText(lines)), lines);
+}
+
+}  // namespace
+}  // namespace morvexa

@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include "failure.h"
+#include "memory_art_area.h"
+#include "memory_char_list.h"
+#include "text_to_asc.h"
+
+namespace morvexa {
+namespace {
+
+using Entries = std::vector<ByteString>;
+
+const ByteString kBian = "\xB1\xE0";        // 编
+const ByteString kBianCheng = "\xB1\xE0\xB3\xCC";  // 编程
+const ByteString kZi = "\xD7\xD6";          // 字
+
+struct Converted {
+  TextToAscResult result;
+  MemoryArtArea area;
+  MemoryCharList list;
+};
+
+Converted Convert(ByteStringView text, ByteStringView fore, ByteStringView back) {
+  Converted c{TextToAscResult::Done, MemoryArtArea("before\r\n"), {}};
+  c.list.Add("old");
+  c.result = TextToAsc(text, fore, back, OpenBuiltInFont, c.list, c.area);
+  return c;
+}
+
+ByteString Repeat(ByteStringView s, int n) {
+  ByteString out;
+  for (int i = 0; i < n; ++i) out += s;
+  return out;
+}
+
+TEST(TextToAsc, DrawsSixteenLinesWithTheDefaultSymbols) {
+  const Converted c = Convert(kBianCheng, "$", " ");
+  ASSERT_EQ(c.result, TextToAscResult::Done);
+  ASSERT_EQ(c.area.LineCount(), 16u);
+  bool anyInk = false;
+  for (const auto& line : c.area.Lines()) {
+    EXPECT_EQ(line.size(), 32u);
+    EXPECT_EQ(line.find_first_not_of("$ "), ByteString::npos);
+    anyInk |= line.find('$') != ByteString::npos;
+  }
+  EXPECT_TRUE(anyInk);
+  EXPECT_EQ(c.area.Text().size(), 544u);
+  EXPECT_EQ(c.list.Entries(), (Entries{"$", " "}));
+}
+
+TEST(TextToAsc, GlyphRowsBecomeSymbols) {
+  // The first row of 字 inks only pixel 6.
+  EXPECT_EQ(Convert(kZi, "#", ".").area.GetLine(0), "......#.........");
+  EXPECT_EQ(Convert(kBian, "#", " ").area.GetLine(5).size(), 16u);
+}
+
+TEST(TextToAsc, SymbolsAreWidenedAndOneByteOnesListed) {
+  struct Case {
+    const char* name;
+    ByteString text, fore, back;
+    ByteString firstLine;
+    Entries list;
+  };
+  const Case cases[] = {
+      {"self character draws with the character", kZi, kZi, " ", Repeat("  ", 6) + kZi + Repeat("  ", 9), {" "}},
+      {"two-byte foreground doubles the background", kZi, "ab", "c", Repeat("cc", 6) + "ab" + Repeat("cc", 9), {"c"}},
+      {"the same symbol twice is listed twice", kZi, "%", "%", Repeat("%", 16), {"%", "%"}},
+      {"empty foreground draws nothing for ink", kZi, "", " ", Repeat(" ", 15), {" "}},
+      {"background 字 is just a symbol", kZi, "$", kZi, Repeat(kZi, 6) + "$$" + Repeat(kZi, 9), {"$"}},
+      {"only the first two bytes count", kZi, "abc", "xyz", Repeat("xy", 6) + "ab" + Repeat("xy", 9), {}},
+      {"a lone lead byte is not listed", kZi, "\xB1", "-", Repeat("-", 6) + "\xB1" + Repeat("-", 9), {"-"}},
+      {"both empty", kZi, "", "", "", {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Converted out = Convert(c.text, c.fore, c.back);
+    ASSERT_EQ(out.result, TextToAscResult::Done);
+    ASSERT_EQ(out.area.LineCount(), 16u);
+    EXPECT_EQ(out.area.GetLine(0), c.firstLine);
+    EXPECT_EQ(out.list.Entries(), c.list);
+  }
+}
+
+TEST(TextToAsc, SelfCharacterDrawsEachCharacterWithItself) {
+  const Converted c = Convert(kBianCheng, kZi, ".");
+  for (const auto& line : c.area.Lines()) {
+    ASSERT_EQ(line.size(), 64u);
+    EXPECT_EQ(line.substr(0, 32).find_first_not_of(". \xB1\xE0"), ByteString::npos) << "only 编 in its own glyph";
+    EXPECT_EQ(line.substr(32).find_first_not_of(". \xB3\xCC"), ByteString::npos) << "only 程 in its own glyph";
+  }
+  EXPECT_EQ(c.list.Entries(), (Entries{"."}));
+}
+
+TEST(TextToAsc, RefusalsChangeNothing) {
+  struct Case {
+    const char* name;
+    ByteString text;
+    TextToAscResult result;
+  };
+  const Case cases[] = {
+      {"empty", "", TextToAscResult::EmptyText},
+      {"ASCII letters", "abc", TextToAscResult::NotChinese},
+      {"a letter after a character", kBian + "a", TextToAscResult::NotChinese},
+      {"a letter before a character", "a" + kBian, TextToAscResult::NotChinese},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Converted out = Convert(c.text, "$", " ");
+    EXPECT_EQ(out.result, c.result);
+    EXPECT_EQ(out.area.Text(), "before\r\n");
+    EXPECT_EQ(out.list.Entries(), (Entries{"old"}));
+  }
+}
+
+TEST(TextToAsc, TrailingLeadByteIsIgnored) {
+  const Converted c = Convert(kBian + "\xB1", "#", " ");
+  ASSERT_EQ(c.result, TextToAscResult::Done);
+  EXPECT_EQ(c.area.GetLine(0), Convert(kBian, "#", " ").area.GetLine(0));
+}
+
+TEST(TextToAsc, LowTrailByteDrawsTheGlyphItReaches) {
+  const Converted c = Convert("\xB0\x40", "#", ".");
+  ASSERT_EQ(c.result, TextToAscResult::Done);
+  EXPECT_EQ(c.area.LineCount(), 16u);
+}
+
+TEST(TextToAsc, FontFailuresLeaveTheNewListAndAnEmptyArea) {
+  struct Case {
+    const char* name;
+    ByteString text;
+    FontOpener open;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"lead byte past the font", "\xF8\xA1", OpenBuiltInFont, "Stream read error"},
+      {"lead byte below the font", "\xA0\xA1", OpenBuiltInFont, "Stream read error"},
+      {"good character before a bad one", kBian + "\xFE\xFE", OpenBuiltInFont, "Stream read error"},
+      {"font missing", kBian, [] { return GlyphFont::Open("chs16-missing"); }, "Resource chs16-missing not found"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryArtArea area("before\r\n");
+    MemoryCharList list;
+    list.Add("old");
+    try {
+      (void)TextToAsc(c.text, "#", " ", c.open, list, area);
+      ADD_FAILURE() << "no failure";
+    } catch (const Failure& failure) {
+      EXPECT_STREQ(failure.what(), c.message);
+    }
+    EXPECT_EQ(area.Text(), "");
+    EXPECT_EQ(list.Entries(), (Entries{"#", " "}));
+  }
+}
+
+}  // namespace
+}  // namespace morvexa
