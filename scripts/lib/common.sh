@@ -1,0 +1,32 @@
+# Shared by the scripts: where the project is, and installing what it needs.
+set -euo pipefail
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+
+# What every build needs.
+BUILD_PACKAGES=(cmake ninja-build g++ pkg-config)
+# What the tests and benchmarks need beyond that (unifont: to check that
+# the built-in font is what the generator makes of it).
+TEST_PACKAGES=(libgtest-dev libbenchmark-dev python3 unifont)
+
+# Installs those of the Debian packages named that are missing.
+need_packages() {
+  local missing=() package
+  for package in "$@"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local sudo=()
+  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+  echo "Installing ${missing[*]} ..." >&2
+  "${sudo[@]}" apt-get update -qq
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+}
+
+# Configures and builds into build/NAME with the given build type.
+build() {
+  local name=$1 type=$2
+  shift 2
+  cmake -S "$ROOT" -B "$ROOT/build/$name" -G Ninja -DCMAKE_BUILD_TYPE="$type" "$@" >/dev/null
+  cmake --build "$ROOT/build/$name"
+}
