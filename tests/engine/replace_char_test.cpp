@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include "memory_art_area.h"
+#include "memory_char_list.h"
+#include "replace_char.h"
+#include "text_to_asc.h"
+
+namespace morvexa {
+namespace {
+
+using Entries = std::vector<ByteString>;
+
+struct State {
+  MemoryArtArea area;
+  MemoryCharList list;
+};
+
+State Make(ByteStringView text, const Entries& entries, int selected) {
+  State s{MemoryArtArea(text), {}};
+  for (const auto& e : entries) s.list.Add(e);
+  s.list.Select(selected);
+  return s;
+}
+
+TEST(ReplaceChar, ReplacesBytesAndMovesTheSymbolInTheList) {
+  struct Case {
+    const char* name;
+    ByteString art;
+    Entries entries;
+    int selected;
+    ByteString newText;
+    ByteString artAfter;
+    Entries entriesAfter;
+  };
+  const Case cases[] = {
+      {"dollar to hash", "$ $\r\n", {"$", " "}, 0, "#", "# #\r\n", {" ", "#"}},
+      {"itself: art unchanged, moved to the end", "$ $\r\n", {"$", " "}, 0, "$", "$ $\r\n", {" ", "$"}},
+      {"A to a: case matters in the art", "Aa\r\n", {"A"}, 0, "a", "aa\r\n", {"a"}},
+      {"B to A beside a: A not listed", "AB\r\n", {"B", "a"}, 0, "A", "AA\r\n", {"a"}},
+      {"symbol no longer in the art", "xx\r\n", {"$", "x"}, 0, "#", "xx\r\n", {"x", "#"}},
+      {"trail bytes are bytes too", "\xB1\x40\r\n", {"@"}, 0, "#", "\xB1#\r\n", {"#"}},
+      {"typed lines, empty lines, no final break", "a\r\n\r\nba", {"a"}, 0, "c", "c\r\n\r\nbc", {"c"}},
+      {"two-byte entry matches no byte", "\xB1\xE0\r\n", {"\xB1\xE0"}, 0, "\xB3\xCC", "\xB1\xE0\r\n", {"\xB3\xCC"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    State s = Make(c.art, c.entries, c.selected);
+    EXPECT_EQ(ReplaceChar(s.list, c.newText, s.area), ReplaceResult::Done);
+    EXPECT_EQ(s.area.Text(), c.artAfter);
+    EXPECT_EQ(s.list.Entries(), c.entriesAfter);
+    EXPECT_EQ(s.list.Selected(), -1);
+  }
+}
+
+TEST(ReplaceChar, RefusalsChangeNothing) {
+  State none = Make("$ \r\n", {"$", " "}, -1);
+  EXPECT_EQ(ReplaceChar(none.list, "#", none.area), ReplaceResult::NothingSelected);
+  State empty = Make("$ \r\n", {"$", " "}, 1);
+  EXPECT_EQ(ReplaceChar(empty.list, "", empty.area), ReplaceResult::LengthMismatch);
+  State wide = Make("$ \r\n", {"$", " "}, 1);
+  EXPECT_EQ(ReplaceChar(wide.list, "\xB1\xE0", wide.area), ReplaceResult::LengthMismatch);
+  State two = Make("$ \r\n", {"$", " "}, 0);
+  EXPECT_EQ(ReplaceChar(two.list, "#@", two.area), ReplaceResult::LengthMismatch);
+  for (State* s : {&none, &empty, &wide, &two}) {
+    EXPECT_EQ(s->area.Text(), "$ \r\n");
+    EXPECT_EQ(s->list.Entries(), (Entries{"$", " "}));
+  }
+  EXPECT_EQ(empty.list.Selected(), 1);
+}
+
+TEST(ReplaceChar, SecondPressFindsNothingSelected) {
+  State s{MemoryArtArea(), {}};
+  ASSERT_EQ(TextToAsc("\xB1\xE0\xB3\xCC", "$", " ", OpenBuiltInFont, s.list, s.area), TextToAscResult::Done);
+  const ByteString before = s.area.Text();
+  s.list.Select(1);
+  EXPECT_EQ(ReplaceChar(s.list, ".", s.area), ReplaceResult::Done);
+  ByteString expected = before;
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    if (expected[i] == ' ') expected[i] = '.';
+  }
+  EXPECT_EQ(s.area.Text(), expected);
+  EXPECT_EQ(s.list.Entries(), (Entries{"$", "."}));
+  EXPECT_EQ(ReplaceChar(s.list, ".", s.area), ReplaceResult::NothingSelected);
+}
+
+}  // namespace
+}  // namespace morvexa
