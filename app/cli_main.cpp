@@ -1,16 +1,20 @@
 // morvexa-cli: the art engine from scripts.
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "bmp_decoder.h"
 #include "cli_options.h"
 #include "cp936.h"
 #include "failure.h"
 #include "memory_art_area.h"
 #include "memory_char_list.h"
+#include "picture_to_asc.h"
 #include "refusal_text.h"
+#include "replace_char.h"
 #include "replacing_file.h"
 #include "text_to_asc.h"
 
@@ -84,6 +88,25 @@ void RunText(const Options& options, MemoryCharList& list, MemoryArtArea& area) 
   if (result != TextToAscResult::Done) throw Stop{kRefused, std::string(RefusalText(result))};
 }
 
+void RunPicture(const Options& options, MemoryCharList& list, MemoryArtArea& area) {
+  // The decoded picture is let go before the art is written out.
+  PictureToAsc(DecodeBmpFile(options.input), list, area);
+}
+
+// Each --replace, in order, as the window's replace button: the first entry
+// equal to OLD is selected (none when there is none) and replaced by NEW.
+void RunReplacements(const Options& options, MemoryCharList& list, MemoryArtArea& area) {
+  for (const auto& [oldText, newText] : options.replacements) {
+    const ByteString oldSymbol = FromCommandLine(oldText, "--replace OLD");
+    const ByteString newSymbol = FromCommandLine(newText, "--replace NEW");
+    const auto& entries = list.Entries();
+    const auto found = std::find(entries.begin(), entries.end(), oldSymbol);
+    list.Select(found == entries.end() ? -1 : static_cast<int>(found - entries.begin()));
+    const ReplaceResult result = ReplaceChar(list, newSymbol, area);
+    if (result != ReplaceResult::Done) throw Stop{kRefused, std::string(RefusalText(result))};
+  }
+}
+
 int Run(const Options& options) {
   try {
     MemoryCharList list;
@@ -96,8 +119,10 @@ int Run(const Options& options) {
         RunText(options, list, area);
         break;
       case Command::Picture:
-        throw Stop{kRefused, "picture: not available yet"};
+        RunPicture(options, list, area);
+        break;
     }
+    RunReplacements(options, list, area);
     WriteOutputs(options, area, list);
     return kDone;
   } catch (const Stop& stop) {

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "../support/bmp_builder.h"
 #include "cp936.h"
 
 namespace morvexa {
@@ -129,6 +130,70 @@ TEST_F(Cli, UncreatableFileIsAFailureNamingThePath) {
   const Outcome run = RunCli({"text", "编", "-o", target});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "Cannot create file " + target.string() + ".\n");
+}
+
+void WriteBytes(const fs::path& path, const std::vector<unsigned char>& bytes) {
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+}
+
+TEST_F(Cli, ConvertsPicturesAndReplacesSymbols) {
+  const testing_support::BmpBuilder picture(3, 2, {0, 1, 1, 2, 0, 0}, {0xFFFFFF, 0x000000, 0xFF0000});
+  WriteBytes(dir_ / "p.bmp", picture.Build({40, 8, 1}));
+  const Outcome art = RunCli({"picture", dir_ / "p.bmp", "-o", "-"});
+  ASSERT_EQ(art.status, 0) << art.err;
+  EXPECT_EQ(art.out, " !!\r\n\"  \r\n");
+
+  const Outcome replaced = RunCli({"picture", dir_ / "p.bmp", "--replace", "!", "#", "--replace", " ", ".",
+                                   "-o", dir_ / "art.txt", "--symbols", "-"});
+  ASSERT_EQ(replaced.status, 0) << replaced.err;
+  EXPECT_EQ(ReadFile(dir_ / "art.txt"), ".##\r\n\"..\r\n");
+  EXPECT_EQ(replaced.out, "\"\r\n#\r\n.\r\n");
+
+  const Outcome text = RunCli({"text", "编", "--replace", " ", ".", "-o", "-"});
+  ASSERT_EQ(text.status, 0);
+  EXPECT_EQ(text.out.find(' '), std::string::npos);
+
+  std::ofstream(dir_ / "empty.bmp").close();
+  const Outcome empty = RunCli({"picture", dir_ / "empty.bmp", "-o", "-"});
+  EXPECT_EQ(empty.status, 0);
+  EXPECT_EQ(empty.out, "");
+}
+
+TEST_F(Cli, PictureFailuresAndReplaceRefusalsWriteNoArt) {
+  std::ofstream(dir_ / "keep.txt") << "precious";
+  std::ofstream(dir_ / "text.bmp") << "this is a plain text file, not a picture";
+  const testing_support::BmpBuilder picture(2, 1, {0, 1}, {0xFFFFFF, 0x000000});
+  WriteBytes(dir_ / "good.bmp", picture.Build({40, 24}));
+  auto cut = picture.Build({40, 24});
+  cut.resize(cut.size() - 1);
+  WriteBytes(dir_ / "cut.bmp", cut);
+
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string message;
+  };
+  const Case cases[] = {
+      {{"picture", dir_ / "text.bmp"}, 1, "Bitmap image is not valid.\n"},
+      {{"picture", dir_ / "cut.bmp"}, 1, "Stream read error.\n"},
+      {{"picture", dir_ / "none.bmp"}, 1, "Cannot open file " + (dir_ / "none.bmp").string() + ".\n"},
+      {{"picture", dir_ / "good.bmp", "--replace", "x", "#"}, 2, "请先选择需替换的字符\n"},
+      {{"picture", dir_ / "good.bmp", "--replace", "!", "##"}, 2, "字符长度必须相同\n"},
+      {{"picture", dir_ / "good.bmp", "--replace", "!", ""}, 2, "字符长度必须相同\n"},
+      {{"text", "编", "--replace", "$", "#", "--replace", "$", "#"}, 2, "请先选择需替换的字符\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args[1]);
+    for (const fs::path target : {dir_ / "new.txt", dir_ / "keep.txt"}) {
+      auto args = c.args;
+      args.insert(args.end(), {"-o", target});
+      const Outcome run = RunCli(args);
+      EXPECT_EQ(run.status, c.status);
+      EXPECT_EQ(run.err, c.message);
+    }
+    EXPECT_FALSE(fs::exists(dir_ / "new.txt"));
+    EXPECT_EQ(ReadFile(dir_ / "keep.txt"), "precious");
+  }
 }
 
 }  // namespace
