@@ -33,17 +33,34 @@ struct Stop {
 
 using Sink = std::function<void(std::string_view)>;
 
-// Sends what emit produces to standard output ("-") or into a file.
+// Sends what emit produces to standard output ("-") or into a file, in
+// large writes.
 void WriteTo(const std::string& destination, const std::function<void(const Sink&)>& emit) {
+  constexpr std::size_t kChunk = 1 << 20;
+  std::string buffer;
+  buffer.reserve(kChunk);
+  auto collect = [&buffer](const std::function<void(std::string_view)>& write) {
+    return [&buffer, write](std::string_view bytes) {
+      buffer += bytes;
+      if (buffer.size() >= kChunk) {
+        write(buffer);
+        buffer.clear();
+      }
+    };
+  };
   if (destination == "-") {
-    emit([](std::string_view bytes) {
+    auto write = [](std::string_view bytes) {
       if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size()) throw Failure(FailureKind::StreamWriteError);
-    });
+    };
+    emit(collect(write));
+    write(buffer);
     if (std::fflush(stdout) != 0) throw Failure(FailureKind::StreamWriteError);
     return;
   }
   ReplacingFile file(destination);
-  emit([&file](std::string_view bytes) { file.Write(bytes); });
+  auto write = [&file](std::string_view bytes) { file.Write(bytes); };
+  emit(collect(write));
+  write(buffer);
   file.Commit();
 }
 

@@ -39,7 +39,10 @@ ReplacingFile::ReplacingFile(const std::filesystem::path& target) {
     mode = existing.st_mode & 07777;
   }
 
-  tempPath_ = (target_.parent_path() / ("." + target_.filename().string() + ".XXXXXX")).string();
+  std::string tempName = ".";
+  tempName += target_.filename().string();
+  tempName += ".XXXXXX";
+  tempPath_ = (target_.parent_path() / tempName).string();
   fd_ = mkstemp(tempPath_.data());
   if (fd_ < 0) throw Failure(FailureKind::CannotCreateFile, shown);
   fchmod(fd_, mode);

@@ -1,12 +1,12 @@
 #include "bmp_decoder.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
 #include <bit>
-#include <cerrno>
 
 #include "failure.h"
 
@@ -264,7 +264,8 @@ PixelImage DecodeBmp(std::span<const unsigned char> data) {
   if (data.empty()) return {};
   const Bytes file(data);
   const Header h = ReadHeader(file);
-  PixelImage image{h.width, h.height, std::vector<Rgb>(h.width * h.height)};
+  PixelImage image{h.width, h.height, {}};
+  image.pixels.resize(h.width * h.height);
   if (h.compression == kRle8 || h.compression == kRle4) {
     DecodeRunLength(file, h, image);
   } else {
@@ -285,16 +286,20 @@ PixelImage DecodeBmpFile(const std::filesystem::path& path) {
   } closer{fd};
   struct stat info {};
   if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) throw Failure(FailureKind::CannotOpenFile, shown);
+  if (info.st_size == 0) return {};
 
-  std::vector<unsigned char> bytes(static_cast<std::size_t>(info.st_size));
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t got = read(fd, bytes.data() + done, bytes.size() - done);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) throw Failure(FailureKind::StreamReadError);
-    done += static_cast<std::size_t>(got);
-  }
-  return DecodeBmp(bytes);
+  // The file is mapped rather than copied: its pages are read once, straight
+  // from the page cache.
+  const auto size = static_cast<std::size_t>(info.st_size);
+  void* mapped = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+  if (mapped == MAP_FAILED) throw Failure(FailureKind::StreamReadError);
+  struct Unmapper {
+    void* at;
+    std::size_t size;
+    ~Unmapper() { munmap(at, size); }
+  } unmapper{mapped, size};
+  madvise(mapped, size, MADV_SEQUENTIAL);
+  return DecodeBmp({static_cast<const unsigned char*>(mapped), size});
 }
 
 }  // namespace morvexa

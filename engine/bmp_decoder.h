@@ -49,7 +49,7 @@ inline constexpr std::uint64_t kMaxRunLengthPixels = 1u << 24;
 
 PixelImage DecodeBmp(std::span<const unsigned char> file);
 
-// Reads the whole file (read-only) and decodes it.
+// Maps the whole file read-only and decodes it.
 PixelImage DecodeBmpFile(const std::filesystem::path& path);
 
 }  // namespace morvexa

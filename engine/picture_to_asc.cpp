@@ -10,8 +10,7 @@ namespace {
 constexpr Rgb kNoColour = 0xFF000000;  // above every 24-bit colour
 }  // namespace
 
-unsigned char ColorToChar(Rgb c, ColorTable& table, CharList& list) {
-  if (const unsigned char symbol = table.Find(c)) return symbol;
+unsigned char AddColour(Rgb c, ColorTable& table, CharList& list) {
   const bool listed = table.Size() >= 95;  // from number 95 on the symbol is "!", listed by number 1
   const unsigned char symbol = table.Add(c);
   if (!listed) {

@@ -142,7 +142,7 @@ TEST(BmpDecoder, IndicesAndRunsOutsideThePictureGetDefinedColours) {
   const std::vector<Rgb> expected = {0x010203, 0x010203, 0x010203, 0x010203,   // top row: never written
                                      0x010203, 0x010203, 0x010203, 0x0A0B0C,   // after the delta, cut at the edge
                                      0x0A0B0C, 0x0A0B0C, 0x010203, 0x010203};  // bottom row
-  EXPECT_EQ(image.pixels, expected);
+  EXPECT_EQ(std::vector<Rgb>(image.pixels.begin(), image.pixels.end()), expected);
 }
 
 TEST(BmpDecoder, FilesAreNamedByTheirFullPath) {

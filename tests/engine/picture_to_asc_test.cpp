@@ -11,7 +11,11 @@ namespace {
 
 using Entries = std::vector<ByteString>;
 
-PixelImage Image(std::size_t w, std::size_t h, std::vector<Rgb> pixels) { return {w, h, std::move(pixels)}; }
+PixelImage Image(std::size_t w, std::size_t h, const std::vector<Rgb>& pixels) {
+  PixelImage image{w, h, {}};
+  image.pixels.assign(pixels.begin(), pixels.end());
+  return image;
+}
 
 // A picture of n colours in a row, met in order: colour i is 0x010000 * i.
 PixelImage Colours(unsigned n) {

@@ -1,0 +1,27 @@
+// Fuzzes the BMP decoder and picture to art: any bytes must decode or fail
+// with one of the decoder's failures, never crash or read out of bounds.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "bmp_decoder.h"
+#include "failure.h"
+#include "memory_art_area.h"
+#include "memory_char_list.h"
+#include "picture_to_asc.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace morvexa;
+  try {
+    const PixelImage image = DecodeBmp(std::span<const unsigned char>(data, size));
+    if (image.pixels.size() != image.width * image.height) __builtin_trap();
+    MemoryArtArea area;
+    MemoryCharList list;
+    PictureToAsc(image, list, area);
+    if (area.LineCount() != image.height || list.Count() > 95) __builtin_trap();
+  } catch (const Failure& failure) {
+    const auto kind = failure.kind();
+    if (kind != FailureKind::StreamReadError && kind != FailureKind::BitmapNotValid) __builtin_trap();
+  }
+  return 0;
+}
