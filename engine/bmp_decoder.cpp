@@ -95,7 +95,7 @@ class BitFields {
   Channel red_, green_, blue_;
 };
 
-Header ReadHeader(const Bytes& file) {
+Header ReadHeader(const Bytes& file, const BmpLimits& limits) {
   file.Need(0, kFileHeaderBytes);
   if (file.At(0)[0] != 'B' || file.At(0)[1] != 'M') NotValid();
   const std::uint32_t dataOffset = file.U32(10);
@@ -142,7 +142,7 @@ Header ReadHeader(const Bytes& file) {
     default: NotValid();
   }
   if (h.width == 0 || h.height == 0 || h.width > kMaxBmpDimension || h.height > kMaxBmpDimension) NotValid();
-  if (h.width * h.height > (runLength ? kMaxRunLengthPixels : kMaxBmpPixels)) NotValid();
+  if (h.width * h.height > (runLength ? limits.runLengthPixels : limits.pixels)) NotValid();
 
   std::uint64_t paletteAt = kFileHeaderBytes + headerBytes;
   if (h.compression == kBitFields) {
@@ -260,10 +260,10 @@ void DecodeRunLength(const Bytes& file, const Header& h, PixelImage& image) {
 
 }  // namespace
 
-PixelImage DecodeBmp(std::span<const unsigned char> data) {
+PixelImage DecodeBmp(std::span<const unsigned char> data, const BmpLimits& limits) {
   if (data.empty()) return {};
   const Bytes file(data);
-  const Header h = ReadHeader(file);
+  const Header h = ReadHeader(file, limits);
   PixelImage image{h.width, h.height, {}};
   image.pixels.resize(h.width * h.height);
   if (h.compression == kRle8 || h.compression == kRle4) {

@@ -28,8 +28,8 @@
 // Pictures are untrusted input. Uncompressed pixel data is checked against
 // the file's length before anything is allocated, so the pixels allocated
 // are at most 32 times the file's bits (1 bit per pixel). Run-length data
-// can claim far more pixels than it holds, so its pictures are limited to
-// kMaxRunLengthPixels. Decisions where the format leaves room:
+// can claim far more pixels than it holds, so its pictures have a lower
+// limit (BmpLimits). Decisions where the format leaves room:
 //  - the pixel data starts at the file header's offset, or right after the
 //    colour table when that offset is 0;
 //  - pixels that run-length data leaves unwritten (by a delta, an end of
@@ -44,10 +44,14 @@
 namespace morvexa {
 
 inline constexpr std::uint64_t kMaxBmpDimension = 1u << 20;
-inline constexpr std::uint64_t kMaxBmpPixels = 1u << 28;
-inline constexpr std::uint64_t kMaxRunLengthPixels = 1u << 24;
 
-PixelImage DecodeBmp(std::span<const unsigned char> file);
+// How many pixels a picture may have; more is "Bitmap image is not valid".
+struct BmpLimits {
+  std::uint64_t pixels = 1u << 28;
+  std::uint64_t runLengthPixels = 1u << 24;  // 4096 x 4096
+};
+
+PixelImage DecodeBmp(std::span<const unsigned char> file, const BmpLimits& limits = {});
 
 // Maps the whole file read-only and decodes it.
 PixelImage DecodeBmpFile(const std::filesystem::path& path);

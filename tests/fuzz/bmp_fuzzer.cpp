@@ -13,7 +13,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace morvexa;
   try {
-    const PixelImage image = DecodeBmp(std::span<const unsigned char>(data, size));
+    // Small limits keep each run quick; the checks behind them are the same.
+    const PixelImage image = DecodeBmp(std::span<const unsigned char>(data, size), BmpLimits{1u << 20, 1u << 18});
     if (image.pixels.size() != image.width * image.height) __builtin_trap();
     MemoryArtArea area;
     MemoryCharList list;
