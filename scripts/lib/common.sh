@@ -3,11 +3,12 @@ set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
-# What every build needs.
-BUILD_PACKAGES=(cmake ninja-build g++ pkg-config)
-# What the tests and benchmarks need beyond that (unifont: to check that
-# the built-in font is what the generator makes of it).
-TEST_PACKAGES=(libgtest-dev libbenchmark-dev python3 unifont)
+# What every build needs, and the font the windows draw art with.
+BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev fonts-arphic-uming)
+# What the tests and benchmarks need beyond that: unifont to check that the
+# built-in font is what the generator makes of it; Xvfb, xdotool,
+# ImageMagick and python3-xlib to run the real window in the smoke test.
+TEST_PACKAGES=(libgtest-dev libbenchmark-dev python3 unifont xvfb xauth xdotool imagemagick python3-xlib)
 
 # Installs those of the Debian packages named that are missing.
 need_packages() {

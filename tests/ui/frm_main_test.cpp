@@ -1,0 +1,310 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+#include "failure.h"
+#include "frm_main.h"
+#include "labeled_edit.h"
+#include "recording_dialogs.h"
+#include "window_font.h"
+
+namespace morvexa {
+namespace {
+
+// Types text as a person would, one character a key press (QTest's own
+// typing knows only ASCII).
+void Type(QWidget* widget, const QString& text) {
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const qsizetype length = text[i].isHighSurrogate() ? 2 : 1;
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text.mid(i, length));
+    QApplication::sendEvent(widget, &press);
+    i += length - 1;
+  }
+}
+
+class MainWindow : public testing::Test {
+ protected:
+  MainWindow() : window(dialogs) {}
+
+  template <typename T = QWidget>
+  T* Control(const char* name) {
+    T* control = window.findChild<T*>(name);
+    EXPECT_NE(control, nullptr) << name;
+    return control;
+  }
+
+  void ShowActive() {
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  }
+
+  RecordingDialogs dialogs;
+  Tfrmmain window;
+};
+
+TEST_F(MainWindow, ControlsHaveTheirNamesParentsAndPlaces) {
+  EXPECT_EQ(window.windowTitle(), "Morvexa");
+  EXPECT_EQ(window.size(), QSize(581, 439));
+  struct Row {
+    const char* name;
+    const char* className;
+    const char* parent;
+    QRect place;
+  };
+  const Row rows[] = {
+      {"Memo1", "QPlainTextEdit", "Tfrmmain", {0, 8, 521, 368}},
+      {"GroupBox1", "QGroupBox", "Tfrmmain", {0, 391, 581, 48}},
+      {"Label1", "QLabel", "GroupBox1", {214, 24, -1, -1}},
+      {"Label2", "QLabel", "GroupBox1", {328, 24, -1, -1}},
+      {"Btntoasc", "QPushButton", "GroupBox1", {448, 16, 57, 25}},
+      {"ledtin", "morvexa::LabeledEdit", "GroupBox1", {32, 20, 169, 20}},
+      {"cboqian", "QComboBox", "GroupBox1", {264, 20, 57, 20}},
+      {"cbobei", "QComboBox", "GroupBox1", {376, 20, 57, 20}},
+      {"BitBtn1", "QPushButton", "GroupBox1", {520, 16, 49, 25}},
+      {"Panel1", "QFrame", "Tfrmmain", {528, 0, 53, 391}},
+      {"SpeedButton1", "QToolButton", "Panel1", {8, 3, 33, 25}},
+      {"ledtnewc", "morvexa::LabeledEdit", "Panel1", {5, 48, 33, 20}},
+      {"Label3", "QLabel", "Panel1", {2, 80, -1, -1}},
+      {"lstselc", "QListWidget", "Panel1", {5, 96, 41, 225}},
+      {"sbtorel", "QToolButton", "Panel1", {8, 328, 33, 25}},
+      {"sbtosave", "QToolButton", "Panel1", {8, 360, 33, 25}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    QWidget* control = Control(row.name);
+    ASSERT_NE(control, nullptr);
+    EXPECT_STREQ(control->metaObject()->className(), row.className);
+    EXPECT_EQ(control->parentWidget()->objectName(), row.parent);
+    EXPECT_EQ(control->pos(), row.place.topLeft());
+    if (row.place.width() >= 0) EXPECT_EQ(control->size(), row.place.size());
+  }
+}
+
+TEST_F(MainWindow, ControlsHaveTheirCaptionsColoursAndSettings) {
+  EXPECT_EQ(Control<QGroupBox>("GroupBox1")->title(), "生成图像");
+  EXPECT_EQ(Control<QLabel>("Label1")->text(), "前景字符");
+  EXPECT_EQ(Control<QLabel>("Label1")->palette().color(QPalette::WindowText), QColor(0x80, 0x80, 0x00));
+  EXPECT_EQ(Control<QLabel>("Label2")->text(), "背景字符");
+  EXPECT_EQ(Control<QLabel>("Label2")->palette().color(QPalette::WindowText), QColor(0x00, 0x80, 0x00));
+  EXPECT_EQ(Control<QLabel>("Label3")->text(), "替换字符");
+  EXPECT_EQ(Control<QPushButton>("Btntoasc")->text(), "文字");
+  EXPECT_EQ(Control<QPushButton>("BitBtn1")->text(), "图片");
+  for (const char* name : {"Btntoasc", "BitBtn1", "SpeedButton1", "sbtorel", "sbtosave"}) {
+    const auto* button = Control<QAbstractButton>(name);
+    EXPECT_FALSE(button->icon().isNull()) << name;
+    EXPECT_EQ(button->iconSize(), QSize(16, 16)) << name;
+  }
+
+  struct Flat {
+    const char* name;
+    const char* tip;
+    Qt::CursorShape cursor;
+  };
+  for (const Flat& flat : {Flat{"SpeedButton1", "关于", Qt::WhatsThisCursor}, Flat{"sbtorel", "替换", Qt::PointingHandCursor},
+                           Flat{"sbtosave", "保存图像", Qt::PointingHandCursor}}) {
+    auto* button = Control<QToolButton>(flat.name);
+    EXPECT_EQ(button->toolTip(), flat.tip);
+    EXPECT_EQ(button->cursor().shape(), flat.cursor);
+    EXPECT_TRUE(button->autoRaise());
+  }
+  for (QWidget* w : window.findChildren<QWidget*>()) {
+    if (!QStringList{"SpeedButton1", "sbtorel", "sbtosave"}.contains(w->objectName())) {
+      EXPECT_TRUE(w->toolTip().isEmpty()) << w->objectName().toStdString();
+    }
+  }
+
+  auto* memo = Control<QPlainTextEdit>("Memo1");
+  EXPECT_EQ(memo->lineWrapMode(), QPlainTextEdit::NoWrap);
+  EXPECT_EQ(memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+  EXPECT_EQ(memo->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+  EXPECT_FALSE(memo->isReadOnly());
+  EXPECT_EQ(Control<QListWidget>("lstselc")->selectionMode(), QAbstractItemView::SingleSelection);
+  auto* panel = Control<QFrame>("Panel1");
+  EXPECT_EQ(panel->frameShadow(), QFrame::Sunken);
+  for (const char* name : {"cboqian", "cbobei"}) {
+    auto* box = Control<QComboBox>(name);
+    EXPECT_TRUE(box->isEditable());
+    EXPECT_EQ(box->maxVisibleItems(), 30);
+  }
+
+  auto* ledtin = Control<LabeledEdit>("ledtin");
+  EXPECT_EQ(ledtin->label()->text(), "汉字");
+  EXPECT_EQ(ledtin->label()->geometry().right() + 1 + 3, ledtin->x()) << "label 3 pixels to the left";
+  auto* ledtnewc = Control<LabeledEdit>("ledtnewc");
+  EXPECT_EQ(ledtnewc->label()->text(), "新字符");
+  EXPECT_EQ(ledtnewc->label()->geometry().bottom() + 1 + 3, ledtnewc->y()) << "label 3 pixels above";
+  EXPECT_EQ(ledtnewc->label()->x(), ledtnewc->x());
+}
+
+TEST_F(MainWindow, TabOrderRunsThroughTheControls) {
+  QStringList order;
+  QWidget* w = Control("Memo1");
+  for (int i = 0; i < 40 && order.size() < 8; ++i, w = w->nextInFocusChain()) {
+    if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->window() == &window &&
+        w->objectName() != "qt_spinbox_lineedit" && !w->objectName().isEmpty() && !order.contains(w->objectName())) {
+      order << w->objectName();
+    }
+  }
+  EXPECT_EQ(order, (QStringList{"Memo1", "Btntoasc", "ledtin", "cboqian", "cbobei", "BitBtn1", "ledtnewc", "lstselc"}));
+}
+
+TEST_F(MainWindow, StartsWithItsDefaults) {
+  auto* fore = Control<QComboBox>("cboqian");
+  auto* back = Control<QComboBox>("cbobei");
+  ASSERT_EQ(fore->count(), 95);
+  ASSERT_EQ(back->count(), 95);
+  EXPECT_EQ(fore->itemText(0), "字");
+  EXPECT_EQ(fore->itemText(1), "!");
+  EXPECT_EQ(fore->itemText(94), "~");
+  EXPECT_EQ(back->itemText(0), " ");
+  EXPECT_EQ(back->itemText(94), "~");
+  EXPECT_EQ(fore->currentText(), "$");
+  EXPECT_EQ(back->currentText(), " ");
+  EXPECT_EQ(Control<QLineEdit>("ledtin")->text(), "编程");
+  EXPECT_EQ(Control<QLineEdit>("ledtnewc")->text(), "");
+  EXPECT_EQ(Control<QListWidget>("lstselc")->count(), 0);
+  EXPECT_EQ(window.artArea().Text(), "\r\n");
+  EXPECT_EQ(window.artArea().LineCount(), 1u);
+}
+
+TEST_F(MainWindow, EnlargingGrowsOnlyTheOutputArea) {
+  window.show();
+  window.resize(800, 600);
+  EXPECT_EQ(Control("Memo1")->geometry(), QRect(0, 8, 740, 529));
+  EXPECT_EQ(Control("GroupBox1")->geometry(), QRect(0, 552, 800, 48));
+  EXPECT_EQ(Control("Panel1")->geometry(), QRect(747, 0, 53, 552));
+  EXPECT_EQ(Control("Btntoasc")->pos(), QPoint(448, 16));
+  EXPECT_EQ(Control("sbtosave")->pos(), QPoint(8, 360));
+  window.resize(581, 439);
+  EXPECT_EQ(Control("Memo1")->geometry(), QRect(0, 8, 521, 368));
+}
+
+TEST_F(MainWindow, BoxesCountCodePage936Bytes) {
+  struct Case {
+    const char* box;
+    const char* typed;
+    const char* kept;
+  };
+  const Case cases[] = {
+      {"cboqian", "字", "字"},   {"cboqian", "abc", "ab"}, {"cbobei", "a字", "a"},
+      {"ledtnewc", "ab", "a"},  {"ledtnewc", "字", ""},   {"ledtin", "编程abc", "编程abc"},
+      {"ledtin", "编😀", "编?"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    QWidget* control = Control(c.box);
+    auto* edit = qobject_cast<QComboBox*>(control) ? qobject_cast<QComboBox*>(control)->lineEdit() : qobject_cast<QLineEdit*>(control);
+    ASSERT_NE(edit, nullptr);
+    edit->clear();
+    Type(edit, QString::fromUtf8(c.typed));
+    EXPECT_EQ(edit->text(), QString::fromUtf8(c.kept));
+  }
+}
+
+TEST_F(MainWindow, WindowFontKeepsArtAligned) {
+  const QFont font = window.font();
+  EXPECT_EQ(font.pixelSize(), 12);
+  EXPECT_TRUE(kWindowFontFamilies.contains(QFontInfo(font).family())) << QFontInfo(font).family().toStdString();
+  EXPECT_TRUE(KeepsArtAligned(font));
+  EXPECT_EQ(Control("Memo1")->font(), font);
+}
+
+TEST_F(MainWindow, FailureReportShowsTheMessageAndTheWindowCarriesOn) {
+  window.RunCommand([this] {
+    window.artArea().Clear();
+    window.artArea().WriteLine(0, "kept");
+    throw Failure(FailureKind::StreamReadError);
+  });
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  const auto& shown = dialogs.messages[0];
+  EXPECT_EQ(shown.text, "Stream read error.");
+  EXPECT_EQ(shown.caption, "Morvexa");
+  EXPECT_EQ(shown.icon, MessageIcon::Stop);
+  EXPECT_EQ(shown.owner, nullptr) << "owned by the application";
+  EXPECT_EQ(Control<QPlainTextEdit>("Memo1")->toPlainText(), "kept\n") << "what the command changed stays";
+
+  window.RunCommand([] { throw std::runtime_error("Already ended."); });
+  EXPECT_EQ(dialogs.messages.back().text, "Already ended.");
+  window.RunCommand([] { throw Failure(FailureKind::CannotOpenFile, "/tmp/图.bmp"); });
+  EXPECT_EQ(dialogs.messages.back().text, "Cannot open file /tmp/图.bmp.");
+
+  QTest::mouseClick(Control<QPushButton>("Btntoasc"), Qt::LeftButton);
+  EXPECT_EQ(window.artArea().LineCount(), 16u) << "the window still works";
+}
+
+TEST_F(MainWindow, TextButtonDrawsAndRefusesWithMessages) {
+  ShowActive();
+  QTest::mouseClick(Control<QPushButton>("Btntoasc"), Qt::LeftButton);
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(window.artArea().LineCount(), 16u);
+  EXPECT_EQ(window.artArea().GetLine(0).size(), 32u);
+  auto* list = Control<QListWidget>("lstselc");
+  ASSERT_EQ(list->count(), 2);
+  EXPECT_EQ(list->item(0)->text(), "$");
+  EXPECT_EQ(list->item(1)->text(), " ");
+  const ByteString art = window.artArea().Text();
+
+  struct Case {
+    const char* input;
+    const char* text;
+    const char* caption;
+    MessageIcon icon;
+  };
+  for (const Case& c : {Case{"", "输入不能为空", "错误", MessageIcon::Warning}, Case{"abc", "请输入汉字", "汉字", MessageIcon::Error}}) {
+    SCOPED_TRACE(c.text);
+    Control<QLineEdit>("ledtin")->setText(QString::fromUtf8(c.input));
+    Control<QPushButton>("Btntoasc")->setFocus();
+    QTest::mouseClick(Control<QPushButton>("Btntoasc"), Qt::LeftButton);
+    ASSERT_FALSE(dialogs.messages.empty());
+    EXPECT_EQ(dialogs.messages.back().text, QString::fromUtf8(c.text));
+    EXPECT_EQ(dialogs.messages.back().caption, QString::fromUtf8(c.caption));
+    EXPECT_EQ(dialogs.messages.back().icon, c.icon);
+    EXPECT_EQ(dialogs.messages.back().owner, &window);
+    EXPECT_TRUE(Control("ledtin")->hasFocus());
+    EXPECT_EQ(window.artArea().Text(), art);
+    EXPECT_EQ(list->count(), 2);
+  }
+}
+
+TEST_F(MainWindow, ReplaceButtonSwapsTheSelectedSymbol) {
+  ShowActive();
+  QTest::mouseClick(Control<QPushButton>("Btntoasc"), Qt::LeftButton);
+  auto* list = Control<QListWidget>("lstselc");
+  QTest::mouseClick(Control<QToolButton>("sbtorel"), Qt::LeftButton);
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text, "请先选择需替换的字符");
+  EXPECT_EQ(dialogs.messages[0].caption, "提示");
+  EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Information);
+
+  list->setCurrentRow(1);
+  QTest::mouseClick(Control<QToolButton>("sbtorel"), Qt::LeftButton);
+  ASSERT_EQ(dialogs.messages.size(), 2u);
+  EXPECT_EQ(dialogs.messages[1].text, "字符长度必须相同");
+  EXPECT_EQ(dialogs.messages[1].caption, "长度");
+  EXPECT_EQ(dialogs.messages[1].icon, MessageIcon::Warning);
+  EXPECT_TRUE(Control("ledtnewc")->hasFocus());
+
+  const ByteString before = window.artArea().Text();
+  Control<QLineEdit>("ledtnewc")->setText(".");
+  QTest::mouseClick(Control<QToolButton>("sbtorel"), Qt::LeftButton);
+  EXPECT_EQ(dialogs.messages.size(), 2u);
+  ByteString expected = before;
+  std::replace(expected.begin(), expected.end(), ' ', '.');
+  EXPECT_EQ(window.artArea().Text(), expected);
+  ASSERT_EQ(list->count(), 2);
+  EXPECT_EQ(list->item(1)->text(), ".");
+  EXPECT_TRUE(list->selectedItems().isEmpty());
+}
+
+}  // namespace
+}  // namespace morvexa

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QValidator>
+
+namespace morvexa {
+
+// Limits a text box to a number of code page 936 bytes (0: no limit): 字
+// takes two, "a" one. Characters that code page 936 cannot hold become "?"
+// as they are typed or pasted.
+class ByteLimitValidator : public QValidator {
+  Q_OBJECT
+
+ public:
+  explicit ByteLimitValidator(int maxBytes, QObject* parent = nullptr) : QValidator(parent), maxBytes_(maxBytes) {}
+
+  State validate(QString& input, int& pos) const override;
+  int maxBytes() const { return maxBytes_; }
+
+ private:
+  int maxBytes_;
+};
+
+}  // namespace morvexa

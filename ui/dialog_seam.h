@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+class QFileDialog;
+class QWidget;
+
+namespace morvexa {
+
+enum class MessageIcon { Information, Warning, Error, Stop };
+
+// Everything the windows show modally goes through here: message boxes with
+// an OK button only, and the file dialogs. The program uses QtDialogs; the
+// tests record what would be shown and answer the dialogs themselves.
+class DialogSeam {
+ public:
+  virtual ~DialogSeam() = default;
+
+  // A modal message box; a null owner means one owned by the application.
+  virtual void ShowMessage(QWidget* owner, const QString& text, const QString& caption, MessageIcon icon) = 0;
+
+  // Shows a configured file dialog modally: the chosen file's path, or an
+  // empty string when the user cancelled.
+  virtual QString Execute(QFileDialog& dialog) = 0;
+};
+
+// The real dialogs: QMessageBox and QFileDialog.
+class QtDialogs final : public DialogSeam {
+ public:
+  void ShowMessage(QWidget* owner, const QString& text, const QString& caption, MessageIcon icon) override;
+  QString Execute(QFileDialog& dialog) override;
+};
+
+}  // namespace morvexa

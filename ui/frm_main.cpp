@@ -1,0 +1,137 @@
+#include "frm_main.h"
+
+#include <QApplication>
+#include <QResizeEvent>
+
+#include "byte_limit_validator.h"
+#include "failure.h"
+#include "qt_text.h"
+#include "refusal_text.h"
+#include "replace_char.h"
+#include "text_to_asc.h"
+#include "ui_frm_main.h"
+#include "window_font.h"
+
+namespace morvexa {
+
+namespace {
+
+// Margins that the output area keeps to the window's right and bottom edges
+// as the window is resized, and the docked parts' sizes.
+constexpr int kMemoRightMargin = 60;
+constexpr int kMemoBottomMargin = 63;
+constexpr int kGroupHeight = 48;
+constexpr int kPanelWidth = 53;
+constexpr int kItemHeight = 12;
+
+QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
+QString Text(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
+
+}  // namespace
+
+Tfrmmain::Tfrmmain(DialogSeam& dialogs, QWidget* parent)
+    : QWidget(parent), ui(std::make_unique<Ui::Tfrmmain>()), dialogs_(dialogs), list_(nullptr) {
+  setFont(WindowFont(12));
+  ui->setupUi(this);
+  setWindowIcon(QIcon(":/icons/morvexa-64.png"));
+  art_ = new MemoArtArea(ui->Memo1);
+  list_ = ListCharList(ui->lstselc);
+  for (QLabel* label : {ui->Label1, ui->Label2, ui->Label3}) label->adjustSize();
+  for (QComboBox* box : {ui->cboqian, ui->cbobei}) {
+    box->setCompleter(nullptr);
+    box->lineEdit()->setValidator(new ByteLimitValidator(2, box));
+  }
+
+  connect(ui->Btntoasc, &QPushButton::clicked, this, [this] { RunCommand([this] { BtntoascClick(); }); });
+  connect(ui->BitBtn1, &QPushButton::clicked, this, [this] { RunCommand([this] { Button1Click(); }); });
+  connect(ui->sbtorel, &QToolButton::clicked, this, [this] { RunCommand([this] { sbtorelClick(); }); });
+  connect(ui->sbtosave, &QToolButton::clicked, this, [this] { RunCommand([this] { sbtosaveClick(); }); });
+  connect(ui->SpeedButton1, &QToolButton::clicked, this, [this] { RunCommand([this] { SpeedButton1Click(); }); });
+
+  FormCreate();
+}
+
+Tfrmmain::~Tfrmmain() = default;
+
+void Tfrmmain::FormCreate() {
+  ui->cboqian->addItem(Text("字"));
+  for (char16_t c = 32; c <= 126; ++c) {
+    if (c != 32) ui->cboqian->addItem(QString(QChar(c)));
+    ui->cbobei->addItem(QString(QChar(c)));
+  }
+  for (QComboBox* box : {ui->cboqian, ui->cbobei}) {
+    for (int i = 0; i < box->count(); ++i) box->setItemData(i, QSize(0, kItemHeight), Qt::SizeHintRole);
+  }
+  ui->cboqian->setCurrentIndex(4);
+  ui->cbobei->setCurrentIndex(0);
+  ui->Memo1->setPlainText(MemoArtArea::DisplayFromArt(kLineBreak));
+}
+
+void Tfrmmain::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  Dock();
+}
+
+void Tfrmmain::Dock() {
+  const int w = width(), h = height();
+  ui->GroupBox1->setGeometry(0, h - kGroupHeight, w, kGroupHeight);
+  ui->Panel1->setGeometry(w - kPanelWidth, 0, kPanelWidth, h - kGroupHeight);
+  ui->Memo1->setGeometry(0, 8, std::max(0, w - kMemoRightMargin), std::max(0, h - 8 - kMemoBottomMargin));
+}
+
+void Tfrmmain::RunCommand(const std::function<void()>& command) {
+  QString failure;
+  try {
+    command();
+  } catch (const std::exception& e) {
+    failure = QString::fromUtf8(e.what());
+  } catch (...) {
+    failure = QStringLiteral("Unknown failure");
+  }
+  art_->Flush();
+  if (!failure.isNull()) ReportFailure(failure);
+}
+
+void Tfrmmain::ReportFailure(const QString& message) {
+  const QByteArray utf8 = message.toUtf8();
+  dialogs_.ShowMessage(nullptr, Text(FailureReportText({utf8.constData(), static_cast<std::size_t>(utf8.size())})),
+                       QApplication::applicationDisplayName(), MessageIcon::Stop);
+}
+
+void Tfrmmain::BtntoascClick() {
+  const TextToAscResult result =
+      TextToAsc(QStringToBytes(ui->ledtin->text()), QStringToBytes(ui->cboqian->currentText()),
+                QStringToBytes(ui->cbobei->currentText()), OpenBuiltInFont, list_, *art_);
+  switch (result) {
+    case TextToAscResult::Done: return;
+    case TextToAscResult::EmptyText:
+      dialogs_.ShowMessage(this, Text(RefusalText(result)), Text("错误"), MessageIcon::Warning);
+      break;
+    case TextToAscResult::NotChinese:
+      dialogs_.ShowMessage(this, Text(RefusalText(result)), Text("汉字"), MessageIcon::Error);
+      break;
+  }
+  ui->ledtin->setFocus();
+}
+
+void Tfrmmain::Button1Click() {}
+
+void Tfrmmain::sbtorelClick() {
+  const ReplaceResult result = ReplaceChar(list_, QStringToBytes(ui->ledtnewc->text()), *art_);
+  switch (result) {
+    case ReplaceResult::Done: return;
+    case ReplaceResult::NothingSelected:
+      dialogs_.ShowMessage(this, Text(RefusalText(result)), Text("提示"), MessageIcon::Information);
+      return;
+    case ReplaceResult::LengthMismatch:
+      dialogs_.ShowMessage(this, Text(RefusalText(result)), Text("长度"), MessageIcon::Warning);
+      ui->ledtnewc->setFocus();
+      return;
+  }
+}
+
+void Tfrmmain::sbtosaveClick() {}
+
+void Tfrmmain::SpeedButton1Click() {}
+
+}  // namespace morvexa

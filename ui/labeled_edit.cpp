@@ -1,0 +1,70 @@
+#include "labeled_edit.h"
+
+#include <QEvent>
+#include <QLabel>
+
+#include "byte_limit_validator.h"
+
+namespace morvexa {
+
+LabeledEdit::LabeledEdit(QWidget* parent) : QLineEdit(parent), label_(new QLabel(parent)) {
+  label_->setObjectName("EditLabel");
+  label_->setBuddy(this);
+  setValidator(new ByteLimitValidator(0, this));
+}
+
+QString LabeledEdit::labelText() const { return label_->text(); }
+
+void LabeledEdit::setLabelText(const QString& text) {
+  label_->setText(text);
+  label_->adjustSize();
+  placeLabel();
+}
+
+void LabeledEdit::setLabelPosition(LabelPosition position) {
+  position_ = position;
+  placeLabel();
+}
+
+void LabeledEdit::setLabelSpacing(int spacing) {
+  spacing_ = spacing;
+  placeLabel();
+}
+
+void LabeledEdit::setMaxBytes(int maxBytes) {
+  maxBytes_ = maxBytes;
+  setValidator(new ByteLimitValidator(maxBytes, this));
+}
+
+void LabeledEdit::moveEvent(QMoveEvent* event) {
+  QLineEdit::moveEvent(event);
+  placeLabel();
+}
+
+void LabeledEdit::resizeEvent(QResizeEvent* event) {
+  QLineEdit::resizeEvent(event);
+  placeLabel();
+}
+
+void LabeledEdit::changeEvent(QEvent* event) {
+  QLineEdit::changeEvent(event);
+  if (event->type() == QEvent::FontChange && label_) {
+    label_->setFont(font());
+    label_->adjustSize();
+    placeLabel();
+  }
+}
+
+void LabeledEdit::placeLabel() {
+  if (!label_) return;
+  const QRect box = geometry();
+  const QSize size = label_->sizeHint();
+  label_->resize(size);
+  if (position_ == Left) {
+    label_->move(box.left() - spacing_ - size.width(), box.top() + (box.height() - size.height()) / 2);
+  } else {
+    label_->move(box.left(), box.top() - spacing_ - size.height());
+  }
+}
+
+}  // namespace morvexa

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QLineEdit>
+#include <QLabel>
+#include <QPointer>
+
+
+namespace morvexa {
+
+// A text box with a label attached beside or above it, kept in place as the
+// box moves, and an optional limit in code page 936 bytes.
+class LabeledEdit : public QLineEdit {
+  Q_OBJECT
+  Q_PROPERTY(QString labelText READ labelText WRITE setLabelText)
+  Q_PROPERTY(LabelPosition labelPosition READ labelPosition WRITE setLabelPosition)
+  Q_PROPERTY(int labelSpacing READ labelSpacing WRITE setLabelSpacing)
+  Q_PROPERTY(int maxBytes READ maxBytes WRITE setMaxBytes)
+
+ public:
+  enum LabelPosition { Left, Above };
+  Q_ENUM(LabelPosition)
+
+  explicit LabeledEdit(QWidget* parent = nullptr);
+
+  QLabel* label() const { return label_; }
+  QString labelText() const;
+  void setLabelText(const QString& text);
+  LabelPosition labelPosition() const { return position_; }
+  void setLabelPosition(LabelPosition position);
+  int labelSpacing() const { return spacing_; }
+  void setLabelSpacing(int spacing);
+  int maxBytes() const { return maxBytes_; }
+  void setMaxBytes(int maxBytes);
+
+ protected:
+  void moveEvent(QMoveEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  void placeLabel();
+
+  QPointer<QLabel> label_;
+  LabelPosition position_ = Above;
+  int spacing_ = 3;
+  int maxBytes_ = 0;
+};
+
+}  // namespace morvexa

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QObject>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <optional>
+
+#include "art_area.h"
+#include "memory_art_area.h"
+
+
+namespace morvexa {
+
+// The art area over the window's output area. The box holds the art text
+// with each CR LF shown as a line break; bytes that do not decode, and CR or
+// LF bytes that are not part of a CR LF, show as private-use characters that
+// turn back into the same bytes, so any art survives the box unchanged.
+//
+// A command works on a copy loaded from the box when it first reads it;
+// Flush, called when the command ends however it ends, puts what the
+// command changed back into the box in one go.
+//
+// Characters that code page 936 cannot hold become "?" as they are typed or
+// pasted, so that the box shows exactly what saving writes.
+class MemoArtArea final : public QObject, public ArtArea {
+  Q_OBJECT
+
+ public:
+  explicit MemoArtArea(QPlainTextEdit* memo);
+
+  void Clear() override;
+  void WriteLine(std::size_t i, ByteStringView line) override;
+  std::size_t LineCount() const override;
+  ByteString GetLine(std::size_t i) const override;
+  void SetLine(std::size_t i, ByteStringView line) override;
+  ByteString Text() const override;
+
+  void Flush();
+
+  // The box's text as art bytes, and art bytes as the box shows them.
+  static ByteString ArtFromDisplay(const QString& display);
+  static QString DisplayFromArt(ByteStringView art);
+
+ private:
+  MemoryArtArea& Loaded() const;
+  MemoryArtArea& Changing();
+  void ReplaceUnencodableTyped(int position, int added);
+
+  QPointer<QPlainTextEdit> memo_;
+  mutable std::optional<MemoryArtArea> copy_;
+  bool changed_ = false;
+  bool writing_ = false;
+};
+
+}  // namespace morvexa
