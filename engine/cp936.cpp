@@ -106,22 +106,26 @@ bool AppendEncoded(const Tables& t, char32_t c, ByteString& out) {
 
 }  // namespace
 
-std::u32string Decode(ByteStringView bytes) {
+std::size_t DecodeAt(ByteStringView bytes, std::size_t i, char32_t& c) {
   const Tables& t = TheTables();
+  const auto b = static_cast<unsigned char>(bytes[i]);
+  if (IsLeadByte(b) && i + 1 < bytes.size()) {
+    if (const char32_t pair = t.pair[(b - kFirstLead) * 256 + static_cast<unsigned char>(bytes[i + 1])]) {
+      c = pair;
+      return 2;
+    }
+  }
+  c = b == 0 ? U'\0' : t.single[b] != 0 ? t.single[b] : kByteEscapeBase + b;
+  return 1;
+}
+
+std::u32string Decode(ByteStringView bytes) {
   std::u32string out;
   out.reserve(bytes.size());
   for (std::size_t i = 0; i < bytes.size();) {
-    const auto b = static_cast<unsigned char>(bytes[i]);
-    if (IsLeadByte(b) && i + 1 < bytes.size()) {
-      const auto trail = static_cast<unsigned char>(bytes[i + 1]);
-      if (const char32_t c = t.pair[(b - kFirstLead) * 256 + trail]) {
-        out += c;
-        i += 2;
-        continue;
-      }
-    }
-    out += b == 0 ? U'\0' : t.single[b] != 0 ? t.single[b] : kByteEscapeBase + b;
-    ++i;
+    char32_t c;
+    i += DecodeAt(bytes, i, c);
+    out += c;
   }
   return out;
 }
@@ -138,17 +142,18 @@ std::optional<ByteString> EncodeStrict(std::u32string_view text) {
   return out;
 }
 
+void AppendEncoded(char32_t c, ByteString& out) {
+  if (IsByteEscape(c)) {
+    out += static_cast<char>(c - kByteEscapeBase);
+  } else if (!AppendEncoded(TheTables(), c, out)) {
+    out += '?';
+  }
+}
+
 ByteString Encode(std::u32string_view text) {
-  const Tables& t = TheTables();
   ByteString out;
   out.reserve(text.size() * 2);
-  for (char32_t c : text) {
-    if (IsByteEscape(c)) {
-      out += static_cast<char>(c - kByteEscapeBase);
-    } else if (!AppendEncoded(t, c, out)) {
-      out += '?';
-    }
-  }
+  for (char32_t c : text) AppendEncoded(c, out);
   return out;
 }
 

@@ -26,6 +26,14 @@ constexpr bool IsByteEscape(char32_t c) { return c >= kByteEscapeBase && c <= kB
 // Every byte string decodes; Encode(Decode(b)) == b.
 std::u32string Decode(ByteStringView bytes);
 
+// The character that starts at bytes[i] (i < bytes.size()), in the same way
+// as Decode; returns how many bytes it takes (1 or 2).
+std::size_t DecodeAt(ByteStringView bytes, std::size_t i, char32_t& c);
+
+// Appends the bytes of c as Encode does: a byte escape becomes its byte, a
+// character that cannot be held "?".
+void AppendEncoded(char32_t c, ByteString& out);
+
 // Whether c is a character that code page 936 can hold (escapes are not).
 bool CanEncode(char32_t c);
 

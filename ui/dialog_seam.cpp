@@ -30,4 +30,6 @@ QString QtDialogs::Execute(QFileDialog& dialog) {
   return dialog.selectedFiles().value(0);
 }
 
+void QtDialogs::ShowModal(QDialog& dialog) { dialog.exec(); }
+
 }  // namespace morvexa

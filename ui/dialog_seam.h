@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QDialog;
 class QFileDialog;
 class QWidget;
 
@@ -22,6 +23,9 @@ class DialogSeam {
   // Shows a configured file dialog modally: the chosen file's path, or an
   // empty string when the user cancelled.
   virtual QString Execute(QFileDialog& dialog) = 0;
+
+  // Shows a dialog of the program's own modally, until the user closes it.
+  virtual void ShowModal(QDialog& dialog) = 0;
 };
 
 // The real dialogs: QMessageBox and QFileDialog.
@@ -29,6 +33,7 @@ class QtDialogs final : public DialogSeam {
  public:
   void ShowMessage(QWidget* owner, const QString& text, const QString& caption, MessageIcon icon) override;
   QString Execute(QFileDialog& dialog) override;
+  void ShowModal(QDialog& dialog) override;
 };
 
 }  // namespace morvexa

@@ -3,9 +3,14 @@
 #include <QApplication>
 #include <QResizeEvent>
 
+#include "Unit2.h"
+#include "art_file.h"
+#include "bmp_decoder.h"
 #include "byte_limit_validator.h"
 #include "failure.h"
 #include "qt_text.h"
+#include "picture_preview.h"
+#include "picture_to_asc.h"
 #include "refusal_text.h"
 #include "replace_char.h"
 #include "text_to_asc.h"
@@ -48,8 +53,41 @@ Tfrmmain::Tfrmmain(DialogSeam& dialogs, QWidget* parent)
   connect(ui->sbtosave, &QToolButton::clicked, this, [this] { RunCommand([this] { sbtosaveClick(); }); });
   connect(ui->SpeedButton1, &QToolButton::clicked, this, [this] { RunCommand([this] { SpeedButton1Click(); }); });
 
+  CreateDialogs();
   FormCreate();
 }
+
+void Tfrmmain::CreateDialogs() {
+  // Qt's own dialogs rather than the platform's, so that they behave the same
+  // everywhere and the open dialog can carry the picture preview.
+  opendlgpic = new QFileDialog(this, Text("打开"), QString(), QStringLiteral("All.bmp (*.bmp)"));
+  opendlgpic->setObjectName("opendlgpic");
+  opendlgpic->setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails);
+  opendlgpic->setAcceptMode(QFileDialog::AcceptOpen);
+  opendlgpic->setFileMode(QFileDialog::ExistingFile);
+  PicturePreview::AttachTo(*opendlgpic);
+
+  savedlgasc = new QFileDialog(this, Text("另存为"), QString(), QStringLiteral("*.txt (*.txt)"));
+  savedlgasc->setObjectName("savedlgasc");
+  savedlgasc->setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails);
+  savedlgasc->setAcceptMode(QFileDialog::AcceptSave);
+  savedlgasc->setFileMode(QFileDialog::AnyFile);
+  savedlgasc->setDefaultSuffix(QStringLiteral("txt"));
+}
+
+namespace {
+
+// Shows a file dialog offering the file chosen at its previous use; the
+// chosen path, or an empty string for a cancel.
+QString Choose(DialogSeam& dialogs, QFileDialog& dialog) {
+  const QString previous = dialog.property("previousFile").toString();
+  if (!previous.isEmpty()) dialog.selectFile(previous);
+  const QString chosen = dialogs.Execute(dialog);
+  if (!chosen.isEmpty()) dialog.setProperty("previousFile", chosen);
+  return chosen;
+}
+
+}  // namespace
 
 Tfrmmain::~Tfrmmain() = default;
 
@@ -114,7 +152,13 @@ void Tfrmmain::BtntoascClick() {
   ui->ledtin->setFocus();
 }
 
-void Tfrmmain::Button1Click() {}
+void Tfrmmain::Button1Click() {
+  const QString path = Choose(dialogs_, *opendlgpic);
+  if (path.isEmpty()) return;
+  // A picture that does not decode fails here, before anything changes.
+  const PixelImage picture = DecodeBmpFile(QFile::encodeName(path).toStdString());
+  PictureToAsc(picture, list_, *art_);
+}
 
 void Tfrmmain::sbtorelClick() {
   const ReplaceResult result = ReplaceChar(list_, QStringToBytes(ui->ledtnewc->text()), *art_);
@@ -130,8 +174,16 @@ void Tfrmmain::sbtorelClick() {
   }
 }
 
-void Tfrmmain::sbtosaveClick() {}
+void Tfrmmain::sbtosaveClick() {
+  const QString path = Choose(dialogs_, *savedlgasc);
+  if (path.isEmpty()) return;
+  SaveArtFile(path, art_->Text());
+  dialogs_.ShowMessage(this, Text("已保存"), Text("完成"), MessageIcon::Information);
+}
 
-void Tfrmmain::SpeedButton1Click() {}
+void Tfrmmain::SpeedButton1Click() {
+  TForm2 about;
+  dialogs_.ShowModal(about);
+}
 
 }  // namespace morvexa

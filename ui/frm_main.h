@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFileDialog>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -26,6 +27,8 @@ class Tfrmmain : public QWidget {
   ~Tfrmmain() override;
 
   ArtArea& artArea() { return *art_; }
+  QFileDialog& openDialog() { return *opendlgpic; }
+  QFileDialog& saveDialog() { return *savedlgasc; }
   CharList& charList() { return list_; }
 
   // Runs a command: whatever it throws goes to the failure report, after
@@ -46,8 +49,12 @@ class Tfrmmain : public QWidget {
   void sbtosaveClick();
   void SpeedButton1Click();
 
+  void CreateDialogs();
+
   std::unique_ptr<Ui::Tfrmmain> ui;
   DialogSeam& dialogs_;
+  QFileDialog* opendlgpic;
+  QFileDialog* savedlgasc;
   MemoArtArea* art_;
   ListCharList list_;
 };

@@ -15,42 +15,13 @@
 #include "frm_main.h"
 #include "labeled_edit.h"
 #include "recording_dialogs.h"
+#include "window_fixture.h"
 #include "window_font.h"
 
 namespace morvexa {
 namespace {
 
-// Types text as a person would, one character a key press (QTest's own
-// typing knows only ASCII).
-void Type(QWidget* widget, const QString& text) {
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    const qsizetype length = text[i].isHighSurrogate() ? 2 : 1;
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text.mid(i, length));
-    QApplication::sendEvent(widget, &press);
-    i += length - 1;
-  }
-}
-
-class MainWindow : public testing::Test {
- protected:
-  MainWindow() : window(dialogs) {}
-
-  template <typename T = QWidget>
-  T* Control(const char* name) {
-    T* control = window.findChild<T*>(name);
-    EXPECT_NE(control, nullptr) << name;
-    return control;
-  }
-
-  void ShowActive() {
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-  }
-
-  RecordingDialogs dialogs;
-  Tfrmmain window;
-};
+using MainWindow = WindowTest;
 
 TEST_F(MainWindow, ControlsHaveTheirNamesParentsAndPlaces) {
   EXPECT_EQ(window.windowTitle(), "Morvexa");
@@ -118,6 +89,7 @@ TEST_F(MainWindow, ControlsHaveTheirCaptionsColoursAndSettings) {
     EXPECT_TRUE(button->autoRaise());
   }
   for (QWidget* w : window.findChildren<QWidget*>()) {
+    if (w->window() != &window) continue;  // the file dialogs' own buttons
     if (!QStringList{"SpeedButton1", "sbtorel", "sbtosave"}.contains(w->objectName())) {
       EXPECT_TRUE(w->toolTip().isEmpty()) << w->objectName().toStdString();
     }

@@ -1,0 +1,86 @@
+// A picture conversion in the window, offscreen: a 2000 x 2000 BMP from the
+// click on 图片 to its lines shown in Memo1, beside the engine's own
+// decode-and-convert of the same file. The window's share is the
+// difference.
+#include <benchmark/benchmark.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <filesystem>
+#include <fstream>
+
+#include "bench_pictures.h"
+#include "bmp_decoder.h"
+#include "dialog_seam.h"
+#include "frm_main.h"
+#include "memory_art_area.h"
+#include "memory_char_list.h"
+#include "picture_to_asc.h"
+
+namespace morvexa {
+namespace {
+
+constexpr unsigned kSide = 2000;
+
+const std::string& PictureFile() {
+  static const std::string path = [] {
+    const auto bytes = bench::BenchBmp("photo", kSide);
+    const auto file = std::filesystem::temp_directory_path() / "morvexa-window-bench.bmp";
+    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return file.string();
+  }();
+  return path;
+}
+
+QApplication& App() {
+  static int argc = 1;
+  static char name[] = "window_picture_bench";
+  static char* argv[] = {name, nullptr};
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Left to the end of the process, like the program's own.
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
+}
+
+// Answers every file dialog with the benchmark picture and shows nothing.
+class AnswerPicture final : public DialogSeam {
+ public:
+  void ShowMessage(QWidget*, const QString& text, const QString&, MessageIcon) override { failure = text; }
+  QString Execute(QFileDialog&) override { return QString::fromStdString(PictureFile()); }
+  void ShowModal(QDialog&) override {}
+  QString failure;
+};
+
+void BM_PictureConversion(benchmark::State& state) {
+  App();
+  AnswerPicture dialogs;
+  Tfrmmain window(dialogs);
+  window.show();
+  auto* button = window.findChild<QAbstractButton*>("BitBtn1");
+  auto* memo = window.findChild<QPlainTextEdit*>("Memo1");
+  for (auto _ : state) {
+    button->click();
+    QCoreApplication::processEvents();  // the output area laid out and painted
+    memo->repaint();
+  }
+  if (!dialogs.failure.isEmpty() || memo->document()->blockCount() != static_cast<int>(kSide) + 1) {
+    state.SkipWithError("the picture did not reach the output area");
+  }
+  state.SetItemsProcessed(state.iterations() * kSide * kSide);
+}
+BENCHMARK(BM_PictureConversion)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
+
+void BM_PictureConversion_Baseline(benchmark::State& state) {
+  for (auto _ : state) {
+    MemoryArtArea area;
+    MemoryCharList list;
+    PictureToAsc(DecodeBmpFile(PictureFile()), list, area);
+    benchmark::DoNotOptimize(area.LineCount());
+  }
+  state.SetItemsProcessed(state.iterations() * kSide * kSide);
+}
+BENCHMARK(BM_PictureConversion_Baseline)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
+
+}  // namespace
+}  // namespace morvexa

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Drives the real program as a person would: types 编程, presses 文字,
+# saves through the real dialog, dismisses "已保存", and compares the saved
+# file with the art of the command-line program (544 bytes).
+# Usage: end_to_end_test.sh PROGRAM CLI
+source "$(dirname "$0")/xvfb_session.sh"
+program=$1
+cli=$2
+start_xvfb
+start_program "$program"
+window=$(wait_window Morvexa)
+sleep 0.5
+
+click_in "$window" 116 421            # 汉字 box
+xdotool key ctrl+a
+xdotool type --delay 50 "编程"
+sleep 0.3
+click_in "$window" 476 419            # 文字
+click_in "$window" 552 372            # save
+wait_window "另存为" >/dev/null
+sleep 0.5
+target="$session_dir/art.txt"
+xdotool type --delay 10 "$target"
+xdotool key Return
+wait_window "完成" >/dev/null
+sleep 0.3
+xdotool key Return
+wait_window_gone "完成"
+
+"$cli" text 编程 -o "$session_dir/expected.txt"
+size=$(stat -c %s "$target")
+echo "saved $size bytes"
+cmp "$target" "$session_dir/expected.txt"
+[ "$size" -eq 544 ]
+
+close_window "$window"
+wait_program
+exit "$status"
