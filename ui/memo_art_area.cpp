@@ -66,7 +66,7 @@ ByteString MemoArtArea::ArtFromDisplay(const QString& display) {
   const qsizetype n = display.size();
   for (qsizetype i = 0; i < n; ++i) {
     const char16_t u = display[i].unicode();
-    if (u == '\n') {
+    if (u == '\n' || u == QChar::ParagraphSeparator) {  // the document's raw text separates lines with the latter
       art += kLineBreak;
     } else if (u < 0x80) {
       art += static_cast<char>(u);
@@ -82,9 +82,7 @@ ByteString MemoArtArea::ArtFromDisplay(const QString& display) {
 
 MemoryArtArea& MemoArtArea::Loaded() const {
   if (!copy_) {
-    QString display = memo_->document()->toRawText();
-    display.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    copy_.emplace(ArtFromDisplay(display));
+    copy_.emplace(ArtFromDisplay(memo_->document()->toRawText()));
   }
   return *copy_;
 }

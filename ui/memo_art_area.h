@@ -37,7 +37,8 @@ class MemoArtArea final : public QObject, public ArtArea {
 
   void Flush();
 
-  // The box's text as art bytes, and art bytes as the box shows them.
+  // The box's text as art bytes (a line break or paragraph separator is a
+  // CR LF), and art bytes as the box shows them.
   static ByteString ArtFromDisplay(const QString& display);
   static QString DisplayFromArt(ByteStringView art);
 
