@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "../support/bmp_builder.h"
+#include "../support/unwritable_file.h"
 #include "cp936.h"
 
 namespace morvexa {
@@ -130,6 +131,16 @@ TEST_F(Cli, UncreatableFileIsAFailureNamingThePath) {
   const Outcome run = RunCli({"text", "编", "-o", target});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "Cannot create file " + target.string() + ".\n");
+
+  std::ofstream(dir_ / "locked.txt") << "kept";
+  {
+    const testing_support::UnwritableFile locked(dir_ / "locked.txt");
+    if (!locked.unwritable()) GTEST_SKIP() << "this process cannot protect a file from itself";
+    const Outcome refused = RunCli({"text", "编", "-o", dir_ / "locked.txt"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "Cannot create file " + (dir_ / "locked.txt").string() + ".\n");
+  }
+  EXPECT_EQ(ReadFile(dir_ / "locked.txt"), "kept");
 }
 
 void WriteBytes(const fs::path& path, const std::vector<unsigned char>& bytes) {

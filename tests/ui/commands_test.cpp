@@ -6,6 +6,7 @@
 #include <csignal>
 
 #include "../support/bmp_builder.h"
+#include "../support/unwritable_file.h"
 #include "memory_art_area.h"
 #include "memory_char_list.h"
 #include "text_to_asc.h"
@@ -149,12 +150,14 @@ TEST_F(Commands, SaveFailuresNameThePathAndKeepTheOldFile) {
   EXPECT_EQ(files, 3) << "no temporary file left behind";
 }
 
-TEST_F(Commands, ReadOnlyFileIsNotReplaced) {
-  if (geteuid() == 0) GTEST_SKIP() << "root may write any file";
+TEST_F(Commands, FileThatMayNotBeWrittenIsNotReplaced) {
   WriteFile(dir / "locked.txt", "kept");
-  fs::permissions(dir / "locked.txt", fs::perms::owner_read, fs::perm_options::replace);
-  dialogs.answers = {Path("locked.txt")};
-  Click("sbtosave");
+  {
+    const testing_support::UnwritableFile locked(dir / "locked.txt");
+    if (!locked.unwritable()) GTEST_SKIP() << "this process cannot protect a file from itself";
+    dialogs.answers = {Path("locked.txt")};
+    Click("sbtosave");
+  }
   EXPECT_EQ(dialogs.messages.back().text, "Cannot create file " + Path("locked.txt") + ".");
   EXPECT_EQ(ReadFile(dir / "locked.txt"), "kept");
 }
