@@ -8,6 +8,7 @@
 #include "bmp_decoder.h"
 #include "byte_limit_validator.h"
 #include "failure.h"
+#include "icon_spacing_style.h"
 #include "qt_text.h"
 #include "picture_preview.h"
 #include "picture_to_asc.h"
@@ -42,6 +43,9 @@ Tfrmmain::Tfrmmain(DialogSeam& dialogs, QWidget* parent)
   art_ = new MemoArtArea(ui->Memo1);
   list_ = ListCharList(ui->lstselc);
   for (QLabel* label : {ui->Label1, ui->Label2, ui->Label3}) label->adjustSize();
+  auto* oneBetween = new IconSpacingStyle(1);  // 1 pixel between the text button's image and caption
+  oneBetween->setParent(ui->Btntoasc);
+  ui->Btntoasc->setStyle(oneBetween);
   for (QComboBox* box : {ui->cboqian, ui->cbobei}) {
     box->setCompleter(nullptr);
     box->lineEdit()->setValidator(new ByteLimitValidator(2, box));
