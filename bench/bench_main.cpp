@@ -1,5 +1,6 @@
 // Runs the benchmarks, then prints each figure beside its in-run baseline,
-// the benchmark of the same name with "_Baseline" after its first part.
+// the benchmark of the same name with "_Baseline" after its first part
+// (the median of the repetitions, when there are several).
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -12,11 +13,13 @@ class BaselineReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
+    // With --benchmark_repetitions the median stands for the benchmark.
     for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration) continue;
+      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+      if (run.run_type != Run::RT_Iteration && !median) continue;
       for (const char* counter : {"bytes_per_second", "items_per_second"}) {
         if (auto it = run.counters.find(counter); it != run.counters.end()) {
-          rates_[run.benchmark_name()] = {it->second.value, counter};
+          rates_[run.run_name.str()] = {it->second.value, counter};
           break;
         }
       }
