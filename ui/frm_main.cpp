@@ -40,6 +40,11 @@ Tfrmmain::Tfrmmain(DialogSeam& dialogs, QWidget* parent)
   setFont(WindowFont(12));
   ui->setupUi(this);
   setWindowIcon(QIcon(":/icons/morvexa-64.png"));
+  // Art is mostly ASCII symbols: no shaping is needed to lay out its long
+  // lines (Qt still shapes scripts that require it).
+  QFont artFont = ui->Memo1->font();
+  artFont.setStyleStrategy(QFont::PreferNoShaping);
+  ui->Memo1->setFont(artFont);
   art_ = new MemoArtArea(ui->Memo1);
   list_ = ListCharList(ui->lstselc);
   for (QLabel* label : {ui->Label1, ui->Label2, ui->Label3}) label->adjustSize();
