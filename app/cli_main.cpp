@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <functional>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,35 +34,34 @@ struct Stop {
 
 using Sink = std::function<void(std::string_view)>;
 
-// Sends what emit produces to standard output ("-") or into a file, in
-// large writes.
+// Sends what emit produces to standard output ("-") or into a file,
+// gathered into large writes.
 void WriteTo(const std::string& destination, const std::function<void(const Sink&)>& emit) {
   constexpr std::size_t kChunk = 1 << 20;
+  std::optional<ReplacingFile> file;
+  if (destination != "-") file.emplace(destination);
+  auto write = [&file](std::string_view bytes) {
+    if (file) {
+      file->Write(bytes);
+    } else if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size()) {
+      throw Failure(FailureKind::StreamWriteError);
+    }
+  };
   std::string buffer;
   buffer.reserve(kChunk);
-  auto collect = [&buffer](const std::function<void(std::string_view)>& write) {
-    return [&buffer, write](std::string_view bytes) {
-      buffer += bytes;
-      if (buffer.size() >= kChunk) {
-        write(buffer);
-        buffer.clear();
-      }
-    };
-  };
-  if (destination == "-") {
-    auto write = [](std::string_view bytes) {
-      if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size()) throw Failure(FailureKind::StreamWriteError);
-    };
-    emit(collect(write));
-    write(buffer);
-    if (std::fflush(stdout) != 0) throw Failure(FailureKind::StreamWriteError);
-    return;
-  }
-  ReplacingFile file(destination);
-  auto write = [&file](std::string_view bytes) { file.Write(bytes); };
-  emit(collect(write));
+  emit([&](std::string_view bytes) {
+    buffer += bytes;
+    if (buffer.size() >= kChunk) {
+      write(buffer);
+      buffer.clear();
+    }
+  });
   write(buffer);
-  file.Commit();
+  if (file) {
+    file->Commit();
+  } else if (std::fflush(stdout) != 0) {
+    throw Failure(FailureKind::StreamWriteError);
+  }
 }
 
 ByteString FromCommandLine(const std::string& utf8, const char* what) {
