@@ -15,6 +15,7 @@ class ByteLimitValidator : public QValidator {
 
   State validate(QString& input, int& pos) const override;
   int maxBytes() const { return maxBytes_; }
+  void setMaxBytes(int maxBytes) { maxBytes_ = maxBytes; }
 
  private:
   int maxBytes_;

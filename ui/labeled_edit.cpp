@@ -3,14 +3,14 @@
 #include <QEvent>
 #include <QLabel>
 
-#include "byte_limit_validator.h"
 
 namespace morvexa {
 
-LabeledEdit::LabeledEdit(QWidget* parent) : QLineEdit(parent), label_(new QLabel(parent)) {
+LabeledEdit::LabeledEdit(QWidget* parent)
+    : QLineEdit(parent), label_(new QLabel(parent)), limit_(new ByteLimitValidator(0, this)) {
   label_->setObjectName("EditLabel");
   label_->setBuddy(this);
-  setValidator(new ByteLimitValidator(0, this));
+  setValidator(limit_);
 }
 
 QString LabeledEdit::labelText() const { return label_->text(); }
@@ -31,10 +31,9 @@ void LabeledEdit::setLabelSpacing(int spacing) {
   placeLabel();
 }
 
-void LabeledEdit::setMaxBytes(int maxBytes) {
-  maxBytes_ = maxBytes;
-  setValidator(new ByteLimitValidator(maxBytes, this));
-}
+int LabeledEdit::maxBytes() const { return limit_->maxBytes(); }
+
+void LabeledEdit::setMaxBytes(int maxBytes) { limit_->setMaxBytes(maxBytes); }
 
 void LabeledEdit::moveEvent(QMoveEvent* event) {
   QLineEdit::moveEvent(event);

@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QPointer>
 
+#include "byte_limit_validator.h"
+
 
 namespace morvexa {
 
@@ -29,7 +31,7 @@ class LabeledEdit : public QLineEdit {
   void setLabelPosition(LabelPosition position);
   int labelSpacing() const { return spacing_; }
   void setLabelSpacing(int spacing);
-  int maxBytes() const { return maxBytes_; }
+  int maxBytes() const;
   void setMaxBytes(int maxBytes);
 
  protected:
@@ -41,9 +43,9 @@ class LabeledEdit : public QLineEdit {
   void placeLabel();
 
   QPointer<QLabel> label_;
+  ByteLimitValidator* limit_;
   LabelPosition position_ = Above;
   int spacing_ = 3;
-  int maxBytes_ = 0;
 };
 
 }  // namespace morvexa

@@ -133,7 +133,7 @@ void MemoArtArea::ReplaceUnencodableTyped(int position, int added) {
       c = QChar::surrogateToUcs4(document->characterAt(i - 1), ch);
       start = i - 1;
     }
-    if (cp936::CanEncode(c) || cp936::IsByteEscape(c)) {
+    if (HeldInText(c)) {
       i = start;
       continue;
     }

@@ -16,6 +16,8 @@ ByteString QStringToBytes(const QString& text) {
   return cp936::Encode(std::u32string(ucs4.begin(), ucs4.end()));
 }
 
+bool HeldInText(char32_t c) { return cp936::CanEncode(c) || cp936::IsByteEscape(c); }
+
 bool ReplaceUnencodable(QString& text) {
   bool replaced = false;
   QString out;
@@ -26,7 +28,7 @@ bool ReplaceUnencodable(QString& text) {
       c = QChar::surrogateToUcs4(text[i], text[i + 1]);
       ++i;
     }
-    if (cp936::CanEncode(c) || cp936::IsByteEscape(c)) {
+    if (HeldInText(c)) {
       out += QString::fromUcs4(&c, 1);
     } else {
       out += QLatin1Char('?');

@@ -13,8 +13,12 @@ QString BytesToQString(ByteStringView bytes);
 // The bytes of text; characters that code page 936 cannot hold become "?".
 ByteString QStringToBytes(const QString& text);
 
-// text with every character that code page 936 cannot hold replaced by "?"
-// (byte escapes count as held). Returns whether anything was replaced.
+// Whether c may stay in the window's text: a character that code page 936
+// can hold, or a byte escape.
+bool HeldInText(char32_t c);
+
+// text with every character that may not stay replaced by "?". Returns
+// whether anything was replaced.
 bool ReplaceUnencodable(QString& text);
 
 }  // namespace morvexa
