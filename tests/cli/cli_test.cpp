@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "../support/bmp_builder.h"
+#include "../support/files.h"
 #include "../support/unwritable_file.h"
 #include "cp936.h"
 
@@ -14,6 +15,8 @@ namespace morvexa {
 namespace {
 
 namespace fs = std::filesystem;
+using testing_support::ReadFile;
+using testing_support::WriteFile;
 
 struct Outcome {
   int status;
@@ -27,12 +30,6 @@ std::string Quote(const std::string& arg) {
   return quoted + "'";
 }
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 class Cli : public testing::Test {
  protected:
@@ -87,7 +84,7 @@ TEST_F(Cli, WritesArtAndSymbolsToFiles) {
 }
 
 TEST_F(Cli, RefusalsAndFailuresWriteNoArt) {
-  std::ofstream(dir_ / "keep.txt") << "precious";
+  WriteFile(dir_ / "keep.txt", "precious");
   struct Case {
     std::string text;
     int status;
@@ -126,13 +123,13 @@ TEST_F(Cli, WrongCommandLinesAreUsageErrors) {
 }
 
 TEST_F(Cli, UncreatableFileIsAFailureNamingThePath) {
-  std::ofstream(dir_ / "plain") << "x";
+  WriteFile(dir_ / "plain", "x");
   const fs::path target = dir_ / "plain" / "art.txt";
   const Outcome run = RunCli({"text", "编", "-o", target});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "Cannot create file " + target.string() + ".\n");
 
-  std::ofstream(dir_ / "locked.txt") << "kept";
+  WriteFile(dir_ / "locked.txt", "kept");
   {
     const testing_support::UnwritableFile locked(dir_ / "locked.txt");
     if (!locked.unwritable()) GTEST_SKIP() << "this process cannot protect a file from itself";
@@ -143,13 +140,10 @@ TEST_F(Cli, UncreatableFileIsAFailureNamingThePath) {
   EXPECT_EQ(ReadFile(dir_ / "locked.txt"), "kept");
 }
 
-void WriteBytes(const fs::path& path, const std::vector<unsigned char>& bytes) {
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
-}
 
 TEST_F(Cli, ConvertsPicturesAndReplacesSymbols) {
   const testing_support::BmpBuilder picture(3, 2, {0, 1, 1, 2, 0, 0}, {0xFFFFFF, 0x000000, 0xFF0000});
-  WriteBytes(dir_ / "p.bmp", picture.Build({40, 8, 1}));
+  WriteFile(dir_ / "p.bmp", picture.Build({40, 8, 1}));
   const Outcome art = RunCli({"picture", dir_ / "p.bmp", "-o", "-"});
   ASSERT_EQ(art.status, 0) << art.err;
   EXPECT_EQ(art.out, " !!\r\n\"  \r\n");
@@ -164,20 +158,20 @@ TEST_F(Cli, ConvertsPicturesAndReplacesSymbols) {
   ASSERT_EQ(text.status, 0);
   EXPECT_EQ(text.out.find(' '), std::string::npos);
 
-  std::ofstream(dir_ / "empty.bmp").close();
+  WriteFile(dir_ / "empty.bmp", "");
   const Outcome empty = RunCli({"picture", dir_ / "empty.bmp", "-o", "-"});
   EXPECT_EQ(empty.status, 0);
   EXPECT_EQ(empty.out, "");
 }
 
 TEST_F(Cli, PictureFailuresAndReplaceRefusalsWriteNoArt) {
-  std::ofstream(dir_ / "keep.txt") << "precious";
-  std::ofstream(dir_ / "text.bmp") << "this is a plain text file, not a picture";
+  WriteFile(dir_ / "keep.txt", "precious");
+  WriteFile(dir_ / "text.bmp", "this is a plain text file, not a picture");
   const testing_support::BmpBuilder picture(2, 1, {0, 1}, {0xFFFFFF, 0x000000});
-  WriteBytes(dir_ / "good.bmp", picture.Build({40, 24}));
+  WriteFile(dir_ / "good.bmp", picture.Build({40, 24}));
   auto cut = picture.Build({40, 24});
   cut.resize(cut.size() - 1);
-  WriteBytes(dir_ / "cut.bmp", cut);
+  WriteFile(dir_ / "cut.bmp", cut);
 
   struct Case {
     std::vector<std::string> args;

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "../support/bmp_builder.h"
+#include "../support/files.h"
 #include "bmp_decoder.h"
 #include "failure.h"
 
@@ -161,10 +161,10 @@ TEST(BmpDecoder, FilesAreNamedByTheirFullPath) {
   };
   EXPECT_EQ(failure("missing.bmp"), "Cannot open file " + (dir / "missing.bmp").string());
   EXPECT_EQ(failure(dir), "Cannot open file " + dir.string());
-  std::ofstream(dir / "empty.bmp").close();
+  testing_support::WriteFile(dir / "empty.bmp", "");
   EXPECT_EQ(DecodeBmpFile("empty.bmp").pixels.size(), 0u);
   const Bytes good = Picture(4).Build({40, 24});
-  std::ofstream(dir / "good.bmp", std::ios::binary).write(reinterpret_cast<const char*>(good.data()), static_cast<long>(good.size()));
+  testing_support::WriteFile(dir / "good.bmp", good);
   EXPECT_EQ(DecodeBmpFile(dir / "good.bmp").width, 5u);
   fs::permissions(dir / "good.bmp", fs::perms::owner_read, fs::perm_options::replace);
   EXPECT_EQ(DecodeBmpFile(dir / "good.bmp").height, 3u) << "read-only files are read";

@@ -1,10 +1,10 @@
 // Writes the test pictures, one in every accepted form, into a folder: the
 // fuzzer's first inputs.
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 
 #include "../support/bmp_builder.h"
+#include "../support/files.h"
 
 int main(int argc, char** argv) {
   using namespace morvexa::testing_support;
@@ -20,9 +20,7 @@ int main(int argc, char** argv) {
   for (auto& i : indices) i %= 2;
   const BmpBuilder two(7, 5, indices, {0x000000, 0xFFFFFF});
   for (const BmpForm& form : AllBmpForms()) {
-    const auto bytes = (form.bitCount == 1 ? two : four).Build(form);
-    std::ofstream(dir / (form.name() + ".bmp"), std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    WriteFile(dir / (form.name() + ".bmp"), (form.bitCount == 1 ? two : four).Build(form));
   }
   return 0;
 }

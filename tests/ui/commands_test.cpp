@@ -57,7 +57,7 @@ TEST_F(Commands, DrawReplaceAndSaveEndInTheExpectedFile) {
 TEST_F(Commands, PicturesBecomeArtAndBadOnesChangeNothing) {
   const testing_support::BmpBuilder picture(3, 2, {0, 1, 1, 2, 0, 0}, {0xFFFFFF, 0x000000, 0xFF0000});
   const auto bytes = picture.Build({40, 4, 2});
-  WriteFile(dir / "p.bmp", std::string(bytes.begin(), bytes.end()));
+  WriteFile(dir / "p.bmp", bytes);
   dialogs.answers = {Path("p.bmp")};
   Click("BitBtn1");
   EXPECT_TRUE(dialogs.messages.empty());

@@ -18,7 +18,7 @@ TEST_F(Preview, ShowsReadablePicturesAndNoneOtherwise) {
   auto* button = preview->findChild<QPushButton*>("previewButton");
 
   const auto bytes = testing_support::BmpBuilder(5, 3, std::vector<unsigned>(15, 1), {0, 0x336699}).Build({40, 8, 1});
-  WriteFile(dir / "p.bmp", std::string(bytes.begin(), bytes.end()));
+  WriteFile(dir / "p.bmp", bytes);
   preview->ShowFile(Path("p.bmp"));
   EXPECT_EQ(caption->text(), "5 x 3");
   EXPECT_TRUE(button->isEnabled());

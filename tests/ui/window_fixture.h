@@ -7,9 +7,8 @@
 #include <QKeyEvent>
 #include <QTest>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
+#include "../support/files.h"
 #include "frm_main.h"
 #include "recording_dialogs.h"
 
@@ -26,16 +25,8 @@ inline void Type(QWidget* widget, const QString& text) {
   }
 }
 
-inline std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-inline void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
+using testing_support::ReadFile;
+using testing_support::WriteFile;
 
 // A main window whose messages and dialogs are recorded, and a folder of
 // its own for files.
