@@ -1,5 +1,6 @@
 // morvexa-cli: the art engine from scripts.
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <functional>
 #include <iostream>
@@ -17,6 +18,7 @@
 #include "refusal_text.h"
 #include "replace_char.h"
 #include "replacing_file.h"
+#include "temporary_files.h"
 #include "text_to_asc.h"
 
 namespace morvexa::cli {
@@ -32,37 +34,49 @@ struct Stop {
   std::string message;
 };
 
-using Sink = std::function<void(std::string_view)>;
+// One output of a command: standard output ("-"), or a file that replaces
+// its target only at Commit. Bytes are gathered into large writes.
+class Output {
+ public:
+  explicit Output(const std::string& destination) {
+    if (destination != "-") file_.emplace(destination);
+    buffer_.reserve(kChunk);
+  }
 
-// Sends what emit produces to standard output ("-") or into a file,
-// gathered into large writes.
-void WriteTo(const std::string& destination, const std::function<void(const Sink&)>& emit) {
-  constexpr std::size_t kChunk = 1 << 20;
-  std::optional<ReplacingFile> file;
-  if (destination != "-") file.emplace(destination);
-  auto write = [&file](std::string_view bytes) {
-    if (file) {
-      file->Write(bytes);
-    } else if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size()) {
+  void Write(std::string_view bytes) {
+    buffer_ += bytes;
+    if (buffer_.size() >= kChunk) Flush();
+  }
+
+  // Every byte written and flushed; for a file, only Commit is left.
+  void Finish() {
+    Flush();
+    if (file_) {
+      file_->Finish();
+    } else if (std::fflush(stdout) != 0) {
       throw Failure(FailureKind::StreamWriteError);
     }
-  };
-  std::string buffer;
-  buffer.reserve(kChunk);
-  emit([&](std::string_view bytes) {
-    buffer += bytes;
-    if (buffer.size() >= kChunk) {
-      write(buffer);
-      buffer.clear();
-    }
-  });
-  write(buffer);
-  if (file) {
-    file->Commit();
-  } else if (std::fflush(stdout) != 0) {
-    throw Failure(FailureKind::StreamWriteError);
   }
-}
+
+  void Commit() {
+    if (file_) file_->Commit();
+  }
+
+ private:
+  static constexpr std::size_t kChunk = 1 << 20;
+
+  void Flush() {
+    if (file_) {
+      file_->Write(buffer_);
+    } else if (std::fwrite(buffer_.data(), 1, buffer_.size(), stdout) != buffer_.size()) {
+      throw Failure(FailureKind::StreamWriteError);
+    }
+    buffer_.clear();
+  }
+
+  std::optional<ReplacingFile> file_;
+  std::string buffer_;
+};
 
 ByteString FromCommandLine(const std::string& utf8, const char* what) {
   auto bytes = cp936::FromUtf8(utf8);
@@ -70,30 +84,33 @@ ByteString FromCommandLine(const std::string& utf8, const char* what) {
   return *bytes;
 }
 
+// Both files are created before either is written, and replace their
+// targets only once both are complete: a command that fails writes neither.
 void WriteOutputs(const Options& options, const MemoryArtArea& area, const MemoryCharList& list) {
-  // The art text exactly as the window saves it: each line and CR LF.
-  auto artText = [&area](const Sink& out) {
-    for (const auto& line : area.Lines()) {
-      out(line);
-      out(kLineBreak);
-    }
-  };
-  if (options.artOutput) WriteTo(*options.artOutput, artText);
-  if (options.symbolsOutput) {
-    WriteTo(*options.symbolsOutput, [&list](const Sink& out) {
-      for (const auto& entry : list.Entries()) {
-        out(entry);
-        out(kLineBreak);
-      }
-    });
+  std::optional<Output> art, symbols;
+  if (options.artOutput) art.emplace(*options.artOutput);
+  if (options.symbolsOutput) symbols.emplace(*options.symbolsOutput);
+  if (art) {
+    // The art text exactly as the window saves it.
+    art->Write(area.Text());
+    art->Finish();
   }
+  if (symbols) {
+    for (const auto& entry : list.Entries()) {
+      symbols->Write(entry);
+      symbols->Write(kLineBreak);
+    }
+    symbols->Finish();
+  }
+  if (art) art->Commit();
+  if (symbols) symbols->Commit();
   if (!options.artOutput && options.symbolsOutput != "-") {
-    WriteTo("-", [&area](const Sink& out) {
-      for (const auto& line : area.Lines()) {
-        out(cp936::ToUtf8(line));
-        out("\n");
-      }
-    });
+    Output shown("-");
+    for (std::size_t i = 0; i < area.LineCount(); ++i) {
+      shown.Write(cp936::ToUtf8(area.GetLine(i)));
+      shown.Write("\n");
+    }
+    shown.Finish();
   }
 }
 
@@ -101,7 +118,7 @@ void RunText(const Options& options, MemoryCharList& list, MemoryArtArea& area) 
   const ByteString text = FromCommandLine(options.input, "TEXT");
   const ByteString fore = FromCommandLine(options.fore, "--fg");
   const ByteString back = FromCommandLine(options.back, "--bg");
-  const TextToAscResult result = TextToAsc(text, fore, back, OpenBuiltInFont, list, area);
+  const TextToAscResult result = TextToAsc(text, fore, back, list, area);
   if (result != TextToAscResult::Done) throw Stop{kRefused, std::string(RefusalText(result))};
 }
 
@@ -164,5 +181,9 @@ int main(int argc, char** argv) {
     std::cerr << "morvexa-cli: " << parsed.error << "\n\n" << kUsage;
     return 2;
   }
+  morvexa::temporary_files::CleanUpOnSignals();
+  // Past a file-size limit a write fails with a message instead of ending
+  // the program.
+  std::signal(SIGXFSZ, SIG_IGN);
   return Run(*parsed.options);
 }

@@ -1,5 +1,7 @@
 #include "cli_options.h"
 
+#include "replacing_file.h"
+
 namespace morvexa::cli {
 
 const char* const kUsage =
@@ -76,6 +78,10 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
   if (!haveInput) return {{}, options.command == Command::Text ? "TEXT is missing" : "FILE is missing"};
   if (options.artOutput == "-" && options.symbolsOutput == "-") {
     return {{}, "-o - and --symbols - cannot both take standard output"};
+  }
+  if (options.artOutput && options.symbolsOutput && *options.artOutput != "-" && *options.symbolsOutput != "-" &&
+      SameFile(*options.artOutput, *options.symbolsOutput)) {
+    return {{}, "-o and --symbols name the same file"};
   }
   return {options, {}};
 }

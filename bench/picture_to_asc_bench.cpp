@@ -23,9 +23,10 @@ const std::vector<unsigned char>& File(const std::string& kind) {
 
 void Label(benchmark::State& state, const std::string& kind) {
   const PixelImage image = DecodeBmp(File(kind));
-  const std::unordered_set<Rgb> colours(image.pixels.begin(), image.pixels.end());
+  const std::size_t pixels = image.width * image.height;
+  const std::unordered_set<Rgb> colours(image.pixels.get(), image.pixels.get() + pixels);
   state.counters["colours"] = static_cast<double>(colours.size());
-  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(image.pixels.size()));
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(pixels));
 }
 
 void BM_DecodeAndConvert(benchmark::State& state, const std::string& kind) {

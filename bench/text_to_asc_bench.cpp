@@ -31,7 +31,7 @@ void BM_TextToAsc(benchmark::State& state) {
   MemoryArtArea area;
   MemoryCharList list;
   for (auto _ : state) {
-    auto result = TextToAsc(text, symbols.fore, symbols.back, OpenBuiltInFont, list, area);
+    auto result = TextToAsc(text, symbols.fore, symbols.back, list, area);
     benchmark::DoNotOptimize(result);
   }
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(area.Text().size()));

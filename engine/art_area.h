@@ -6,6 +6,9 @@
 
 namespace morvexa {
 
+// What ends each line of the art text.
+inline constexpr ByteStringView kLineBreak = "\r\n";
+
 // The holder of the art text: the engine's only access to the art. The
 // window implements it over its output area; MemoryArtArea keeps it in
 // memory.

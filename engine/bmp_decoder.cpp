@@ -7,8 +7,10 @@
 
 #include <array>
 #include <bit>
+#include <vector>
 
 #include "failure.h"
+#include "shown_path.h"
 
 namespace morvexa {
 
@@ -190,7 +192,7 @@ void DecodeRows(const Bytes& file, const Header& h, PixelImage& image) {
   const bool plain32 = h.bitCount == 32 && h.compression == kRgb;
   for (std::uint64_t y = 0; y < h.height; ++y) {
     const unsigned char* src = file.At(h.pixelsAt + (h.topDown ? y : h.height - 1 - y) * stride);
-    Rgb* out = image.pixels.data() + y * h.width;
+    Rgb* out = image.Row(y);
     const std::uint64_t w = h.width;
     switch (h.bitCount) {
       case 1:
@@ -223,7 +225,7 @@ void DecodeRows(const Bytes& file, const Header& h, PixelImage& image) {
 // stops where the data ends.
 void DecodeRunLength(const Bytes& file, const Header& h, PixelImage& image) {
   const bool four = h.compression == kRle4;
-  std::fill(image.pixels.begin(), image.pixels.end(), h.palette[0]);
+  std::fill_n(image.pixels.get(), h.width * h.height, h.palette[0]);
   std::uint64_t pos = h.pixelsAt;
   const std::uint64_t end = h.pixelBytes != 0 ? h.pixelsAt + h.pixelBytes : file.Size();
   std::uint64_t x = 0, y = 0;
@@ -264,8 +266,7 @@ PixelImage DecodeBmp(std::span<const unsigned char> data, const BmpLimits& limit
   if (data.empty()) return {};
   const Bytes file(data);
   const Header h = ReadHeader(file, limits);
-  PixelImage image{h.width, h.height, {}};
-  image.pixels.resize(h.width * h.height);
+  PixelImage image(h.width, h.height);
   if (h.compression == kRle8 || h.compression == kRle4) {
     DecodeRunLength(file, h, image);
   } else {
@@ -275,9 +276,7 @@ PixelImage DecodeBmp(std::span<const unsigned char> data, const BmpLimits& limit
 }
 
 PixelImage DecodeBmpFile(const std::filesystem::path& path) {
-  std::error_code ec;
-  const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
-  const std::string shown = ec ? path.string() : absolute.string();
+  const std::string shown = ShownPath(path);
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) throw Failure(FailureKind::CannotOpenFile, shown);
   struct Closer {

@@ -25,7 +25,7 @@ std::string_view FailureTemplate(FailureKind kind);
 class Failure : public std::runtime_error {
  public:
   explicit Failure(FailureKind kind, std::string_view name = {});
-  FailureKind kind() const noexcept { return kind_; }
+  FailureKind Kind() const noexcept { return kind_; }
 
  private:
   FailureKind kind_;

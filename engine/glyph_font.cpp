@@ -9,6 +9,4 @@ GlyphFont GlyphFont::Open(std::string_view resourceName) { return GlyphFont(Find
 
 void GlyphFont::FailPastTheEnd() { throw Failure(FailureKind::StreamReadError); }
 
-GlyphFont OpenBuiltInFont() { return GlyphFont::Open(); }
-
 }  // namespace morvexa

@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <span>
 #include <string_view>
 
@@ -52,12 +51,5 @@ class GlyphFont {
 
   std::span<const unsigned char> data_;
 };
-
-// How a text conversion opens its font: once per conversion, after its
-// checks have passed.
-using FontOpener = std::function<GlyphFont()>;
-
-// Opens the font built into the program.
-GlyphFont OpenBuiltInFont();
 
 }  // namespace morvexa

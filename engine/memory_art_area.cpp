@@ -1,32 +1,79 @@
 #include "memory_art_area.h"
 
+#include <cstring>
 #include <stdexcept>
+
 
 namespace morvexa {
 
-MemoryArtArea::MemoryArtArea(ByteStringView text)
-    : lines_(SplitArtText(text)), lastLineEnded_(text.empty() || text.ends_with(kLineBreak)) {}
+namespace {
+bool HoldsLineBreakByte(ByteStringView bytes) {
+  return bytes.find_first_of("\r\n") != ByteStringView::npos;
+}
+}  // namespace
+
+MemoryArtArea::MemoryArtArea(ByteStringView text) : text_(text) {
+  IndexFrom(0, 0);
+  written_ = LineCount();
+}
 
 void MemoryArtArea::Clear() {
-  lines_.clear();
-  lastLineEnded_ = true;
+  text_.clear();
+  starts_.clear();
+  written_ = 0;
+}
+
+std::size_t MemoryArtArea::LineEnd(std::size_t i) const {
+  if (i + 1 < starts_.size()) return starts_[i + 1] - kLineBreak.size();
+  const ByteStringView text = text_;
+  return text.ends_with(kLineBreak) ? text.size() - kLineBreak.size() : text.size();
+}
+
+void MemoryArtArea::IndexFrom(std::size_t line, std::size_t from) {
+  starts_.resize(line);
+  const ByteStringView text = text_;
+  while (from < text.size()) {
+    starts_.push_back(from);
+    const std::size_t end = text.find(kLineBreak, from);
+    if (end == ByteStringView::npos) break;
+    from = end + kLineBreak.size();
+  }
 }
 
 void MemoryArtArea::WriteLine(std::size_t i, ByteStringView line) {
-  // Lines skipped over are left empty; a line written last ends with CR LF.
-  if (i >= lines_.size()) lines_.resize(i + 1);
-  lines_[i].assign(line);
-  if (i + 1 == lines_.size()) lastLineEnded_ = true;
+  if (i < written_) throw std::logic_error("MemoryArtArea::WriteLine: lines are written in order");
+  if (!text_.empty() && !ByteStringView(text_).ends_with(kLineBreak)) text_ += kLineBreak;
+  // Lines skipped over are left empty.
+  for (; written_ < i; ++written_) {
+    starts_.push_back(text_.size());
+    text_ += kLineBreak;
+  }
+  ++written_;
+  const std::size_t start = text_.size();
+  text_ += line;
+  text_ += kLineBreak;
+  if (HoldsLineBreakByte(line)) {
+    IndexFrom(LineCount(), start);
+  } else {
+    starts_.push_back(start);
+  }
 }
 
-ByteString MemoryArtArea::GetLine(std::size_t i) const { return lines_.at(i); }
+ByteString MemoryArtArea::GetLine(std::size_t i) const {
+  if (i >= LineCount()) throw std::out_of_range("MemoryArtArea::GetLine");
+  return text_.substr(starts_[i], LineEnd(i) - starts_[i]);
+}
 
-void MemoryArtArea::SetLine(std::size_t i, ByteStringView line) { lines_.at(i).assign(line); }
-
-ByteString MemoryArtArea::Text() const {
-  ByteString text = JoinArtText(lines_);
-  if (!lastLineEnded_ && !lines_.empty()) text.resize(text.size() - kLineBreak.size());
-  return text;
+void MemoryArtArea::SetLine(std::size_t i, ByteStringView line) {
+  if (i >= LineCount()) throw std::out_of_range("MemoryArtArea::SetLine");
+  const std::size_t start = starts_[i], end = LineEnd(i);
+  if (line.size() == end - start && !HoldsLineBreakByte(line)) {
+    // The usual case, a replacement: the line breaks stay where they are.
+    std::memcpy(text_.data() + start, line.data(), line.size());
+    return;
+  }
+  text_.replace(start, end - start, line);
+  IndexFrom(i, start);
 }
 
 }  // namespace morvexa

@@ -1,11 +1,16 @@
 #pragma once
 
+#include <vector>
+
 #include "art_area.h"
-#include "art_lines.h"
 
 namespace morvexa {
 
-// An art area held in memory, for the command-line program and the tests.
+// An art area held in memory: the art text itself, with where each line
+// starts. Its lines are always those of its text, split at every CR LF, so
+// a written line whose symbols hold CR LF becomes several lines, just as it
+// does in the window's output area. WriteLine appends: line i is the i-th
+// line written, whatever the lines before it held.
 class MemoryArtArea final : public ArtArea {
  public:
   MemoryArtArea() = default;
@@ -14,17 +19,19 @@ class MemoryArtArea final : public ArtArea {
 
   void Clear() override;
   void WriteLine(std::size_t i, ByteStringView line) override;
-  std::size_t LineCount() const override { return lines_.size(); }
+  std::size_t LineCount() const override { return starts_.size(); }
   ByteString GetLine(std::size_t i) const override;
   void SetLine(std::size_t i, ByteStringView line) override;
-  ByteString Text() const override;
-
-  const ArtLines& Lines() const { return lines_; }
+  ByteString Text() const override { return text_; }
 
  private:
-  ArtLines lines_;
-  // Whether the last line is followed by CR LF.
-  bool lastLineEnded_ = true;
+  std::size_t LineEnd(std::size_t i) const;
+  // Finds the lines again from the one that starts at from.
+  void IndexFrom(std::size_t line, std::size_t from);
+
+  ByteString text_;
+  std::vector<std::size_t> starts_;
+  std::size_t written_ = 0;  // how many lines WriteLine has placed
 };
 
 }  // namespace morvexa

@@ -74,23 +74,25 @@ class ByteExpansions {
 // Draws glyph row r of every glyph at out, eight pixels at a time, when both
 // symbols take kWidth bytes; returns the end of the line.
 template <std::size_t kWidth>
-char* DrawRow(const ByteExpansions<kWidth>& expansions, const std::vector<const unsigned char*>& glyphs, int r,
+char* DrawRow(const ByteExpansions<kWidth>& expansions, const std::vector<GlyphFont::GlyphBytes>& glyphs, int r,
               char* out) {
 #if defined(__SSE2__)
   if constexpr (kWidth == 1) {
     // Both halves of the row in one 16-byte store.
-    for (const unsigned char* glyph : glyphs) {
-      const __m128i left = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(expansions.Of(glyph[2 * r])));
-      const __m128i right = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(expansions.Of(glyph[2 * r + 1])));
+    for (const auto glyph : glyphs) {
+      const std::uint16_t bits = GlyphFont::RowBits(glyph, r);
+      const __m128i left = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(expansions.Of(static_cast<unsigned char>(bits >> 8))));
+      const __m128i right = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(expansions.Of(static_cast<unsigned char>(bits & 0xFF))));
       _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi64(left, right));
       out += 16;
     }
     return out;
   }
 #endif
-  for (const unsigned char* glyph : glyphs) {
-    out = expansions.Draw(out, glyph[2 * r]);
-    out = expansions.Draw(out, glyph[2 * r + 1]);
+  for (const auto glyph : glyphs) {
+    const std::uint16_t bits = GlyphFont::RowBits(glyph, r);
+    out = expansions.Draw(out, static_cast<unsigned char>(bits >> 8));
+    out = expansions.Draw(out, static_cast<unsigned char>(bits & 0xFF));
   }
   return out;
 }
@@ -107,8 +109,8 @@ void DrawLines(std::size_t lineBytes, ArtArea& area, Row drawRow) {
 
 }  // namespace
 
-TextToAscResult TextToAsc(ByteStringView text, ByteStringView foreText, ByteStringView backText,
-                          const FontOpener& openFont, CharList& list, ArtArea& area) {
+TextToAscResult TextToAsc(ByteStringView text, ByteStringView foreText, ByteStringView backText, CharList& list,
+                          ArtArea& area) {
   if (text.empty()) return TextToAscResult::EmptyText;
   if (!OnlyDoubleByteCharacters(text)) return TextToAscResult::NotChinese;
 
@@ -122,14 +124,15 @@ TextToAscResult TextToAsc(ByteStringView text, ByteStringView foreText, ByteStri
   if (IsOneByteSymbol(backText)) list.Add(backText);
 
   area.Clear();
-  const GlyphFont font = openFont();
+  const GlyphFont font = GlyphFont::Open();
 
   // Every glyph is found before the first row is drawn, so that a
   // character outside the font fails before any line is written.
   const std::size_t characters = text.size() / 2;
-  std::vector<const unsigned char*> glyphs(characters);
+  std::vector<GlyphFont::GlyphBytes> glyphs;
+  glyphs.reserve(characters);
   for (std::size_t k = 0; k < characters; ++k) {
-    glyphs[k] = font.Glyph(static_cast<unsigned char>(text[2 * k]), static_cast<unsigned char>(text[2 * k + 1])).data();
+    glyphs.push_back(font.Glyph(static_cast<unsigned char>(text[2 * k]), static_cast<unsigned char>(text[2 * k + 1])));
   }
 
   const std::size_t lineBytes = characters * 16 * 2;
@@ -145,7 +148,7 @@ TextToAscResult TextToAsc(ByteStringView text, ByteStringView foreText, ByteStri
     DrawLines(lineBytes, area, [&](char* out, int r) {
       for (std::size_t k = 0; k < characters; ++k) {
         const ByteStringView fore = selfCharacter ? text.substr(2 * k, 2) : ByteStringView(foreSymbol);
-        const auto bits = static_cast<std::uint16_t>(glyphs[k][2 * r] << 8 | glyphs[k][2 * r + 1]);
+        const std::uint16_t bits = GlyphFont::RowBits(glyphs[k], r);
         for (int x = 0; x < 16; ++x) out = Put(out, GlyphFont::IsInked(bits, x) ? fore : backSymbol);
       }
       return out;

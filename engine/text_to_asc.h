@@ -17,11 +17,11 @@ inline constexpr ByteStringView kSelfCharacter = "\xD7\xD6";  // 字
 // the background symbol (the first two bytes of each box's text).
 //
 // EmptyText and NotChinese change nothing. Otherwise the symbol list is
-// rebuilt from the one-byte symbols, the area is cleared, the font opened
-// and the lines written; a font failure propagates after that, leaving the
+// rebuilt from the one-byte symbols, the area is cleared, the font built
+// into the program opened and the lines written; a font failure propagates after that, leaving the
 // new symbol list and whatever lines were written (none: every row visits
 // every character).
-TextToAscResult TextToAsc(ByteStringView text, ByteStringView foreText, ByteStringView backText,
-                          const FontOpener& openFont, CharList& list, ArtArea& area);
+TextToAscResult TextToAsc(ByteStringView text, ByteStringView foreText, ByteStringView backText, CharList& list,
+                          ArtArea& area);
 
 }  // namespace morvexa

@@ -4,7 +4,6 @@
 #include <QResizeEvent>
 
 #include "Unit2.h"
-#include "art_file.h"
 #include "bmp_decoder.h"
 #include "byte_limit_validator.h"
 #include "failure.h"
@@ -14,9 +13,14 @@
 #include "picture_to_asc.h"
 #include "refusal_text.h"
 #include "replace_char.h"
+#include "replacing_file.h"
 #include "text_to_asc.h"
 #include "ui_frm_main.h"
 #include "window_font.h"
+
+// The images are built into this library; a static library's resources are
+// initialised by name.
+static void InitImages() { Q_INIT_RESOURCE(morvexa); }
 
 namespace morvexa {
 
@@ -28,7 +32,6 @@ constexpr int kMemoRightMargin = 60;
 constexpr int kMemoBottomMargin = 63;
 constexpr int kGroupHeight = 48;
 constexpr int kPanelWidth = 53;
-constexpr int kItemHeight = 12;
 
 QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 QString Text(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
@@ -37,6 +40,7 @@ QString Text(std::string_view utf8) { return QString::fromUtf8(utf8.data(), stat
 
 Tfrmmain::Tfrmmain(DialogSeam& dialogs, QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::Tfrmmain>()), dialogs_(dialogs), list_(nullptr) {
+  InitImages();
   setFont(WindowFont(12));
   ui->setupUi(this);
   setWindowIcon(QIcon(":/icons/morvexa-64.png"));
@@ -107,11 +111,11 @@ void Tfrmmain::FormCreate() {
     ui->cbobei->addItem(QString(QChar(c)));
   }
   for (QComboBox* box : {ui->cboqian, ui->cbobei}) {
-    for (int i = 0; i < box->count(); ++i) box->setItemData(i, QSize(0, kItemHeight), Qt::SizeHintRole);
+    for (int i = 0; i < box->count(); ++i) box->setItemData(i, QSize(0, kListItemHeight), Qt::SizeHintRole);
   }
   ui->cboqian->setCurrentIndex(4);
   ui->cbobei->setCurrentIndex(0);
-  ui->Memo1->setPlainText(MemoArtArea::DisplayFromArt(kLineBreak));
+  ui->Memo1->setPlainText(BytesToQString(kLineBreak));
 }
 
 void Tfrmmain::resizeEvent(QResizeEvent* event) {
@@ -148,7 +152,7 @@ void Tfrmmain::ReportFailure(const QString& message) {
 void Tfrmmain::BtntoascClick() {
   const TextToAscResult result =
       TextToAsc(QStringToBytes(ui->ledtin->text()), QStringToBytes(ui->cboqian->currentText()),
-                QStringToBytes(ui->cbobei->currentText()), OpenBuiltInFont, list_, *art_);
+                QStringToBytes(ui->cbobei->currentText()), list_, *art_);
   switch (result) {
     case TextToAscResult::Done: return;
     case TextToAscResult::EmptyText:
@@ -165,7 +169,7 @@ void Tfrmmain::Button1Click() {
   const QString path = Choose(dialogs_, *opendlgpic);
   if (path.isEmpty()) return;
   // A picture that does not decode fails here, before anything changes.
-  const PixelImage picture = DecodeBmpFile(QFile::encodeName(path).toStdString());
+  const PixelImage picture = DecodeBmpFile(ToPath(path));
   PictureToAsc(picture, list_, *art_);
 }
 
@@ -186,7 +190,7 @@ void Tfrmmain::sbtorelClick() {
 void Tfrmmain::sbtosaveClick() {
   const QString path = Choose(dialogs_, *savedlgasc);
   if (path.isEmpty()) return;
-  SaveArtFile(path, art_->Text());
+  WriteFileReplacing(ToPath(path), art_->Text());
   dialogs_.ShowMessage(this, Text("已保存"), Text("完成"), MessageIcon::Information);
 }
 

@@ -29,7 +29,6 @@ class Tfrmmain : public QWidget {
   ArtArea& artArea() { return *art_; }
   QFileDialog& openDialog() { return *opendlgpic; }
   QFileDialog& saveDialog() { return *savedlgasc; }
-  CharList& charList() { return list_; }
 
   // Runs a command: whatever it throws goes to the failure report, after
   // the output area shows what the command had changed.

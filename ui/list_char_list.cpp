@@ -4,12 +4,12 @@
 #include <stdexcept>
 
 #include "qt_text.h"
+#include "window_font.h"
 
 namespace morvexa {
 
 namespace {
 constexpr int kBytesRole = Qt::UserRole;
-constexpr int kItemHeight = 12;
 }  // namespace
 
 void ListCharList::Clear() { list_->clear(); }
@@ -17,7 +17,7 @@ void ListCharList::Clear() { list_->clear(); }
 void ListCharList::Add(ByteStringView s) {
   auto* item = new QListWidgetItem(BytesToQString(s));
   item->setData(kBytesRole, QByteArray(s.data(), static_cast<qsizetype>(s.size())));
-  item->setSizeHint(QSize(0, kItemHeight));
+  item->setSizeHint(QSize(0, kListItemHeight));
   list_->addItem(item);
 }
 

@@ -11,10 +11,8 @@
 
 namespace morvexa {
 
-// The art area over the window's output area. The box holds the art text
-// with each CR LF shown as a line break; bytes that do not decode, and CR or
-// LF bytes that are not part of a CR LF, show as private-use characters that
-// turn back into the same bytes, so any art survives the box unchanged.
+// The art area over the window's output area. The box shows the art text as
+// BytesToQString does, so any art survives the box unchanged.
 //
 // A command works on a copy loaded from the box when it first reads it;
 // Flush, called when the command ends however it ends, puts what the
@@ -36,11 +34,6 @@ class MemoArtArea final : public QObject, public ArtArea {
   ByteString Text() const override;
 
   void Flush();
-
-  // The box's text as art bytes (a line break or paragraph separator is a
-  // CR LF), and art bytes as the box shows them.
-  static ByteString ArtFromDisplay(const QString& display);
-  static QString DisplayFromArt(ByteStringView art);
 
  private:
   MemoryArtArea& Loaded() const;

@@ -14,6 +14,7 @@
 
 #include "bmp_decoder.h"
 #include "failure.h"
+#include "qt_text.h"
 
 namespace morvexa {
 
@@ -24,7 +25,7 @@ constexpr int kSide = 160;
 std::optional<QImage> DecodePicture(const QString& path) {
   if (!QFileInfo(path).isFile()) return {};
   try {
-    const PixelImage pixels = DecodeBmpFile(QFile::encodeName(path).toStdString());
+    const PixelImage pixels = DecodeBmpFile(ToPath(path));
     if (pixels.width == 0 || pixels.height == 0) return {};
     QImage image(static_cast<int>(pixels.width), static_cast<int>(pixels.height), QImage::Format_RGB32);
     for (std::size_t y = 0; y < pixels.height; ++y) {

@@ -1,19 +1,71 @@
 #include "qt_text.h"
 
-#include <QList>
+#include <QFile>
 
+#include "art_area.h"
 #include "cp936.h"
 
 namespace morvexa {
 
+namespace {
+
+char16_t* PutUtf16(char32_t c, char16_t* out) {
+  if (c < 0x10000) {
+    *out++ = static_cast<char16_t>(c);
+  } else {
+    *out++ = QChar::highSurrogate(c);
+    *out++ = QChar::lowSurrogate(c);
+  }
+  return out;
+}
+
+}  // namespace
+
+// One pass over the bytes, written in place: a byte becomes at most two
+// UTF-16 units (an escape outside the basic plane).
 QString BytesToQString(ByteStringView bytes) {
-  const std::u32string text = cp936::Decode(bytes);
-  return QString::fromUcs4(text.data(), static_cast<qsizetype>(text.size()));
+  QString text(static_cast<qsizetype>(2 * bytes.size()), Qt::Uninitialized);
+  char16_t* const begin = reinterpret_cast<char16_t*>(text.data());
+  char16_t* out = begin;
+  for (std::size_t i = 0; i < bytes.size();) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    if (b == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+      *out++ = u'\n';
+      i += 2;
+    } else if (b == '\r' || b == '\n') {
+      out = PutUtf16(cp936::kByteEscapeBase + b, out);
+      ++i;
+    } else if (b < 0x80) {
+      *out++ = b;
+      ++i;
+    } else {
+      char32_t c;
+      i += cp936::DecodeAt(bytes, i, c);
+      out = PutUtf16(c, out);
+    }
+  }
+  text.resize(out - begin);
+  return text;
 }
 
 ByteString QStringToBytes(const QString& text) {
-  const QList<uint> ucs4 = text.toUcs4();
-  return cp936::Encode(std::u32string(ucs4.begin(), ucs4.end()));
+  ByteString bytes;
+  bytes.reserve(static_cast<std::size_t>(text.size()) + 64);
+  const qsizetype n = text.size();
+  for (qsizetype i = 0; i < n; ++i) {
+    const char16_t u = text[i].unicode();
+    if (u == '\n' || u == QChar::ParagraphSeparator) {
+      bytes += kLineBreak;
+    } else if (u < 0x80) {
+      bytes += static_cast<char>(u);
+    } else if (QChar::isHighSurrogate(u) && i + 1 < n && text[i + 1].isLowSurrogate()) {
+      cp936::AppendEncoded(QChar::surrogateToUcs4(u, text[i + 1].unicode()), bytes);
+      ++i;
+    } else {
+      cp936::AppendEncoded(u, bytes);
+    }
+  }
+  return bytes;
 }
 
 bool HeldInText(char32_t c) { return cp936::CanEncode(c) || cp936::IsByteEscape(c); }
@@ -38,5 +90,7 @@ bool ReplaceUnencodable(QString& text) {
   if (replaced) text = out;
   return replaced;
 }
+
+std::filesystem::path ToPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 }  // namespace morvexa

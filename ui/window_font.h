@@ -10,6 +10,10 @@ namespace morvexa {
 inline const QStringList kWindowFontFamilies = {"宋体", "SimSun", "AR PL UMing CN", "Noto Sans Mono CJK SC",
                                                 "WenQuanYi Zen Hei Mono"};
 
+// The height of a row in the windows' symbol lists, to suit the 12-pixel
+// window font.
+inline constexpr int kListItemHeight = 12;
+
 // Whether every printable ASCII character is equally wide and every
 // double-byte character exactly twice as wide, so that art lines stay
 // aligned.

@@ -1,6 +1,9 @@
 // The command-line program, run as a script would run it.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <filesystem>
 #include <fstream>
@@ -8,7 +11,7 @@
 
 #include "../support/bmp_builder.h"
 #include "../support/files.h"
-#include "../support/unwritable_file.h"
+#include "../support/unwritable.h"
 #include "cp936.h"
 
 namespace morvexa {
@@ -131,7 +134,7 @@ TEST_F(Cli, UncreatableFileIsAFailureNamingThePath) {
 
   WriteFile(dir_ / "locked.txt", "kept");
   {
-    const testing_support::UnwritableFile locked(dir_ / "locked.txt");
+    const testing_support::Unwritable locked(dir_ / "locked.txt");
     if (!locked.unwritable()) GTEST_SKIP() << "this process cannot protect a file from itself";
     const Outcome refused = RunCli({"text", "编", "-o", dir_ / "locked.txt"});
     EXPECT_EQ(refused.status, 1);
@@ -140,6 +143,63 @@ TEST_F(Cli, UncreatableFileIsAFailureNamingThePath) {
   EXPECT_EQ(ReadFile(dir_ / "locked.txt"), "kept");
 }
 
+
+TEST_F(Cli, BothFilesOrNeither) {
+  WriteFile(dir_ / "a.txt", "old art");
+  const Outcome missingFolder = RunCli({"text", "编程", "-o", dir_ / "a.txt", "--symbols", dir_ / "none" / "s.txt"});
+  EXPECT_EQ(missingFolder.status, 1);
+  EXPECT_EQ(missingFolder.err, "Cannot create file " + (dir_ / "none/s.txt").string() + ".\n");
+  EXPECT_EQ(ReadFile(dir_ / "a.txt"), "old art");
+
+  fs::create_symlink("a.txt", dir_ / "link.txt");
+  for (const auto& [art, symbols] : {std::pair{dir_ / "a.txt", dir_ / "a.txt"}, {dir_ / "a.txt", dir_ / "link.txt"},
+                                      {dir_ / "b.txt", dir_ / "." / "b.txt"}}) {
+    const Outcome same = RunCli({"text", "编程", "-o", art, "--symbols", symbols});
+    EXPECT_EQ(same.status, 2) << symbols;
+    EXPECT_EQ(same.err.substr(0, same.err.find('\n')), "morvexa-cli: -o and --symbols name the same file");
+  }
+  EXPECT_EQ(ReadFile(dir_ / "a.txt"), "old art");
+  EXPECT_FALSE(fs::exists(dir_ / "b.txt"));
+}
+
+TEST_F(Cli, KilledWhileSavingLeavesNoTemporaryFile) {
+  // A long text makes a save of about 2 MB, killed at random moments.
+  std::string text;
+  for (int i = 0; i < 4000; ++i) text += "编";
+  WriteFile(dir_ / "art.txt", "old art");
+  std::srand(static_cast<unsigned>(getpid()));
+  for (int run = 0; run < 40; ++run) {
+    const int signal = std::vector<int>{SIGINT, SIGTERM, SIGHUP}[run % 3];
+    const pid_t child = fork();
+    if (child == 0) {
+      execl(MORVEXA_CLI, MORVEXA_CLI, "text", text.c_str(), "-o", (dir_ / "art.txt").c_str(), nullptr);
+      _exit(127);
+    }
+    usleep(static_cast<useconds_t>(std::rand() % 12000));
+    kill(child, signal);
+    waitpid(child, nullptr, 0);
+    const std::string art = ReadFile(dir_ / "art.txt");
+    ASSERT_TRUE(art == "old art" || art.size() == 16u * (4000 * 32 + 2)) << "the file is whole, old or new";
+  }
+  for (const auto& entry : fs::directory_iterator(dir_)) {
+    const std::string name = entry.path().filename().string();
+    EXPECT_TRUE(name == "art.txt" || name == "stdout" || name == "stderr") << "left behind: " << name;
+  }
+}
+
+TEST_F(Cli, SymbolsThatMakeLineBreaksSplitLinesAsTheWindowDoes) {
+  // 编 drawn with CR and LF: wherever a CR is followed by an LF the art has
+  // a line break, which a replacement of CR leaves alone.
+  const Outcome drawn = RunCli({"text", "编", "--fg", "\r", "--bg", "\n", "-o", "-"});
+  ASSERT_EQ(drawn.status, 0);
+  std::string expected = drawn.out;
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    if (expected[i] == '\r' && (i + 1 == expected.size() || expected[i + 1] != '\n')) expected[i] = 'x';
+  }
+  const Outcome replaced = RunCli({"text", "编", "--fg", "\r", "--bg", "\n", "--replace", "\r", "x", "-o", "-"});
+  ASSERT_EQ(replaced.status, 0) << replaced.err;
+  EXPECT_EQ(replaced.out, expected);
+}
 
 TEST_F(Cli, ConvertsPicturesAndReplacesSymbols) {
   const testing_support::BmpBuilder picture(3, 2, {0, 1, 1, 2, 0, 0}, {0xFFFFFF, 0x000000, 0xFF0000});

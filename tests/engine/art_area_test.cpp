@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "../support/art.h"
 #include "memory_art_area.h"
 
 namespace morvexa {
@@ -40,7 +41,6 @@ TEST(ArtArea, SplitsAtEachCrLf) {
     ASSERT_EQ(area.LineCount(), c.lines.size());
     for (std::size_t i = 0; i < c.lines.size(); ++i) EXPECT_EQ(area.GetLine(i), c.lines[i]);
     EXPECT_EQ(area.Text(), c.text) << "the text must come back byte for byte";
-    EXPECT_EQ(SplitArtText(c.text), c.lines);
   }
 }
 
@@ -57,10 +57,30 @@ TEST(ArtArea, SetLineKeepsTheLineBreaks) {
   EXPECT_EQ(unterminated.LineCount(), 2u);
 }
 
-TEST(ArtArea, JoinIsTheInverseOfSplitForWrittenArt) {
-  const ArtLines lines = {"$$  ", "", "\xB1\xE0"};
-  EXPECT_EQ(JoinArtText(lines), "$$  \r\n\r\n\xB1\xE0\r\n");
-  EXPECT_EQ(SplitArtText(JoinArtText(lines)), lines);
+TEST(ArtArea, WrittenLinesComeBackAsTheyWereWritten) {
+  const std::vector<ByteString> lines = {"$$  ", "", "\xB1\xE0"};
+  MemoryArtArea area;
+  for (std::size_t i = 0; i < lines.size(); ++i) area.WriteLine(i, lines[i]);
+  EXPECT_EQ(area.Text(), "$$  \r\n\r\n\xB1\xE0\r\n");
+  EXPECT_EQ(testing_support::Lines(area), lines);
+}
+
+TEST(ArtArea, LinesAreAlwaysThoseOfTheTextSplitAtEveryCrLf) {
+  // A line whose symbols hold CR LF becomes two, as in the window.
+  MemoryArtArea area;
+  area.WriteLine(0, "\n\r\n\r");
+  area.WriteLine(1, "a\r\nb");
+  area.WriteLine(2, "c");
+  EXPECT_EQ(area.Text(), "\n\r\n\r\r\na\r\nb\r\nc\r\n");
+  EXPECT_EQ(testing_support::Lines(area), (std::vector<ByteString>{"\n", "\r", "a", "b", "c"}));
+
+  // A replacement that makes a CR LF inside a line splits it too.
+  MemoryArtArea replaced("a\rxb\r\ncd\r\n");
+  replaced.SetLine(0, "a\r\nb");
+  EXPECT_EQ(testing_support::Lines(replaced), (std::vector<ByteString>{"a", "b", "cd"}));
+  replaced.SetLine(1, "longer");
+  EXPECT_EQ(replaced.Text(), "a\r\nlonger\r\ncd\r\n");
+  EXPECT_EQ(replaced.GetLine(2), "cd");
 }
 
 }  // namespace

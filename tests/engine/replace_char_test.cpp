@@ -40,6 +40,7 @@ TEST(ReplaceChar, ReplacesBytesAndMovesTheSymbolInTheList) {
       {"symbol no longer in the art", "xx\r\n", {"$", "x"}, 0, "#", "xx\r\n", {"x", "#"}},
       {"trail bytes are bytes too", "\xB1\x40\r\n", {"@"}, 0, "#", "\xB1#\r\n", {"#"}},
       {"typed lines, empty lines, no final break", "a\r\n\r\nba", {"a"}, 0, "c", "c\r\n\r\nbc", {"c"}},
+      {"a new CR LF makes more lines, all visited", "x\r$\r\nc$\r\n", {"$"}, 0, "\n", "x\r\n\r\nc\n\r\n", {"\n"}},
       {"two-byte entry matches no byte", "\xB1\xE0\r\n", {"\xB1\xE0"}, 0, "\xB3\xCC", "\xB1\xE0\r\n", {"\xB3\xCC"}},
   };
   for (const auto& c : cases) {
@@ -70,7 +71,7 @@ TEST(ReplaceChar, RefusalsChangeNothing) {
 
 TEST(ReplaceChar, SecondPressFindsNothingSelected) {
   State s{MemoryArtArea(), {}};
-  ASSERT_EQ(TextToAsc("\xB1\xE0\xB3\xCC", "$", " ", OpenBuiltInFont, s.list, s.area), TextToAscResult::Done);
+  ASSERT_EQ(TextToAsc("\xB1\xE0\xB3\xCC", "$", " ", s.list, s.area), TextToAscResult::Done);
   const ByteString before = s.area.Text();
   s.list.Select(1);
   EXPECT_EQ(ReplaceChar(s.list, ".", s.area), ReplaceResult::Done);

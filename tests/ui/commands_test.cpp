@@ -6,7 +6,7 @@
 #include <csignal>
 
 #include "../support/bmp_builder.h"
-#include "../support/unwritable_file.h"
+#include "../support/unwritable.h"
 #include "memory_art_area.h"
 #include "memory_char_list.h"
 #include "text_to_asc.h"
@@ -21,7 +21,7 @@ using Commands = WindowTest;
 ByteString DefaultArt() {
   MemoryArtArea area;
   MemoryCharList list;
-  (void)TextToAsc("\xB1\xE0\xB3\xCC", "$", " ", OpenBuiltInFont, list, area);
+  (void)TextToAsc("\xB1\xE0\xB3\xCC", "$", " ", list, area);
   return area.Text();
 }
 
@@ -153,7 +153,7 @@ TEST_F(Commands, SaveFailuresNameThePathAndKeepTheOldFile) {
 TEST_F(Commands, FileThatMayNotBeWrittenIsNotReplaced) {
   WriteFile(dir / "locked.txt", "kept");
   {
-    const testing_support::UnwritableFile locked(dir / "locked.txt");
+    const testing_support::Unwritable locked(dir / "locked.txt");
     if (!locked.unwritable()) GTEST_SKIP() << "this process cannot protect a file from itself";
     dialogs.answers = {Path("locked.txt")};
     Click("sbtosave");

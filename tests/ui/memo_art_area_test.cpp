@@ -5,6 +5,7 @@
 #include <random>
 
 #include "memo_art_area.h"
+#include "qt_text.h"
 
 namespace morvexa {
 namespace {
@@ -12,7 +13,7 @@ namespace {
 class MemoArea : public testing::Test {
  protected:
   void SetText(const ByteString& art) {
-    memo.setPlainText(MemoArtArea::DisplayFromArt(art));
+    memo.setPlainText(BytesToQString(art));
     area.Flush();
   }
   QPlainTextEdit memo;

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string_view>
+
+// Temporary files that must not outlive the process: a save in progress
+// registers its temporary file here, and a process that ends on SIGINT,
+// SIGTERM, SIGHUP or SIGPIPE removes every registered file before it dies
+// (once CleanUpTemporaryFilesOnSignals has run).
+namespace morvexa::temporary_files {
+
+// Registers path; returns its slot, or -1 when every slot is taken (the file
+// is then only cleaned up by a later save, see ReplacingFile).
+int Register(std::string_view path);
+// Forgets the file in slot (from Register; -1 does nothing).
+void Unregister(int slot);
+
+// Installs the signal handlers. A signal that the process ignores stays
+// ignored; one with its default action still ends the process, after the
+// registered files are removed.
+void CleanUpOnSignals();
+
+}  // namespace morvexa::temporary_files
