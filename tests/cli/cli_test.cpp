@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "../support/bmp_builder.h"
+#include "../support/data.h"
 #include "../support/files.h"
 #include "../support/unwritable.h"
 #include "cp936.h"
@@ -56,12 +57,7 @@ class Cli : public testing::Test {
 TEST_F(Cli, DrawsTheDefaultArtAsSavedTextOrAsUtf8) {
   const Outcome saved = RunCli({"text", "编程", "-o", "-"});
   ASSERT_EQ(saved.status, 0) << saved.err;
-  ASSERT_EQ(saved.out.size(), 544u);
-  for (std::size_t i = 0; i < 16; ++i) {
-    const std::string line = saved.out.substr(i * 34, 34);
-    EXPECT_EQ(line.substr(0, 32).find_first_not_of("$ "), std::string::npos);
-    EXPECT_EQ(line.substr(32), "\r\n");
-  }
+  EXPECT_EQ(saved.out, ReadFile(testing_support::DataPath("text/bian_cheng.txt")));
 
   const Outcome shown = RunCli({"text", "编程"});
   ASSERT_EQ(shown.status, 0);
@@ -222,6 +218,24 @@ TEST_F(Cli, ConvertsPicturesAndReplacesSymbols) {
   const Outcome empty = RunCli({"picture", dir_ / "empty.bmp", "-o", "-"});
   EXPECT_EQ(empty.status, 0);
   EXPECT_EQ(empty.out, "");
+}
+
+TEST_F(Cli, EveryBmpFormGivesTheExpectedArtAndSymbols) {
+  int forms = 0;
+  for (const auto& entry : fs::directory_iterator(testing_support::DataPath("bmp"))) {
+    const std::string name = entry.path().filename().string();
+    if (entry.path().extension() != ".bmp") continue;
+    SCOPED_TRACE(name);
+    ++forms;
+    const std::string colors = name.find("_1bpp") != std::string::npos                                        ? "2"
+                               : name.find("_4bpp") != std::string::npos || name.find("rle4") != std::string::npos ? "16"
+                                                                                                                   : "100";
+    const Outcome run = RunCli({"picture", entry.path(), "-o", "-", "--symbols", dir_ / "symbols.txt"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, ReadFile(testing_support::DataPath("bmp/" + colors + "_colors.art.txt")));
+    EXPECT_EQ(ReadFile(dir_ / "symbols.txt"), ReadFile(testing_support::DataPath("bmp/" + colors + "_colors.symbols.txt")));
+  }
+  EXPECT_EQ(forms, 76);
 }
 
 TEST_F(Cli, PictureFailuresAndReplaceRefusalsWriteNoArt) {

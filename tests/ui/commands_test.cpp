@@ -1,4 +1,5 @@
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <QComboBox>
 #include <QListWidget>
@@ -116,12 +117,14 @@ TEST_F(Commands, SaveFailuresNameThePathAndKeepTheOldFile) {
   Click("Btntoasc");
   WriteFile(dir / "plain", "x");
   fs::create_directories(dir / "folder.txt");
+  mkfifo((dir / "fifo.txt").c_str(), 0644);
   struct Case {
     QString target;
     QString message;
   };
   for (const Case& c : {Case{Path("plain") + "/art.txt", "Cannot create file " + Path("plain") + "/art.txt."},
-                        Case{Path("folder.txt"), "Cannot create file " + Path("folder.txt") + "."}}) {
+                        Case{Path("folder.txt"), "Cannot create file " + Path("folder.txt") + "."},
+                        Case{Path("fifo.txt"), "Cannot create file " + Path("fifo.txt") + "."}}) {
     SCOPED_TRACE(c.target.toStdString());
     dialogs.answers = {c.target};
     Click("sbtosave");
@@ -129,7 +132,8 @@ TEST_F(Commands, SaveFailuresNameThePathAndKeepTheOldFile) {
     EXPECT_EQ(dialogs.messages.back().text, c.message);
     EXPECT_EQ(dialogs.messages.back().caption, "Morvexa");
   }
-  EXPECT_EQ(dialogs.messages.size(), 2u) << "no 已保存 after a failure";
+  EXPECT_EQ(dialogs.messages.size(), 3u) << "no 已保存 after a failure";
+  EXPECT_TRUE(fs::is_fifo(dir / "fifo.txt")) << "a FIFO stays as it was";
 
   // A write that stops short: the file-size limit lets 100 bytes through.
   WriteFile(dir / "old.txt", "the old art");
@@ -147,7 +151,7 @@ TEST_F(Commands, SaveFailuresNameThePathAndKeepTheOldFile) {
   EXPECT_EQ(ReadFile(dir / "old.txt"), "the old art");
   int files = 0;
   for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir)) ++files;
-  EXPECT_EQ(files, 3) << "no temporary file left behind";
+  EXPECT_EQ(files, 4) << "no temporary file left behind";
 }
 
 TEST_F(Commands, FileThatMayNotBeWrittenIsNotReplaced) {
