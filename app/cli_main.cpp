@@ -146,15 +146,9 @@ int Run(const Options& options) {
     MemoryCharList list;
     MemoryArtArea area;
     switch (options.command) {
-      case Command::Help:
-        std::cout << kUsage;
-        return kDone;
-      case Command::Text:
-        RunText(options, list, area);
-        break;
-      case Command::Picture:
-        RunPicture(options, list, area);
-        break;
+      case Command::Help: std::cout << kUsage; return kDone;
+      case Command::Text: RunText(options, list, area); break;
+      case Command::Picture: RunPicture(options, list, area); break;
     }
     RunReplacements(options, list, area);
     WriteOutputs(options, area, list);

@@ -12,7 +12,7 @@ const char* const kUsage =
     "\n"
     "  text       draws Chinese characters as 16 lines of art (foreground \"$\", background a space;\n"
     "             --fg 字 draws each character with itself)\n"
-    "  picture    converts a BMP picture, one printable ASCII symbol per colour\n"
+    "  picture    converts a BMP picture, one printable ASCII symbol per color\n"
     "  -o FILE    writes the art as code page 936 text with CR LF line breaks (\"-\": standard output);\n"
     "             without -o the art is shown on standard output as UTF-8\n"
     "  --symbols FILE  writes the symbol list, one entry a line (\"-\": standard output)\n"

@@ -15,8 +15,8 @@ struct Options {
   std::string input;  // the text to draw, or the picture file
   std::string fore = "$";
   std::string back = " ";
-  std::optional<std::string> artOutput;      // -o FILE, "-" for standard output
-  std::optional<std::string> symbolsOutput;  // --symbols FILE, "-" for standard output
+  std::optional<std::string> artOutput;                           // -o FILE, "-" for standard output
+  std::optional<std::string> symbolsOutput;                       // --symbols FILE, "-" for standard output
   std::vector<std::pair<std::string, std::string>> replacements;  // --replace OLD NEW, in order
 };
 

@@ -10,7 +10,7 @@ namespace morvexa::bench {
 inline constexpr unsigned kBenchSide = 4096;
 
 // A square 24-bit picture. "photo": smooth gradients with a little noise,
-// well over 100,000 distinct colours; "four": four colours in bands.
+// well over 100,000 distinct colors; "four": four colors in bands.
 inline std::vector<unsigned char> BenchBmp(const std::string& kind, unsigned side = kBenchSide) {
   const unsigned stride = side * 3;
   std::vector<unsigned char> file(54 + static_cast<std::size_t>(stride) * side);

@@ -10,6 +10,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const auto bytes = morvexa::bench::BenchBmp(argv[1]);
-  std::ofstream(argv[2], std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(argv[2], std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   return 0;
 }

@@ -1,5 +1,5 @@
 // Decoding and converting a 4096 x 4096 24-bit picture, in pixels per
-// second, for a photograph-like picture with many colours and a drawing
+// second, for a photograph-like picture with many colors and a drawing
 // with four. The baseline reads the same bytes once.
 #include <benchmark/benchmark.h>
 
@@ -24,8 +24,8 @@ const std::vector<unsigned char>& File(const std::string& kind) {
 void Label(benchmark::State& state, const std::string& kind) {
   const PixelImage image = DecodeBmp(File(kind));
   const std::size_t pixels = image.width * image.height;
-  const std::unordered_set<Rgb> colours(image.pixels.get(), image.pixels.get() + pixels);
-  state.counters["colours"] = static_cast<double>(colours.size());
+  const std::unordered_set<Rgb> colors(image.pixels.get(), image.pixels.get() + pixels);
+  state.counters["colors"] = static_cast<double>(colors.size());
   state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(pixels));
 }
 

@@ -27,7 +27,8 @@ const std::string& PictureFile() {
   static const std::string path = [] {
     const auto bytes = bench::BenchBmp("photo", kSide);
     const auto file = std::filesystem::temp_directory_path() / "morvexa-window-bench.bmp";
-    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(file, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return file.string();
   }();
   return path;

@@ -55,12 +55,12 @@ struct Header {
   unsigned bitCount = 0;
   std::uint32_t compression = kRgb;
   std::array<std::uint32_t, 3> masks{};  // red, green, blue
-  std::array<Rgb, 256> palette{};        // black past the file's colour table
+  std::array<Rgb, 256> palette{};        // black past the file's color table
   std::uint64_t pixelsAt = 0;            // where the pixel data starts
   std::uint64_t pixelBytes = 0;          // run-length data: how many bytes; 0 for all that follow
 };
 
-// One colour component of a bit-field pixel, scaled to 0-255.
+// One color component of a bit-field pixel, scaled to 0-255.
 class Channel {
  public:
   explicit Channel(std::uint32_t mask) : mask_(mask) {
@@ -138,9 +138,15 @@ Header ReadHeader(const Bytes& file, const BmpLimits& limits) {
   const bool runLength = h.compression == kRle8 || h.compression == kRle4;
   switch (h.compression) {
     case kRgb: break;
-    case kRle8: if (bpp != 8 || h.topDown) NotValid(); break;
-    case kRle4: if (bpp != 4 || h.topDown) NotValid(); break;
-    case kBitFields: if (bpp != 16 && bpp != 32) NotValid(); break;
+    case kRle8:
+      if (bpp != 8 || h.topDown) NotValid();
+      break;
+    case kRle4:
+      if (bpp != 4 || h.topDown) NotValid();
+      break;
+    case kBitFields:
+      if (bpp != 16 && bpp != 32) NotValid();
+      break;
     default: NotValid();
   }
   if (h.width == 0 || h.height == 0 || h.width > kMaxBmpDimension || h.height > kMaxBmpDimension) NotValid();
@@ -180,7 +186,7 @@ Header ReadHeader(const Bytes& file, const BmpLimits& limits) {
   return h;
 }
 
-// Uncompressed rows, converted to colours one row at a time.
+// Uncompressed rows, converted to colors one row at a time.
 void DecodeRows(const Bytes& file, const Header& h, PixelImage& image) {
   const std::uint64_t stride = (h.width * h.bitCount + 31) / 32 * 4;
   const BitFields bitFields(h.masks);

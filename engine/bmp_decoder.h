@@ -21,7 +21,7 @@
 //    absurd: another header size, bit count or compression, a width below
 //    1, a height of 0, run-length data stored top-down or with the wrong
 //    bit count, or more pixels than the limits below;
-//  - "Stream read error" when the file ends before its headers, colour
+//  - "Stream read error" when the file ends before its headers, color
 //    table or (uncompressed) pixel data are complete.
 // An empty file is a picture of 0 x 0 pixels.
 //
@@ -31,15 +31,15 @@
 // can claim far more pixels than it holds, so its pictures have a lower
 // limit (BmpLimits). Decisions where the format leaves room:
 //  - the pixel data starts at the file header's offset, or right after the
-//    colour table when that offset is 0;
+//    color table when that offset is 0;
 //  - pixels that run-length data leaves unwritten (by a delta, an end of
-//    line, an early end of bitmap, or data that runs out) take the colour
+//    line, an early end of bitmap, or data that runs out) take the color
 //    of palette entry 0; runs past the right edge are cut off;
-//  - a palette index beyond the colour table draws black (0x000000);
-//  - only the first 256 entries of a colour table are used; more must
+//  - a palette index beyond the color table draws black (0x000000);
+//  - only the first 256 entries of a color table are used; more must
 //    still be present in the file;
 //  - in 32-bit pixels without masks the fourth byte is ignored, so pixels
-//    that differ only there have the same colour; mask fields narrower than
+//    that differ only there have the same color; mask fields narrower than
 //    8 bits are scaled to 0-255.
 namespace morvexa {
 

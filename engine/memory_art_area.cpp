@@ -3,13 +3,10 @@
 #include <cstring>
 #include <stdexcept>
 
-
 namespace morvexa {
 
 namespace {
-bool HoldsLineBreakByte(ByteStringView bytes) {
-  return bytes.find_first_of("\r\n") != ByteStringView::npos;
-}
+bool HoldsLineBreakByte(ByteStringView bytes) { return bytes.find_first_of("\r\n") != ByteStringView::npos; }
 }  // namespace
 
 MemoryArtArea::MemoryArtArea(ByteStringView text) : text_(text) {

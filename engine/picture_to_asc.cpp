@@ -40,7 +40,7 @@ void PictureToAsc(const PixelImage& image, CharList& list, ArtArea& area) {
   const auto line = std::make_unique_for_overwrite<char[]>(image.width);
   for (std::size_t y = 0; y < image.height; ++y) {
     const Rgb* row = image.Row(y);
-    // Neighbouring pixels often share a colour: the last one is kept at hand.
+    // Neighbouring pixels often share a color: the last one is kept at hand.
     Rgb last = kNoColor;
     char lastSymbol = 0;
     for (std::size_t x = 0; x < image.width; ++x) {

@@ -6,10 +6,10 @@
 
 namespace morvexa {
 
-// A colour as 0xRRGGBB.
+// A color as 0xRRGGBB.
 using Rgb = std::uint32_t;
 
-// A decoded picture: width x height colours, the top row first, each row
+// A decoded picture: width x height colors, the top row first, each row
 // from the left. The pixels are not zeroed: whoever makes the picture
 // writes every one.
 struct PixelImage {

@@ -6,7 +6,7 @@
 
 namespace morvexa {
 
-enum class [[nodiscard]] ReplaceResult { Done, NothingSelected, LengthMismatch };
+enum class [[nodiscard]] ReplaceResult{Done, NothingSelected, LengthMismatch};
 
 // Replaces the symbol selected in the list with the new symbol (the first
 // two bytes of newText) throughout the art, byte by byte: a byte equal to

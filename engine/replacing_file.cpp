@@ -199,7 +199,8 @@ void ReplacingFile::WriteInPlace() {
     ~Closer() { close(fd); }
   } closer{fd};
   struct stat info {};
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_dev != device_ || info.st_ino != inode_) CannotCreate();
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_dev != device_ || info.st_ino != inode_)
+    CannotCreate();
   // Room for every byte before the first one changes the file.
   const auto size = static_cast<off_t>(pending_.size());
   rlimit limit{};
@@ -219,7 +220,8 @@ bool SameFile(const fs::path& a, const fs::path& b) {
   std::error_code ec;
   fs::path first = fs::absolute(a, ec), second = fs::absolute(b, ec);
   if (!FollowLinks(first) || !FollowLinks(second)) return false;
-  struct stat one {}, two {};
+  struct stat one {
+  }, two{};
   if (stat(first.c_str(), &one) == 0 && stat(second.c_str(), &two) == 0) {
     return one.st_dev == two.st_dev && one.st_ino == two.st_ino;
   }

@@ -81,8 +81,10 @@ char* DrawRow(const ByteExpansions<kWidth>& expansions, const std::vector<GlyphF
     // Both halves of the row in one 16-byte store.
     for (const auto glyph : glyphs) {
       const std::uint16_t bits = GlyphFont::RowBits(glyph, r);
-      const __m128i left = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(expansions.Of(static_cast<unsigned char>(bits >> 8))));
-      const __m128i right = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(expansions.Of(static_cast<unsigned char>(bits & 0xFF))));
+      const __m128i left =
+          _mm_loadl_epi64(reinterpret_cast<const __m128i*>(expansions.Of(static_cast<unsigned char>(bits >> 8))));
+      const __m128i right =
+          _mm_loadl_epi64(reinterpret_cast<const __m128i*>(expansions.Of(static_cast<unsigned char>(bits & 0xFF))));
       _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi64(left, right));
       out += 16;
     }

@@ -7,7 +7,7 @@
 
 namespace morvexa {
 
-enum class [[nodiscard]] TextToAscResult { Done, EmptyText, NotChinese };
+enum class [[nodiscard]] TextToAscResult{Done, EmptyText, NotChinese};
 
 // The foreground text that draws every character with the character itself.
 inline constexpr ByteStringView kSelfCharacter = "\xD7\xD6";  // 字

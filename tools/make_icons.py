@@ -121,7 +121,7 @@ def scale(pixels, factor):
 
 
 def window_icon(font):
-    """32 x 32: a sheet of paper with 字 drawn on it in dollar signs' colour."""
+    """32 x 32: a sheet of paper with 字 drawn on it in dollar signs' color."""
     paper = (255, 255, 250, 255)
     zi = glyph_grid(font, 0xD7, 0xD6, (128, 128, 0, 255), paper)
     out = [[(0, 0, 0, 0)] * 32 for _ in range(32)]

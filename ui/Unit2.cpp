@@ -19,10 +19,10 @@ TForm2::TForm2(QWidget* parent)
   ui->setupUi(this);
   setFixedSize(228, 179);
 
-  QPalette colours = palette();
-  colours.setColor(QPalette::Window, colours.color(QPalette::ToolTipBase));
-  colours.setColor(QPalette::WindowText, QColor(0x00, 0x80, 0x00));
-  setPalette(colours);
+  QPalette colors = palette();
+  colors.setColor(QPalette::Window, colors.color(QPalette::ToolTipBase));
+  colors.setColor(QPalette::WindowText, QColor(0x00, 0x80, 0x00));
+  setPalette(colors);
   setAutoFillBackground(true);
 
   FitCredit();

@@ -26,9 +26,9 @@ class Tfrmmain : public QWidget {
   explicit Tfrmmain(DialogSeam& dialogs, QWidget* parent = nullptr);
   ~Tfrmmain() override;
 
-  ArtArea& artArea() { return *art_; }
-  QFileDialog& openDialog() { return *opendlgpic; }
-  QFileDialog& saveDialog() { return *savedlgasc; }
+  ArtArea& Art() { return *art_; }
+  QFileDialog& OpenDialog() { return *opendlgpic; }
+  QFileDialog& SaveDialog() { return *savedlgasc; }
 
   // Runs a command: whatever it throws goes to the failure report, after
   // the output area shows what the command had changed.

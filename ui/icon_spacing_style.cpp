@@ -21,8 +21,8 @@ void IconSpacingStyle::drawControl(ControlElement element, const QStyleOption* o
   const QSize icon = button->iconSize;
   const int textWidth = button->fontMetrics.horizontalAdvance(button->text);
   const int left = area.x() + (area.width() - (icon.width() + spacing_ + textWidth)) / 2;
-  const QPixmap pixmap = button->icon.pixmap(icon, painter->device()->devicePixelRatio(),
-                                             enabled ? QIcon::Normal : QIcon::Disabled);
+  const QPixmap pixmap =
+      button->icon.pixmap(icon, painter->device()->devicePixelRatio(), enabled ? QIcon::Normal : QIcon::Disabled);
   painter->drawPixmap(left, area.y() + (area.height() - icon.height()) / 2, pixmap);
   const QRect text(left + icon.width() + spacing_, area.y(), textWidth + 1, area.height());
   proxy()->drawItemText(painter, text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic, button->palette,

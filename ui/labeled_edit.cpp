@@ -3,7 +3,6 @@
 #include <QEvent>
 #include <QLabel>
 
-
 namespace morvexa {
 
 LabeledEdit::LabeledEdit(QWidget* parent)
@@ -18,17 +17,17 @@ QString LabeledEdit::labelText() const { return label_->text(); }
 void LabeledEdit::setLabelText(const QString& text) {
   label_->setText(text);
   label_->adjustSize();
-  placeLabel();
+  PlaceLabel();
 }
 
 void LabeledEdit::setLabelPosition(LabelPosition position) {
   position_ = position;
-  placeLabel();
+  PlaceLabel();
 }
 
 void LabeledEdit::setLabelSpacing(int spacing) {
   spacing_ = spacing;
-  placeLabel();
+  PlaceLabel();
 }
 
 int LabeledEdit::maxBytes() const { return limit_->maxBytes(); }
@@ -37,12 +36,12 @@ void LabeledEdit::setMaxBytes(int maxBytes) { limit_->setMaxBytes(maxBytes); }
 
 void LabeledEdit::moveEvent(QMoveEvent* event) {
   QLineEdit::moveEvent(event);
-  placeLabel();
+  PlaceLabel();
 }
 
 void LabeledEdit::resizeEvent(QResizeEvent* event) {
   QLineEdit::resizeEvent(event);
-  placeLabel();
+  PlaceLabel();
 }
 
 void LabeledEdit::changeEvent(QEvent* event) {
@@ -50,11 +49,11 @@ void LabeledEdit::changeEvent(QEvent* event) {
   if (event->type() == QEvent::FontChange && label_) {
     label_->setFont(font());
     label_->adjustSize();
-    placeLabel();
+    PlaceLabel();
   }
 }
 
-void LabeledEdit::placeLabel() {
+void LabeledEdit::PlaceLabel() {
   if (!label_) return;
   const QRect box = geometry();
   const QSize size = label_->sizeHint();

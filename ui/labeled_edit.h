@@ -1,11 +1,10 @@
 #pragma once
 
-#include <QLineEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 
 #include "byte_limit_validator.h"
-
 
 namespace morvexa {
 
@@ -24,7 +23,7 @@ class LabeledEdit : public QLineEdit {
 
   explicit LabeledEdit(QWidget* parent = nullptr);
 
-  QLabel* label() const { return label_; }
+  QLabel* Label() const { return label_; }
   QString labelText() const;
   void setLabelText(const QString& text);
   LabelPosition labelPosition() const { return position_; }
@@ -40,7 +39,7 @@ class LabeledEdit : public QLineEdit {
   void changeEvent(QEvent* event) override;
 
  private:
-  void placeLabel();
+  void PlaceLabel();
 
   QPointer<QLabel> label_;
   ByteLimitValidator* limit_;

@@ -1,6 +1,5 @@
 #pragma once
 
-
 #include "char_list.h"
 
 class QListWidget;

@@ -8,7 +8,6 @@
 #include "art_area.h"
 #include "memory_art_area.h"
 
-
 namespace morvexa {
 
 // The art area over the window's output area. The box shows the art text as

@@ -2,11 +2,11 @@
 
 #include <QAbstractItemView>
 #include <QDialog>
-#include <QItemSelectionModel>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
@@ -82,9 +82,10 @@ void PicturePreview::ShowFile(const QString& path) {
   picture_ = path.isEmpty() ? std::nullopt : DecodePicture(path);
   if (picture_) {
     image_->setText({});
-    image_->setPixmap(QPixmap::fromImage(
-        picture_->width() > kSide || picture_->height() > kSide ? picture_->scaled(kSide, kSide, Qt::KeepAspectRatio, Qt::SmoothTransformation)
-                                                                 : *picture_));
+    image_->setPixmap(
+        QPixmap::fromImage(picture_->width() > kSide || picture_->height() > kSide
+                               ? picture_->scaled(kSide, kSide, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                               : *picture_));
     caption_->setText(QStringLiteral("%1 x %2").arg(picture_->width()).arg(picture_->height()));
   } else {
     image_->setPixmap({});

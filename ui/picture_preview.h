@@ -26,7 +26,7 @@ class PicturePreview : public QWidget {
 
   void ShowFile(const QString& path);
   // The picture shown at full size, or nothing.
-  const std::optional<QImage>& picture() const { return picture_; }
+  const std::optional<QImage>& Picture() const { return picture_; }
 
  private:
   void ShowFullSize();

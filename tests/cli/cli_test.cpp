@@ -34,7 +34,6 @@ std::string Quote(const std::string& arg) {
   return quoted + "'";
 }
 
-
 class Cli : public testing::Test {
  protected:
   void SetUp() override {
@@ -71,7 +70,8 @@ TEST_F(Cli, DrawsTheDefaultArtAsSavedTextOrAsUtf8) {
 }
 
 TEST_F(Cli, WritesArtAndSymbolsToFiles) {
-  const Outcome run = RunCli({"text", "编", "--fg", "#", "--bg", "%", "-o", dir_ / "art.txt", "--symbols", dir_ / "sym.txt"});
+  const Outcome run =
+      RunCli({"text", "编", "--fg", "#", "--bg", "%", "-o", dir_ / "art.txt", "--symbols", dir_ / "sym.txt"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(ReadFile(dir_ / "art.txt").size(), 16u * 18u);
@@ -108,9 +108,16 @@ TEST_F(Cli, RefusalsAndFailuresWriteNoArt) {
 }
 
 TEST_F(Cli, WrongCommandLinesAreUsageErrors) {
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {}, {"draw"}, {"text"}, {"text", "编", "--fg"}, {"text", "编", "-x"}, {"text", "编", "程"},
-           {"text", "编", "-o", "-", "--symbols", "-"}, {"text", "编😀"}, {"text", "编", "--bg", "😀"}}) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{},
+                                             {"draw"},
+                                             {"text"},
+                                             {"text", "编", "--fg"},
+                                             {"text", "编", "-x"},
+                                             {"text", "编", "程"},
+                                             {"text", "编", "-o", "-", "--symbols", "-"},
+                                             {"text", "编😀"},
+                                             {"text", "编", "--bg", "😀"}}) {
     const Outcome run = RunCli(args);
     EXPECT_EQ(run.status, 2) << testing::PrintToString(args);
     EXPECT_NE(run.err, "");
@@ -131,14 +138,13 @@ TEST_F(Cli, UncreatableFileIsAFailureNamingThePath) {
   WriteFile(dir_ / "locked.txt", "kept");
   {
     const testing_support::Unwritable locked(dir_ / "locked.txt");
-    if (!locked.unwritable()) GTEST_SKIP() << "this process cannot protect a file from itself";
+    if (!locked.Active()) GTEST_SKIP() << "this process cannot protect a file from itself";
     const Outcome refused = RunCli({"text", "编", "-o", dir_ / "locked.txt"});
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(refused.err, "Cannot create file " + (dir_ / "locked.txt").string() + ".\n");
   }
   EXPECT_EQ(ReadFile(dir_ / "locked.txt"), "kept");
 }
-
 
 TEST_F(Cli, BothFilesOrNeither) {
   WriteFile(dir_ / "a.txt", "old art");
@@ -148,8 +154,9 @@ TEST_F(Cli, BothFilesOrNeither) {
   EXPECT_EQ(ReadFile(dir_ / "a.txt"), "old art");
 
   fs::create_symlink("a.txt", dir_ / "link.txt");
-  for (const auto& [art, symbols] : {std::pair{dir_ / "a.txt", dir_ / "a.txt"}, {dir_ / "a.txt", dir_ / "link.txt"},
-                                      {dir_ / "b.txt", dir_ / "." / "b.txt"}}) {
+  for (const auto& [art, symbols] : {std::pair{dir_ / "a.txt", dir_ / "a.txt"},
+                                     {dir_ / "a.txt", dir_ / "link.txt"},
+                                     {dir_ / "b.txt", dir_ / "." / "b.txt"}}) {
     const Outcome same = RunCli({"text", "编程", "-o", art, "--symbols", symbols});
     EXPECT_EQ(same.status, 2) << symbols;
     EXPECT_EQ(same.err.substr(0, same.err.find('\n')), "morvexa-cli: -o and --symbols name the same file");
@@ -204,8 +211,8 @@ TEST_F(Cli, ConvertsPicturesAndReplacesSymbols) {
   ASSERT_EQ(art.status, 0) << art.err;
   EXPECT_EQ(art.out, " !!\r\n\"  \r\n");
 
-  const Outcome replaced = RunCli({"picture", dir_ / "p.bmp", "--replace", "!", "#", "--replace", " ", ".",
-                                   "-o", dir_ / "art.txt", "--symbols", "-"});
+  const Outcome replaced = RunCli({"picture", dir_ / "p.bmp", "--replace", "!", "#", "--replace", " ", ".", "-o",
+                                   dir_ / "art.txt", "--symbols", "-"});
   ASSERT_EQ(replaced.status, 0) << replaced.err;
   EXPECT_EQ(ReadFile(dir_ / "art.txt"), ".##\r\n\"..\r\n");
   EXPECT_EQ(replaced.out, "\"\r\n#\r\n.\r\n");
@@ -227,13 +234,15 @@ TEST_F(Cli, EveryBmpFormGivesTheExpectedArtAndSymbols) {
     if (entry.path().extension() != ".bmp") continue;
     SCOPED_TRACE(name);
     ++forms;
-    const std::string colors = name.find("_1bpp") != std::string::npos                                        ? "2"
-                               : name.find("_4bpp") != std::string::npos || name.find("rle4") != std::string::npos ? "16"
-                                                                                                                   : "100";
+    const std::string colors = name.find("_1bpp") != std::string::npos ? "2"
+                               : name.find("_4bpp") != std::string::npos || name.find("rle4") != std::string::npos
+                                   ? "16"
+                                   : "100";
     const Outcome run = RunCli({"picture", entry.path(), "-o", "-", "--symbols", dir_ / "symbols.txt"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, ReadFile(testing_support::DataPath("bmp/" + colors + "_colors.art.txt")));
-    EXPECT_EQ(ReadFile(dir_ / "symbols.txt"), ReadFile(testing_support::DataPath("bmp/" + colors + "_colors.symbols.txt")));
+    EXPECT_EQ(ReadFile(dir_ / "symbols.txt"),
+              ReadFile(testing_support::DataPath("bmp/" + colors + "_colors.symbols.txt")));
   }
   EXPECT_EQ(forms, 76);
 }

@@ -17,10 +17,10 @@ using Bytes = std::vector<unsigned char>;
 
 const std::vector<std::uint32_t> kPalette = {0x000000, 0xFF0000, 0x00FF00, 0xFFFFFF};
 
-// A 5 x 3 picture (odd width, so rows are padded) of up to four colours.
-BmpBuilder Picture(unsigned colours) {
+// A 5 x 3 picture (odd width, so rows are padded) of up to four colors.
+BmpBuilder Picture(unsigned colors) {
   std::vector<unsigned> indices;
-  for (unsigned i = 0; i < 15; ++i) indices.push_back((i * 7 + i / 5) % colours);
+  for (unsigned i = 0; i < 15; ++i) indices.push_back((i * 7 + i / 5) % colors);
   return BmpBuilder(5, 3, indices, kPalette);
 }
 
@@ -41,13 +41,13 @@ void Put32(Bytes& file, std::size_t at, std::uint32_t v) {
 
 TEST(BmpDecoder, EveryAcceptedFormDecodesToTheSamePixels) {
   for (const BmpForm& form : AllBmpForms()) {
-    SCOPED_TRACE(form.name());
+    SCOPED_TRACE(form.Name());
     const BmpBuilder picture = PictureFor(form);
     const PixelImage image = DecodeBmp(picture.Build(form));
     ASSERT_EQ(image.width, 5u);
     ASSERT_EQ(image.height, 3u);
     for (unsigned y = 0; y < 3; ++y) {
-      for (unsigned x = 0; x < 5; ++x) EXPECT_EQ(image.Row(y)[x], picture.ColourAt(x, y)) << x << "," << y;
+      for (unsigned x = 0; x < 5; ++x) EXPECT_EQ(image.Row(y)[x], picture.ColorAt(x, y)) << x << "," << y;
     }
   }
 }
@@ -79,9 +79,10 @@ TEST(BmpDecoder, RejectsWhatIsNotABitmapOrIsAbsurd) {
       {"height 0", [](Bytes& f) { Put32(f, 22, 0); }, "Bitmap image is not valid"},
       {"most negative height", [](Bytes& f) { Put32(f, 22, 0x80000000); }, "Bitmap image is not valid"},
       {"width past the limit", [](Bytes& f) { Put32(f, 18, (1u << 20) + 1); }, "Bitmap image is not valid"},
-      {"too many pixels", [](Bytes& f) { Put32(f, 18, 1u << 20), Put32(f, 22, 1u << 20); }, "Bitmap image is not valid"},
+      {"too many pixels", [](Bytes& f) { Put32(f, 18, 1u << 20), Put32(f, 22, 1u << 20); },
+       "Bitmap image is not valid"},
       {"huge but within limits", [](Bytes& f) { Put32(f, 18, 1u << 14), Put32(f, 22, 1u << 14); }, "Stream read error"},
-      {"colour table past the end", [](Bytes& f) { Put32(f, 46, 0xFFFFFFFF); }, "Stream read error"},
+      {"color table past the end", [](Bytes& f) { Put32(f, 46, 0xFFFFFFFF); }, "Stream read error"},
       {"pixel data offset past the end", [](Bytes& f) { Put32(f, 10, 0xFFFFFFF0); }, "Stream read error"},
       {"header size past the end", [](Bytes& f) { Put32(f, 14, 0x7FFFFFFF); }, "Stream read error"},
       {"13 bytes", [](Bytes& f) { f.resize(13); }, "Stream read error"},
@@ -105,7 +106,7 @@ TEST(BmpDecoder, RejectsWhatIsNotABitmapOrIsAbsurd) {
 
 TEST(BmpDecoder, TruncationAtAnyOffsetFailsCleanlyOrDecodes) {
   for (const BmpForm& form : AllBmpForms()) {
-    SCOPED_TRACE(form.name());
+    SCOPED_TRACE(form.Name());
     const Bytes file = PictureFor(form).Build(form);
     const bool runLength = form.compression == 1 || form.compression == 2;
     for (std::size_t size = 1; size < file.size(); ++size) {
@@ -120,8 +121,8 @@ TEST(BmpDecoder, TruncationAtAnyOffsetFailsCleanlyOrDecodes) {
   }
 }
 
-TEST(BmpDecoder, IndicesAndRunsOutsideThePictureGetDefinedColours) {
-  // A 4-bit picture whose colour table holds 2 entries: index 3 is past it.
+TEST(BmpDecoder, IndicesAndRunsOutsideThePictureGetDefinedColors) {
+  // A 4-bit picture whose color table holds 2 entries: index 3 is past it.
   Bytes file = BmpBuilder(2, 1, {1, 3}, {0x123456, 0xABCDEF, 0, 0x777777}).Build({40, 4});
   // Shrink the table to two entries, moving the pixels up.
   Put32(file, 46, 2);
@@ -129,7 +130,7 @@ TEST(BmpDecoder, IndicesAndRunsOutsideThePictureGetDefinedColours) {
   Put32(file, 10, 14 + 40 + 8);
   PixelImage image = DecodeBmp(file);
   EXPECT_EQ(image.Row(0)[0], 0xABCDEFu);
-  EXPECT_EQ(image.Row(0)[1], 0x000000u) << "an index past the colour table draws black";
+  EXPECT_EQ(image.Row(0)[1], 0x000000u) << "an index past the color table draws black";
 
   // RLE8, 4 x 3: one run on the bottom row, a delta over the middle, then
   // the end of the bitmap; everything unwritten takes palette entry 0.

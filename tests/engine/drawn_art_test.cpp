@@ -45,7 +45,8 @@ TEST(DrawnArt, EveryDrawingPathDrawsTheGlyphsOfTheFont) {
   ASSERT_EQ(Expected().size(), 544u);
   EXPECT_EQ(Draw("$", " "), Expected()) << "one-byte symbols";
   EXPECT_EQ(Draw("$$", " "), Redraw([](int) { return "$$"; }, "  ")) << "two-byte symbols";
-  EXPECT_EQ(Draw("\xA3\xA4", "\xA1\xA1"), Redraw([](int) { return "\xA3\xA4"; }, "\xA1\xA1")) << "double-byte characters";
+  EXPECT_EQ(Draw("\xA3\xA4", "\xA1\xA1"), Redraw([](int) { return "\xA3\xA4"; }, "\xA1\xA1"))
+      << "double-byte characters";
   EXPECT_EQ(Draw("\xD7\xD6", " "), Redraw([](int k) { return kBianCheng.substr(2 * k, 2); }, "  "))
       << "each character drawn with itself";
   EXPECT_EQ(Draw("", " "), Redraw([](int) { return ""; }, " ")) << "an empty foreground";

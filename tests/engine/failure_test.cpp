@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "embedded_resource.h"
 #include "../support/failure_matchers.h"
+#include "embedded_resource.h"
 
 namespace morvexa {
 namespace {

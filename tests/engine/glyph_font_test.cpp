@@ -18,7 +18,7 @@ TEST(GlyphFont, BuiltInFontHasTheGb2312Layout) {
   const auto zi = font.Glyph(0xD7, 0xD6);  // 字
   EXPECT_EQ(zi[0], 0x02);
   EXPECT_EQ(zi[1], 0x00);
-  EXPECT_TRUE(AllZero(font.Glyph(0xA1, 0xA1)));  // the ideographic space
+  EXPECT_TRUE(AllZero(font.Glyph(0xA1, 0xA1)));   // the ideographic space
   EXPECT_FALSE(AllZero(font.Glyph(0xB1, 0xE0)));  // 编
   for (unsigned trail = 0xA1; trail <= 0xFE; ++trail) {
     EXPECT_TRUE(AllZero(font.Glyph(0xAC, static_cast<unsigned char>(trail))));

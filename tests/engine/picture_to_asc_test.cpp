@@ -17,8 +17,8 @@ PixelImage Image(std::size_t w, std::size_t h, const std::vector<Rgb>& pixels) {
   return image;
 }
 
-// A picture of n colours in a row, met in order: colour i is 0x010000 * i.
-PixelImage Colours(unsigned n) {
+// A picture of n colors in a row, met in order: color i is 0x010000 * i.
+PixelImage Colors(unsigned n) {
   std::vector<Rgb> pixels;
   for (unsigned i = 0; i < n; ++i) pixels.push_back(0x010000 * i + 7);
   return Image(n, 1, pixels);
@@ -36,7 +36,7 @@ Converted Convert(const PixelImage& image) {
   return c;
 }
 
-TEST(PictureToAsc, ColoursNumberInOrderOfFirstAppearance) {
+TEST(PictureToAsc, ColorsNumberInOrderOfFirstAppearance) {
   const Converted one = Convert(Image(3, 2, std::vector<Rgb>(6, 0xFFFFFF)));
   EXPECT_EQ(one.area.Text(), "   \r\n   \r\n");
   EXPECT_EQ(one.list.Entries(), (Entries{" "}));
@@ -46,25 +46,25 @@ TEST(PictureToAsc, ColoursNumberInOrderOfFirstAppearance) {
   EXPECT_EQ(four.list.Entries(), (Entries{" ", "!", "\""}));
 }
 
-TEST(PictureToAsc, ColoursFrom95OnShareTheExclamationMark) {
-  const Converted c = Convert(Colours(100));
+TEST(PictureToAsc, ColorsFrom95OnShareTheExclamationMark) {
+  const Converted c = Convert(Colors(100));
   const ByteString line = c.area.GetLine(0);
   for (unsigned i = 0; i < 95; ++i) EXPECT_EQ(line[i], static_cast<char>(32 + i));
   EXPECT_EQ(line.substr(95), "!!!!!");
-  // "a" to "z" (colours 65-90) are hidden by "A" to "Z" (33-58); "{" to "~" are listed.
+  // "a" to "z" (colors 65-90) are hidden by "A" to "Z" (33-58); "{" to "~" are listed.
   EXPECT_EQ(c.list.Count(), 95 - 26);
   EXPECT_EQ(c.list.Get(c.list.Count() - 1), "~");
 }
 
 TEST(PictureToAsc, LowerCaseLettersAreDrawnButNotListedBesideUpperCase) {
-  const Converted c = Convert(Colours(66));
+  const Converted c = Convert(Colors(66));
   EXPECT_EQ(c.area.GetLine(0).substr(33, 1), "A");
   EXPECT_EQ(c.area.GetLine(0).substr(65, 1), "a");
   EXPECT_EQ(c.list.Count(), 65);
   EXPECT_EQ(c.list.Get(64), "`");
 }
 
-TEST(PictureToAsc, SameColourFromDifferentPaletteIndicesIsOneSymbol) {
+TEST(PictureToAsc, SameColorFromDifferentPaletteIndicesIsOneSymbol) {
   const auto file = testing_support::BmpBuilder(3, 1, {0, 1, 2}, {0x102030, 0x102030, 0x405060}).Build({40, 8});
   const Converted c = Convert(DecodeBmp(file));
   EXPECT_EQ(c.area.Text(), "  !\r\n");

@@ -1,6 +1,6 @@
 // The one writer of saved files, against every kind of target.
-#include <gtest/gtest.h>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -80,7 +80,7 @@ TEST_F(Saving, EveryKindOfTarget) {
     const char* name;
     std::function<fs::path()> prepare;  // returns the path to save to
     std::string bytes;
-    std::string failure;                // empty: the save succeeds
+    std::string failure;  // empty: the save succeeds
     std::function<void(const fs::path&)> check;
   };
   const fs::path old = dir_ / "old.txt";
@@ -92,49 +92,58 @@ TEST_F(Saving, EveryKindOfTarget) {
          umask(mask);
          EXPECT_EQ(Stat(p).st_mode & 07777, 0666 & ~mask);
        }},
-      {"existing file keeps its mode", [&] {
+      {"existing file keeps its mode",
+       [&] {
          WriteFile(old, "old");
          fs::permissions(old, fs::perms(0640), fs::perm_options::replace);
          return old;
        },
-       kNew, "", [&](const fs::path& p) {
+       kNew, "",
+       [&](const fs::path& p) {
          EXPECT_EQ(ReadFile(p), kNew);
          EXPECT_EQ(Stat(p).st_mode & 07777, 0640u);
        }},
-      {"no such folder", [&] { return dir_ / "none" / "a.txt"; }, kNew, "Cannot create file " + (dir_ / "none/a.txt").string(),
-       [&](const fs::path& p) { EXPECT_FALSE(fs::exists(p)); }},
+      {"no such folder", [&] { return dir_ / "none" / "a.txt"; }, kNew,
+       "Cannot create file " + (dir_ / "none/a.txt").string(), [&](const fs::path& p) { EXPECT_FALSE(fs::exists(p)); }},
       {"a folder", [&] { return dir_; }, kNew, "Cannot create file " + dir_.string(),
        [&](const fs::path& p) { EXPECT_TRUE(fs::is_directory(p)); }},
-      {"FIFO is refused at once", [&] {
+      {"FIFO is refused at once",
+       [&] {
          mkfifo((dir_ / "fifo.txt").c_str(), 0644);
          return dir_ / "fifo.txt";
        },
        kNew, "Cannot create file " + (dir_ / "fifo.txt").string(),
        [&](const fs::path& p) { EXPECT_TRUE(fs::is_fifo(p)); }},
-      {"device behind a link", [&] {
+      {"device behind a link",
+       [&] {
          fs::create_symlink("/dev/null", dir_ / "null.txt");
          return dir_ / "null.txt";
        },
        kNew, "Cannot create file " + (dir_ / "null.txt").string(),
        [&](const fs::path& p) { EXPECT_TRUE(fs::is_symlink(p)); }},
-      {"link to a file writes the file", [&] {
+      {"link to a file writes the file",
+       [&] {
          WriteFile(dir_ / "real.txt", "old");
          fs::create_symlink("real.txt", dir_ / "link.txt");
          return dir_ / "link.txt";
        },
-       kNew, "", [&](const fs::path& p) {
+       kNew, "",
+       [&](const fs::path& p) {
          EXPECT_TRUE(fs::is_symlink(p));
          EXPECT_EQ(ReadFile(dir_ / "real.txt"), kNew);
        }},
-      {"dangling link creates its file", [&] {
+      {"dangling link creates its file",
+       [&] {
          fs::create_symlink("made.txt", dir_ / "dangling.txt");
          return dir_ / "dangling.txt";
        },
-       kNew, "", [&](const fs::path& p) {
+       kNew, "",
+       [&](const fs::path& p) {
          EXPECT_TRUE(fs::is_symlink(p));
          EXPECT_EQ(ReadFile(dir_ / "made.txt"), kNew);
        }},
-      {"link loop", [&] {
+      {"link loop",
+       [&] {
          fs::create_symlink("loop2.txt", dir_ / "loop1.txt");
          fs::create_symlink("loop1.txt", dir_ / "loop2.txt");
          return dir_ / "loop1.txt";
@@ -142,17 +151,20 @@ TEST_F(Saving, EveryKindOfTarget) {
        kNew, "Cannot create file " + (dir_ / "loop1.txt").string(), [](const fs::path&) {}},
       {"250-byte name", [&] { return dir_ / (std::string(246, 'n') + ".txt"); }, kNew, "",
        [&](const fs::path& p) { EXPECT_EQ(ReadFile(p), kNew); }},
-      {"hard links all see the new bytes", [&] {
+      {"hard links all see the new bytes",
+       [&] {
          WriteFile(old, "old");
          fs::create_hard_link(old, dir_ / "other.txt");
          return old;
        },
-       kNew, "", [&](const fs::path& p) {
+       kNew, "",
+       [&](const fs::path& p) {
          EXPECT_EQ(ReadFile(p), kNew);
          EXPECT_EQ(ReadFile(dir_ / "other.txt"), kNew);
          EXPECT_EQ(Stat(p).st_nlink, 2u);
        }},
-      {"shorter bytes over a longer file, in place", [&] {
+      {"shorter bytes over a longer file, in place",
+       [&] {
          WriteFile(old, std::string(5000, 'o'));
          fs::create_hard_link(old, dir_ / "other.txt");
          return old;
@@ -170,8 +182,9 @@ TEST_F(Saving, EveryKindOfTarget) {
       EXPECT_FAILURE(WriteFileReplacing(target, c.bytes), c.failure);
     }
     c.check(target);
-    for (const auto& name : Others({"new.txt", "old.txt", "fifo.txt", "null.txt", "real.txt", "link.txt", "dangling.txt",
-                                    "made.txt", "loop1.txt", "loop2.txt", "other.txt", std::string(246, 'n') + ".txt"})) {
+    for (const auto& name :
+         Others({"new.txt", "old.txt", "fifo.txt", "null.txt", "real.txt", "link.txt", "dangling.txt", "made.txt",
+                 "loop1.txt", "loop2.txt", "other.txt", std::string(246, 'n') + ".txt"})) {
       ADD_FAILURE() << "left behind: " << name;
     }
   }
@@ -182,8 +195,9 @@ TEST_F(Saving, ProtectedFilesAndFoldersKeepWhatTheyHold) {
   WriteFile(dir_ / "locked.txt", "kept");
   {
     const testing_support::Unwritable locked(dir_ / "locked.txt");
-    if (!locked.unwritable()) GTEST_SKIP() << "this process cannot protect a file from itself";
-    EXPECT_FAILURE(WriteFileReplacing(dir_ / "locked.txt", kNew), "Cannot create file " + (dir_ / "locked.txt").string());
+    if (!locked.Active()) GTEST_SKIP() << "this process cannot protect a file from itself";
+    EXPECT_FAILURE(WriteFileReplacing(dir_ / "locked.txt", kNew),
+                   "Cannot create file " + (dir_ / "locked.txt").string());
   }
   EXPECT_EQ(ReadFile(dir_ / "locked.txt"), "kept");
 
@@ -349,7 +363,8 @@ TEST_F(Saving, OwnerGroupAndSetIdBitsAreKept) {
 }
 
 TEST_F(Saving, DeviceNodesAreRefused) {
-  if (mknod((dir_ / "x.txt").c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0) GTEST_SKIP() << "cannot make a device node here";
+  if (mknod((dir_ / "x.txt").c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+    GTEST_SKIP() << "cannot make a device node here";
   EXPECT_FAILURE(WriteFileReplacing(dir_ / "x.txt", kNew), "Cannot create file " + (dir_ / "x.txt").string());
   EXPECT_TRUE(S_ISCHR(Stat(dir_ / "x.txt").st_mode));
 }

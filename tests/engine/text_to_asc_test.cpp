@@ -11,9 +11,9 @@ namespace {
 
 using Entries = std::vector<ByteString>;
 
-const ByteString kBian = "\xB1\xE0";        // 编
+const ByteString kBian = "\xB1\xE0";               // 编
 const ByteString kBianCheng = "\xB1\xE0\xB3\xCC";  // 编程
-const ByteString kZi = "\xD7\xD6";          // 字
+const ByteString kZi = "\xD7\xD6";                 // 字
 
 struct Converted {
   TextToAscResult result;

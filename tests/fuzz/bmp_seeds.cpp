@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
   for (auto& i : indices) i %= 2;
   const BmpBuilder two(7, 5, indices, {0x000000, 0xFFFFFF});
   for (const BmpForm& form : AllBmpForms()) {
-    WriteFile(dir / (form.name() + ".bmp"), (form.bitCount == 1 ? two : four).Build(form));
+    WriteFile(dir / (form.Name() + ".bmp"), (form.bitCount == 1 ? two : four).Build(form));
   }
   return 0;
 }

@@ -14,7 +14,7 @@ struct BmpForm {
   unsigned compression = 0;  // 0 none, 1 RLE8, 2 RLE4, 3 bit fields
   bool topDown = false;
   std::vector<std::uint32_t> masks;  // bit fields: red, green, blue
-  std::string name() const {
+  std::string Name() const {
     return "h" + std::to_string(headerBytes) + "_" + std::to_string(bitCount) + "bpp_c" + std::to_string(compression) +
            (topDown ? "_topdown" : "");
   }
@@ -26,7 +26,7 @@ class BmpBuilder {
   BmpBuilder(unsigned width, unsigned height, std::vector<unsigned> indices, std::vector<std::uint32_t> palette)
       : width_(width), height_(height), indices_(std::move(indices)), palette_(std::move(palette)) {}
 
-  std::uint32_t ColourAt(unsigned x, unsigned y) const { return palette_[indices_[y * width_ + x]]; }
+  std::uint32_t ColorAt(unsigned x, unsigned y) const { return palette_[indices_[y * width_ + x]]; }
 
   std::vector<unsigned char> Build(const BmpForm& form) const {
     std::vector<unsigned char> pixels = form.compression == 1 || form.compression == 2 ? RunLength(form) : Rows(form);
@@ -69,7 +69,7 @@ class BmpBuilder {
   }
 
  private:
-  // A colour stored in a 16- or 32-bit pixel under the given masks.
+  // A color stored in a 16- or 32-bit pixel under the given masks.
   static std::uint32_t Pack(std::uint32_t rgb, const std::vector<std::uint32_t>& masks) {
     std::uint32_t v = 0;
     const unsigned parts[3] = {rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF};
@@ -78,7 +78,8 @@ class BmpBuilder {
       if (m == 0) continue;
       const unsigned shift = static_cast<unsigned>(__builtin_ctz(m));
       const unsigned bits = 32 - static_cast<unsigned>(__builtin_clz(m)) - shift;
-      const std::uint32_t scaled = bits >= 8 ? static_cast<std::uint32_t>(parts[i]) << (bits - 8) : parts[i] >> (8 - bits);
+      const std::uint32_t scaled =
+          bits >= 8 ? static_cast<std::uint32_t>(parts[i]) << (bits - 8) : parts[i] >> (8 - bits);
       v |= scaled << shift & m;
     }
     return v;
@@ -88,7 +89,9 @@ class BmpBuilder {
     const unsigned bpp = form.bitCount;
     const unsigned stride = (width_ * bpp + 31) / 32 * 4;
     std::vector<std::uint32_t> masks = form.masks;
-    if (masks.empty()) masks = bpp == 16 ? std::vector<std::uint32_t>{0x7C00, 0x3E0, 0x1F} : std::vector<std::uint32_t>{0xFF0000, 0xFF00, 0xFF};
+    if (masks.empty())
+      masks = bpp == 16 ? std::vector<std::uint32_t>{0x7C00, 0x3E0, 0x1F}
+                        : std::vector<std::uint32_t>{0xFF0000, 0xFF00, 0xFF};
     std::vector<unsigned char> out(stride * height_, 0);
     for (unsigned row = 0; row < height_; ++row) {
       const unsigned y = form.topDown ? row : height_ - 1 - row;
@@ -107,7 +110,8 @@ class BmpBuilder {
           }
           case 24: p[3 * x] = rgb & 0xFF, p[3 * x + 1] = rgb >> 8 & 0xFF, p[3 * x + 2] = rgb >> 16 & 0xFF; break;
           case 32: {
-            const std::uint32_t v = form.compression == 3 ? Pack(rgb, masks) : rgb | 0xAB000000;  // junk in the fourth byte
+            const std::uint32_t v =
+                form.compression == 3 ? Pack(rgb, masks) : rgb | 0xAB000000;  // junk in the fourth byte
             for (int k = 0; k < 4; ++k) p[4 * x + k] = v >> (8 * k) & 0xFF;
             break;
           }
@@ -129,7 +133,8 @@ class BmpBuilder {
       if (width_ >= 3) {
         out.push_back(0), out.push_back(3);
         if (four) {
-          out.push_back(static_cast<unsigned char>(line[0] << 4 | line[1])), out.push_back(static_cast<unsigned char>(line[2] << 4));
+          out.push_back(static_cast<unsigned char>(line[0] << 4 | line[1])),
+              out.push_back(static_cast<unsigned char>(line[2] << 4));
         } else {
           out.push_back(static_cast<unsigned char>(line[0])), out.push_back(static_cast<unsigned char>(line[1]));
           out.push_back(static_cast<unsigned char>(line[2])), out.push_back(0);

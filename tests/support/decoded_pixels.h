@@ -16,7 +16,8 @@ struct DecodedPixels {
 
 inline DecodedPixels DecodeFile(const std::filesystem::path& path) {
   const PixelImage image = DecodeBmpFile(path);
-  return {image.width, image.height, std::vector<Rgb>(image.pixels.get(), image.pixels.get() + image.width * image.height)};
+  return {image.width, image.height,
+          std::vector<Rgb>(image.pixels.get(), image.pixels.get() + image.width * image.height)};
 }
 
 }  // namespace morvexa::testing_support

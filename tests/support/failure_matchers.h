@@ -8,14 +8,14 @@
 #include "failure.h"
 
 // Expects statement to fail with a Failure whose message is exactly message.
-#define EXPECT_FAILURE(statement, message)                                        \
-  do {                                                                            \
-    try {                                                                         \
-      (void)(statement);                                                          \
-      ADD_FAILURE() << #statement << " did not fail";                             \
-    } catch (const ::morvexa::Failure& failure_) {                                \
+#define EXPECT_FAILURE(statement, message)                                         \
+  do {                                                                             \
+    try {                                                                          \
+      (void)(statement);                                                           \
+      ADD_FAILURE() << #statement << " did not fail";                              \
+    } catch (const ::morvexa::Failure& failure_) {                                 \
       EXPECT_EQ(std::string(failure_.what()), std::string(message)) << #statement; \
-    }                                                                             \
+    }                                                                              \
   } while (false)
 
 namespace morvexa::testing_support {

@@ -19,7 +19,8 @@ class Unwritable {
     namespace fs = std::filesystem;
     if (geteuid() != 0) {
       saved_ = fs::status(path).permissions();
-      fs::permissions(path, fs::is_directory(path) ? fs::perms::owner_read | fs::perms::owner_exec : fs::perms::owner_read,
+      fs::permissions(path,
+                      fs::is_directory(path) ? fs::perms::owner_read | fs::perms::owner_exec : fs::perms::owner_read,
                       fs::perm_options::replace);
       permissions_ = true;
       return;
@@ -34,7 +35,7 @@ class Unwritable {
   Unwritable& operator=(const Unwritable&) = delete;
 
   // False where neither way is open to this process (then the test skips).
-  bool unwritable() const { return immutable_ || permissions_; }
+  bool Active() const { return immutable_ || permissions_; }
 
  private:
   bool SetImmutable(bool on) {

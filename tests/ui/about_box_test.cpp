@@ -19,7 +19,8 @@ TEST_F(AboutBox, EachClickShowsAFreshModalBox) {
   Click("SpeedButton1");
   Click("SpeedButton1");
   EXPECT_EQ(dialogs.modalsShown, 2);
-  for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_EQ(qobject_cast<TForm2*>(w), nullptr) << "destroyed when closed";
+  for (QWidget* w : QApplication::topLevelWidgets())
+    EXPECT_EQ(qobject_cast<TForm2*>(w), nullptr) << "destroyed when closed";
 }
 
 TEST(AboutBoxLayout, ShowsTheProgramItsDescriptionAndContacts) {

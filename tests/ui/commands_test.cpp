@@ -62,17 +62,18 @@ TEST_F(Commands, PicturesBecomeArtAndBadOnesChangeNothing) {
   dialogs.answers = {Path("p.bmp")};
   Click("BitBtn1");
   EXPECT_TRUE(dialogs.messages.empty());
-  EXPECT_EQ(window.artArea().Text(), " !!\r\n\"  \r\n");
+  EXPECT_EQ(window.Art().Text(), " !!\r\n\"  \r\n");
   EXPECT_EQ(ListTexts(Control<QListWidget>("lstselc")), (QStringList{" ", "!", "\""}));
 
   Click("Btntoasc");
-  const ByteString art = window.artArea().Text();
+  const ByteString art = window.Art().Text();
   WriteFile(dir / "text.bmp", "a plain text file whose name ends in .bmp");
   struct Case {
     const char* file;
     QString message;
   };
-  for (const Case& c : {Case{"text.bmp", "Bitmap image is not valid."}, Case{"gone.bmp", "Cannot open file " + Path("gone.bmp") + "."}}) {
+  for (const Case& c : {Case{"text.bmp", "Bitmap image is not valid."},
+                        Case{"gone.bmp", "Cannot open file " + Path("gone.bmp") + "."}}) {
     SCOPED_TRACE(c.file);
     dialogs.answers = {Path(c.file)};
     Click("BitBtn1");
@@ -80,7 +81,7 @@ TEST_F(Commands, PicturesBecomeArtAndBadOnesChangeNothing) {
     EXPECT_EQ(dialogs.messages.back().text, c.message);
     EXPECT_EQ(dialogs.messages.back().caption, "Morvexa");
     EXPECT_EQ(dialogs.messages.back().icon, MessageIcon::Stop);
-    EXPECT_EQ(window.artArea().Text(), art);
+    EXPECT_EQ(window.Art().Text(), art);
     EXPECT_EQ(ListTexts(Control<QListWidget>("lstselc")), (QStringList{"$", " "}));
   }
 
@@ -89,19 +90,19 @@ TEST_F(Commands, PicturesBecomeArtAndBadOnesChangeNothing) {
   const std::size_t shown = dialogs.messages.size();
   Click("BitBtn1");
   EXPECT_EQ(dialogs.messages.size(), shown);
-  EXPECT_EQ(window.artArea().Text(), "");
+  EXPECT_EQ(window.Art().Text(), "");
   EXPECT_EQ(Control<QListWidget>("lstselc")->count(), 0);
 }
 
 TEST_F(Commands, CancelledDialogsChangeNothing) {
   Click("Btntoasc");
-  const ByteString art = window.artArea().Text();
+  const ByteString art = window.Art().Text();
   dialogs.answers = {QString(), QString()};
   Click("BitBtn1");
   Click("sbtosave");
   EXPECT_EQ(dialogs.executed.size(), 2u);
   EXPECT_TRUE(dialogs.messages.empty());
-  EXPECT_EQ(window.artArea().Text(), art);
+  EXPECT_EQ(window.Art().Text(), art);
   EXPECT_EQ(Control<QListWidget>("lstselc")->count(), 2);
   EXPECT_TRUE(fs::is_empty(dir));
 }
@@ -158,7 +159,7 @@ TEST_F(Commands, FileThatMayNotBeWrittenIsNotReplaced) {
   WriteFile(dir / "locked.txt", "kept");
   {
     const testing_support::Unwritable locked(dir / "locked.txt");
-    if (!locked.unwritable()) GTEST_SKIP() << "this process cannot protect a file from itself";
+    if (!locked.Active()) GTEST_SKIP() << "this process cannot protect a file from itself";
     dialogs.answers = {Path("locked.txt")};
     Click("sbtosave");
   }
@@ -167,7 +168,7 @@ TEST_F(Commands, FileThatMayNotBeWrittenIsNotReplaced) {
 }
 
 TEST_F(Commands, DialogsHaveTheirFiltersAndRememberTheLastFile) {
-  QFileDialog& open = window.openDialog();
+  QFileDialog& open = window.OpenDialog();
   EXPECT_EQ(open.objectName(), "opendlgpic");
   EXPECT_EQ(open.nameFilters(), QStringList{"All.bmp (*.bmp)"});
   EXPECT_TRUE(open.testOption(QFileDialog::HideNameFilterDetails));
@@ -177,7 +178,7 @@ TEST_F(Commands, DialogsHaveTheirFiltersAndRememberTheLastFile) {
   EXPECT_EQ(open.defaultSuffix(), "");
   EXPECT_EQ(open.parent(), &window);
 
-  QFileDialog& save = window.saveDialog();
+  QFileDialog& save = window.SaveDialog();
   EXPECT_EQ(save.objectName(), "savedlgasc");
   EXPECT_EQ(save.nameFilters(), QStringList{"*.txt (*.txt)"});
   EXPECT_EQ(save.defaultSuffix(), "txt");

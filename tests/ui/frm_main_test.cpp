@@ -61,7 +61,7 @@ TEST_F(MainWindow, ControlsHaveTheirNamesParentsAndPlaces) {
   }
 }
 
-TEST_F(MainWindow, ControlsHaveTheirCaptionsColoursAndSettings) {
+TEST_F(MainWindow, ControlsHaveTheirCaptionsColorsAndSettings) {
   EXPECT_EQ(Control<QGroupBox>("GroupBox1")->title(), "生成图像");
   EXPECT_EQ(Control<QLabel>("Label1")->text(), "前景字符");
   EXPECT_EQ(Control<QLabel>("Label1")->palette().color(QPalette::WindowText), QColor(0x80, 0x80, 0x00));
@@ -81,8 +81,9 @@ TEST_F(MainWindow, ControlsHaveTheirCaptionsColoursAndSettings) {
     const char* tip;
     Qt::CursorShape cursor;
   };
-  for (const Flat& flat : {Flat{"SpeedButton1", "关于", Qt::WhatsThisCursor}, Flat{"sbtorel", "替换", Qt::PointingHandCursor},
-                           Flat{"sbtosave", "保存图像", Qt::PointingHandCursor}}) {
+  for (const Flat& flat :
+       {Flat{"SpeedButton1", "关于", Qt::WhatsThisCursor}, Flat{"sbtorel", "替换", Qt::PointingHandCursor},
+        Flat{"sbtosave", "保存图像", Qt::PointingHandCursor}}) {
     auto* button = Control<QToolButton>(flat.name);
     EXPECT_EQ(button->toolTip(), flat.tip);
     EXPECT_EQ(button->cursor().shape(), flat.cursor);
@@ -110,12 +111,12 @@ TEST_F(MainWindow, ControlsHaveTheirCaptionsColoursAndSettings) {
   }
 
   auto* ledtin = Control<LabeledEdit>("ledtin");
-  EXPECT_EQ(ledtin->label()->text(), "汉字");
-  EXPECT_EQ(ledtin->label()->geometry().right() + 1 + 3, ledtin->x()) << "label 3 pixels to the left";
+  EXPECT_EQ(ledtin->Label()->text(), "汉字");
+  EXPECT_EQ(ledtin->Label()->geometry().right() + 1 + 3, ledtin->x()) << "label 3 pixels to the left";
   auto* ledtnewc = Control<LabeledEdit>("ledtnewc");
-  EXPECT_EQ(ledtnewc->label()->text(), "新字符");
-  EXPECT_EQ(ledtnewc->label()->geometry().bottom() + 1 + 3, ledtnewc->y()) << "label 3 pixels above";
-  EXPECT_EQ(ledtnewc->label()->x(), ledtnewc->x());
+  EXPECT_EQ(ledtnewc->Label()->text(), "新字符");
+  EXPECT_EQ(ledtnewc->Label()->geometry().bottom() + 1 + 3, ledtnewc->y()) << "label 3 pixels above";
+  EXPECT_EQ(ledtnewc->Label()->x(), ledtnewc->x());
 }
 
 TEST_F(MainWindow, TabOrderRunsThroughTheControls) {
@@ -145,8 +146,8 @@ TEST_F(MainWindow, StartsWithItsDefaults) {
   EXPECT_EQ(Control<QLineEdit>("ledtin")->text(), "编程");
   EXPECT_EQ(Control<QLineEdit>("ledtnewc")->text(), "");
   EXPECT_EQ(Control<QListWidget>("lstselc")->count(), 0);
-  EXPECT_EQ(window.artArea().Text(), "\r\n");
-  EXPECT_EQ(window.artArea().LineCount(), 1u);
+  EXPECT_EQ(window.Art().Text(), "\r\n");
+  EXPECT_EQ(window.Art().LineCount(), 1u);
 }
 
 TEST_F(MainWindow, EnlargingGrowsOnlyTheOutputArea) {
@@ -168,14 +169,14 @@ TEST_F(MainWindow, BoxesCountCodePage936Bytes) {
     const char* kept;
   };
   const Case cases[] = {
-      {"cboqian", "字", "字"},   {"cboqian", "abc", "ab"}, {"cbobei", "a字", "a"},
-      {"ledtnewc", "ab", "a"},  {"ledtnewc", "字", ""},   {"ledtin", "编程abc", "编程abc"},
-      {"ledtin", "编😀", "编?"},
+      {"cboqian", "字", "字"}, {"cboqian", "abc", "ab"},         {"cbobei", "a字", "a"},   {"ledtnewc", "ab", "a"},
+      {"ledtnewc", "字", ""},  {"ledtin", "编程abc", "编程abc"}, {"ledtin", "编😀", "编?"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.typed);
     QWidget* control = Control(c.box);
-    auto* edit = qobject_cast<QComboBox*>(control) ? qobject_cast<QComboBox*>(control)->lineEdit() : qobject_cast<QLineEdit*>(control);
+    auto* edit = qobject_cast<QComboBox*>(control) ? qobject_cast<QComboBox*>(control)->lineEdit()
+                                                   : qobject_cast<QLineEdit*>(control);
     ASSERT_NE(edit, nullptr);
     edit->clear();
     Type(edit, QString::fromUtf8(c.typed));
@@ -196,8 +197,8 @@ TEST_F(MainWindow, WindowFontKeepsArtAligned) {
 
 TEST_F(MainWindow, FailureReportShowsTheMessageAndTheWindowCarriesOn) {
   window.RunCommand([this] {
-    window.artArea().Clear();
-    window.artArea().WriteLine(0, "kept");
+    window.Art().Clear();
+    window.Art().WriteLine(0, "kept");
     throw Failure(FailureKind::StreamReadError);
   });
   ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -214,20 +215,20 @@ TEST_F(MainWindow, FailureReportShowsTheMessageAndTheWindowCarriesOn) {
   EXPECT_EQ(dialogs.messages.back().text, "Cannot open file /tmp/图.bmp.");
 
   QTest::mouseClick(Control<QPushButton>("Btntoasc"), Qt::LeftButton);
-  EXPECT_EQ(window.artArea().LineCount(), 16u) << "the window still works";
+  EXPECT_EQ(window.Art().LineCount(), 16u) << "the window still works";
 }
 
 TEST_F(MainWindow, TextButtonDrawsAndRefusesWithMessages) {
   ShowActive();
   QTest::mouseClick(Control<QPushButton>("Btntoasc"), Qt::LeftButton);
   EXPECT_TRUE(dialogs.messages.empty());
-  EXPECT_EQ(window.artArea().LineCount(), 16u);
-  EXPECT_EQ(window.artArea().GetLine(0).size(), 32u);
+  EXPECT_EQ(window.Art().LineCount(), 16u);
+  EXPECT_EQ(window.Art().GetLine(0).size(), 32u);
   auto* list = Control<QListWidget>("lstselc");
   ASSERT_EQ(list->count(), 2);
   EXPECT_EQ(list->item(0)->text(), "$");
   EXPECT_EQ(list->item(1)->text(), " ");
-  const ByteString art = window.artArea().Text();
+  const ByteString art = window.Art().Text();
 
   struct Case {
     const char* input;
@@ -235,7 +236,8 @@ TEST_F(MainWindow, TextButtonDrawsAndRefusesWithMessages) {
     const char* caption;
     MessageIcon icon;
   };
-  for (const Case& c : {Case{"", "输入不能为空", "错误", MessageIcon::Warning}, Case{"abc", "请输入汉字", "汉字", MessageIcon::Error}}) {
+  for (const Case& c : {Case{"", "输入不能为空", "错误", MessageIcon::Warning},
+                        Case{"abc", "请输入汉字", "汉字", MessageIcon::Error}}) {
     SCOPED_TRACE(c.text);
     Control<QLineEdit>("ledtin")->setText(QString::fromUtf8(c.input));
     Control<QPushButton>("Btntoasc")->setFocus();
@@ -246,7 +248,7 @@ TEST_F(MainWindow, TextButtonDrawsAndRefusesWithMessages) {
     EXPECT_EQ(dialogs.messages.back().icon, c.icon);
     EXPECT_EQ(dialogs.messages.back().owner, &window);
     EXPECT_TRUE(Control("ledtin")->hasFocus());
-    EXPECT_EQ(window.artArea().Text(), art);
+    EXPECT_EQ(window.Art().Text(), art);
     EXPECT_EQ(list->count(), 2);
   }
 }
@@ -269,13 +271,13 @@ TEST_F(MainWindow, ReplaceButtonSwapsTheSelectedSymbol) {
   EXPECT_EQ(dialogs.messages[1].icon, MessageIcon::Warning);
   EXPECT_TRUE(Control("ledtnewc")->hasFocus());
 
-  const ByteString before = window.artArea().Text();
+  const ByteString before = window.Art().Text();
   Control<QLineEdit>("ledtnewc")->setText(".");
   QTest::mouseClick(Control<QToolButton>("sbtorel"), Qt::LeftButton);
   EXPECT_EQ(dialogs.messages.size(), 2u);
   ByteString expected = before;
   std::replace(expected.begin(), expected.end(), ' ', '.');
-  EXPECT_EQ(window.artArea().Text(), expected);
+  EXPECT_EQ(window.Art().Text(), expected);
   ASSERT_EQ(list->count(), 2);
   EXPECT_EQ(list->item(1)->text(), ".");
   EXPECT_TRUE(list->selectedItems().isEmpty());

@@ -49,10 +49,10 @@ TEST_F(MemoArea, LinesFollowTheArtTextRules) {
 
 TEST_F(MemoArea, AnyBytesSurviveTheBoxUnchanged) {
   const ByteString samples[] = {
-      "\xB1\xE0\xB3\xCC\r\n",              // 编程
-      "\xB1.\xB3.\r\n.\xE0..\r\n",         // characters broken by a replacement
-      "a\rb\nc\r\n\r\r\n\n",               // CR and LF that are not line breaks
-      "\xFF\x80\x81\r\n\xFE",              // bytes that do not decode, no final break
+      "\xB1\xE0\xB3\xCC\r\n",       // 编程
+      "\xB1.\xB3.\r\n.\xE0..\r\n",  // characters broken by a replacement
+      "a\rb\nc\r\n\r\r\n\n",        // CR and LF that are not line breaks
+      "\xFF\x80\x81\r\n\xFE",       // bytes that do not decode, no final break
       ByteString("\0x\0", 3),
   };
   for (const ByteString& art : samples) {

@@ -11,7 +11,7 @@ namespace {
 using Preview = WindowTest;
 
 TEST_F(Preview, ShowsReadablePicturesAndNoneOtherwise) {
-  auto* preview = window.openDialog().findChild<PicturePreview*>("picturePreview");
+  auto* preview = window.OpenDialog().findChild<PicturePreview*>("picturePreview");
   ASSERT_NE(preview, nullptr) << "the open dialog carries the preview";
   auto* caption = preview->findChild<QLabel*>("previewCaption");
   auto* image = preview->findChild<QLabel*>("previewImage");
@@ -22,8 +22,8 @@ TEST_F(Preview, ShowsReadablePicturesAndNoneOtherwise) {
   preview->ShowFile(Path("p.bmp"));
   EXPECT_EQ(caption->text(), "5 x 3");
   EXPECT_TRUE(button->isEnabled());
-  ASSERT_TRUE(preview->picture().has_value());
-  EXPECT_EQ(preview->picture()->pixel(4, 2), 0xFF336699u);
+  ASSERT_TRUE(preview->Picture().has_value());
+  EXPECT_EQ(preview->Picture()->pixel(4, 2), 0xFF336699u);
   EXPECT_FALSE(image->pixmap().isNull());
 
   QTest::mouseClick(button, Qt::LeftButton);

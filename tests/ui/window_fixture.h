@@ -33,7 +33,8 @@ using testing_support::WriteFile;
 class WindowTest : public testing::Test {
  protected:
   WindowTest() : window(dialogs) {
-    dir = std::filesystem::temp_directory_path() / ("morvexa-ui-" + std::to_string(getpid()) + "-" + std::to_string(++count_));
+    dir = std::filesystem::temp_directory_path() /
+          ("morvexa-ui-" + std::to_string(getpid()) + "-" + std::to_string(++count_));
     std::filesystem::create_directories(dir);
   }
   ~WindowTest() override { std::filesystem::remove_all(dir); }
