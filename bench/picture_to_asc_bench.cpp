@@ -1,62 +1,102 @@
-// Decoding and converting a 4096 x 4096 24-bit picture, in pixels per
-// second, for a photograph-like picture with many colors and a drawing
-// with four. The baseline reads the same bytes once.
+// Reading and converting pictures from files, in pixels per second, at
+// sides of 1024 to 8192 and for each kind of bench picture: the cost per
+// pixel should not grow with the side or the number of colors. The art
+// goes nowhere (the lines are counted), as the command line streams it
+// out. The baseline reads the same file in the same bands and does nothing
+// with the bytes: the floor set by reading.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
-#include <cstring>
-#include <unordered_set>
+#include <filesystem>
+#include <fstream>
+#include <map>
 
 #include "bench_pictures.h"
-#include "bmp_decoder.h"
-#include "memory_art_area.h"
+#include "file_bytes.h"
 #include "memory_char_list.h"
+#include "open_picture.h"
 #include "picture_to_asc.h"
 
 namespace morvexa {
 namespace {
 
-const std::vector<unsigned char>& File(const std::string& kind) {
-  static const std::vector<unsigned char> photo = bench::BenchBmp("photo");
-  static const std::vector<unsigned char> four = bench::BenchBmp("four");
-  return kind == "photo" ? photo : four;
+namespace fs = std::filesystem;
+
+// The bench pictures, written once per run into a temporary folder.
+const fs::path& PictureFile(const std::string& kind, unsigned side) {
+  static const fs::path dir = [] {
+    const fs::path d = fs::temp_directory_path() / ("morvexa-bench-" + std::to_string(getpid()));
+    fs::create_directories(d);
+    std::atexit([] { fs::remove_all(fs::temp_directory_path() / ("morvexa-bench-" + std::to_string(getpid()))); });
+    return d;
+  }();
+  static std::map<std::string, fs::path> files;
+  const std::string name = kind + "-" + std::to_string(side) + ".bmp";
+  auto [it, added] = files.emplace(name, dir / name);
+  if (added) {
+    const auto bytes = bench::BenchBmp(kind, side);
+    std::ofstream(it->second, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  }
+  return it->second;
 }
 
-void Label(benchmark::State& state, const std::string& kind) {
-  const PixelImage image = DecodeBmp(File(kind));
-  const std::size_t pixels = image.width * image.height;
-  const std::unordered_set<Rgb> colors(image.pixels.get(), image.pixels.get() + pixels);
-  state.counters["colors"] = static_cast<double>(colors.size());
-  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(pixels));
-}
+// Counts the lines and keeps nothing.
+class CountingArea final : public ArtArea {
+ public:
+  void Clear() override { lines_ = 0; }
+  void WriteLine(std::size_t, ByteStringView line) override {
+    ++lines_;
+    benchmark::DoNotOptimize(line.data());
+  }
+  std::size_t LineCount() const override { return lines_; }
+  ByteString GetLine(std::size_t) const override { return {}; }
+  void SetLine(std::size_t, ByteStringView) override {}
+  ByteString Text() const override { return {}; }
 
-void BM_DecodeAndConvert(benchmark::State& state, const std::string& kind) {
-  const auto& file = File(kind);
+ private:
+  std::size_t lines_ = 0;
+};
+
+void BM_Picture(benchmark::State& state, const std::string& kind) {
+  const auto side = static_cast<unsigned>(state.range(0));
+  const fs::path& file = PictureFile(kind, side);
   for (auto _ : state) {
-    MemoryArtArea area;
+    CountingArea area;
     MemoryCharList list;
-    PictureToAsc(DecodeBmp(file), list, area);
-    benchmark::DoNotOptimize(area.LineCount());
+    const auto picture = OpenPicture(file);
+    PictureToAsc(*picture, list, area);
+    if (area.LineCount() != side) state.SkipWithError("not every line was written");
   }
-  Label(state, kind);
+  state.SetItemsProcessed(state.iterations() * side * side);
 }
-BENCHMARK_CAPTURE(BM_DecodeAndConvert, photo, std::string("photo"))->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_DecodeAndConvert, four, std::string("four"))->Unit(benchmark::kMillisecond);
 
-void BM_DecodeAndConvert_Baseline(benchmark::State& state, const std::string& kind) {
-  const auto& file = File(kind);
+void BM_Picture_Baseline(benchmark::State& state, const std::string& kind) {
+  const auto side = static_cast<unsigned>(state.range(0));
+  const fs::path& file = PictureFile(kind, side);
+  std::vector<unsigned char> band(256 * 1024);
   for (auto _ : state) {
-    std::uint64_t sum = 0;
-    for (std::size_t i = 0; i + 8 <= file.size(); i += 8) {
-      std::uint64_t word;
-      std::memcpy(&word, file.data() + i, 8);
-      sum += word;
+    const FileBytes bytes = FileBytes::Open(file);
+    for (std::uint64_t at = 0; at < bytes.Size(); at += band.size()) {
+      benchmark::DoNotOptimize(bytes.ReadSome(at, band));
     }
-    benchmark::DoNotOptimize(sum);
   }
-  Label(state, kind);
+  state.SetItemsProcessed(state.iterations() * side * side);
 }
-BENCHMARK_CAPTURE(BM_DecodeAndConvert_Baseline, photo, std::string("photo"))->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_DecodeAndConvert_Baseline, four, std::string("four"))->Unit(benchmark::kMillisecond);
+
+void Sides(benchmark::internal::Benchmark* b) {
+  for (int side : {1024, 2048, 4096, 8192}) b->Arg(side);
+  b->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
+BENCHMARK_CAPTURE(BM_Picture, photo, std::string("photo"))->Apply(Sides);
+BENCHMARK_CAPTURE(BM_Picture_Baseline, photo, std::string("photo"))->Apply(Sides);
+BENCHMARK_CAPTURE(BM_Picture, four, std::string("four"))->Apply(Sides);
+BENCHMARK_CAPTURE(BM_Picture_Baseline, four, std::string("four"))->Apply(Sides);
+BENCHMARK_CAPTURE(BM_Picture, paletted, std::string("paletted"))->Apply(Sides);
+BENCHMARK_CAPTURE(BM_Picture_Baseline, paletted, std::string("paletted"))->Apply(Sides);
+BENCHMARK_CAPTURE(BM_Picture, rle8, std::string("rle8"))->Apply(Sides);
+BENCHMARK_CAPTURE(BM_Picture_Baseline, rle8, std::string("rle8"))->Apply(Sides);
 
 }  // namespace
 }  // namespace morvexa

@@ -11,7 +11,7 @@
 #include <fstream>
 
 #include "bench_pictures.h"
-#include "bmp_decoder.h"
+#include "open_picture.h"
 #include "dialog_seam.h"
 #include "frm_main.h"
 #include "memory_art_area.h"
@@ -76,7 +76,7 @@ void BM_PictureConversion_Baseline(benchmark::State& state) {
   for (auto _ : state) {
     MemoryArtArea area;
     MemoryCharList list;
-    PictureToAsc(DecodeBmpFile(PictureFile()), list, area);
+    PictureToAsc(*OpenPicture(PictureFile()), list, area);
     benchmark::DoNotOptimize(area.LineCount());
   }
   state.SetItemsProcessed(state.iterations() * kSide * kSide);

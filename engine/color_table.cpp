@@ -1,16 +1,17 @@
 #include "color_table.h"
 
-#include <new>
-
 namespace morvexa {
 
-ColorTable::ColorTable() : symbols_(static_cast<unsigned char*>(std::calloc(1u << 24, 1))) {
-  if (!symbols_) throw std::bad_alloc();
-}
-
 unsigned char ColorTable::Add(Rgb c) {
-  const unsigned char symbol = SymbolOf(size_++);
-  symbols_.get()[c & 0xFFFFFF] = symbol;
+  const unsigned char symbol = SymbolOf(size_);
+  if (Full()) return symbol;
+  const std::uint32_t bit = FilterBit(c);
+  filter_[bit / 64] |= std::uint64_t{1} << (bit % 64);
+  std::size_t slot = Mix(c) % kSlots;
+  while (colors_[slot] != kEmpty) slot = (slot + 1) % kSlots;
+  colors_[slot] = c;
+  symbols_[slot] = symbol;
+  ++size_;
   return symbol;
 }
 

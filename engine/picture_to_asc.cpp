@@ -1,6 +1,12 @@
 #include "picture_to_asc.h"
 
+#include <condition_variable>
+#include <cstring>
+#include <exception>
 #include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "byte_string.h"
 #include "color_table.h"
@@ -11,47 +17,300 @@ namespace {
 
 constexpr Rgb kNoColor = 0xFF000000;  // above every 24-bit color
 
-// Numbers a color the table has not met, lists its symbol unless its number
-// is past 94 ("!" is listed by then), and returns the symbol.
-unsigned char AddColor(Rgb c, ColorTable& table, CharList& list) {
-  const bool listed = table.Size() >= 95;  // from number 95 on the symbol is "!", listed by number 1
-  const unsigned char symbol = table.Add(c);
-  if (!listed) {
-    const char entry = static_cast<char>(symbol);
-    list.AddIfAbsent(ByteStringView(&entry, 1));
-  }
-  return symbol;
+// What a conversion knows of its colors: the table, and the symbol worked
+// out for each palette index so far (0: not yet).
+struct Symbols {
+  ColorTable table;
+  std::vector<unsigned char> ofIndex;
+};
+
+// The color of pixel x of a row of step-byte pixels whose color is the low
+// 24 bits of the little-endian word they start.
+inline Rgb ColorAt(const unsigned char* row, std::size_t x, std::size_t step) {
+  std::uint32_t word;
+  std::memcpy(&word, row + x * step, 4);
+  return word & 0xFFFFFF;
 }
 
-// The one-byte symbol of color c: its symbol in the table, or, for a new
-// color, the symbol of the next number, which is then added to the symbol
-// list with AddIfAbsent.
-unsigned char ColorToChar(Rgb c, ColorTable& table, CharList& list) {
-  if (const unsigned char symbol = table.Find(c)) return symbol;
-  return AddColor(c, table, list);
+// Maps rows of pixels to symbols with what is known so far. Speculative
+// mapping (Mutable false) meets a color the table lacks while it could
+// still number it and gives up: the row must then wait its turn.
+template <bool Mutable>
+class RowMapper {
+ public:
+  using Known = std::conditional_t<Mutable, Symbols, const Symbols>;
+
+  RowMapper(Known& known, const std::vector<Rgb>& palette, CharList* list)
+      : known_(known), palette_(palette), list_(list) {}
+
+  // False when a speculative mapping gave up.
+  bool Map(PixelForm form, const unsigned char* row, std::size_t width, char* out) {
+    switch (form) {
+      case PixelForm::Bgr24: return MapColors(row, width, out, 3);
+      case PixelForm::Bgrx32:
+      case PixelForm::Rgb32: return MapColors(row, width, out, 4);
+      case PixelForm::Index8: return MapIndices<std::uint8_t>(row, width, out);
+      case PixelForm::Index16: return MapIndices<std::uint16_t>(row, width, out);
+    }
+    return false;
+  }
+
+ private:
+  // The one-byte symbol of color c: its symbol in the table, or, for a new
+  // color, the symbol of the next number, which is then added to the
+  // symbol list with AddIfAbsent. 0 when a speculative mapping gives up.
+  unsigned char ColorToChar(Rgb c) {
+    if (const unsigned char symbol = known_.table.Find(c)) return symbol;
+    // From number 95 on the symbol is "!", listed by number 1.
+    if (known_.table.Full()) return '!';
+    if constexpr (!Mutable) {
+      return 0;
+    } else {
+      const unsigned char symbol = known_.table.Add(c);
+      const char entry = static_cast<char>(symbol);
+      list_->AddIfAbsent(ByteStringView(&entry, 1));
+      return symbol;
+    }
+  }
+
+  bool MapColors(const unsigned char* row, std::size_t width, char* out, std::size_t step) {
+    // Neighboring pixels often share a color: the last one is kept at hand.
+    Rgb last = kNoColor;
+    char lastSymbol = 0;
+    std::size_t x = 0;
+    for (; x < width && !known_.table.Full(); ++x) {
+      const Rgb c = ColorAt(row, x, step);
+      if (c != last) {
+        const unsigned char symbol = ColorToChar(c);
+        if (symbol == 0) return false;
+        last = c;
+        lastSymbol = static_cast<char>(symbol);
+      }
+      out[x] = lastSymbol;
+    }
+    // With 95 colors numbered, a pixel's symbol depends on its color alone:
+    // eight at a time, and "!" for all eight when the table's filter rules
+    // out every one of them.
+    const ColorTable& table = known_.table;
+    for (; x + 8 <= width; x += 8) {
+      bool any = false;
+      for (std::size_t k = 0; k < 8; ++k) any |= table.MayHold(ColorAt(row, x + k, step));
+      if (!any) {
+        std::memset(out + x, '!', 8);
+        continue;
+      }
+      for (std::size_t k = 0; k < 8; ++k) out[x + k] = SymbolOnceFull(ColorAt(row, x + k, step));
+    }
+    for (; x < width; ++x) out[x] = SymbolOnceFull(ColorAt(row, x, step));
+    return true;
+  }
+
+  char SymbolOnceFull(Rgb c) const {
+    const unsigned char symbol = known_.table.Find(c);
+    return static_cast<char>(symbol != 0 ? symbol : '!');
+  }
+
+  // Palette indices: each index's symbol is worked out at its first pixel.
+  template <typename Index>
+  bool MapIndices(const unsigned char* row, std::size_t width, char* out) {
+    for (std::size_t x = 0; x < width; ++x) {
+      Index index;
+      std::memcpy(&index, row + x * sizeof(Index), sizeof(Index));
+      unsigned char symbol = known_.ofIndex[index];
+      if (symbol == 0) {
+        symbol = ColorToChar(palette_[index] & 0xFFFFFF);
+        if (symbol == 0) return false;
+        if constexpr (Mutable) known_.ofIndex[index] = symbol;
+      }
+      out[x] = static_cast<char>(symbol);
+    }
+    return true;
+  }
+
+  Known& known_;
+  const std::vector<Rgb>& palette_;
+  CharList* list_;
+};
+
+// A band of rows and its art, one line of width bytes a row.
+struct Band {
+  RowBand rows;
+  std::vector<char> art;
+  std::size_t count = 0;
+  bool mapped = false;
+};
+
+void MapBand(RowMapper<true>& mapper, Band& band, std::size_t width) {
+  band.art.resize(band.count * width);
+  for (std::size_t i = 0; i < band.count; ++i) {
+    (void)mapper.Map(band.rows.form, band.rows.rows[i], width, band.art.data() + i * width);
+  }
+  band.mapped = true;
 }
+
+bool MapBandSpeculatively(const Symbols& known, const std::vector<Rgb>& palette, Band& band, std::size_t width) {
+  RowMapper<false> mapper(known, palette, nullptr);
+  band.art.resize(band.count * width);
+  for (std::size_t i = 0; i < band.count; ++i) {
+    if (!mapper.Map(band.rows.form, band.rows.rows[i], width, band.art.data() + i * width)) return false;
+  }
+  return true;
+}
+
+void WriteBand(const Band& band, std::size_t width, std::size_t& y, ArtArea& area) {
+  for (std::size_t i = 0; i < band.count; ++i) area.WriteLine(y++, ByteStringView(band.art.data() + i * width, width));
+}
+
+// Bands read and mapped on two threads, written in order on the calling
+// one. Reading is in order, one band at a time. Mapping is sequential in
+// essence (a color's number depends on every pixel before it), but a band
+// whose colors are all known already maps the same whenever it is mapped:
+// each thread maps the bands it reads with what was known when it read
+// them, and a band that meets a color not yet known is mapped again, in
+// turn, by the writer. Once 95 colors are known, or every color a picture
+// has, no band needs that.
+class ParallelBands {
+ public:
+  ParallelBands(PictureReader& picture, Symbols& known, CharList& list, ArtArea& area)
+      : picture_(picture), known_(known), list_(list), area_(area), width_(picture.Width()) {
+    published_ = std::make_shared<const Symbols>(known_);
+  }
+
+  void Run() {
+    std::thread helper([this] { Help(); });
+    try {
+      Write();
+    } catch (...) {
+      Stop();
+      helper.join();
+      throw;
+    }
+    Stop();
+    helper.join();
+  }
+
+ private:
+  static constexpr std::size_t kBands = 4;
+
+  struct Slot {
+    Band band;
+    std::size_t index = 0;
+    bool ready = false;
+    std::exception_ptr failure;
+  };
+
+  // Reads the next band into a free slot and maps it speculatively; false
+  // when there is nothing left to read or the conversion is stopping.
+  bool ReadOne(std::unique_lock<std::mutex>& lock) {
+    changed_.wait(lock, [this] { return stopping_ || ended_ || claimed_ < written_ + kBands; });
+    if (stopping_ || ended_) return false;
+    const std::size_t index = claimed_++;
+    Slot& slot = slots_[index % kBands];
+    slot.index = index;
+    slot.ready = false;
+    slot.failure = nullptr;
+    slot.band.count = 0;
+    slot.band.mapped = false;
+    // Bands are read in the order they are claimed: the reader is
+    // sequential.
+    changed_.wait(lock, [&] { return stopping_ || read_ == index; });
+    if (stopping_) return false;
+    const bool readable = !ended_;
+    const std::shared_ptr<const Symbols> known = published_;
+    lock.unlock();
+    try {
+      if (readable) slot.band.count = picture_.ReadRows(picture_.RowsPerBand(), slot.band.rows);
+    } catch (...) {
+      slot.failure = std::current_exception();
+    }
+    lock.lock();
+    ++read_;
+    if (slot.failure || slot.band.count == 0) ended_ = true;
+    changed_.notify_all();
+    if (slot.band.count > 0) {
+      lock.unlock();
+      slot.band.mapped = MapBandSpeculatively(*known, picture_.Palette(), slot.band, width_);
+      lock.lock();
+    }
+    slot.ready = true;
+    changed_.notify_all();
+    return true;
+  }
+
+  void Help() {
+    std::unique_lock lock(mutex_);
+    while (ReadOne(lock)) {
+    }
+  }
+
+  void Write() {
+    RowMapper<true> mapper(known_, picture_.Palette(), &list_);
+    std::size_t y = 0;
+    for (std::size_t next = 0;; ++next) {
+      std::unique_lock lock(mutex_);
+      Slot& slot = slots_[next % kBands];
+      // Reads a band itself while the one to write is not ready yet.
+      while (!(next < claimed_ && slot.index == next && slot.ready)) {
+        if (!ReadOne(lock)) changed_.wait(lock, [&] { return stopping_ || (slot.index == next && slot.ready); });
+      }
+      lock.unlock();
+      if (slot.failure) std::rethrow_exception(slot.failure);
+      if (slot.band.count == 0) return;
+      if (!slot.band.mapped) {
+        MapBand(mapper, slot.band, width_);
+        lock.lock();
+        published_ = std::make_shared<const Symbols>(known_);
+        lock.unlock();
+      }
+      WriteBand(slot.band, width_, y, area_);
+      lock.lock();
+      ++written_;
+      changed_.notify_all();
+    }
+  }
+
+  void Stop() {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+    changed_.notify_all();
+  }
+
+  PictureReader& picture_;
+  Symbols& known_;
+  CharList& list_;
+  ArtArea& area_;
+  const std::size_t width_;
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  Slot slots_[kBands];
+  std::size_t claimed_ = 0, read_ = 0, written_ = 0;
+  bool ended_ = false, stopping_ = false;
+  std::shared_ptr<const Symbols> published_;
+};
 
 }  // namespace
 
-void PictureToAsc(const PixelImage& image, CharList& list, ArtArea& area) {
+void PictureToAsc(PictureReader& picture, CharList& list, ArtArea& area) {
   area.Clear();
   list.Clear();
-  ColorTable table;
-  const auto line = std::make_unique_for_overwrite<char[]>(image.width);
-  for (std::size_t y = 0; y < image.height; ++y) {
-    const Rgb* row = image.Row(y);
-    // Neighbouring pixels often share a color: the last one is kept at hand.
-    Rgb last = kNoColor;
-    char lastSymbol = 0;
-    for (std::size_t x = 0; x < image.width; ++x) {
-      const Rgb c = row[x] & 0xFFFFFF;
-      if (c != last) {
-        last = c;
-        lastSymbol = static_cast<char>(ColorToChar(c, table, list));
-      }
-      line[x] = lastSymbol;
-    }
-    area.WriteLine(y, ByteStringView(line.get(), image.width));
+  Symbols known;
+  known.ofIndex.assign(picture.Palette().size(), 0);
+  const std::size_t width = picture.Width();
+  // Small pictures are read where they are converted; the second thread
+  // pays off from a few megabytes on.
+  constexpr std::size_t kParallelBytes = 2 << 20;
+  if (width * picture.Height() * BytesPerPixel(picture.Form()) >= kParallelBytes &&
+      std::thread::hardware_concurrency() > 1) {
+    ParallelBands(picture, known, list, area).Run();
+    return;
+  }
+  RowMapper<true> mapper(known, picture.Palette(), &list);
+  Band band;
+  std::size_t y = 0;
+  while ((band.count = picture.ReadRows(picture.RowsPerBand(), band.rows)) > 0) {
+    MapBand(mapper, band, width);
+    WriteBand(band, width, y, area);
   }
 }
 

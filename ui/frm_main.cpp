@@ -4,10 +4,11 @@
 #include <QResizeEvent>
 
 #include "Unit2.h"
-#include "bmp_decoder.h"
 #include "byte_limit_validator.h"
 #include "failure.h"
 #include "icon_spacing_style.h"
+#include "memory_char_list.h"
+#include "open_picture.h"
 #include "picture_preview.h"
 #include "picture_to_asc.h"
 #include "qt_text.h"
@@ -168,9 +169,14 @@ void Tfrmmain::BtntoascClick() {
 void Tfrmmain::Button1Click() {
   const QString path = Choose(dialogs_, *opendlgpic);
   if (path.isEmpty()) return;
-  // A picture that does not decode fails here, before anything changes.
-  const PixelImage picture = DecodeBmpFile(ToPath(path));
-  PictureToAsc(picture, list_, *art_);
+  // A picture that cannot be read fails before anything changes.
+  const auto picture = OpenPicture(ToPath(path));
+  MemoryArtArea art;
+  MemoryCharList symbols;
+  PictureToAsc(*picture, symbols, art);
+  art_->Adopt(std::move(art));
+  list_.Clear();
+  for (const ByteString& entry : symbols.Entries()) list_.Add(entry);
 }
 
 void Tfrmmain::sbtorelClick() {

@@ -38,6 +38,11 @@ ByteString MemoArtArea::GetLine(std::size_t i) const { return Loaded().GetLine(i
 void MemoArtArea::SetLine(std::size_t i, ByteStringView line) { Changing().SetLine(i, line); }
 ByteString MemoArtArea::Text() const { return Loaded().Text(); }
 
+void MemoArtArea::Adopt(MemoryArtArea&& art) {
+  copy_.emplace(std::move(art));
+  changed_ = true;
+}
+
 void MemoArtArea::Flush() {
   if (changed_ && copy_ && memo_) {
     const int across = memo_->horizontalScrollBar()->value();

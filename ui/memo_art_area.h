@@ -33,6 +33,8 @@ class MemoArtArea final : public QObject, public ArtArea {
   ByteString Text() const override;
 
   void Flush();
+  // Takes art made elsewhere as what the command changed.
+  void Adopt(MemoryArtArea&& art);
 
  private:
   MemoryArtArea& Loaded() const;

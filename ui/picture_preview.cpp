@@ -12,7 +12,7 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
-#include "bmp_decoder.h"
+#include "open_picture.h"
 #include "failure.h"
 #include "qt_text.h"
 
@@ -25,13 +25,18 @@ constexpr int kSide = 160;
 std::optional<QImage> DecodePicture(const QString& path) {
   if (!QFileInfo(path).isFile()) return {};
   try {
-    const PixelImage pixels = DecodeBmpFile(ToPath(path));
-    if (pixels.width == 0 || pixels.height == 0) return {};
-    QImage image(static_cast<int>(pixels.width), static_cast<int>(pixels.height), QImage::Format_RGB32);
-    for (std::size_t y = 0; y < pixels.height; ++y) {
-      auto* line = reinterpret_cast<QRgb*>(image.scanLine(static_cast<int>(y)));
-      const Rgb* row = pixels.Row(y);
-      for (std::size_t x = 0; x < pixels.width; ++x) line[x] = 0xFF000000u | row[x];
+    const auto picture = OpenPicture(ToPath(path));
+    if (picture->Width() == 0 || picture->Height() == 0) return {};
+    QImage image(static_cast<int>(picture->Width()), static_cast<int>(picture->Height()), QImage::Format_RGB32);
+    if (image.isNull()) return {};
+    RowBand band;
+    int y = 0;
+    while (picture->ReadRows(picture->RowsPerBand(), band) > 0) {
+      for (const unsigned char* row : band.rows) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y++));
+        RowColors(band.form, row, picture->Width(), picture->Palette(), line);
+        for (std::size_t x = 0; x < picture->Width(); ++x) line[x] |= 0xFF000000u;
+      }
     }
     return image;
   } catch (const Failure&) {

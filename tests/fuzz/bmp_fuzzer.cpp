@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <span>
 
-#include "bmp_decoder.h"
+#include "bmp_reader.h"
 #include "failure.h"
 #include "memory_art_area.h"
 #include "memory_char_list.h"
@@ -14,11 +14,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace morvexa;
   try {
     // Small limits keep each run quick; the checks behind them are the same.
-    const PixelImage image = DecodeBmp(std::span<const unsigned char>(data, size), BmpLimits{1u << 20, 1u << 18});
+    const auto picture = ReadBmp(FileBytes::FromMemory(std::string(data, data + size)), BmpLimits{1u << 18});
     MemoryArtArea area;
     MemoryCharList list;
-    PictureToAsc(image, list, area);
-    if (area.LineCount() != image.height || list.Count() > 95) __builtin_trap();
+    PictureToAsc(*picture, list, area);
+    if (area.LineCount() != picture->Height() || list.Count() > 95) __builtin_trap();
   } catch (const Failure& failure) {
     const auto kind = failure.Kind();
     if (kind != FailureKind::StreamReadError && kind != FailureKind::BitmapNotValid) __builtin_trap();

@@ -1,11 +1,13 @@
 #pragma once
 
-// A picture file as the program decodes it: width, height and 0xRRGGBB
-// pixels, top row first.
+// A picture as the program reads it: width, height and 0xRRGGBB pixels,
+// top row first.
 #include <filesystem>
+#include <span>
 #include <vector>
 
-#include "bmp_decoder.h"
+#include "bmp_reader.h"
+#include "open_picture.h"
 
 namespace morvexa::testing_support {
 
@@ -14,10 +16,23 @@ struct DecodedPixels {
   std::vector<Rgb> pixels;
 };
 
-inline DecodedPixels DecodeFile(const std::filesystem::path& path) {
-  const PixelImage image = DecodeBmpFile(path);
-  return {image.width, image.height,
-          std::vector<Rgb>(image.pixels.get(), image.pixels.get() + image.width * image.height)};
+inline DecodedPixels ReadAllPixels(PictureReader& reader) {
+  DecodedPixels out{reader.Width(), reader.Height(), {}};
+  out.pixels.resize(out.width * out.height);
+  RowBand band;
+  std::size_t y = 0;
+  while (reader.ReadRows(reader.RowsPerBand(), band) > 0) {
+    for (const unsigned char* row : band.rows) {
+      RowColors(band.form, row, out.width, reader.Palette(), out.pixels.data() + y++ * out.width);
+    }
+  }
+  return out;
+}
+
+inline DecodedPixels DecodeFile(const std::filesystem::path& path) { return ReadAllPixels(*OpenPicture(path)); }
+
+inline DecodedPixels DecodeBmp(std::span<const unsigned char> bytes, const BmpLimits& limits = {}) {
+  return ReadAllPixels(*ReadBmp(FileBytes::FromMemory(std::string(bytes.begin(), bytes.end())), limits));
 }
 
 }  // namespace morvexa::testing_support

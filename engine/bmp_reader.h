@@ -1,12 +1,12 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
-#include <span>
+#include <memory>
 
-#include "pixel_image.h"
+#include "file_bytes.h"
+#include "picture_reader.h"
 
-// Decoding of Windows bitmap (BMP) files into pixels.
+// Reading Windows bitmap (BMP) files.
 //
 // Accepted: the 12-byte core header and the information headers of 40
 // bytes or more; 1, 4, 8, 16, 24 and 32 bits per pixel; uncompressed, RLE8,
@@ -14,22 +14,21 @@
 // (negative height) top-down.
 //
 // Failures:
-//  - "Cannot open file %s" (the full path) when the file cannot be opened
-//    or is not a regular file;
 //  - "Bitmap image is not valid" when the first two bytes are not "BM", the
 //    planes field is not 1, or the header asks for something unknown or
 //    absurd: another header size, bit count or compression, a width below
 //    1, a height of 0, run-length data stored top-down or with the wrong
-//    bit count, or more pixels than the limits below;
+//    bit count, or more pixels than the limit;
 //  - "Stream read error" when the file ends before its headers, color
-//    table or (uncompressed) pixel data are complete.
+//    table or (uncompressed) pixel data are complete, whenever it ends:
+//    while the headers are read, or because the file shrinks while its
+//    rows are.
 // An empty file is a picture of 0 x 0 pixels.
 //
-// Pictures are untrusted input. Uncompressed pixel data is checked against
-// the file's length before anything is allocated, so the pixels allocated
-// are at most 32 times the file's bits (1 bit per pixel). Run-length data
-// can claim far more pixels than it holds, so its pictures have a lower
-// limit (BmpLimits). Decisions where the format leaves room:
+// Nothing the size of the picture is allocated: rows are read a band at a
+// time. Run-length data is read twice: once to find where each row's data
+// starts (12 bytes a row), then from the top row down. Decisions where the
+// format leaves room:
 //  - the pixel data starts at the file header's offset, or right after the
 //    color table when that offset is 0;
 //  - pixels that run-length data leaves unwritten (by a delta, an end of
@@ -43,17 +42,15 @@
 //    8 bits are scaled to 0-255.
 namespace morvexa {
 
-inline constexpr std::uint64_t kMaxBmpDimension = 1u << 20;
-
-// How many pixels a picture may have; more is "Bitmap image is not valid".
 struct BmpLimits {
-  std::uint64_t pixels = 1u << 28;
-  std::uint64_t runLengthPixels = 1u << 24;  // 4096 x 4096
+  std::uint64_t pixels = PictureReader::kMaxPixels;
 };
 
-PixelImage DecodeBmp(std::span<const unsigned char> file, const BmpLimits& limits = {});
+// Whether bytes begin as a BMP file does.
+bool LooksLikeBmp(std::span<const unsigned char> start);
 
-// Maps the whole file read-only and decodes it.
-PixelImage DecodeBmpFile(const std::filesystem::path& path);
+// Reads the headers and checks them against the file's length; the rows
+// are read as they are asked for.
+std::unique_ptr<PictureReader> ReadBmp(FileBytes file, const BmpLimits& limits = {});
 
 }  // namespace morvexa

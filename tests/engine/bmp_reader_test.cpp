@@ -3,9 +3,9 @@
 #include <filesystem>
 
 #include "../support/bmp_builder.h"
+#include "../support/decoded_pixels.h"
+#include "../support/failure_matchers.h"
 #include "../support/files.h"
-#include "bmp_decoder.h"
-#include "failure.h"
 
 namespace morvexa {
 namespace {
@@ -13,6 +13,9 @@ namespace {
 using testing_support::AllBmpForms;
 using testing_support::BmpBuilder;
 using testing_support::BmpForm;
+using testing_support::DecodeBmp;
+using testing_support::DecodedPixels;
+using testing_support::DecodeFile;
 using Bytes = std::vector<unsigned char>;
 
 const std::vector<std::uint32_t> kPalette = {0x000000, 0xFF0000, 0x00FF00, 0xFFFFFF};
@@ -27,12 +30,8 @@ BmpBuilder Picture(unsigned colors) {
 BmpBuilder PictureFor(const BmpForm& form) { return Picture(form.bitCount == 1 ? 2 : 4); }
 
 std::string FailureOf(const Bytes& file) {
-  try {
-    (void)DecodeBmp(file);
-  } catch (const Failure& failure) {
-    return failure.what();
-  }
-  return "decoded";
+  const std::string failure = testing_support::FailureOf([&] { return DecodeBmp(file); });
+  return failure == "no failure" ? "decoded" : failure;
 }
 
 void Put32(Bytes& file, std::size_t at, std::uint32_t v) {
@@ -43,17 +42,17 @@ TEST(BmpDecoder, EveryAcceptedFormDecodesToTheSamePixels) {
   for (const BmpForm& form : AllBmpForms()) {
     SCOPED_TRACE(form.Name());
     const BmpBuilder picture = PictureFor(form);
-    const PixelImage image = DecodeBmp(picture.Build(form));
+    const DecodedPixels image = DecodeBmp(picture.Build(form));
     ASSERT_EQ(image.width, 5u);
     ASSERT_EQ(image.height, 3u);
     for (unsigned y = 0; y < 3; ++y) {
-      for (unsigned x = 0; x < 5; ++x) EXPECT_EQ(image.Row(y)[x], picture.ColorAt(x, y)) << x << "," << y;
+      for (unsigned x = 0; x < 5; ++x) EXPECT_EQ(image.pixels[y * 5 + x], picture.ColorAt(x, y)) << x << "," << y;
     }
   }
 }
 
 TEST(BmpDecoder, EmptyFileIsAnEmptyPicture) {
-  const PixelImage image = DecodeBmp({});
+  const DecodedPixels image = DecodeBmp({});
   EXPECT_EQ(image.width, 0u);
   EXPECT_EQ(image.height, 0u);
 }
@@ -98,8 +97,8 @@ TEST(BmpDecoder, RejectsWhatIsNotABitmapOrIsAbsurd) {
   Bytes rle = Picture(4).Build({40, 8, 1});
   Put32(rle, 22, 0xFFFFFFFD);
   EXPECT_EQ(FailureOf(rle), "Bitmap image is not valid") << "run-length data stored top-down";
-  Put32(rle, 22, 1u << 13), Put32(rle, 18, 1u << 13);
-  EXPECT_EQ(FailureOf(rle), "Bitmap image is not valid") << "run-length picture past its pixel limit";
+  Put32(rle, 22, (1u << 14) + 1), Put32(rle, 18, 1u << 14);
+  EXPECT_EQ(FailureOf(rle), "Bitmap image is not valid") << "run-length picture past the pixel limit";
   Put32(rle, 22, 1u << 12), Put32(rle, 18, 1u << 12);
   EXPECT_EQ(FailureOf(rle), "decoded") << "a small file may claim a large run-length picture within the limit";
 }
@@ -128,9 +127,9 @@ TEST(BmpDecoder, IndicesAndRunsOutsideThePictureGetDefinedColors) {
   Put32(file, 46, 2);
   file.erase(file.begin() + 14 + 40 + 8, file.begin() + 14 + 40 + 64);
   Put32(file, 10, 14 + 40 + 8);
-  PixelImage image = DecodeBmp(file);
-  EXPECT_EQ(image.Row(0)[0], 0xABCDEFu);
-  EXPECT_EQ(image.Row(0)[1], 0x000000u) << "an index past the color table draws black";
+  DecodedPixels image = DecodeBmp(file);
+  EXPECT_EQ(image.pixels[0], 0xABCDEFu);
+  EXPECT_EQ(image.pixels[1], 0x000000u) << "an index past the color table draws black";
 
   // RLE8, 4 x 3: one run on the bottom row, a delta over the middle, then
   // the end of the bitmap; everything unwritten takes palette entry 0.
@@ -143,7 +142,7 @@ TEST(BmpDecoder, IndicesAndRunsOutsideThePictureGetDefinedColors) {
   const std::vector<Rgb> expected = {0x010203, 0x010203, 0x010203, 0x010203,   // top row: never written
                                      0x010203, 0x010203, 0x010203, 0x0A0B0C,   // after the delta, cut at the edge
                                      0x0A0B0C, 0x0A0B0C, 0x010203, 0x010203};  // bottom row
-  EXPECT_EQ(std::vector<Rgb>(image.pixels.get(), image.pixels.get() + 12), expected);
+  EXPECT_EQ(image.pixels, expected);
 }
 
 TEST(BmpDecoder, FilesAreNamedByTheirFullPath) {
@@ -152,23 +151,16 @@ TEST(BmpDecoder, FilesAreNamedByTheirFullPath) {
   fs::create_directories(dir);
   const fs::path old = fs::current_path();
   fs::current_path(dir);
-  auto failure = [](const fs::path& path) {
-    try {
-      (void)DecodeBmpFile(path);
-    } catch (const Failure& f) {
-      return std::string(f.what());
-    }
-    return std::string("decoded");
-  };
+  auto failure = [](const fs::path& path) { return testing_support::FailureOf([&] { return DecodeFile(path); }); };
   EXPECT_EQ(failure("missing.bmp"), "Cannot open file " + (dir / "missing.bmp").string());
   EXPECT_EQ(failure(dir), "Cannot open file " + dir.string());
   testing_support::WriteFile(dir / "empty.bmp", "");
-  EXPECT_EQ(DecodeBmpFile("empty.bmp").width, 0u);
+  EXPECT_EQ(DecodeFile("empty.bmp").width, 0u);
   const Bytes good = Picture(4).Build({40, 24});
   testing_support::WriteFile(dir / "good.bmp", good);
-  EXPECT_EQ(DecodeBmpFile(dir / "good.bmp").width, 5u);
+  EXPECT_EQ(DecodeFile(dir / "good.bmp").width, 5u);
   fs::permissions(dir / "good.bmp", fs::perms::owner_read, fs::perm_options::replace);
-  EXPECT_EQ(DecodeBmpFile(dir / "good.bmp").height, 3u) << "read-only files are read";
+  EXPECT_EQ(DecodeFile(dir / "good.bmp").height, 3u) << "read-only files are read";
   fs::current_path(old);
   fs::remove_all(dir);
 }

@@ -1,0 +1,87 @@
+#include "cli_output.h"
+
+#include <cstdio>
+#include <stdexcept>
+
+#include "cp936.h"
+#include "failure.h"
+
+namespace morvexa::cli {
+
+namespace {
+constexpr std::size_t kChunk = 1 << 20;
+}  // namespace
+
+Output::Output(const std::string& destination) {
+  if (destination != "-") file_.emplace(destination);
+  buffer_.reserve(kChunk);
+}
+
+void Output::Write(std::string_view bytes) {
+  buffer_ += bytes;
+  if (buffer_.size() >= kChunk) Flush();
+}
+
+void Output::Finish() {
+  Flush();
+  if (file_) {
+    file_->Finish();
+  } else if (std::fflush(stdout) != 0) {
+    throw Failure(FailureKind::StreamWriteError);
+  }
+}
+
+void Output::Commit() {
+  if (file_) file_->Commit();
+}
+
+void Output::Flush() {
+  if (file_) {
+    file_->Write(buffer_);
+  } else if (std::fwrite(buffer_.data(), 1, buffer_.size(), stdout) != buffer_.size()) {
+    throw Failure(FailureKind::StreamWriteError);
+  }
+  buffer_.clear();
+}
+
+Outputs::Outputs(const std::optional<std::string>& art, const std::optional<std::string>& symbols) {
+  if (art) art_.emplace(*art);
+  if (symbols) symbols_.emplace(*symbols);
+  if (!art && symbols != "-") shown_.emplace("-");
+}
+
+void Outputs::WriteLine(ByteStringView line) {
+  if (art_) {
+    // The art text exactly as the window saves it.
+    art_->Write(line);
+    art_->Write(kLineBreak);
+  } else if (shown_) {
+    shown_->Write(cp936::ToUtf8(line));
+    shown_->Write("\n");
+  }
+}
+
+void Outputs::Finish(const MemoryCharList& list) {
+  if (symbols_) {
+    for (const auto& entry : list.Entries()) {
+      symbols_->Write(entry);
+      symbols_->Write(kLineBreak);
+    }
+  }
+  for (auto* output : {&art_, &symbols_, &shown_}) {
+    if (*output) (*output)->Finish();
+  }
+  if (art_) art_->Commit();
+  if (symbols_) symbols_->Commit();
+}
+
+void StreamedArtArea::WriteLine(std::size_t, ByteStringView line) {
+  outputs_.WriteLine(line);
+  ++lines_;
+}
+
+ByteString StreamedArtArea::GetLine(std::size_t) const { throw std::logic_error("streamed art is not kept"); }
+void StreamedArtArea::SetLine(std::size_t, ByteStringView) { throw std::logic_error("streamed art is not kept"); }
+ByteString StreamedArtArea::Text() const { throw std::logic_error("streamed art is not kept"); }
+
+}  // namespace morvexa::cli

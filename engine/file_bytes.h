@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <span>
+#include <string>
+
+namespace morvexa {
+
+// The bytes of a picture file, read where and when they are needed, so that
+// a file that changes while it is read gives a failure, never a crash.
+//
+// A regular file is read with pread, by any number of threads at once. A
+// file is taken by what it holds, not by the size it reports: one that
+// reports no bytes (a /proc file) is read to its end first. Anything that is
+// not a regular file (a folder, FIFO, device or socket) is refused before
+// any open that could block. Standard input and other streams are read to
+// their end into memory.
+class FileBytes {
+ public:
+  // Fails with "Cannot open file %s" (see ShownPath).
+  static FileBytes Open(const std::filesystem::path& path);
+  // Everything a stream (a pipe, standard input) holds, read to its end.
+  static FileBytes ReadStream(int fd);
+  static FileBytes FromMemory(std::string bytes);
+
+  // How many bytes the file held when it was opened.
+  std::uint64_t Size() const { return size_; }
+
+  // Reads out.size() bytes from offset; fails with "Stream read error" when
+  // the file ends first, whenever that happens.
+  void Read(std::uint64_t offset, std::span<unsigned char> out) const;
+  // As Read, but a file that ends first gives fewer bytes: how many.
+  std::size_t ReadSome(std::uint64_t offset, std::span<unsigned char> out) const;
+
+ private:
+  struct Descriptor;
+  std::shared_ptr<const Descriptor> fd_;  // a regular file, or none
+  std::shared_ptr<const std::string> memory_;
+  std::uint64_t size_ = 0;
+};
+
+}  // namespace morvexa

@@ -1,0 +1,57 @@
+#include "picture_reader.h"
+
+#include <algorithm>
+
+namespace morvexa {
+
+void PictureReader::SkipRows(std::size_t count) {
+  RowBand band;
+  while (count > 0) {
+    const std::size_t read = ReadRows(std::min(count, RowsPerBand()), band);
+    if (read == 0) break;
+    count -= read;
+  }
+}
+
+std::size_t PictureReader::RowsPerBand() const {
+  constexpr std::size_t kBandBytes = 256 * 1024;
+  const std::size_t rowBytes = std::max<std::size_t>(1, width_ * BytesPerPixel(form_));
+  return std::clamp<std::size_t>(kBandBytes / rowBytes, 1, std::max<std::size_t>(1, height_));
+}
+
+void RowColors(PixelForm form, const unsigned char* row, std::size_t width, const std::vector<Rgb>& palette, Rgb* out) {
+  switch (form) {
+    case PixelForm::Bgr24:
+      for (std::size_t x = 0; x < width; ++x, row += 3) out[x] = static_cast<Rgb>(row[2]) << 16 | row[1] << 8 | row[0];
+      break;
+    case PixelForm::Bgrx32:
+    case PixelForm::Rgb32:
+      for (std::size_t x = 0; x < width; ++x, row += 4) out[x] = static_cast<Rgb>(row[2]) << 16 | row[1] << 8 | row[0];
+      break;
+    case PixelForm::Index8:
+      for (std::size_t x = 0; x < width; ++x) out[x] = palette[row[x]];
+      break;
+    case PixelForm::Index16:
+      for (std::size_t x = 0; x < width; ++x) out[x] = palette[row[2 * x] | row[2 * x + 1] << 8];
+      break;
+  }
+}
+
+MemoryPicture::MemoryPicture(PixelImage image) : image_(std::move(image)) {
+  width_ = image_.width;
+  height_ = image_.height;
+  form_ = PixelForm::Rgb32;
+}
+
+std::size_t MemoryPicture::ReadRows(std::size_t count, RowBand& band) {
+  count = std::min(count, height_ - next_);
+  band.form = PixelForm::Rgb32;
+  band.rows.clear();
+  for (std::size_t i = 0; i < count; ++i) {
+    band.rows.push_back(reinterpret_cast<const unsigned char*>(image_.Row(next_ + i)));
+  }
+  next_ += count;
+  return count;
+}
+
+}  // namespace morvexa
