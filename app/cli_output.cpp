@@ -18,8 +18,17 @@ Output::Output(const std::string& destination) {
 }
 
 void Output::Write(std::string_view bytes) {
+  // Large pieces go out as they are, without a copy.
+  if (buffer_.size() + bytes.size() >= kChunk / 4) {
+    Flush();
+    if (file_) {
+      file_->Write(bytes);
+    } else if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size()) {
+      throw Failure(FailureKind::StreamWriteError);
+    }
+    return;
+  }
   buffer_ += bytes;
-  if (buffer_.size() >= kChunk) Flush();
 }
 
 void Output::Finish() {
@@ -61,6 +70,17 @@ void Outputs::WriteLine(ByteStringView line) {
   }
 }
 
+void Outputs::WriteLines(ByteStringView text) {
+  if (art_) {
+    art_->Write(text);
+    return;
+  }
+  for (std::size_t end; !text.empty(); text.remove_prefix(end + kLineBreak.size())) {
+    end = text.find(kLineBreak);
+    WriteLine(text.substr(0, end));
+  }
+}
+
 void Outputs::Finish(const MemoryCharList& list) {
   if (symbols_) {
     for (const auto& entry : list.Entries()) {
@@ -78,6 +98,11 @@ void Outputs::Finish(const MemoryCharList& list) {
 void StreamedArtArea::WriteLine(std::size_t, ByteStringView line) {
   outputs_.WriteLine(line);
   ++lines_;
+}
+
+void StreamedArtArea::WriteLines(std::size_t, std::size_t count, ByteStringView text) {
+  outputs_.WriteLines(text);
+  lines_ += count;
 }
 
 ByteString StreamedArtArea::GetLine(std::size_t) const { throw std::logic_error("streamed art is not kept"); }

@@ -39,6 +39,8 @@ class Outputs {
 
   // The next line of the art.
   void WriteLine(ByteStringView line);
+  // The next lines of the art, as art text (each followed by CR LF).
+  void WriteLines(ByteStringView text);
   // Writes the symbol list and puts every file in place.
   void Finish(const MemoryCharList& list);
 
@@ -53,6 +55,7 @@ class StreamedArtArea final : public ArtArea {
 
   void Clear() override {}
   void WriteLine(std::size_t i, ByteStringView line) override;
+  void WriteLines(std::size_t first, std::size_t count, ByteStringView text) override;
   std::size_t LineCount() const override { return lines_; }
   ByteString GetLine(std::size_t i) const override;
   void SetLine(std::size_t i, ByteStringView line) override;

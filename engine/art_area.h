@@ -24,6 +24,9 @@ class ArtArea {
   // Places line i followed by CR LF. The engine writes lines 0, 1, 2, ...
   // in order after Clear, so the area ends up holding exactly their art text.
   virtual void WriteLine(std::size_t i, ByteStringView line) = 0;
+  // Places count lines from line first on, given as their art text: each
+  // line followed by CR LF. The same as WriteLine for each, in one go.
+  virtual void WriteLines(std::size_t first, std::size_t count, ByteStringView text);
   virtual std::size_t LineCount() const = 0;
   // Line i without its line break; i < LineCount().
   virtual ByteString GetLine(std::size_t i) const = 0;

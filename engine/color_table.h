@@ -31,11 +31,8 @@ class ColorTable {
   unsigned char Find(Rgb c) const { return MayHold(c) ? Look(c) : 0; }
 
   // False when c is certainly not in the table: most colors of a
-  // photograph are not, and a bit of a small filter tells.
-  bool MayHold(Rgb c) const {
-    const std::uint32_t bit = FilterBit(c);
-    return filter_[bit / 64] >> (bit % 64) & 1;
-  }
+  // photograph are not, and one byte of a small filter tells.
+  bool MayHold(Rgb c) const { return filter_[FilterIndex(c)] != 0; }
   // The symbol of c, or 0, past the filter.
   unsigned char Look(Rgb c) const {
     for (std::size_t slot = Mix(c) % kSlots;; slot = (slot + 1) % kSlots) {
@@ -51,9 +48,10 @@ class ColorTable {
 
  private:
   static constexpr std::size_t kSlots = 256;
-  static constexpr std::uint32_t kFilterBits = 4096;
+  // A byte a hash value rather than a bit: a test is one load.
+  static constexpr std::uint32_t kFilterSize = 16384;
   static constexpr Rgb kEmpty = 0xFFFFFFFF;  // no 24-bit color
-  static constexpr std::uint32_t FilterBit(Rgb c) { return (c * 0x9E3779B1u) >> 20; }
+  static constexpr std::uint32_t FilterIndex(Rgb c) { return (c * 0x9E3779B1u) >> 18; }
   // Colors of a picture differ in few bits: each bit of the hash depends
   // on all of them, so that neighbors do not crowd together.
   static constexpr std::uint32_t Mix(Rgb c) {
@@ -66,7 +64,7 @@ class ColorTable {
 
   std::array<Rgb, kSlots> colors_;
   std::array<unsigned char, kSlots> symbols_{};
-  std::array<std::uint64_t, kFilterBits / 64> filter_{};
+  std::array<unsigned char, kFilterSize> filter_{};
   std::size_t size_ = 0;
 };
 

@@ -56,6 +56,17 @@ void MemoryArtArea::WriteLine(std::size_t i, ByteStringView line) {
   }
 }
 
+void MemoryArtArea::WriteLines(std::size_t first, std::size_t count, ByteStringView text) {
+  if (first != written_ || (!text_.empty() && !ByteStringView(text_).ends_with(kLineBreak))) {
+    ArtArea::WriteLines(first, count, text);
+    return;
+  }
+  const std::size_t start = text_.size();
+  text_ += text;
+  written_ += count;
+  IndexFrom(LineCount(), start);
+}
+
 ByteString MemoryArtArea::GetLine(std::size_t i) const {
   if (i >= LineCount()) throw std::out_of_range("MemoryArtArea::GetLine");
   return text_.substr(starts_[i], LineEnd(i) - starts_[i]);

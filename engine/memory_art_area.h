@@ -19,6 +19,7 @@ class MemoryArtArea final : public ArtArea {
 
   void Clear() override;
   void WriteLine(std::size_t i, ByteStringView line) override;
+  void WriteLines(std::size_t first, std::size_t count, ByteStringView text) override;
   std::size_t LineCount() const override { return starts_.size(); }
   ByteString GetLine(std::size_t i) const override;
   void SetLine(std::size_t i, ByteStringView line) override;

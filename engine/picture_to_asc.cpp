@@ -94,7 +94,7 @@ class RowMapper {
     const ColorTable& table = known_.table;
     for (; x + 8 <= width; x += 8) {
       bool any = false;
-      for (std::size_t k = 0; k < 8; ++k) any |= table.MayHold(ColorAt(row, x + k, step));
+      for (std::size_t k = 0; k < 8; ++k) any |= table.MayHold(ColorAt(row, x + k, step));  // no early exit: no branch
       if (!any) {
         std::memset(out + x, '!', 8);
         continue;
@@ -106,7 +106,7 @@ class RowMapper {
   }
 
   char SymbolOnceFull(Rgb c) const {
-    const unsigned char symbol = known_.table.Find(c);
+    const unsigned char symbol = known_.table.MayHold(c) ? known_.table.Look(c) : 0;
     return static_cast<char>(symbol != 0 ? symbol : '!');
   }
 
@@ -132,7 +132,8 @@ class RowMapper {
   CharList* list_;
 };
 
-// A band of rows and its art, one line of width bytes a row.
+// A band of rows and its art text: each line of width bytes followed by
+// CR LF.
 struct Band {
   RowBand rows;
   std::vector<char> art;
@@ -140,25 +141,31 @@ struct Band {
   bool mapped = false;
 };
 
-void MapBand(RowMapper<true>& mapper, Band& band, std::size_t width) {
-  band.art.resize(band.count * width);
+template <typename Mapper>
+bool MapRows(Mapper& mapper, Band& band, std::size_t width) {
+  const std::size_t stride = width + kLineBreak.size();
+  band.art.resize(band.count * stride);
   for (std::size_t i = 0; i < band.count; ++i) {
-    (void)mapper.Map(band.rows.form, band.rows.rows[i], width, band.art.data() + i * width);
+    char* line = band.art.data() + i * stride;
+    if (!mapper.Map(band.rows.form, band.rows.rows[i], width, line)) return false;
+    std::memcpy(line + width, kLineBreak.data(), kLineBreak.size());
   }
+  return true;
+}
+
+void MapBand(RowMapper<true>& mapper, Band& band, std::size_t width) {
+  (void)MapRows(mapper, band, width);
   band.mapped = true;
 }
 
 bool MapBandSpeculatively(const Symbols& known, const std::vector<Rgb>& palette, Band& band, std::size_t width) {
   RowMapper<false> mapper(known, palette, nullptr);
-  band.art.resize(band.count * width);
-  for (std::size_t i = 0; i < band.count; ++i) {
-    if (!mapper.Map(band.rows.form, band.rows.rows[i], width, band.art.data() + i * width)) return false;
-  }
-  return true;
+  return MapRows(mapper, band, width);
 }
 
-void WriteBand(const Band& band, std::size_t width, std::size_t& y, ArtArea& area) {
-  for (std::size_t i = 0; i < band.count; ++i) area.WriteLine(y++, ByteStringView(band.art.data() + i * width, width));
+void WriteBand(const Band& band, std::size_t& y, ArtArea& area) {
+  area.WriteLines(y, band.count, ByteStringView(band.art.data(), band.art.size()));
+  y += band.count;
 }
 
 // Bands read and mapped on two threads, written in order on the calling
@@ -199,11 +206,12 @@ class ParallelBands {
     std::exception_ptr failure;
   };
 
-  // Reads the next band into a free slot and maps it speculatively; false
-  // when there is nothing left to read or the conversion is stopping.
-  bool ReadOne(std::unique_lock<std::mutex>& lock) {
-    changed_.wait(lock, [this] { return stopping_ || ended_ || claimed_ < written_ + kBands; });
-    if (stopping_ || ended_) return false;
+  // Whether a band may be read now: there is one left and a free slot.
+  bool CanClaim() const { return !stopping_ && !ended_ && claimed_ < written_ + kBands; }
+
+  // Reads the next band into a free slot (CanClaim) and maps it
+  // speculatively.
+  void ReadNext(std::unique_lock<std::mutex>& lock) {
     const std::size_t index = claimed_++;
     Slot& slot = slots_[index % kBands];
     slot.index = index;
@@ -214,7 +222,7 @@ class ParallelBands {
     // Bands are read in the order they are claimed: the reader is
     // sequential.
     changed_.wait(lock, [&] { return stopping_ || read_ == index; });
-    if (stopping_) return false;
+    if (stopping_) return;
     const bool readable = !ended_;
     const std::shared_ptr<const Symbols> known = published_;
     lock.unlock();
@@ -234,12 +242,14 @@ class ParallelBands {
     }
     slot.ready = true;
     changed_.notify_all();
-    return true;
   }
 
   void Help() {
     std::unique_lock lock(mutex_);
-    while (ReadOne(lock)) {
+    for (;;) {
+      changed_.wait(lock, [this] { return stopping_ || ended_ || CanClaim(); });
+      if (!CanClaim()) return;
+      ReadNext(lock);
     }
   }
 
@@ -250,8 +260,13 @@ class ParallelBands {
       std::unique_lock lock(mutex_);
       Slot& slot = slots_[next % kBands];
       // Reads a band itself while the one to write is not ready yet.
-      while (!(next < claimed_ && slot.index == next && slot.ready)) {
-        if (!ReadOne(lock)) changed_.wait(lock, [&] { return stopping_ || (slot.index == next && slot.ready); });
+      auto ready = [&] { return next < claimed_ && slot.index == next && slot.ready; };
+      while (!ready()) {
+        if (CanClaim()) {
+          ReadNext(lock);
+        } else {
+          changed_.wait(lock, [&] { return ready() || CanClaim(); });
+        }
       }
       lock.unlock();
       if (slot.failure) std::rethrow_exception(slot.failure);
@@ -262,7 +277,7 @@ class ParallelBands {
         published_ = std::make_shared<const Symbols>(known_);
         lock.unlock();
       }
-      WriteBand(slot.band, width_, y, area_);
+      WriteBand(slot.band, y, area_);
       lock.lock();
       ++written_;
       changed_.notify_all();
@@ -310,7 +325,7 @@ void PictureToAsc(PictureReader& picture, CharList& list, ArtArea& area) {
   std::size_t y = 0;
   while ((band.count = picture.ReadRows(picture.RowsPerBand(), band.rows)) > 0) {
     MapBand(mapper, band, width);
-    WriteBand(band, width, y, area);
+    WriteBand(band, y, area);
   }
 }
 

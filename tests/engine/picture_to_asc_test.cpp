@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "../support/bmp_builder.h"
+#include <algorithm>
+#include <cctype>
+#include <functional>
 #include <map>
 
 #include "../support/failure_matchers.h"
@@ -88,27 +91,80 @@ TEST(PictureToAsc, EachConversionStartsAfresh) {
   EXPECT_EQ(list.Count(), 0);
 }
 
-// A picture large enough to be read on a thread of its own, in bands,
-// converted as a plain reference would: colors numbered as first met.
-TEST(PictureToAsc, LargePicturesReadAheadGiveTheSameArt) {
-  const std::size_t w = 1500, h = 900;
-  std::vector<Rgb> pixels(w * h);
-  std::uint32_t noise = 1;
-  for (auto& p : pixels) {
-    noise = noise * 1103515245 + 12345;
-    p = noise >> 8 & 0x00F0F0F;  // a few thousand colors
-  }
+// The art and symbol list of pixels as a plain reference works them out:
+// colors numbered as first met, symbols listed unless one equal to them
+// ignoring letter case is.
+std::pair<ByteString, Entries> Reference(const std::vector<Rgb>& pixels, std::size_t w) {
   std::map<Rgb, std::size_t> numbers;
-  ByteString expected;
-  for (std::size_t y = 0; y < h; ++y) {
-    for (std::size_t x = 0; x < w; ++x) {
-      const auto [at, added] = numbers.emplace(pixels[y * w + x], numbers.size());
-      expected += static_cast<char>(at->second < 95 ? 32 + at->second : 33);
+  ByteString art;
+  Entries list;
+  for (std::size_t i = 0; i < pixels.size(); ++i) {
+    const auto [at, added] = numbers.emplace(pixels[i] & 0xFFFFFF, numbers.size());
+    const char symbol = static_cast<char>(at->second < 95 ? 32 + at->second : 33);
+    if (added && at->second < 95 && std::none_of(list.begin(), list.end(), [&](const ByteString& e) {
+          return std::toupper(e[0]) == std::toupper(symbol);
+        })) {
+      list.emplace_back(1, symbol);
     }
-    expected += "\r\n";
+    art += symbol;
+    if ((i + 1) % w == 0) art += "\r\n";
   }
-  const Converted c = Convert(Image(w, h, pixels));
-  EXPECT_EQ(c.area.Text(), expected);
+  return {art, list};
+}
+
+// Pictures large enough to be read and mapped on two threads, with colors
+// that keep arriving band after band, so that bands mapped ahead must be
+// mapped again; each converted a few times, as threads meet differently.
+TEST(PictureToAsc, PicturesMappedOnTwoThreadsGiveTheSameArt) {
+  const std::size_t w = 1500, h = 900;
+  struct Pattern {
+    const char* name;
+    std::function<Rgb(std::size_t x, std::size_t y, std::uint32_t noise)> color;
+  };
+  const Pattern patterns[] = {
+      {"noise of thousands of colors", [](std::size_t, std::size_t, std::uint32_t n) { return n >> 8 & 0x0F0F0F; }},
+      {"a new color every ten rows", [](std::size_t x, std::size_t y, std::uint32_t) {
+         return static_cast<Rgb>(x % 3 == 0 ? y / 10 : 0);
+       }},
+      {"a new color at the end of each band", [](std::size_t x, std::size_t y, std::uint32_t) {
+         return static_cast<Rgb>(x == 1499 ? y : y % 3);
+       }},
+      {"four colors", [](std::size_t x, std::size_t y, std::uint32_t) { return static_cast<Rgb>((x / 100 + y / 100) % 4); }},
+      {"one color", [](std::size_t, std::size_t, std::uint32_t) { return Rgb{0x123456}; }},
+  };
+  for (const Pattern& pattern : patterns) {
+    SCOPED_TRACE(pattern.name);
+    std::vector<Rgb> pixels(w * h);
+    std::uint32_t noise = 1;
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+      noise = noise * 1103515245 + 12345;
+      pixels[i] = pattern.color(i % w, i / w, noise);
+    }
+    const auto [art, list] = Reference(pixels, w);
+    for (int run = 0; run < 4; ++run) {
+      const Converted c = Convert(Image(w, h, pixels));
+      ASSERT_EQ(c.area.Text(), art);
+      ASSERT_EQ(c.list.Entries(), list);
+    }
+  }
+}
+
+// The same for palette indices, from an 8-bit file of 2.3 MB.
+TEST(PictureToAsc, PalettedPicturesMappedOnTwoThreadsGiveTheSameArt) {
+  const unsigned w = 1600, h = 1440;
+  std::vector<unsigned> indices(w * h);
+  std::vector<std::uint32_t> palette;
+  for (unsigned i = 0; i < 256; ++i) palette.push_back(i < 128 ? i * 0x010101 : (i - 128) * 0x010101);  // pairs share colors
+  for (unsigned i = 0; i < indices.size(); ++i) indices[i] = (i % w == 7 ? i / w / 6 : i % 5) % 256;
+  const auto file = testing_support::BmpBuilder(w, h, indices, palette).Build({40, 8});
+  std::vector<Rgb> pixels;
+  for (unsigned i : indices) pixels.push_back(palette[i]);
+  const auto [art, list] = Reference(pixels, w);
+  for (int run = 0; run < 4; ++run) {
+    const Converted c = Convert(std::move(*ReadBmp(FileBytes::FromMemory(std::string(file.begin(), file.end())))));
+    ASSERT_EQ(c.area.Text(), art);
+    ASSERT_EQ(c.list.Entries(), list);
+  }
 }
 
 // Rows, then a failure: the file ended while it was read.

@@ -1,0 +1,13 @@
+#include "art_area.h"
+
+namespace morvexa {
+
+void ArtArea::WriteLines(std::size_t first, std::size_t count, ByteStringView text) {
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::size_t end = text.find(kLineBreak);
+    WriteLine(first + i, text.substr(0, end));
+    text.remove_prefix(end + kLineBreak.size());
+  }
+}
+
+}  // namespace morvexa
