@@ -21,7 +21,7 @@
 namespace morvexa {
 namespace {
 
-constexpr unsigned kSide = 2000;
+constexpr unsigned kSide = 4096;
 
 const std::string& PictureFile() {
   static const std::string path = [] {

@@ -1,11 +1,10 @@
 #include "cp936.h"
 
-#include <iconv.h>
-
 #include <array>
 #include <cstdint>
-#include <stdexcept>
 #include <vector>
+
+#include "cp936_tables.h"
 
 namespace morvexa::cp936 {
 
@@ -14,90 +13,36 @@ namespace {
 constexpr unsigned kFirstLead = 0x81;
 constexpr unsigned kLeadCount = 0xFE - kFirstLead + 1;
 
-// One iconv conversion descriptor, closed with its owner.
-class Iconv {
- public:
-  Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {
-    if (cd_ == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv cannot convert between CP936 and UTF-32");
-  }
-  ~Iconv() { iconv_close(cd_); }
-  Iconv(const Iconv&) = delete;
-  Iconv& operator=(const Iconv&) = delete;
-
-  // Converts all of in, or returns nothing.
-  std::optional<std::string> Convert(std::string_view in) {
-    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-    char outBuffer[16];
-    char* inPtr = const_cast<char*>(in.data());
-    char* outPtr = outBuffer;
-    std::size_t inLeft = in.size();
-    std::size_t outLeft = sizeof outBuffer;
-    if (iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1) || inLeft != 0) return {};
-    if (iconv(cd_, nullptr, nullptr, &outPtr, &outLeft) == static_cast<std::size_t>(-1)) return {};
-    return std::string(outBuffer, static_cast<std::size_t>(outPtr - outBuffer));
-  }
-
- private:
-  iconv_t cd_;
-};
-
-std::string Utf32Le(char32_t c) {
-  return {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8 & 0xFF), static_cast<char>(c >> 16 & 0xFF),
-          static_cast<char>(c >> 24 & 0xFF)};
-}
-
 // A character's bytes packed as lead << 8 | trail, or as the single byte;
 // kNone for a character that cannot be held.
 constexpr std::uint16_t kNone = 0xFFFF;
 
-struct Tables {
-  std::array<char32_t, 256> single{};  // 0 where the byte does not decode alone (byte 0 is U+0000)
-  std::vector<char32_t> pair;          // by (lead - 0x81) * 256 + trail; 0 where the pair does not decode
-  std::vector<std::uint16_t> encode;   // by code point, for the basic multilingual plane
-
-  Tables() : pair(kLeadCount * 256, 0), encode(0x10000, kNone) {
-    Iconv decoder("UTF-32LE", "CP936");
-    Iconv encoder("CP936", "UTF-32LE");
-    // A sequence counts only when it decodes to one character that encodes
-    // back to the same bytes, so that decoding can always be undone.
-    auto roundTrip = [&](std::string_view bytes) -> char32_t {
-      const auto utf32 = decoder.Convert(bytes);
-      if (!utf32 || utf32->size() != 4) return 0;
-      const char32_t c = static_cast<unsigned char>((*utf32)[0]) | static_cast<unsigned char>((*utf32)[1]) << 8 |
-                         static_cast<unsigned char>((*utf32)[2]) << 16 |
-                         static_cast<char32_t>(static_cast<unsigned char>((*utf32)[3])) << 24;
-      if (c == 0 || c > 0xFFFF || encoder.Convert(Utf32Le(c)) != bytes) return 0;
-      return c;
-    };
+// The encoding table, by code point of the basic multilingual plane: the
+// decoding tables turned round, once per process (a few tens of
+// microseconds), and only when something is encoded.
+const std::vector<std::uint16_t>& EncodeTable() {
+  static const std::vector<std::uint16_t> table = [] {
+    std::vector<std::uint16_t> encode(0x10000, kNone);
     encode[0] = 0;
     for (unsigned b = 1; b < 256; ++b) {
-      const char bytes[1] = {static_cast<char>(b)};
-      if (const char32_t c = roundTrip({bytes, 1})) {
-        single[b] = c;
-        encode[c] = static_cast<std::uint16_t>(b);
-      }
+      if (const char16_t c = kSingleByte[b]) encode[c] = static_cast<std::uint16_t>(b);
     }
     for (unsigned lead = kFirstLead; lead < kFirstLead + kLeadCount; ++lead) {
       for (unsigned trail = 0; trail < 256; ++trail) {
-        const char bytes[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-        if (const char32_t c = roundTrip({bytes, 2})) {
-          pair[(lead - kFirstLead) * 256 + trail] = c;
+        if (const char16_t c = kDoubleByte[(lead - kFirstLead) * 256 + trail]) {
           encode[c] = static_cast<std::uint16_t>(lead << 8 | trail);
         }
       }
     }
-  }
-};
-
-const Tables& TheTables() {
-  static const Tables tables;
-  return tables;
+    return encode;
+  }();
+  return table;
 }
 
 // Appends the bytes of c; false when code page 936 cannot hold it.
-bool AppendEncoded(const Tables& t, char32_t c, ByteString& out) {
+bool AppendEncoded(const std::vector<std::uint16_t>& encode, char32_t c, ByteString& out) {
   if (c > 0xFFFF) return false;
-  const std::uint16_t code = t.encode[c];
+  const std::uint16_t code = encode[c];
   if (code == kNone) return false;
   if (code > 0xFF) out += static_cast<char>(code >> 8);
   out += static_cast<char>(code & 0xFF);
@@ -107,15 +52,14 @@ bool AppendEncoded(const Tables& t, char32_t c, ByteString& out) {
 }  // namespace
 
 std::size_t DecodeAt(ByteStringView bytes, std::size_t i, char32_t& c) {
-  const Tables& t = TheTables();
   const auto b = static_cast<unsigned char>(bytes[i]);
   if (IsLeadByte(b) && i + 1 < bytes.size()) {
-    if (const char32_t pair = t.pair[(b - kFirstLead) * 256 + static_cast<unsigned char>(bytes[i + 1])]) {
+    if (const char16_t pair = kDoubleByte[(b - kFirstLead) * 256 + static_cast<unsigned char>(bytes[i + 1])]) {
       c = pair;
       return 2;
     }
   }
-  c = b == 0 ? U'\0' : t.single[b] != 0 ? t.single[b] : kByteEscapeBase + b;
+  c = b == 0 ? U'\0' : kSingleByte[b] != 0 ? kSingleByte[b] : kByteEscapeBase + b;
   return 1;
 }
 
@@ -130,14 +74,14 @@ std::u32string Decode(ByteStringView bytes) {
   return out;
 }
 
-bool CanEncode(char32_t c) { return c <= 0xFFFF && TheTables().encode[c] != kNone; }
+bool CanEncode(char32_t c) { return c <= 0xFFFF && EncodeTable()[c] != kNone; }
 
 std::optional<ByteString> EncodeStrict(std::u32string_view text) {
-  const Tables& t = TheTables();
+  const auto& encode = EncodeTable();
   ByteString out;
   out.reserve(text.size() * 2);
   for (char32_t c : text) {
-    if (!AppendEncoded(t, c, out)) return {};
+    if (!AppendEncoded(encode, c, out)) return {};
   }
   return out;
 }
@@ -145,7 +89,7 @@ std::optional<ByteString> EncodeStrict(std::u32string_view text) {
 void AppendEncoded(char32_t c, ByteString& out) {
   if (IsByteEscape(c)) {
     out += static_cast<char>(c - kByteEscapeBase);
-  } else if (!AppendEncoded(TheTables(), c, out)) {
+  } else if (!AppendEncoded(EncodeTable(), c, out)) {
     out += '?';
   }
 }

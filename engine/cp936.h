@@ -16,7 +16,7 @@
 // same byte. So art whose double-byte characters a replacement has broken
 // survives a trip through the window's text unchanged.
 //
-// The tables come from glibc's iconv ("CP936"), built once per process.
+// The tables come from glibc's iconv ("CP936"), at build time.
 namespace morvexa::cp936 {
 
 inline constexpr char32_t kByteEscapeBase = 0xF0000;

@@ -6,6 +6,8 @@
 #include "Unit2.h"
 #include "byte_limit_validator.h"
 #include "failure.h"
+#include "busy_cursor.h"
+#include "display_text_area.h"
 #include "icon_spacing_style.h"
 #include "memory_char_list.h"
 #include "open_picture.h"
@@ -18,6 +20,7 @@
 #include "text_to_asc.h"
 #include "ui_frm_main.h"
 #include "window_font.h"
+#include "window_limits.h"
 
 // The images are built into this library; a static library's resources are
 // initialised by name.
@@ -95,7 +98,14 @@ namespace {
 // chosen path, or an empty string for a cancel.
 QString Choose(DialogSeam& dialogs, QFileDialog& dialog) {
   const QString previous = dialog.property("previousFile").toString();
-  if (!previous.isEmpty()) dialog.selectFile(previous);
+  if (!previous.isEmpty()) {
+    // Offering the file is not highlighting it: the preview waits until
+    // the dialog is shown.
+    auto* preview = dialog.findChild<PicturePreview*>();
+    if (preview) preview->SetFollowing(false);
+    dialog.selectFile(previous);
+    if (preview) preview->SetFollowing(true);
+  }
   const QString chosen = dialogs.Execute(dialog);
   if (!chosen.isEmpty()) dialog.setProperty("previousFile", chosen);
   return chosen;
@@ -169,12 +179,20 @@ void Tfrmmain::BtntoascClick() {
 void Tfrmmain::Button1Click() {
   const QString path = Choose(dialogs_, *opendlgpic);
   if (path.isEmpty()) return;
-  // A picture that cannot be read fails before anything changes.
+  // A picture that cannot be read, or is too large for the window, fails
+  // before anything changes: the art is made aside and taken only once
+  // it is complete.
   const auto picture = OpenPicture(ToPath(path));
-  MemoryArtArea art;
+  if (!FitsInTheWindow(picture->Width(), picture->Height())) {
+    dialogs_.ShowMessage(this, Text(kTooLarge), Text("图片"), MessageIcon::Warning);
+    return;
+  }
+  const BusyCursor busy;
+  DisplayTextArea art;
+  art.Reserve((picture->Width() + 1) * picture->Height());
   MemoryCharList symbols;
   PictureToAsc(*picture, symbols, art);
-  art_->Adopt(std::move(art));
+  art_->Adopt(art.TakeText());
   list_.Clear();
   for (const ByteString& entry : symbols.Entries()) list_.Add(entry);
 }

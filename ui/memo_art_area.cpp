@@ -5,6 +5,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <stdexcept>
 
 #include "qt_text.h"
 
@@ -16,6 +17,7 @@ MemoArtArea::MemoArtArea(QPlainTextEdit* memo) : QObject(memo), memo_(memo) {
 }
 
 MemoryArtArea& MemoArtArea::Loaded() const {
+  if (adopted_) throw std::logic_error("MemoArtArea: adopted text is not read back before it is shown");
   if (!copy_) {
     copy_.emplace(QStringToBytes(memo_->document()->toRawText()));
   }
@@ -38,22 +40,24 @@ ByteString MemoArtArea::GetLine(std::size_t i) const { return Loaded().GetLine(i
 void MemoArtArea::SetLine(std::size_t i, ByteStringView line) { Changing().SetLine(i, line); }
 ByteString MemoArtArea::Text() const { return Loaded().Text(); }
 
-void MemoArtArea::Adopt(MemoryArtArea&& art) {
-  copy_.emplace(std::move(art));
+void MemoArtArea::Adopt(QString&& text) {
+  copy_.reset();
+  adopted_ = std::move(text);
   changed_ = true;
 }
 
 void MemoArtArea::Flush() {
-  if (changed_ && copy_ && memo_) {
+  if (changed_ && (copy_ || adopted_) && memo_) {
     const int across = memo_->horizontalScrollBar()->value();
     const int down = memo_->verticalScrollBar()->value();
     writing_ = true;
-    memo_->setPlainText(BytesToQString(copy_->Text()));
+    memo_->setPlainText(adopted_ ? *adopted_ : BytesToQString(copy_->Text()));
     writing_ = false;
     memo_->horizontalScrollBar()->setValue(across);
     memo_->verticalScrollBar()->setValue(down);
   }
   copy_.reset();
+  adopted_.reset();
   changed_ = false;
 }
 

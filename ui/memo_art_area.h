@@ -33,8 +33,9 @@ class MemoArtArea final : public QObject, public ArtArea {
   ByteString Text() const override;
 
   void Flush();
-  // Takes art made elsewhere as what the command changed.
-  void Adopt(MemoryArtArea&& art);
+  // Takes the box's text for art made elsewhere (see DisplayTextArea) as
+  // what the command changed.
+  void Adopt(QString&& text);
 
  private:
   MemoryArtArea& Loaded() const;
@@ -43,6 +44,7 @@ class MemoArtArea final : public QObject, public ArtArea {
 
   QPointer<QPlainTextEdit> memo_;
   mutable std::optional<MemoryArtArea> copy_;
+  std::optional<QString> adopted_;
   bool changed_ = false;
   bool writing_ = false;
 };

@@ -1,8 +1,8 @@
 #include "picture_preview.h"
 
 #include <QAbstractItemView>
+#include <QCoreApplication>
 #include <QDialog>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -11,40 +11,58 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <vector>
 
-#include "open_picture.h"
+#include "busy_cursor.h"
 #include "failure.h"
+#include "open_picture.h"
 #include "qt_text.h"
 
 namespace morvexa {
 
-namespace {
-constexpr int kSide = 160;
-}  // namespace
-
-std::optional<QImage> DecodePicture(const QString& path) {
-  if (!QFileInfo(path).isFile()) return {};
+std::optional<Thumbnail> ReadThumbnail(const QString& path, int side, const std::atomic<bool>* cancelled) {
+  if (path.isEmpty()) return {};
   try {
     const auto picture = OpenPicture(ToPath(path));
-    if (picture->Width() == 0 || picture->Height() == 0) return {};
-    QImage image(static_cast<int>(picture->Width()), static_cast<int>(picture->Height()), QImage::Format_RGB32);
+    const std::size_t width = picture->Width(), height = picture->Height();
+    if (width == 0 || height == 0) return {};
+    // Every pixel up to side pixels a side; past that, the nearest pixel of
+    // each cell of a grid of side x side at most: only the rows it needs.
+    const double scale = std::max(1.0, static_cast<double>(std::max(width, height)) / side);
+    const int outWidth = std::max(1, static_cast<int>(static_cast<double>(width) / scale));
+    const int outHeight = std::max(1, static_cast<int>(static_cast<double>(height) / scale));
+    QImage image(outWidth, outHeight, QImage::Format_RGB32);
     if (image.isNull()) return {};
+    std::vector<Rgb> colors(width);
+    std::size_t next = 0;  // the next row of the picture
     RowBand band;
-    int y = 0;
-    while (picture->ReadRows(picture->RowsPerBand(), band) > 0) {
-      for (const unsigned char* row : band.rows) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y++));
-        RowColors(band.form, row, picture->Width(), picture->Palette(), line);
-        for (std::size_t x = 0; x < picture->Width(); ++x) line[x] |= 0xFF000000u;
+    for (int y = 0; y < outHeight; ++y) {
+      if (cancelled && cancelled->load(std::memory_order_relaxed)) return {};
+      const auto row = std::min(height - 1, static_cast<std::size_t>((y + 0.5) * scale));
+      picture->SkipRows(row - next);
+      if (picture->ReadRows(1, band) != 1) return {};
+      next = row + 1;
+      RowColors(band.form, band.rows[0], width, picture->Palette(), colors.data());
+      auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+      for (int x = 0; x < outWidth; ++x) {
+        line[x] = 0xFF000000u | colors[std::min(width - 1, static_cast<std::size_t>((x + 0.5) * scale))];
       }
     }
-    return image;
+    return Thumbnail{image, QSize(static_cast<int>(width), static_cast<int>(height))};
   } catch (const Failure&) {
     return {};
   } catch (const std::bad_alloc&) {
     return {};
   }
 }
+
+// One file being read for the preview; cancelled when another is
+// highlighted.
+struct PicturePreview::Job {
+  QString path;
+  std::atomic<bool> cancelled{false};
+};
 
 PicturePreview::PicturePreview(QWidget* parent)
     : QWidget(parent), image_(new QLabel(this)), caption_(new QLabel(this)), button_(new QPushButton("Preview", this)) {
@@ -61,8 +79,14 @@ PicturePreview::PicturePreview(QWidget* parent)
   layout->addWidget(caption_);
   layout->addWidget(button_);
   layout->addStretch();
-  connect(button_, &QPushButton::clicked, this, &PicturePreview::ShowFullSize);
+  connect(button_, &QPushButton::clicked, this, &PicturePreview::ShowLarger);
+  pool_.setMaxThreadCount(1);
   ShowFile({});
+}
+
+PicturePreview::~PicturePreview() {
+  if (job_) job_->cancelled = true;
+  pool_.waitForDone();
 }
 
 PicturePreview* PicturePreview::AttachTo(QFileDialog& dialog) {
@@ -72,46 +96,95 @@ PicturePreview* PicturePreview::AttachTo(QFileDialog& dialog) {
   }
   // The highlighted file changes with the list's current item, and also
   // when typing a name selects it without moving the current item.
-  connect(&dialog, &QFileDialog::currentChanged, preview, &PicturePreview::ShowFile);
+  auto follow = [preview](const QString& file) {
+    if (preview->Following()) preview->ShowFile(QFileInfo(file).isFile() ? file : QString());
+  };
+  connect(&dialog, &QFileDialog::currentChanged, preview, follow);
   for (auto* view : dialog.findChildren<QAbstractItemView*>()) {
     if (!view->selectionModel()) continue;
-    connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, preview, [preview, &dialog] {
-      const QString file = dialog.selectedFiles().value(0);
-      preview->ShowFile(QFileInfo(file).isFile() ? file : QString());
-    });
+    connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, preview,
+            [follow, &dialog] { follow(dialog.selectedFiles().value(0)); });
   }
+  // A closed dialog keeps no picture.
+  connect(&dialog, &QDialog::finished, preview, [preview] { preview->ShowFile({}); });
   return preview;
 }
 
-void PicturePreview::ShowFile(const QString& path) {
-  picture_ = path.isEmpty() ? std::nullopt : DecodePicture(path);
-  if (picture_) {
-    image_->setText({});
-    image_->setPixmap(
-        QPixmap::fromImage(picture_->width() > kSide || picture_->height() > kSide
-                               ? picture_->scaled(kSide, kSide, Qt::KeepAspectRatio, Qt::SmoothTransformation)
-                               : *picture_));
-    caption_->setText(QStringLiteral("%1 x %2").arg(picture_->width()).arg(picture_->height()));
-  } else {
-    image_->setPixmap({});
-    image_->setText(QStringLiteral("(None)"));
-    caption_->clear();
+// The file highlighted when the dialog opens.
+void PicturePreview::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (auto* dialog = qobject_cast<QFileDialog*>(parentWidget()); dialog && following_) {
+    const QString file = dialog->selectedFiles().value(0);
+    if (file != path_) ShowFile(QFileInfo(file).isFile() ? file : QString());
   }
-  button_->setEnabled(picture_.has_value());
 }
 
-void PicturePreview::ShowFullSize() {
-  if (!picture_) return;
+void PicturePreview::ShowFile(const QString& path) {
+  if (job_) job_->cancelled = true;
+  job_.reset();
+  path_ = path;
+  picture_.reset();
+  image_->setPixmap({});
+  image_->setText(QStringLiteral("(None)"));
+  caption_->clear();
+  button_->setEnabled(false);
+  if (path.isEmpty()) return;
+  auto job = std::make_shared<Job>();
+  job->path = path;
+  job_ = job;
+  pool_.start([this, job] {
+    std::optional<Thumbnail> thumbnail = ReadThumbnail(job->path, kSide, &job->cancelled);
+    if (job->cancelled) return;
+    // Back on the window's thread; the pool is emptied before the preview
+    // goes, so this is still there.
+    QMetaObject::invokeMethod(
+        this, [this, job, thumbnail = std::move(thumbnail)]() mutable { Show(job, std::move(thumbnail)); },
+        Qt::QueuedConnection);
+  });
+}
+
+void PicturePreview::Show(const std::shared_ptr<Job>& job, std::optional<Thumbnail> thumbnail) {
+  if (job != job_) return;  // another file is highlighted now
+  job_.reset();
+  if (thumbnail) {
+    picture_ = thumbnail->image;
+    image_->setText({});
+    image_->setPixmap(QPixmap::fromImage(picture_->width() > kSide || picture_->height() > kSide
+                                             ? picture_->scaled(kSide, kSide, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                                             : *picture_));
+    caption_->setText(QStringLiteral("%1 x %2").arg(thumbnail->size.width()).arg(thumbnail->size.height()));
+    button_->setEnabled(true);
+  }
+  emit Ready();
+}
+
+const std::optional<QImage>& PicturePreview::Picture() {
+  while (job_) {
+    pool_.waitForDone();
+    QCoreApplication::sendPostedEvents(this);
+  }
+  return picture_;
+}
+
+// The highlighted picture larger: at full size up to kLargestSide pixels a
+// side, read again for it.
+void PicturePreview::ShowLarger() {
+  std::optional<Thumbnail> larger;
+  {
+    const BusyCursor busy;
+    larger = ReadThumbnail(path_, kLargestSide);
+  }
+  if (!larger) return;
   auto* window = new QDialog(this);
   window->setAttribute(Qt::WA_DeleteOnClose);
   window->setObjectName("fullSizePreview");
   window->setWindowTitle(caption_->text());
   auto* label = new QLabel(window);
-  label->setPixmap(QPixmap::fromImage(*picture_));
+  label->setPixmap(QPixmap::fromImage(larger->image));
   auto* area = new QScrollArea(window);
   area->setWidget(label);
   (new QVBoxLayout(window))->addWidget(area);
-  window->resize(std::min(picture_->width() + 40, 1000), std::min(picture_->height() + 40, 800));
+  window->resize(std::min(larger->image.width() + 40, 1000), std::min(larger->image.height() + 40, 800));
   window->show();
 }
 

@@ -1,7 +1,11 @@
 #pragma once
 
 #include <QImage>
+#include <QString>
+#include <QThreadPool>
 #include <QWidget>
+#include <atomic>
+#include <memory>
 #include <optional>
 
 class QFileDialog;
@@ -10,34 +14,68 @@ class QPushButton;
 
 namespace morvexa {
 
+// A picture file read small: at most side pixels on its longer side, from
+// only the rows that size needs; with the picture's own size. Nothing when
+// the program does not read the file, or when cancelled turns true.
+struct Thumbnail {
+  QImage image;
+  QSize size;
+};
+std::optional<Thumbnail> ReadThumbnail(const QString& path, int side, const std::atomic<bool>* cancelled = nullptr);
+
 // The picture beside an open dialog's file list: the highlighted file, when
-// the program's own decoder reads it, scaled to fit, with its size in pixels
-// and a "Preview" button that shows it at full size; for any other file the
-// area reads "(None)" and the button is disabled.
+// the program reads it, scaled to fit, with its size in pixels and a
+// "Preview" button that shows it larger; for any other file the area reads
+// "(None)" and the button is disabled.
+//
+// Pictures are read on a thread of their own, from only the rows the
+// preview needs, so the dialog never waits for them: the area reads
+// "(None)" until the picture is ready, and the work for a file that is no
+// longer highlighted is given up.
 class PicturePreview : public QWidget {
   Q_OBJECT
 
  public:
+  static constexpr int kSide = 160;
+  // The largest side the "Preview" button shows a picture at.
+  static constexpr int kLargestSide = 2048;
+
   explicit PicturePreview(QWidget* parent = nullptr);
+  ~PicturePreview() override;
 
   // Puts a preview beside the dialog's file list (Qt's own dialog) and
   // follows its highlighted file.
   static PicturePreview* AttachTo(QFileDialog& dialog);
 
+  // Starts showing the picture of path ("" for none).
   void ShowFile(const QString& path);
-  // The picture shown at full size, or nothing.
-  const std::optional<QImage>& Picture() const { return picture_; }
+  // Whether highlighting files shows them (off while the program itself
+  // puts a file name into the dialog).
+  void SetFollowing(bool following) { following_ = following; }
+  bool Following() const { return following_; }
+
+  // The picture shown, once it is ready; waits for it (for the tests).
+  const std::optional<QImage>& Picture();
+
+ signals:
+  void Ready();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
 
  private:
-  void ShowFullSize();
+  struct Job;
+  void Show(const std::shared_ptr<Job>& job, std::optional<Thumbnail> thumbnail);
+  void ShowLarger();
 
   QLabel* image_;
   QLabel* caption_;
   QPushButton* button_;
+  QString path_;
   std::optional<QImage> picture_;
+  std::shared_ptr<Job> job_;
+  bool following_ = true;
+  QThreadPool pool_;
 };
-
-// A decoded BMP file as an image; nothing when the decoder refuses it.
-std::optional<QImage> DecodePicture(const QString& path);
 
 }  // namespace morvexa

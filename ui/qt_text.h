@@ -12,6 +12,8 @@ namespace morvexa {
 // bytes that are not part of one, and bytes that do not decode, show as
 // private-use characters that turn back into the same bytes.
 QString BytesToQString(ByteStringView bytes);
+// The same, appended to text.
+void AppendAsText(ByteStringView bytes, QString& text);
 
 // The bytes of text: a line break (or the paragraph separator of a text
 // document's raw text) is a CR LF; a character that code page 936 cannot

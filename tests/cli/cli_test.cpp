@@ -1,6 +1,8 @@
 // The command-line program, run as a script would run it.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -182,7 +184,7 @@ TEST_F(Cli, KilledWhileSavingLeavesNoTemporaryFile) {
     kill(child, signal);
     waitpid(child, nullptr, 0);
     const std::string art = ReadFile(dir_ / "art.txt");
-    ASSERT_TRUE(art == "old art" || art.size() == 16u * (4000 * 32 + 2)) << "the file is whole, old or new";
+    ASSERT_TRUE(art == "old art" || art.size() == 16u * (4000 * 16 + 2)) << "the file is whole, old or new";
   }
   for (const auto& entry : fs::directory_iterator(dir_)) {
     const std::string name = entry.path().filename().string();
@@ -245,6 +247,50 @@ TEST_F(Cli, EveryBmpFormGivesTheExpectedArtAndSymbols) {
               ReadFile(testing_support::DataPath("bmp/" + colors + "_colors.symbols.txt")));
   }
   EXPECT_EQ(forms, 76);
+}
+
+TEST_F(Cli, FilesThatAreNotPicturesFailAtOnce) {
+  ASSERT_EQ(mkfifo((dir_ / "p.bmp").c_str(), 0644), 0);
+  const Outcome fifo = RunCli({"picture", dir_ / "p.bmp"});
+  EXPECT_EQ(fifo.status, 1);
+  EXPECT_EQ(fifo.err, "Cannot open file " + (dir_ / "p.bmp").string() + ".\n");
+  const Outcome proc = RunCli({"picture", "/proc/self/status"});
+  EXPECT_EQ(proc.status, 1);
+  EXPECT_EQ(proc.err, "Bitmap image is not valid.\n");
+}
+
+// A picture cut short by another program while it is converted: the
+// command fails cleanly (never killed by a signal) or finishes first, and
+// a failed command leaves no art file.
+TEST_F(Cli, APictureThatShrinksWhileReadFailsCleanly) {
+  std::vector<unsigned> indices(1024 * 1024);
+  for (std::size_t i = 0; i < indices.size(); ++i) indices[i] = i * 7 % 5;
+  const auto bytes = testing_support::BmpBuilder(1024, 1024, indices, {0, 0xFF, 0xFF00, 0xFF0000, 0xFFFFFF}).Build({40, 32});
+  int failed = 0;
+  for (int run = 0; run < 12; ++run) {
+    WriteFile(dir_ / "p.bmp", bytes);
+    fs::remove(dir_ / "art.txt");
+    const pid_t child = fork();
+    if (child == 0) {
+      const int null = open("/dev/null", O_WRONLY);
+      dup2(null, 2);
+      execl(MORVEXA_CLI, MORVEXA_CLI, "picture", (dir_ / "p.bmp").c_str(), "-o", (dir_ / "art.txt").c_str(), nullptr);
+      _exit(127);
+    }
+    usleep(static_cast<useconds_t>(run * 400));
+    fs::resize_file(dir_ / "p.bmp", 1000);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << "killed by signal " << WTERMSIG(status);
+    ASSERT_TRUE(WEXITSTATUS(status) == 0 || WEXITSTATUS(status) == 1);
+    if (WEXITSTATUS(status) == 1) {
+      ++failed;
+      EXPECT_FALSE(fs::exists(dir_ / "art.txt"));
+    } else {
+      EXPECT_EQ(fs::file_size(dir_ / "art.txt"), 1024u * 1026u);
+    }
+  }
+  EXPECT_GT(failed, 0) << "the file never shrank in time";
 }
 
 TEST_F(Cli, PictureFailuresAndReplaceRefusalsWriteNoArt) {

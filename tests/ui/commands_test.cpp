@@ -12,6 +12,7 @@
 #include "memory_char_list.h"
 #include "text_to_asc.h"
 #include "window_fixture.h"
+#include "window_limits.h"
 
 namespace morvexa {
 namespace {
@@ -63,6 +64,7 @@ TEST_F(Commands, PicturesBecomeArtAndBadOnesChangeNothing) {
   Click("BitBtn1");
   EXPECT_TRUE(dialogs.messages.empty());
   EXPECT_EQ(window.Art().Text(), " !!\r\n\"  \r\n");
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "the busy cursor is gone once the art is in place";
   EXPECT_EQ(ListTexts(Control<QListWidget>("lstselc")), (QStringList{" ", "!", "\""}));
 
   Click("Btntoasc");
@@ -92,6 +94,31 @@ TEST_F(Commands, PicturesBecomeArtAndBadOnesChangeNothing) {
   EXPECT_EQ(dialogs.messages.size(), shown);
   EXPECT_EQ(window.Art().Text(), "");
   EXPECT_EQ(Control<QListWidget>("lstselc")->count(), 0);
+}
+
+TEST_F(Commands, PicturesTooLargeForTheWindowAreRefusedBeforeAnything) {
+  Click("Btntoasc");
+  const ByteString art = window.Art().Text();
+  // 8193 x 8193 pixels of 1 bit: 8.4 MB, left sparse on disk.
+  std::string header(62, '\0');
+  auto put32 = [&](std::size_t at, std::uint32_t v) {
+    for (int k = 0; k < 4; ++k) header[at + k] = static_cast<char>(v >> (8 * k));
+  };
+  header[0] = 'B', header[1] = 'M';
+  put32(10, 62), put32(14, 40), put32(18, 8193), put32(22, 8193);
+  header[26] = 1, header[28] = 1;
+  WriteFile(dir / "large.bmp", header);
+  fs::resize_file(dir / "large.bmp", 62 + std::uintmax_t{(8193 + 31) / 32 * 4} * 8193);
+  dialogs.answers = {Path("large.bmp")};
+  Click("BitBtn1");
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text.toStdString(), std::string(kTooLarge));
+  EXPECT_EQ(dialogs.messages[0].caption, "图片");
+  EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Warning);
+  EXPECT_EQ(dialogs.messages[0].owner, &window);
+  EXPECT_EQ(window.Art().Text(), art);
+  EXPECT_EQ(ListTexts(Control<QListWidget>("lstselc")), (QStringList{"$", " "}));
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "no busy cursor left behind";
 }
 
 TEST_F(Commands, CancelledDialogsChangeNothing) {

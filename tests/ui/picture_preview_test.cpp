@@ -1,5 +1,8 @@
+#include <sys/stat.h>
+
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
 
 #include "../support/bmp_builder.h"
 #include "picture_preview.h"
@@ -20,6 +23,7 @@ TEST_F(Preview, ShowsReadablePicturesAndNoneOtherwise) {
   const auto bytes = testing_support::BmpBuilder(5, 3, std::vector<unsigned>(15, 1), {0, 0x336699}).Build({40, 8, 1});
   WriteFile(dir / "p.bmp", bytes);
   preview->ShowFile(Path("p.bmp"));
+  ASSERT_TRUE(preview->Picture().has_value());
   EXPECT_EQ(caption->text(), "5 x 3");
   EXPECT_TRUE(button->isEnabled());
   ASSERT_TRUE(preview->Picture().has_value());
@@ -37,12 +41,73 @@ TEST_F(Preview, ShowsReadablePicturesAndNoneOtherwise) {
   for (const char* name : {"text.bmp", "empty.bmp", "missing.bmp", ""}) {
     SCOPED_TRACE(name);
     preview->ShowFile(*name ? Path(name) : QString());
+    EXPECT_FALSE(preview->Picture().has_value());
     EXPECT_EQ(image->text(), "(None)");
     EXPECT_EQ(caption->text(), "");
     EXPECT_FALSE(button->isEnabled());
   }
   preview->ShowFile(QString::fromStdString(dir.string()));
+  EXPECT_FALSE(preview->Picture().has_value());
   EXPECT_FALSE(button->isEnabled()) << "a folder";
+}
+
+}  // namespace
+}  // namespace morvexa
+
+namespace morvexa {
+namespace {
+
+// A 1-bit BMP of side x side pixels whose pixel rows are all zero (so left
+// sparse on disk), with a palette of black and white.
+void WriteHugeBmp(const std::filesystem::path& path, std::uint32_t side) {
+  std::string header(62, '\0');
+  auto put32 = [&](std::size_t at, std::uint32_t v) {
+    for (int k = 0; k < 4; ++k) header[at + k] = static_cast<char>(v >> (8 * k));
+  };
+  const std::uint64_t stride = (side + 31) / 32 * 4;
+  header[0] = 'B', header[1] = 'M';
+  put32(10, 62), put32(14, 40), put32(18, side), put32(22, side);
+  header[26] = 1, header[28] = 1;
+  header[58] = header[59] = header[60] = '\xFF';  // palette entry 1 white; entry 0 black
+  testing_support::WriteFile(path, header);
+  std::filesystem::resize_file(path, 62 + stride * side);
+}
+
+TEST_F(Preview, LargePicturesArePreviewedFromAFewRows) {
+  auto* preview = window.OpenDialog().findChild<PicturePreview*>("picturePreview");
+  WriteHugeBmp(dir / "huge.bmp", 16384);
+  preview->ShowFile(Path("huge.bmp"));
+  ASSERT_TRUE(preview->Picture().has_value());
+  EXPECT_EQ(preview->Picture()->size(), QSize(PicturePreview::kSide, PicturePreview::kSide));
+  EXPECT_EQ(preview->Picture()->pixel(7, 9), 0xFF000000u);
+  EXPECT_EQ(preview->findChild<QLabel*>("previewCaption")->text(), "16384 x 16384");
+}
+
+TEST_F(Preview, OnlyTheLastHighlightedFileIsShown) {
+  auto* preview = window.OpenDialog().findChild<PicturePreview*>("picturePreview");
+  WriteHugeBmp(dir / "huge.bmp", 16384);
+  const auto small = testing_support::BmpBuilder(4, 2, std::vector<unsigned>(8, 1), {0, 0x112233}).Build({40, 24});
+  WriteFile(dir / "small.bmp", small);
+  ASSERT_EQ(mkfifo((dir / "fifo.bmp").c_str(), 0644), 0);
+  QSignalSpy ready(preview, &PicturePreview::Ready);
+  for (const char* name : {"huge.bmp", "fifo.bmp", "huge.bmp", "small.bmp"}) preview->ShowFile(Path(name));
+  ASSERT_TRUE(preview->Picture().has_value());
+  EXPECT_EQ(preview->Picture()->size(), QSize(4, 2));
+  EXPECT_EQ(preview->findChild<QLabel*>("previewCaption")->text(), "4 x 2");
+  QCoreApplication::processEvents();
+  EXPECT_EQ(ready.count(), 1) << "the files highlighted before were given up";
+}
+
+TEST_F(Preview, OfferingThePreviousFileDoesNotReadIt) {
+  auto* preview = window.OpenDialog().findChild<PicturePreview*>("picturePreview");
+  WriteHugeBmp(dir / "huge.bmp", 4096);
+  QSignalSpy ready(preview, &PicturePreview::Ready);
+  dialogs.answers = {Path("huge.bmp"), QString()};
+  Click("BitBtn1");
+  Click("BitBtn1");  // offers huge.bmp again, then is cancelled
+  QCoreApplication::processEvents();
+  EXPECT_EQ(ready.count(), 0);
+  EXPECT_FALSE(preview->Picture().has_value());
 }
 
 }  // namespace

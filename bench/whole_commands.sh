@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Whole commands beside their baselines, run by scripts/bench:
+#  - morvexa-cli text with 5,000 characters against writing the same bytes
+#    through the same temporary file and rename (goal: within 2x);
+#  - a 4096 x 4096 photograph (many colors): against ImageMagick decoding
+#    the same file alone (convert FILE ppm:/dev/null; goal: at most 0.3x its
+#    time) and against the floor, write_floor reading the file in the same
+#    bands and writing as many bytes through the same temporary file and
+#    rename (goal: within 1.2x);
+#  - peak memory at sides 1024 to 8192 for each kind of bench picture (goal:
+#    under 16 MB uncompressed; run-length pictures at most a byte a pixel
+#    plus 16 MB).
+set -euo pipefail
+build=${1:?usage: whole_commands.sh BUILD_DIR}
+cli="$build/app/morvexa-cli"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+text=$(python3 -c "print('编' * 5000)")
+echo x >"$work/one.txt"
+hyperfine -N --warmup 3 --runs 30 --style basic --export-json "$work/text.json" \
+  -n "morvexa-cli text (5,000 characters)" "$cli text $text -o $work/text.txt" \
+  -n "write_floor (the same bytes)" "$build/bench/write_floor $work/one.txt $((16 * (5000 * 16 + 2))) $work/floor.txt"
+python3 - "$work/text.json" <<'PY'
+import json, sys
+r = [x["median"] for x in json.load(open(sys.argv[1]))["results"]]
+print("morvexa-cli text %.1f ms | writing the same bytes %.1f ms: %.2fx (goal <= 2x)" % (r[0] * 1e3, r[1] * 1e3, r[0] / r[1]))
+PY
+
+"$build/bench/make_bench_bmp" photo 4096 "$work/photo.bmp"
+bytes=$((4096 * 4098))
+hyperfine -N --warmup 2 --runs 20 --style basic --export-json "$work/times.json" \
+  "$cli picture $work/photo.bmp -o $work/out.txt" \
+  "convert $work/photo.bmp ppm:/dev/null" \
+  "$build/bench/write_floor $work/photo.bmp $bytes $work/floor.txt"
+python3 - "$work/times.json" <<'PY'
+import json, sys
+r = [x["median"] for x in json.load(open(sys.argv[1]))["results"]]
+print("morvexa-cli %.1f ms | ImageMagick decode %.1f ms: %.2fx (goal <= 0.3x) | floor %.1f ms: %.2fx (goal <= 1.2x)"
+      % (r[0] * 1e3, r[1] * 1e3, r[0] / r[1], r[2] * 1e3, r[0] / r[2]))
+PY
+
+echo "peak memory of morvexa-cli picture (KB):"
+printf '%-10s %10s %10s %10s %10s\n' kind 1024 2048 4096 8192
+for kind in photo four paletted rle8; do
+  row=$(printf '%-10s' "$kind")
+  for side in 1024 2048 4096 8192; do
+    "$build/bench/make_bench_bmp" "$kind" "$side" "$work/p.bmp"
+    peak=$(/usr/bin/time -f %M "$cli" picture "$work/p.bmp" -o "$work/out.txt" 2>&1 >/dev/null)
+    row+=$(printf ' %10s' "$peak")
+  done
+  echo "$row"
+done

@@ -1,0 +1,69 @@
+// Picture files that are not what they claim, or change while they are read.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "../support/bmp_builder.h"
+#include "../support/decoded_pixels.h"
+#include "../support/failure_matchers.h"
+#include "../support/files.h"
+#include "file_bytes.h"
+#include "open_picture.h"
+
+namespace morvexa {
+namespace {
+
+namespace fs = std::filesystem;
+
+class PictureFiles : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("morvexa-files-" + std::to_string(getpid()));
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  fs::path dir_;
+};
+
+TEST_F(PictureFiles, OnlyRegularFilesAreOpenedAndNothingBlocks) {
+  ASSERT_EQ(mkfifo((dir_ / "p.bmp").c_str(), 0644), 0);
+  fs::create_symlink("p.bmp", dir_ / "link.bmp");
+  for (const fs::path& path : {dir_ / "p.bmp", dir_ / "link.bmp", fs::path("/dev/zero"), dir_, dir_ / "missing.bmp"}) {
+    SCOPED_TRACE(path);
+    EXPECT_FAILURE(FileBytes::Open(path), "Cannot open file " + path.string());
+  }
+}
+
+TEST_F(PictureFiles, FilesAreTakenByWhatTheyHoldNotTheSizeTheyReport) {
+  // /proc files report no size but have content: not an empty picture.
+  EXPECT_FAILURE(OpenPicture("/proc/self/status"), "Bitmap image is not valid");
+  const FileBytes status = FileBytes::Open("/proc/self/status");
+  EXPECT_GT(status.Size(), 0u);
+  testing_support::WriteFile(dir_ / "empty.bmp", "");
+  EXPECT_EQ(OpenPicture(dir_ / "empty.bmp")->Height(), 0u) << "a file that is truly empty is an empty picture";
+}
+
+TEST_F(PictureFiles, APictureThatShrinksWhileReadFailsWithoutCrashing) {
+  std::vector<unsigned> indices(512 * 512);
+  for (std::size_t i = 0; i < indices.size(); ++i) indices[i] = i % 3;
+  const testing_support::BmpBuilder picture(512, 512, indices, {0xFF0000, 0x00FF00, 0x0000FF});
+  for (const testing_support::BmpForm& form : {testing_support::BmpForm{40, 24}, {40, 8, 1}, {40, 1}}) {
+    SCOPED_TRACE(form.Name());
+    const fs::path file = dir_ / (form.Name() + ".bmp");
+    testing_support::WriteFile(file, picture.Build(form));
+    for (const auto cut : {std::uintmax_t{1000}, fs::file_size(file) / 2, std::uintmax_t{0}}) {
+      SCOPED_TRACE(cut);
+      auto reader = OpenPicture(file);
+      RowBand band;
+      ASSERT_GT(reader->ReadRows(8, band), 0u);
+      fs::resize_file(file, cut);  // another program writes the file anew
+      EXPECT_FAILURE(testing_support::ReadAllPixels(*reader), "Stream read error");
+      testing_support::WriteFile(file, picture.Build(form));
+    }
+  }
+}
+
+}  // namespace
+}  // namespace morvexa
