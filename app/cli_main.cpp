@@ -1,14 +1,21 @@
 // morvexa-cli: the art engine from scripts.
+#include <unistd.h>
+
 #include <algorithm>
+#include <clocale>
 #include <csignal>
+#include <cstdio>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "cli_locale.h"
 #include "cli_options.h"
 #include "cli_output.h"
 #include "cp936.h"
 #include "failure.h"
+#include "file_bytes.h"
+#include "glyph_font.h"
 #include "memory_art_area.h"
 #include "memory_char_list.h"
 #include "open_picture.h"
@@ -28,78 +35,114 @@ constexpr int kRefused = 2;
 // Ends the command with a message on standard error and an exit status.
 struct Stop {
   int status;
-  std::string message;
+  std::string message;  // UTF-8
 };
 
-ByteString FromCommandLine(const std::string& utf8, const char* what) {
-  auto bytes = cp936::FromUtf8(utf8);
-  if (!bytes) throw Stop{kRefused, std::string(what) + " holds a character that code page 936 cannot hold"};
-  return *bytes;
-}
+class Command {
+ public:
+  Command(const Options& options, const LocaleText& locale) : options_(options), locale_(locale) {}
 
-// Each --replace, in order, as the window's replace button: the first entry
-// equal to OLD is selected (none when there is none) and replaced by NEW.
-void RunReplacements(const Options& options, MemoryCharList& list, MemoryArtArea& area) {
-  for (const auto& [oldText, newText] : options.replacements) {
-    const ByteString oldSymbol = FromCommandLine(oldText, "--replace OLD");
-    const ByteString newSymbol = FromCommandLine(newText, "--replace NEW");
-    const auto& entries = list.Entries();
-    const auto found = std::find(entries.begin(), entries.end(), oldSymbol);
-    list.Select(found == entries.end() ? -1 : static_cast<int>(found - entries.begin()));
-    const ReplaceResult result = ReplaceChar(list, newSymbol, area);
-    if (result != ReplaceResult::Done) throw Stop{kRefused, std::string(RefusalText(result))};
-  }
-}
-
-void WriteArt(const Options& options, const MemoryArtArea& area, const MemoryCharList& list) {
-  Outputs outputs(options.artOutput, options.symbolsOutput);
-  for (std::size_t i = 0; i < area.LineCount(); ++i) outputs.WriteLine(area.GetLine(i));
-  outputs.Finish(list);
-}
-
-void RunText(const Options& options) {
-  const ByteString text = FromCommandLine(options.input, "TEXT");
-  const ByteString fore = FromCommandLine(options.fore, "--fg");
-  const ByteString back = FromCommandLine(options.back, "--bg");
-  MemoryCharList list;
-  MemoryArtArea area;
-  const TextToAscResult result = TextToAsc(text, fore, back, list, area);
-  if (result != TextToAscResult::Done) throw Stop{kRefused, std::string(RefusalText(result))};
-  RunReplacements(options, list, area);
-  WriteArt(options, area, list);
-}
-
-void RunPicture(const Options& options) {
-  const auto picture = OpenPicture(options.input);
-  MemoryCharList list;
-  if (options.replacements.empty()) {
-    // Straight from the file to the outputs, a band of rows at a time.
-    Outputs outputs(options.artOutput, options.symbolsOutput);
-    StreamedArtArea area(outputs);
-    PictureToAsc(*picture, list, area);
-    outputs.Finish(list);
-    return;
-  }
-  // Replacements need the whole art and the final symbol list.
-  MemoryArtArea area;
-  PictureToAsc(*picture, list, area);
-  RunReplacements(options, list, area);
-  WriteArt(options, area, list);
-}
-
-int Run(const Options& options) {
-  try {
-    switch (options.command) {
-      case Command::Help: std::cout << kUsage; return kDone;
-      case Command::Text: RunText(options); break;
-      case Command::Picture: RunPicture(options); break;
+  void Run() {
+    switch (options_.command) {
+      case cli::Command::Text: RunText(); break;
+      case cli::Command::Picture: RunPicture(); break;
+      case cli::Command::Help: Print(HelpText(options_.helpFor)); break;
+      case cli::Command::Version: Print(VersionText()); break;
     }
+  }
+
+ private:
+  static void Print(const std::string& text) {
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
+      throw Failure(FailureKind::StreamWriteError);
+    }
+  }
+
+  ByteString FromCommandLine(const std::string& argument, const char* what) const {
+    auto bytes = locale_.ToCp936(argument);
+    if (!bytes) throw Stop{kRefused, std::string(what) + " holds a character that code page 936 cannot hold"};
+    return *bytes;
+  }
+
+  // Characters outside the font's own table are drawn with the glyph that
+  // its lookup reaches, another character's: say so.
+  void WarnOfBorrowedGlyphs(ByteStringView text) const {
+    for (std::size_t i = 0; i + 1 < text.size(); i += 2) {
+      const auto b1 = static_cast<unsigned char>(text[i]), b2 = static_cast<unsigned char>(text[i + 1]);
+      const std::size_t glyph = GlyphFont::GlyphIndex(b1, b2);
+      if (GlyphFont::OwnCode(b1, b2) || glyph >= GlyphFont::Open().GlyphCount()) continue;
+      std::cerr << locale_.ForTerminal("morvexa-cli: warning: " + cp936::ToUtf8(text.substr(i, 2)) +
+                                       " is not in GB2312; the built-in font draws " +
+                                       cp936::ToUtf8(GlyphFont::CodeOf(glyph)) + " in its place\n");
+    }
+  }
+
+  // Each --replace, in order, as the window's replace button: the first
+  // entry equal to OLD is selected (none when there is none) and replaced
+  // by NEW.
+  void RunReplacements(MemoryCharList& list, MemoryArtArea& area) const {
+    for (const auto& [oldText, newText] : options_.replacements) {
+      const ByteString oldSymbol = FromCommandLine(oldText, "--replace OLD");
+      const ByteString newSymbol = FromCommandLine(newText, "--replace NEW");
+      const auto& entries = list.Entries();
+      const auto found = std::find(entries.begin(), entries.end(), oldSymbol);
+      list.Select(found == entries.end() ? -1 : static_cast<int>(found - entries.begin()));
+      const ReplaceResult result = ReplaceChar(list, newSymbol, area);
+      if (result != ReplaceResult::Done) throw Stop{kRefused, std::string(RefusalText(result))};
+    }
+  }
+
+  void WriteArt(const MemoryArtArea& area, const MemoryCharList& list) const {
+    Outputs outputs(options_.artOutput, options_.symbolsOutput, locale_);
+    for (std::size_t i = 0; i < area.LineCount(); ++i) outputs.WriteLine(area.GetLine(i));
+    outputs.Finish(list);
+  }
+
+  void RunText() const {
+    const ByteString text = FromCommandLine(options_.input, "TEXT");
+    const ByteString fore = FromCommandLine(options_.fore, "--fg");
+    const ByteString back = FromCommandLine(options_.back, "--bg");
+    MemoryCharList list;
+    MemoryArtArea area;
+    const TextToAscResult result = TextToAsc(text, fore, back, list, area);
+    if (result != TextToAscResult::Done) throw Stop{kRefused, std::string(RefusalText(result))};
+    WarnOfBorrowedGlyphs(text);
+    RunReplacements(list, area);
+    WriteArt(area, list);
+  }
+
+  void RunPicture() const {
+    const auto picture =
+        options_.input == "-" ? OpenPicture(FileBytes::ReadStream(STDIN_FILENO)) : OpenPicture(options_.input);
+    MemoryCharList list;
+    if (options_.replacements.empty()) {
+      // Straight from the file to the outputs, a band of rows at a time.
+      Outputs outputs(options_.artOutput, options_.symbolsOutput, locale_);
+      StreamedArtArea area(outputs);
+      PictureToAsc(*picture, list, area);
+      outputs.Finish(list);
+      return;
+    }
+    // Replacements need the whole art and the final symbol list.
+    MemoryArtArea area;
+    PictureToAsc(*picture, list, area);
+    RunReplacements(list, area);
+    WriteArt(area, list);
+  }
+
+  const Options& options_;
+  const LocaleText& locale_;
+};
+
+int Run(const Options& options, const LocaleText& locale) {
+  try {
+    Command(options, locale).Run();
     return kDone;
   } catch (const Stop& stop) {
-    std::cerr << stop.message << '\n';
+    std::cerr << locale.ForTerminal(stop.message) << '\n';
     return stop.status;
   } catch (const std::exception& e) {
-    std::cerr << FailureReportText(e.what()) << '\n';
+    std::cerr << locale.ForTerminal(FailureReportText(e.what())) << '\n';
     return kFailed;
   }
 }
@@ -109,14 +152,17 @@ int Run(const Options& options) {
 
 int main(int argc, char** argv) {
   using namespace morvexa::cli;
+  std::setlocale(LC_ALL, "");
+  const LocaleText locale;
   const ParseResult parsed = ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
   if (!parsed.options) {
-    std::cerr << "morvexa-cli: " << parsed.error << "\n\n" << kUsage;
+    std::cerr << "morvexa-cli: " << locale.ForTerminal(parsed.error) << "\n"
+              << "Try 'morvexa-cli --help' for more information.\n";
     return 2;
   }
   morvexa::temporary_files::CleanUpOnSignals();
   // Past a file-size limit a write fails with a message instead of ending
   // the program.
   std::signal(SIGXFSZ, SIG_IGN);
-  return Run(*parsed.options);
+  return Run(*parsed.options, locale);
 }

@@ -7,12 +7,16 @@
 
 namespace morvexa::cli {
 
-enum class Command { Text, Picture, Help };
+enum class Command { Text, Picture, Help, Version };
 
-// What the command line asks for; every text still UTF-8 as it arrived.
+// What the command line asks for; every text still as it arrived, in the
+// locale's character set.
 struct Options {
   Command command = Command::Help;
-  std::string input;  // the text to draw, or the picture file
+  // With Help: the command whose help is asked for (Help itself: the
+  // program's).
+  Command helpFor = Command::Help;
+  std::string input;  // the text to draw, or the picture file ("-": standard input)
   std::string fore = "$";
   std::string back = " ";
   std::optional<std::string> artOutput;                           // -o FILE, "-" for standard output
@@ -20,14 +24,17 @@ struct Options {
   std::vector<std::pair<std::string, std::string>> replacements;  // --replace OLD NEW, in order
 };
 
-// Reads the arguments after the program name. On a wrong command line the
-// result holds a one-line reason instead.
+// Reads the arguments after the program name, as GNU tools do: long
+// options with "=VALUE" or the value next, "--" ending the options. On a
+// wrong command line the result holds a one-line reason instead.
 struct ParseResult {
   std::optional<Options> options;
   std::string error;
 };
 ParseResult ParseArguments(const std::vector<std::string>& args);
 
-extern const char* const kUsage;
+// The help of a command (Help: the program's), and the version text.
+std::string HelpText(Command command);
+std::string VersionText();
 
 }  // namespace morvexa::cli

@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "cp936.h"
 #include "failure.h"
 
 namespace morvexa::cli {
@@ -53,7 +52,9 @@ void Output::Flush() {
   buffer_.clear();
 }
 
-Outputs::Outputs(const std::optional<std::string>& art, const std::optional<std::string>& symbols) {
+Outputs::Outputs(const std::optional<std::string>& art, const std::optional<std::string>& symbols,
+                 const LocaleText& locale)
+    : locale_(locale) {
   if (art) art_.emplace(*art);
   if (symbols) symbols_.emplace(*symbols);
   if (!art && symbols != "-") shown_.emplace("-");
@@ -65,7 +66,7 @@ void Outputs::WriteLine(ByteStringView line) {
     art_->Write(line);
     art_->Write(kLineBreak);
   } else if (shown_) {
-    shown_->Write(cp936::ToUtf8(line));
+    shown_->Write(locale_.ShownLine(line));
     shown_->Write("\n");
   }
 }

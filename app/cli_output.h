@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "art_area.h"
+#include "cli_locale.h"
 #include "memory_char_list.h"
 #include "replacing_file.h"
 
@@ -30,12 +31,12 @@ class Output {
 
 // What a command writes: the art file (-o; "-" for standard output), the
 // symbols file (--symbols) and, when neither takes standard output, the
-// art shown there as UTF-8. The files are created before anything is
+// art shown there in the locale's character set. The files are created before anything is
 // written, and replace their targets only once all are complete: a command
 // that fails writes none of them.
 class Outputs {
  public:
-  Outputs(const std::optional<std::string>& art, const std::optional<std::string>& symbols);
+  Outputs(const std::optional<std::string>& art, const std::optional<std::string>& symbols, const LocaleText& locale);
 
   // The next line of the art.
   void WriteLine(ByteStringView line);
@@ -46,6 +47,7 @@ class Outputs {
 
  private:
   std::optional<Output> art_, symbols_, shown_;
+  const LocaleText& locale_;
 };
 
 // The art written out line by line as it is drawn, never held whole.

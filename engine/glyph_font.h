@@ -5,6 +5,8 @@
 #include <span>
 #include <string_view>
 
+#include "byte_string.h"
+
 namespace morvexa {
 
 // The 16x16 one-bit glyph font, in the layout of the common GB2312 bitmap
@@ -30,11 +32,25 @@ class GlyphFont {
   // of the next zone. A glyph past the end of the data fails with
   // "Stream read error".
   GlyphBytes Glyph(unsigned char b1, unsigned char b2) const {
-    const std::size_t q = (static_cast<int>(b1) - 0xA1) & 0x7F;
-    const std::size_t w = (static_cast<int>(b2) - 0xA1) & 0x7F;
-    const std::size_t g = q * kZoneGlyphs + w;
+    const std::size_t g = GlyphIndex(b1, b2);
     if (g >= GlyphCount()) FailPastTheEnd();
     return GlyphBytes(data_.data() + g * kGlyphBytes, kGlyphBytes);
+  }
+
+  // Which glyph the character b1 b2 reaches, as Glyph looks it up.
+  static constexpr std::size_t GlyphIndex(unsigned char b1, unsigned char b2) {
+    const std::size_t q = (static_cast<int>(b1) - 0xA1) & 0x7F;
+    const std::size_t w = (static_cast<int>(b2) - 0xA1) & 0x7F;
+    return q * kZoneGlyphs + w;
+  }
+  // Whether b1 b2 is a code of the font's own table (GB2312: both bytes in
+  // 0xA1-0xFE, the lead byte at most 0xF7), whose glyph is its own.
+  static constexpr bool OwnCode(unsigned char b1, unsigned char b2) {
+    return b1 >= 0xA1 && b1 <= 0xF7 && b2 >= 0xA1 && b2 <= 0xFE;
+  }
+  // The code whose own glyph is glyph g.
+  static ByteString CodeOf(std::size_t g) {
+    return {static_cast<char>(0xA1 + g / kZoneGlyphs), static_cast<char>(0xA1 + g % kZoneGlyphs)};
   }
 
   // Row r (0-15) of a glyph as 16 bits, bit 15 the leftmost pixel; a set

@@ -143,10 +143,15 @@ ReplacingFile::ReplacingFile(const fs::path& target) : shown_(ShownPath(target))
 void ReplacingFile::OpenTemporary() {
   std::string path = (target_.parent_path() / (TempPrefix(target_) + "XXXXXX")).string();
   path += kTempEnd;
-  fd_ = mkostemps(path.data(), static_cast<int>(kTempEnd.size()), O_CLOEXEC);
-  if (fd_ < 0) return;
+  {
+    // A signal between the file's making and its registration would leave
+    // it behind: it waits until the file is registered.
+    const temporary_files::SignalsHeld held;
+    fd_ = mkostemps(path.data(), static_cast<int>(kTempEnd.size()), O_CLOEXEC);
+    if (fd_ < 0) return;
+    slot_ = temporary_files::Register(path);
+  }
   tempPath_ = std::move(path);
-  slot_ = temporary_files::Register(tempPath_);
   flock(fd_, LOCK_EX);  // tells later saves that this one is alive
 }
 

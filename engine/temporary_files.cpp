@@ -1,6 +1,7 @@
 #include "temporary_files.h"
 
 #include <limits.h>
+#include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -60,6 +61,15 @@ void Unregister(int slot) {
   slots[slot].live.store(false, std::memory_order_release);
   slots[slot].taken.store(false, std::memory_order_release);
 }
+
+SignalsHeld::SignalsHeld() {
+  sigset_t held;
+  sigemptyset(&held);
+  for (int signal : kSignals) sigaddset(&held, signal);
+  pthread_sigmask(SIG_BLOCK, &held, &previous_);
+}
+
+SignalsHeld::~SignalsHeld() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
 
 void CleanUpOnSignals() {
   for (int signal : kSignals) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <signal.h>
+
 #include <string_view>
 
 // Temporary files that must not outlive the process: a save in progress
@@ -13,6 +15,19 @@ namespace morvexa::temporary_files {
 int Register(std::string_view path);
 // Forgets the file in slot (from Register; -1 does nothing).
 void Unregister(int slot);
+
+// Holds back the signals that clean up, for as long as it lives: a file made
+// and registered meanwhile is never left behind by them.
+class SignalsHeld {
+ public:
+  SignalsHeld();
+  ~SignalsHeld();
+  SignalsHeld(const SignalsHeld&) = delete;
+  SignalsHeld& operator=(const SignalsHeld&) = delete;
+
+ private:
+  sigset_t previous_;
+};
 
 // Installs the signal handlers. A signal that the process ignores stays
 // ignored; one with its default action still ends the process, after the

@@ -15,6 +15,7 @@
 #include "../support/data.h"
 #include "../support/files.h"
 #include "../support/unwritable.h"
+#include "morvexa_version.h"
 #include "cp936.h"
 
 namespace morvexa {
@@ -44,11 +45,15 @@ class Cli : public testing::Test {
   }
   void TearDown() override { fs::remove_all(dir_); }
 
-  Outcome RunCli(const std::vector<std::string>& args) {
-    std::string command = MORVEXA_CLI;
+  // Runs the program; prefix goes before it on the shell's line (variables,
+  // or a pipe into it).
+  Outcome RunCli(const std::vector<std::string>& args, const std::string& prefix = "",
+                 const std::string& output = "") {
+    std::string command = prefix + " " + MORVEXA_CLI;
     for (const auto& arg : args) command += " " + Quote(arg);
     const fs::path out = dir_ / "stdout", err = dir_ / "stderr";
-    const int raw = std::system((command + " >" + Quote(out) + " 2>" + Quote(err)).c_str());
+    const int raw =
+        std::system((command + " >" + (output.empty() ? Quote(out) : output) + " 2>" + Quote(err)).c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ReadFile(err)};
   }
 
@@ -127,7 +132,7 @@ TEST_F(Cli, WrongCommandLinesAreUsageErrors) {
   }
   const Outcome help = RunCli({"--help"});
   EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("morvexa-cli text TEXT"), std::string::npos);
+  EXPECT_NE(help.out.find("morvexa-cli text [OPTION]... TEXT"), std::string::npos);
 }
 
 TEST_F(Cli, UncreatableFileIsAFailureNamingThePath) {
@@ -247,6 +252,98 @@ TEST_F(Cli, EveryBmpFormGivesTheExpectedArtAndSymbols) {
               ReadFile(testing_support::DataPath("bmp/" + colors + "_colors.symbols.txt")));
   }
   EXPECT_EQ(forms, 76);
+}
+
+TEST_F(Cli, OptionsAreReadAsGnuToolsReadThem) {
+  const std::string expected = RunCli({"text", "编", "--fg", "#", "--bg", ".", "-o", "-"}).out;
+  ASSERT_FALSE(expected.empty());
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"text", "--fg=#", "--bg=.", "编", "-o", "-"},
+           {"text", "-o-", "编", "--bg", ".", "--fg", "#"},
+           {"text", "--output=-", "--fg", "#", "--bg=.", "--", "编"},
+       }) {
+    SCOPED_TRACE(testing::PrintToString(args));
+    const Outcome run = RunCli(args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, expected);
+  }
+  // After "--" a word that looks like an option is the text.
+  EXPECT_EQ(RunCli({"text", "-o", "-", "--", "-x"}).err, "请输入汉字\n");
+  // A value may begin with "-".
+  EXPECT_EQ(RunCli({"text", "编", "--fg", "-", "--symbols", "-"}).out, "-\r\n \r\n");
+}
+
+TEST_F(Cli, HelpAndVersion) {
+  const Outcome version = RunCli({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out.substr(0, version.out.find('\n')), "morvexa-cli (Morvexa) " MORVEXA_VERSION);
+  EXPECT_NE(version.out.find("License GPLv3+"), std::string::npos);
+  EXPECT_EQ(RunCli({"-V"}).out, version.out);
+  for (const char* command : {"text", "picture"}) {
+    SCOPED_TRACE(command);
+    const Outcome help = RunCli({command, "--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.find("Usage: morvexa-cli " + std::string(command)), 0u);
+    EXPECT_NE(help.out.find("--replace"), std::string::npos);
+    EXPECT_EQ(RunCli({command, "-h"}).out, help.out);
+  }
+  // Help that cannot be written is a failure.
+  const Outcome full = RunCli({"--help"}, "", "/dev/full");
+  EXPECT_EQ(full.status, 1);
+  EXPECT_EQ(full.err, "Stream write error.\n");
+  const Outcome wrong = RunCli({"picture", "--bogus", "x.bmp"});
+  EXPECT_EQ(wrong.status, 2);
+  EXPECT_EQ(wrong.err, "morvexa-cli: unknown option: --bogus\nTry 'morvexa-cli --help' for more information.\n");
+}
+
+TEST_F(Cli, PicturesComeFromStandardInputToo) {
+  const auto bytes = testing_support::BmpBuilder(3, 2, {0, 1, 1, 2, 0, 0}, {0xFFFFFF, 0x000000, 0xFF0000}).Build({40, 8});
+  WriteFile(dir_ / "p.bmp", bytes);
+  const Outcome file = RunCli({"picture", "-", "-o", "-"}, "<" + Quote(dir_ / "p.bmp"));
+  EXPECT_EQ(file.status, 0) << file.err;
+  EXPECT_EQ(file.out, " !!\r\n\"  \r\n");
+  const Outcome pipe = RunCli({"picture", "-", "-o", "-"}, "cat " + Quote(dir_ / "p.bmp") + " |");
+  EXPECT_EQ(pipe.out, file.out);
+  const Outcome empty = RunCli({"picture", "-", "-o", "-"}, "</dev/null");
+  EXPECT_EQ(empty.status, 0);
+  EXPECT_EQ(empty.out, "");
+  const Outcome text = RunCli({"picture", "-"}, "echo not a picture |");
+  EXPECT_EQ(text.status, 1);
+  EXPECT_EQ(text.err, "Bitmap image is not valid.\n");
+}
+
+// A Chinese locale of the national character set, made for the test.
+class ChineseLocale : public Cli {
+ protected:
+  void SetUp() override {
+    Cli::SetUp();
+    const std::string made = "localedef -i zh_CN -f GBK " + Quote(dir_ / "zh_CN.GBK") + " >/dev/null 2>&1";
+    if (std::system(made.c_str()) != 0) GTEST_SKIP() << "localedef cannot make zh_CN.GBK here";
+    prefix_ = "LOCPATH=" + Quote(dir_) + " LC_ALL=zh_CN.GBK";
+  }
+  std::string prefix_;
+};
+
+TEST_F(ChineseLocale, ArgumentsAndMessagesAreInTheLocalesCharacterSet) {
+  const std::string bian = "\xB1\xE0";  // 编 in GBK
+  const Outcome art = RunCli({"text", bian, "--fg", "\xA3\xA4", "-o", "-"}, prefix_);  // ＄
+  EXPECT_EQ(art.status, 0) << art.err;
+  EXPECT_EQ(art.out, RunCli({"text", "编", "--fg", "＄", "-o", "-"}).out);
+  const Outcome shown = RunCli({"text", bian}, prefix_);
+  EXPECT_EQ(shown.out.substr(0, 17), art.out.substr(0, 16) + "\n") << "the art shown as the terminal's own bytes";
+  const Outcome refused = RunCli({"text", "abc"}, prefix_);
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_EQ(refused.err, "\xC7\xEB\xCA\xE4\xC8\xEB\xBA\xBA\xD7\xD6\n");  // 请输入汉字 in GBK
+}
+
+TEST_F(Cli, CharactersOutsideGb2312AreDrawnWithAWarning) {
+  // 編 (0xBE 0x8E in code page 936) is not in GB2312: its lookup reaches
+  // the glyph of another character, which is drawn.
+  const Outcome run = RunCli({"text", "編", "-o", "-"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "morvexa-cli: warning: 編 is not in GB2312; the built-in font draws 堪 in its place\n");
+  EXPECT_EQ(run.out, RunCli({"text", "堪", "-o", "-"}).out);
+  EXPECT_EQ(RunCli({"text", "编", "-o", "-"}).err, "");
 }
 
 TEST_F(Cli, FilesThatAreNotPicturesFailAtOnce) {
