@@ -328,8 +328,8 @@ TEST_F(ChineseLocale, ArgumentsAndMessagesAreInTheLocalesCharacterSet) {
   const std::string bian = "\xB1\xE0";  // 编 in GBK
   const Outcome art = RunCli({"text", bian, "--fg", "\xA3\xA4", "-o", "-"}, prefix_);  // ＄
   EXPECT_EQ(art.status, 0) << art.err;
-  EXPECT_EQ(art.out, RunCli({"text", "编", "--fg", "＄", "-o", "-"}).out);
-  const Outcome shown = RunCli({"text", bian}, prefix_);
+  EXPECT_EQ(art.out, RunCli({"text", "编", "--fg", cp936::ToUtf8("\xA3\xA4"), "-o", "-"}).out);
+  const Outcome shown = RunCli({"text", bian, "--fg", "\xA3\xA4"}, prefix_);
   EXPECT_EQ(shown.out.substr(0, 17), art.out.substr(0, 16) + "\n") << "the art shown as the terminal's own bytes";
   const Outcome refused = RunCli({"text", "abc"}, prefix_);
   EXPECT_EQ(refused.status, 2);
