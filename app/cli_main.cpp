@@ -12,6 +12,7 @@
 #include "cli_locale.h"
 #include "cli_options.h"
 #include "cli_output.h"
+#include "convert_picture.h"
 #include "cp936.h"
 #include "failure.h"
 #include "file_bytes.h"
@@ -112,20 +113,22 @@ class Command {
   }
 
   void RunPicture() const {
-    const auto picture =
-        options_.input == "-" ? OpenPicture(FileBytes::ReadStream(STDIN_FILENO)) : OpenPicture(options_.input);
+    ReadSettings settings;
+    settings.background = options_.background;
+    auto picture = options_.input == "-" ? OpenPicture(FileBytes::ReadStream(STDIN_FILENO), settings)
+                                         : OpenPicture(options_.input, settings);
     MemoryCharList list;
     if (options_.replacements.empty()) {
       // Straight from the file to the outputs, a band of rows at a time.
       Outputs outputs(options_.artOutput, options_.symbolsOutput, locale_);
       StreamedArtArea area(outputs);
-      PictureToAsc(*picture, list, area);
+      ConvertPicture(std::move(picture), options_.picture, list, area);
       outputs.Finish(list);
       return;
     }
     // Replacements need the whole art and the final symbol list.
     MemoryArtArea area;
-    PictureToAsc(*picture, list, area);
+    ConvertPicture(std::move(picture), options_.picture, list, area);
     RunReplacements(list, area);
     WriteArt(area, list);
   }

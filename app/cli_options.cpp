@@ -2,6 +2,10 @@
 
 #include <getopt.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+
 #include "morvexa_version.h"
 #include "replacing_file.h"
 
@@ -54,13 +58,58 @@ const char kTextHelp[] =
 
 const char kPictureHelp[] =
     "Usage: morvexa-cli picture [OPTION]... FILE\n"
-    "Converts the picture in FILE (\"-\": standard input) into art, one line a row of pixels\n"
-    "and one printable ASCII symbol per color, in the order the colors are first met: the\n"
-    "95th and later colors share \"!\".\n"
+    "Converts the picture in FILE (\"-\": standard input) into art: by default one line a\n"
+    "row of pixels and one printable ASCII symbol per color, in the order the colors are\n"
+    "first met, the 95th and later colors sharing \"!\". BMP, PNG, JPEG, GIF (its first\n"
+    "frame) and WebP pictures are read, told apart by their first bytes.\n"
     "\n"
-    "Options:\n";
+    "Options:\n"
+    "      --width=N       N columns of art (0: one a pixel); without --height, the lines\n"
+    "                      follow the picture's proportions and --aspect\n"
+    "      --height=N      N lines of art (0: one a pixel)\n"
+    "      --aspect=R      the width of a text cell over its height (default 0.5)\n"
+    "      --colors=K      reduce the picture to at most K colors (2 to 95); a picture\n"
+    "                      given a size is reduced to 95 when it has more\n"
+    "      --dither        diffuse the error of reduced colors\n"
+    "      --ramp[=CHARS]  give each cell the symbol of its brightness, CHARS running\n"
+    "                      from light to dark (default \" .:-=+*#%@\")\n"
+    "      --invert        run the ramp from dark to light, for light-on-dark terminals\n"
+    "      --background=COLOR\n"
+    "                      what transparent pixels are laid over (default white; #RRGGBB,\n"
+    "                      #RGB or a name: black, white, red, green, blue, gray...)\n";
 
-enum LongOnly { kSymbols = 256, kReplace, kFore, kBack };
+enum LongOnly { kSymbols = 256, kReplace, kFore, kBack, kWidth, kHeight, kAspect, kColors, kDither, kRamp, kInvert,
+                kBackground };
+
+// A whole number from 0 to most; nothing otherwise.
+std::optional<std::size_t> Count(const char* text, std::size_t most) {
+  char* end = nullptr;
+  errno = 0;
+  const unsigned long long value = std::strtoull(text, &end, 10);
+  if (errno != 0 || end == text || *end != '\0' || text[0] == '-' || value > most) return {};
+  return static_cast<std::size_t>(value);
+}
+
+}  // namespace
+
+std::optional<Rgb> ParseColor(std::string_view text) {
+  static constexpr std::pair<std::string_view, Rgb> kNames[] = {
+      {"black", 0x000000}, {"white", 0xFFFFFF},   {"red", 0xFF0000},     {"green", 0x008000}, {"blue", 0x0000FF},
+      {"yellow", 0xFFFF00}, {"cyan", 0x00FFFF}, {"magenta", 0xFF00FF}, {"gray", 0x808080},  {"grey", 0x808080}};
+  for (const auto& [name, rgb] : kNames) {
+    if (text == name) return rgb;
+  }
+  if (text.starts_with('#')) text.remove_prefix(1);
+  if ((text.size() != 6 && text.size() != 3) || text.find_first_not_of("0123456789abcdefABCDEF") != std::string_view::npos) {
+    return {};
+  }
+  const Rgb value = static_cast<Rgb>(std::stoul(std::string(text), nullptr, 16));
+  if (text.size() == 6) return value;
+  // #RGB: each digit twice.
+  return (value >> 8 & 0xF) * 0x110000 + (value >> 4 & 0xF) * 0x1100 + (value & 0xF) * 0x11;
+}
+
+namespace {
 
 }  // namespace
 
@@ -113,6 +162,10 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
       {"output", required_argument, nullptr, 'o'}, {"symbols", required_argument, nullptr, kSymbols},
       {"replace", required_argument, nullptr, kReplace}, {"fg", required_argument, nullptr, kFore},
       {"bg", required_argument, nullptr, kBack},    {"help", no_argument, nullptr, 'h'},
+      {"width", required_argument, nullptr, kWidth}, {"height", required_argument, nullptr, kHeight},
+      {"aspect", required_argument, nullptr, kAspect}, {"colors", required_argument, nullptr, kColors},
+      {"dither", no_argument, nullptr, kDither},    {"ramp", optional_argument, nullptr, kRamp},
+      {"invert", no_argument, nullptr, kInvert},    {"background", required_argument, nullptr, kBackground},
       {nullptr, 0, nullptr, 0},
   };
   optind = 0;  // starts getopt afresh
@@ -135,6 +188,45 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         if (!text) return {{}, (c == kFore ? "--fg" : "--bg") + std::string(" is for the text command only")};
         (c == kFore ? options.fore : options.back) = optarg;
         break;
+      case kWidth:
+      case kHeight:
+      case kAspect:
+      case kColors:
+      case kDither:
+      case kRamp:
+      case kInvert:
+      case kBackground: {
+        const std::string option = name.substr(0, name.find('='));
+        if (text) return {{}, option + " is for the picture command only"};
+        PictureOptions& picture = options.picture;
+        if (c == kWidth || c == kHeight) {
+          const auto n = Count(optarg, std::size_t{1} << 20);
+          if (!n) return {{}, option + " takes a whole number from 0 to 1048576"};
+          (c == kWidth ? picture.width : picture.height) = *n;
+        } else if (c == kAspect) {
+          char* end = nullptr;
+          const double aspect = std::strtod(optarg, &end);
+          if (end == optarg || *end != '\0' || !(aspect >= 0.01 && aspect <= 100)) {
+            return {{}, "--aspect takes a number from 0.01 to 100"};
+          }
+          picture.aspect = aspect;
+        } else if (c == kColors) {
+          const auto n = Count(optarg, PictureOptions::kMostColors);
+          if (!n || *n < 2) return {{}, "--colors takes a whole number from 2 to 95"};
+          picture.colors = static_cast<int>(*n);
+        } else if (c == kDither) {
+          picture.dither = true;
+        } else if (c == kRamp) {
+          options.ramp = optarg ? std::string(optarg) : std::string(PictureOptions::kDefaultRamp);
+        } else if (c == kInvert) {
+          picture.invert = true;
+        } else {
+          const auto color = ParseColor(optarg);
+          if (!color) return {{}, "--background takes a color: #RRGGBB, #RGB or a name such as white"};
+          options.background = *color;
+        }
+        break;
+      }
       case 'h':
         options.helpFor = options.command;
         options.command = Command::Help;
@@ -154,6 +246,15 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
   if (optind >= argc) return {{}, text ? "TEXT is missing" : "FILE is missing"};
   if (optind + 1 < argc) return {{}, "unexpected argument: " + words[static_cast<std::size_t>(optind + 1)]};
   options.input = argv[static_cast<std::size_t>(optind)];
+  if (options.ramp) {
+    const std::string& ramp = *options.ramp;
+    if (ramp.size() < 2 || std::any_of(ramp.begin(), ramp.end(), [](char ch) { return ch < ' ' || ch > '~'; })) {
+      return {{}, "--ramp takes at least two printable ASCII symbols"};
+    }
+    if (options.picture.colors != 0) return {{}, "--ramp and --colors cannot be used together"};
+    options.picture.ramp = ByteString(ramp);
+  }
+  if (options.picture.invert && !options.ramp) return {{}, "--invert is for --ramp only"};
   if (options.artOutput == "-" && options.symbolsOutput == "-") {
     return {{}, "-o - and --symbols - cannot both take standard output"};
   }

@@ -5,6 +5,9 @@
 #include <utility>
 #include <vector>
 
+#include "picture_options.h"
+#include "pixel_image.h"
+
 namespace morvexa::cli {
 
 enum class Command { Text, Picture, Help, Version };
@@ -22,7 +25,15 @@ struct Options {
   std::optional<std::string> artOutput;                           // -o FILE, "-" for standard output
   std::optional<std::string> symbolsOutput;                       // --symbols FILE, "-" for standard output
   std::vector<std::pair<std::string, std::string>> replacements;  // --replace OLD NEW, in order
+  // picture: sizing, colors, ramp (the ramp still in the locale's set).
+  PictureOptions picture;
+  std::optional<std::string> ramp;
+  Rgb background = 0xFFFFFF;
 };
+
+// A color as the command line takes it: #RRGGBB, RRGGBB, #RGB, or one of
+// the names black, white, red, green, blue, yellow, cyan, magenta, gray.
+std::optional<Rgb> ParseColor(std::string_view text);
 
 // Reads the arguments after the program name, as GNU tools do: long
 // options with "=VALUE" or the value next, "--" ending the options. On a

@@ -107,7 +107,7 @@ class BitFields {
   Channel red_, green_, blue_;
 };
 
-Header ReadHeader(const Fields& file, const BmpLimits& limits) {
+Header ReadHeader(const Fields& file, const ReadSettings& settings) {
   file.Need(0, kFileHeaderBytes);
   if (file.U16(0) != ('B' | 'M' << 8)) NotValid();
   const std::uint32_t dataOffset = file.U32(10);
@@ -159,10 +159,7 @@ Header ReadHeader(const Fields& file, const BmpLimits& limits) {
       break;
     default: NotValid();
   }
-  if (h.width == 0 || h.height == 0 || h.width > PictureReader::kMaxSide || h.height > PictureReader::kMaxSide) {
-    NotValid();
-  }
-  if (h.width * h.height > limits.pixels) NotValid();
+  settings.CheckSize(h.width, h.height);
 
   std::uint64_t paletteAt = kFileHeaderBytes + headerBytes;
   if (h.compression == kBitFields) {
@@ -427,9 +424,9 @@ class RunLengthReader final : public BmpReaderBase {
 
 bool LooksLikeBmp(std::span<const unsigned char> start) { return start.size() >= 2 && start[0] == 'B' && start[1] == 'M'; }
 
-std::unique_ptr<PictureReader> ReadBmp(FileBytes file, const BmpLimits& limits) {
+std::unique_ptr<PictureReader> ReadBmp(FileBytes file, const ReadSettings& settings) {
   if (file.Size() == 0) return std::make_unique<MemoryPicture>(PixelImage());
-  const Header h = ReadHeader(Fields(file), limits);
+  const Header h = ReadHeader(Fields(file), settings);
   if (h.compression == kRle8 || h.compression == kRle4) return std::make_unique<RunLengthReader>(std::move(file), h);
   return std::make_unique<UncompressedReader>(std::move(file), h);
 }

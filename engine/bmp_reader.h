@@ -5,6 +5,7 @@
 
 #include "file_bytes.h"
 #include "picture_reader.h"
+#include "read_settings.h"
 
 // Reading Windows bitmap (BMP) files.
 //
@@ -42,15 +43,11 @@
 //    8 bits are scaled to 0-255.
 namespace morvexa {
 
-struct BmpLimits {
-  std::uint64_t pixels = PictureReader::kMaxPixels;
-};
-
 // Whether bytes begin as a BMP file does.
 bool LooksLikeBmp(std::span<const unsigned char> start);
 
 // Reads the headers and checks them against the file's length; the rows
 // are read as they are asked for.
-std::unique_ptr<PictureReader> ReadBmp(FileBytes file, const BmpLimits& limits = {});
+std::unique_ptr<PictureReader> ReadBmp(FileBytes file, const ReadSettings& settings = {});
 
 }  // namespace morvexa

@@ -13,6 +13,8 @@ void PictureReader::SkipRows(std::size_t count) {
   }
 }
 
+void PictureReader::PreferAtLeast(std::size_t, std::size_t) {}
+
 std::size_t PictureReader::RowsPerBand() const {
   constexpr std::size_t kBandBytes = 256 * 1024;
   const std::size_t rowBytes = std::max<std::size_t>(1, width_ * BytesPerPixel(form_));
@@ -35,6 +37,16 @@ void RowColors(PixelForm form, const unsigned char* row, std::size_t width, cons
       for (std::size_t x = 0; x < width; ++x) out[x] = palette[row[2 * x] | row[2 * x + 1] << 8];
       break;
   }
+}
+
+PixelImage ReadWhole(PictureReader& picture) {
+  PixelImage image(picture.Width(), picture.Height());
+  RowBand band;
+  std::size_t y = 0;
+  while (picture.ReadRows(picture.RowsPerBand(), band) > 0) {
+    for (const unsigned char* row : band.rows) RowColors(band.form, row, image.width, picture.Palette(), image.Row(y++));
+  }
+  return image;
 }
 
 MemoryPicture::MemoryPicture(PixelImage image) : image_(std::move(image)) {

@@ -43,13 +43,9 @@ struct RowBand {
 // A picture, read row by row from the top, a band of rows at a time.
 //
 // Readers of untrusted files check every size before allocating anything
-// from it: a picture has at most kMaxPixels pixels and kMaxSide pixels a
-// side, or it is "Bitmap image is not valid".
+// from it (see ReadSettings).
 class PictureReader {
  public:
-  static constexpr std::uint64_t kMaxSide = 1u << 20;
-  static constexpr std::uint64_t kMaxPixels = 1u << 28;
-
   virtual ~PictureReader() = default;
 
   std::size_t Width() const { return width_; }
@@ -64,6 +60,10 @@ class PictureReader {
   virtual std::size_t ReadRows(std::size_t count, RowBand& band) = 0;
   // Passes over the next count rows (at most as many as are left).
   virtual void SkipRows(std::size_t count);
+  // Says, before the first row is read, that a picture of at least width x
+  // height pixels would do: a reader that can decode a smaller picture
+  // faster may then do so (Width and Height change).
+  virtual void PreferAtLeast(std::size_t width, std::size_t height);
 
   // How many rows a band holds to be a few hundred kilobytes.
   std::size_t RowsPerBand() const;
@@ -77,6 +77,9 @@ class PictureReader {
 
 // The colors of a row's width pixels, stored in form (palette: the reader's).
 void RowColors(PixelForm form, const unsigned char* row, std::size_t width, const std::vector<Rgb>& palette, Rgb* out);
+
+// Every pixel of the picture, read to its end.
+PixelImage ReadWhole(PictureReader& picture);
 
 // A picture held in memory, for the tests and for what decodes whole.
 class MemoryPicture final : public PictureReader {

@@ -14,6 +14,7 @@
 #include "../support/bmp_builder.h"
 #include "../support/data.h"
 #include "../support/files.h"
+#include "../support/imagemagick.h"
 #include "../support/unwritable.h"
 #include "morvexa_version.h"
 #include "cp936.h"
@@ -346,6 +347,43 @@ TEST_F(Cli, CharactersOutsideGb2312AreDrawnWithAWarning) {
   EXPECT_EQ(run.err, "morvexa-cli: warning: 編 is not in GB2312; the built-in font draws 堪 in its place\n");
   EXPECT_EQ(run.out, RunCli({"text", "堪", "-o", "-"}).out);
   EXPECT_EQ(RunCli({"text", "编", "-o", "-"}).err, "");
+}
+
+TEST_F(Cli, PicturesOfEveryFormatAreSizedReducedAndRamped) {
+  if (!testing_support::HaveImageMagick()) GTEST_SKIP() << "ImageMagick is not installed";
+  const std::string source = Quote(dir_ / "source.png");
+  ASSERT_TRUE(testing_support::Convert("-size 1000x500 -seed 3 plasma:fractal -depth 8 " + source));
+  for (const char* extension : {"png", "jpg", "gif", "webp", "bmp"}) {
+    SCOPED_TRACE(extension);
+    // The name says nothing: the first bytes tell the format.
+    const fs::path file = dir_ / (std::string("picture-") + extension + ".dat");
+    ASSERT_TRUE(testing_support::Convert(source + " " + std::string(extension) + ":" + Quote(file)));
+    const Outcome sized = RunCli({"picture", file, "--width", "100", "-o", "-", "--symbols", dir_ / "symbols.txt"});
+    ASSERT_EQ(sized.status, 0) << sized.err;
+    ASSERT_EQ(sized.out.size(), 25u * 102u) << "100 columns and 25 lines";
+    const std::string symbols = ReadFile(dir_ / "symbols.txt");
+    EXPECT_LE(std::count(symbols.begin(), symbols.end(), '\n'), 95);
+    const Outcome reduced = RunCli({"picture", file, "--height", "10", "--colors=3", "--dither", "--symbols", "-"});
+    EXPECT_EQ(reduced.status, 0) << reduced.err;
+    EXPECT_LE(reduced.out.size(), 3u * 3u) << "at most three symbols listed";
+    const Outcome ramp = RunCli({"picture", file, "--width=40", "--ramp=.@", "-o", "-"});
+    EXPECT_EQ(ramp.out.find_first_not_of(".@\r\n"), std::string::npos);
+  }
+}
+
+TEST_F(Cli, PictureOptionsAreCheckedBeforeAnything) {
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"--colors", "1"}, {"--colors", "96"}, {"--colors", "x"}, {"--width", "-1"}, {"--width", "2000000"},
+           {"--aspect", "0"}, {"--ramp=a"}, {"--ramp=a\tb"}, {"--ramp", "--colors", "4"}, {"--invert"},
+           {"--background", "nocolor"}, {"--background", "#12345"}}) {
+    SCOPED_TRACE(testing::PrintToString(args));
+    std::vector<std::string> full = {"picture", "x.bmp"};
+    full.insert(full.end(), args.begin(), args.end());
+    const Outcome run = RunCli(full);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err, "");
+  }
+  EXPECT_EQ(RunCli({"text", "编", "--width", "10"}).status, 2) << "for pictures only";
 }
 
 TEST_F(Cli, FilesThatAreNotPicturesFailAtOnce) {

@@ -17,22 +17,14 @@ struct DecodedPixels {
 };
 
 inline DecodedPixels ReadAllPixels(PictureReader& reader) {
-  DecodedPixels out{reader.Width(), reader.Height(), {}};
-  out.pixels.resize(out.width * out.height);
-  RowBand band;
-  std::size_t y = 0;
-  while (reader.ReadRows(reader.RowsPerBand(), band) > 0) {
-    for (const unsigned char* row : band.rows) {
-      RowColors(band.form, row, out.width, reader.Palette(), out.pixels.data() + y++ * out.width);
-    }
-  }
-  return out;
+  const PixelImage image = ReadWhole(reader);
+  return {image.width, image.height, std::vector<Rgb>(image.pixels.get(), image.pixels.get() + image.width * image.height)};
 }
 
 inline DecodedPixels DecodeFile(const std::filesystem::path& path) { return ReadAllPixels(*OpenPicture(path)); }
 
-inline DecodedPixels DecodeBmp(std::span<const unsigned char> bytes, const BmpLimits& limits = {}) {
-  return ReadAllPixels(*ReadBmp(FileBytes::FromMemory(std::string(bytes.begin(), bytes.end())), limits));
+inline DecodedPixels DecodeBmp(std::span<const unsigned char> bytes, const ReadSettings& settings = {}) {
+  return ReadAllPixels(*ReadBmp(FileBytes::FromMemory(std::string(bytes.begin(), bytes.end())), settings));
 }
 
 }  // namespace morvexa::testing_support

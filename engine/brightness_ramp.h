@@ -1,0 +1,23 @@
+#pragma once
+
+#include "art_area.h"
+#include "byte_string.h"
+#include "char_list.h"
+#include "picture_reader.h"
+
+namespace morvexa {
+
+// The brightness of a color, 0 (black) to 255 (white): its luma by the
+// weights of Rec. 709, on the color's own values.
+constexpr unsigned Brightness(Rgb c) {
+  return ((c >> 16 & 0xFF) * 2126 + (c >> 8 & 0xFF) * 7152 + (c & 0xFF) * 722 + 5000) / 10000;
+}
+
+// Turns the picture into art with one symbol of ramp per pixel, by its
+// brightness: ramp runs from light to dark (reversed by invert), so dark
+// ink on a light background looks like the picture. The area and the
+// symbol list are cleared first; the list then holds the symbols in use, in
+// the order first met (AddIfAbsent).
+void RampToAsc(PictureReader& picture, ByteStringView ramp, bool invert, CharList& list, ArtArea& area);
+
+}  // namespace morvexa

@@ -1,0 +1,181 @@
+// Pictures sized, reduced to fewer colors, and drawn with a brightness
+// ramp.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <set>
+
+#include "../support/art.h"
+#include "../support/decoded_pixels.h"
+#include "../support/imagemagick.h"
+#include "area_average.h"
+#include "convert_picture.h"
+#include "memory_art_area.h"
+#include "memory_char_list.h"
+
+namespace morvexa {
+namespace {
+
+using Entries = std::vector<ByteString>;
+
+std::unique_ptr<PictureReader> Picture(std::size_t w, std::size_t h, const std::function<Rgb(std::size_t, std::size_t)>& color) {
+  PixelImage image(w, h);
+  for (std::size_t y = 0; y < h; ++y) {
+    for (std::size_t x = 0; x < w; ++x) image.Row(y)[x] = color(x, y);
+  }
+  return std::make_unique<MemoryPicture>(std::move(image));
+}
+
+struct Converted {
+  MemoryArtArea area;
+  MemoryCharList list;
+};
+
+Converted Convert(std::unique_ptr<PictureReader> picture, const PictureOptions& options) {
+  Converted c;
+  ConvertPicture(std::move(picture), options, c.list, c.area);
+  return c;
+}
+
+PictureOptions Width(std::size_t columns) {
+  PictureOptions options;
+  options.width = columns;
+  return options;
+}
+
+TEST(ConvertPicture, SizesFollowTheProportionsCorrectedForTheCell) {
+  struct Case {
+    const char* name;
+    std::size_t w, h;
+    PictureOptions options;
+    std::size_t columns, lines;
+  };
+  PictureOptions tall;
+  tall.height = 10;
+  PictureOptions square = Width(50);
+  square.aspect = 1;
+  PictureOptions both = Width(7);
+  both.height = 3;
+  const Case cases[] = {
+      {"1000 x 500 at 100 columns", 1000, 500, Width(100), 100, 25},
+      {"lines given", 1000, 500, tall, 40, 10},
+      {"square cells", 200, 100, square, 50, 25},
+      {"both given", 10, 10, both, 7, 3},
+      {"enlarged when asked", 10, 10, Width(40), 40, 20},
+      {"never fewer than one line", 1000, 1, Width(10), 10, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Converted out = Convert(Picture(c.w, c.h, [](std::size_t, std::size_t) { return Rgb{0}; }), c.options);
+    ASSERT_EQ(out.area.LineCount(), c.lines);
+    EXPECT_EQ(out.area.GetLine(0).size(), c.columns);
+  }
+}
+
+TEST(ConvertPicture, EachCellIsTheAreaAverageOfWhatItCovers) {
+  // Black left half, white right half: four cells over ten pixels put the
+  // border exactly between the second and third cell.
+  auto halves = [] { return Picture(10, 4, [](std::size_t x, std::size_t) { return x < 5 ? Rgb{0} : Rgb{0xFFFFFF}; }); };
+  PictureOptions four = Width(4);
+  four.height = 1;
+  EXPECT_EQ(Convert(halves(), four).area.Text(), "  !!\r\n");
+  // Three cells: the middle one covers 5/3 black pixels and 5/3 white ones.
+  const PixelImage three = ReadWhole(*AreaAverage(halves(), 3, 1));
+  EXPECT_EQ(three.Row(0)[0], 0x000000u);
+  EXPECT_EQ(three.Row(0)[1], 0x808080u) << "127.5 rounds up";
+  EXPECT_EQ(three.Row(0)[2], 0xFFFFFFu);
+  // A cell over two pixels of 10 and 21 and a third of 40 at a third each.
+  const PixelImage partial = ReadWhole(*AreaAverage(Picture(3, 1, [](std::size_t x, std::size_t) {
+                                                      return Rgb{x == 0 ? 10u : x == 1 ? 21u : 40u};
+                                                    }),
+                                                    2, 1));
+  EXPECT_EQ(partial.Row(0)[0], 14u) << "(10 + 21 / 2) / 1.5 = 13.67";
+  EXPECT_EQ(partial.Row(0)[1], 34u) << "(21 / 2 + 40) / 1.5 = 33.67";
+}
+
+// ImageMagick's -scale averages the pixels each result pixel covers, as
+// sizing here does: the two agree within rounding.
+TEST(ConvertPicture, AreaAveragesAgreeWithImageMagicksScale) {
+  if (!testing_support::HaveImageMagick()) GTEST_SKIP() << "ImageMagick is not installed";
+  const auto dir = std::filesystem::temp_directory_path() / ("morvexa-scale-" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  const std::string source = "'" + (dir / "source.png").string() + "'";
+  ASSERT_TRUE(testing_support::Convert("-size 97x61 -seed 11 plasma:fractal -depth 8 " + source));
+  for (const auto [columns, lines] : {std::pair{10u, 7u}, {31u, 20u}, {96u, 60u}, {5u, 61u}}) {
+    SCOPED_TRACE(testing::Message() << columns << "x" << lines);
+    ASSERT_TRUE(testing_support::Convert(source + " -scale " + std::to_string(columns) + "x" + std::to_string(lines) +
+                                         "! '" + (dir / "scaled.png").string() + "'"));
+    const std::vector<Rgb> theirs = testing_support::ImageMagickPixels(dir / "scaled.png", dir);
+    const PixelImage ours = ReadWhole(*AreaAverage(OpenPicture(dir / "source.png"), columns, lines));
+    ASSERT_EQ(theirs.size(), std::size_t{columns} * lines);
+    for (std::size_t i = 0; i < theirs.size(); ++i) {
+      for (int shift : {0, 8, 16}) {
+        const int a = static_cast<int>(ours.pixels[i] >> shift & 0xFF), b = static_cast<int>(theirs[i] >> shift & 0xFF);
+        ASSERT_LE(std::abs(a - b), 1) << "cell " << i;
+      }
+    }
+  }
+  std::filesystem::remove_all(dir);
+}
+
+TEST(ConvertPicture, RampSymbolsFollowBrightness) {
+  // A gray gradient from white on the left to black on the right.
+  auto gradient = [] {
+    return Picture(256, 2, [](std::size_t x, std::size_t) { return static_cast<Rgb>((255 - x) * 0x010101); });
+  };
+  PictureOptions ramp;
+  ramp.ramp = ByteString(PictureOptions::kDefaultRamp);
+  const Converted c = Convert(gradient(), ramp);
+  const ByteString line = c.area.GetLine(0);
+  std::string order;
+  for (char symbol : line) {
+    if (order.empty() || order.back() != symbol) order += symbol;
+  }
+  EXPECT_EQ(order, PictureOptions::kDefaultRamp) << "every symbol, in ramp order, left to right";
+  EXPECT_EQ(line.front(), ' ');
+  EXPECT_EQ(line.back(), '@');
+  EXPECT_EQ(c.list.Entries(), (Entries{" ", ".", ":", "-", "=", "+", "*", "#", "%", "@"}));
+
+  ramp.invert = true;
+  const ByteString inverted = Convert(gradient(), ramp).area.GetLine(0);
+  EXPECT_EQ(inverted.front(), '@');
+  EXPECT_EQ(inverted.back(), ' ');
+
+  // Symbols a letter case apart are listed once, as every list is.
+  PictureOptions letters;
+  letters.ramp = "aA";
+  EXPECT_EQ(Convert(gradient(), letters).list.Entries(), (Entries{"a"}));
+}
+
+TEST(ConvertPicture, ColorsAreReducedToAtMostTheNumberAsked) {
+  auto noise = [] {
+    return Picture(120, 80, [](std::size_t x, std::size_t y) { return static_cast<Rgb>((x * 2654435761u ^ y * 40503u) & 0xFFFFFF); });
+  };
+  for (int colors : {2, 4, 32, 95}) {
+    SCOPED_TRACE(colors);
+    PictureOptions options;
+    options.colors = colors;
+    for (bool dither : {false, true}) {
+      options.dither = dither;
+      const Converted c = Convert(noise(), options);
+      std::set<char> used;
+      for (const ByteString& line : testing_support::Lines(c.area)) used.insert(line.begin(), line.end());
+      EXPECT_LE(used.size(), static_cast<std::size_t>(colors));
+      EXPECT_GE(used.size(), 2u);
+      EXPECT_EQ(c.area.LineCount(), 80u) << "the size stays";
+    }
+  }
+  // A picture given a size with more than 95 colors is reduced to 95: no
+  // color falls into the "!" of colors past the 95th.
+  const Converted sized = Convert(noise(), Width(100));
+  std::set<char> used;
+  for (const ByteString& line : testing_support::Lines(sized.area)) used.insert(line.begin(), line.end());
+  EXPECT_LE(used.size(), 95u);
+  // One of few colors keeps them all, exactly.
+  const Converted few = Convert(Picture(40, 20, [](std::size_t x, std::size_t) { return Rgb{x < 20 ? 0x123456u : 0xABCDEFu}; }),
+                                Width(4));
+  EXPECT_EQ(few.area.GetLine(0), "  !!");
+}
+
+}  // namespace
+}  // namespace morvexa

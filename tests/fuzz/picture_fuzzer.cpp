@@ -1,0 +1,35 @@
+// Fuzzes the picture readers of every format and the conversion to art:
+// any bytes must make art or fail with one of the two reading failures,
+// never crash, hang or read out of bounds.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "convert_picture.h"
+#include "failure.h"
+#include "memory_art_area.h"
+#include "memory_char_list.h"
+#include "open_picture.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace morvexa;
+  // Small limits keep each run quick; the checks behind them are the same.
+  ReadSettings settings;
+  settings.maxPixels = 1u << 18;
+  // The last byte, when there is one, picks a way to convert.
+  PictureOptions options;
+  if (size > 0 && data[size - 1] % 3 == 1) options.width = 7;
+  if (size > 0 && data[size - 1] % 3 == 2) options.ramp = ByteString(PictureOptions::kDefaultRamp);
+  try {
+    auto picture = OpenPicture(FileBytes::FromMemory(std::string(data, data + size)), settings);
+    const std::size_t height = options.Plain() ? picture->Height() : 0;
+    MemoryArtArea area;
+    MemoryCharList list;
+    ConvertPicture(std::move(picture), options, list, area);
+    if ((options.Plain() && area.LineCount() != height) || list.Count() > 95) __builtin_trap();
+  } catch (const Failure& failure) {
+    const auto kind = failure.Kind();
+    if (kind != FailureKind::StreamReadError && kind != FailureKind::BitmapNotValid) __builtin_trap();
+  }
+  return 0;
+}
