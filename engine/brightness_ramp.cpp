@@ -11,10 +11,7 @@ void RampToAsc(PictureReader& picture, ByteStringView ramp, bool invert, CharLis
   if (ramp.empty()) return;
   // The symbol of each brightness, and whether it is listed yet.
   std::array<char, 256> symbolOf{};
-  for (unsigned y = 0; y < 256; ++y) {
-    const unsigned darkness = invert ? y : 255 - y;
-    symbolOf[y] = ramp[darkness * ramp.size() / 256];
-  }
+  for (unsigned y = 0; y < 256; ++y) symbolOf[y] = ramp[RampIndex(y, ramp.size(), invert)];
   std::array<bool, 256> met{};
   const std::size_t width = picture.Width();
   std::vector<Rgb> colors(width);

@@ -13,6 +13,12 @@ constexpr unsigned Brightness(Rgb c) {
   return ((c >> 16 & 0xFF) * 2126 + (c >> 8 & 0xFF) * 7152 + (c & 0xFF) * 722 + 5000) / 10000;
 }
 
+// Which of count ramp symbols (light to dark) a brightness takes.
+constexpr std::size_t RampIndex(unsigned brightness, std::size_t count, bool invert) {
+  const unsigned darkness = invert ? brightness : 255 - brightness;
+  return darkness * count / 256;
+}
+
 // Turns the picture into art with one symbol of ramp per pixel, by its
 // brightness: ramp runs from light to dark (reversed by invert), so dark
 // ink on a light background looks like the picture. The area and the

@@ -10,7 +10,9 @@
 #include "display_text_area.h"
 #include "icon_spacing_style.h"
 #include "memory_char_list.h"
+#include "convert_picture.h"
 #include "open_picture.h"
+#include "picture_settings.h"
 #include "picture_preview.h"
 #include "picture_to_asc.h"
 #include "qt_text.h"
@@ -77,7 +79,8 @@ Tfrmmain::Tfrmmain(DialogSeam& dialogs, QWidget* parent)
 void Tfrmmain::CreateDialogs() {
   // Qt's own dialogs rather than the platform's, so that they behave the same
   // everywhere and the open dialog can carry the picture preview.
-  opendlgpic = new QFileDialog(this, Text("打开"), QString(), QStringLiteral("All.bmp (*.bmp)"));
+  opendlgpic = new QFileDialog(this, Text("打开"), QString(),
+                               QStringLiteral("All.bmp (*.bmp);;") + Text("图片 (*.bmp *.png *.jpg *.jpeg *.gif *.webp)"));
   opendlgpic->setObjectName("opendlgpic");
   opendlgpic->setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails);
   opendlgpic->setAcceptMode(QFileDialog::AcceptOpen);
@@ -182,16 +185,18 @@ void Tfrmmain::Button1Click() {
   // A picture that cannot be read, or is too large for the window, fails
   // before anything changes: the art is made aside and taken only once
   // it is complete.
-  const auto picture = OpenPicture(ToPath(path));
-  if (!FitsInTheWindow(picture->Width(), picture->Height())) {
+  auto picture = OpenPicture(ToPath(path));
+  const PictureOptions options = opendlgpic->findChild<PictureSettings*>()->Options();
+  const ArtSize size = FitArtSize(picture->Width(), picture->Height(), options);
+  if (!FitsInTheWindow(size.columns, size.lines)) {
     dialogs_.ShowMessage(this, Text(kTooLarge), Text("图片"), MessageIcon::Warning);
     return;
   }
   const BusyCursor busy;
   DisplayTextArea art;
-  art.Reserve((picture->Width() + 1) * picture->Height());
+  art.Reserve((size.columns + 1) * size.lines);
   MemoryCharList symbols;
-  PictureToAsc(*picture, symbols, art);
+  ConvertPicture(std::move(picture), options, symbols, art);
   art_->Adopt(art.TakeText());
   list_.Clear();
   for (const ByteString& entry : symbols.Entries()) list_.Add(entry);

@@ -14,7 +14,12 @@
 #include <algorithm>
 #include <vector>
 
+#include "area_average.h"
+#include "brightness_ramp.h"
 #include "busy_cursor.h"
+#include "color_reduction.h"
+#include "convert_picture.h"
+#include "picture_settings.h"
 #include "failure.h"
 #include "open_picture.h"
 #include "qt_text.h"
@@ -49,12 +54,54 @@ std::optional<Thumbnail> ReadThumbnail(const QString& path, int side, const std:
         line[x] = 0xFF000000u | colors[std::min(width - 1, static_cast<std::size_t>((x + 0.5) * scale))];
       }
     }
-    return Thumbnail{image, QSize(static_cast<int>(width), static_cast<int>(height))};
+    return Thumbnail{image, QSize(static_cast<int>(width), static_cast<int>(height)), QSize()};
   } catch (const Failure&) {
     return {};
   } catch (const std::bad_alloc&) {
     return {};
   }
+}
+
+std::optional<Thumbnail> ReadConversionPreview(const QString& path, int side, const PictureOptions& options,
+                                               const std::atomic<bool>* cancelled) {
+  if (options.Plain()) return ReadThumbnail(path, side, cancelled);
+  auto thumbnail = ReadThumbnail(path, std::max(side, static_cast<int>(options.width)), cancelled);
+  if (!thumbnail) return {};
+  const QSize size = thumbnail->size;
+  const ArtSize art = FitArtSize(static_cast<std::size_t>(size.width()), static_cast<std::size_t>(size.height()), options);
+  thumbnail->art = QSize(static_cast<int>(art.columns), static_cast<int>(art.lines));
+  PixelImage pixels(static_cast<std::size_t>(thumbnail->image.width()), static_cast<std::size_t>(thumbnail->image.height()));
+  for (std::size_t y = 0; y < pixels.height; ++y) {
+    const auto* line = reinterpret_cast<const QRgb*>(thumbnail->image.constScanLine(static_cast<int>(y)));
+    for (std::size_t x = 0; x < pixels.width; ++x) pixels.Row(y)[x] = line[x] & 0xFFFFFF;
+  }
+  // The cells the art will have, from what was read of the picture.
+  std::unique_ptr<PictureReader> cells = std::make_unique<MemoryPicture>(std::move(pixels));
+  if (options.Sized()) cells = AreaAverage(std::move(cells), art.columns, art.lines);
+  PixelImage shown = ReadWhole(*cells);
+  if (options.ramp) {
+    const std::size_t count = options.ramp->size();
+    for (std::size_t i = 0; i < shown.width * shown.height; ++i) {
+      const std::size_t index = RampIndex(Brightness(shown.pixels[i]), count, options.invert);
+      shown.pixels[i] = static_cast<Rgb>(255 - index * 255 / std::max<std::size_t>(1, count - 1)) * 0x010101;
+    }
+  } else {
+    int colors = options.colors;
+    if (colors == 0 && CountColors(shown, PictureOptions::kMostColors) > PictureOptions::kMostColors) {
+      colors = PictureOptions::kMostColors;
+    }
+    if (colors != 0) shown = ReadWhole(*ReduceColors(shown, colors, options.dither));
+  }
+  // A cell is twice as tall as it is wide: drawn 1 x 2, then fitted.
+  QImage image(static_cast<int>(shown.width), static_cast<int>(shown.height) * 2, QImage::Format_RGB32);
+  if (image.isNull()) return {};
+  for (int y = 0; y < image.height(); ++y) {
+    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (std::size_t x = 0; x < shown.width; ++x) line[x] = 0xFF000000u | shown.Row(static_cast<std::size_t>(y / 2))[x];
+  }
+  thumbnail->image = image.width() > side || image.height() > side ? image.scaled(side, side, Qt::KeepAspectRatio)
+                                                                   : image;
+  return thumbnail;
 }
 
 // One file being read for the preview; cancelled when another is
@@ -65,7 +112,11 @@ struct PicturePreview::Job {
 };
 
 PicturePreview::PicturePreview(QWidget* parent)
-    : QWidget(parent), image_(new QLabel(this)), caption_(new QLabel(this)), button_(new QPushButton("Preview", this)) {
+    : QWidget(parent),
+      image_(new QLabel(this)),
+      caption_(new QLabel(this)),
+      settings_(new PictureSettings(this)),
+      button_(new QPushButton("Preview", this)) {
   setObjectName("picturePreview");
   image_->setObjectName("previewImage");
   caption_->setObjectName("previewCaption");
@@ -78,8 +129,10 @@ PicturePreview::PicturePreview(QWidget* parent)
   layout->addWidget(image_);
   layout->addWidget(caption_);
   layout->addWidget(button_);
+  layout->addWidget(settings_);
   layout->addStretch();
   connect(button_, &QPushButton::clicked, this, &PicturePreview::ShowLarger);
+  connect(settings_, &PictureSettings::Changed, this, [this] { ShowFile(path_); });
   pool_.setMaxThreadCount(1);
   ShowFile({});
 }
@@ -132,8 +185,8 @@ void PicturePreview::ShowFile(const QString& path) {
   auto job = std::make_shared<Job>();
   job->path = path;
   job_ = job;
-  pool_.start([this, job] {
-    std::optional<Thumbnail> thumbnail = ReadThumbnail(job->path, kSide, &job->cancelled);
+  pool_.start([this, job, options = settings_->Options()] {
+    std::optional<Thumbnail> thumbnail = ReadConversionPreview(job->path, kSide, options, &job->cancelled);
     if (job->cancelled) return;
     // Back on the window's thread; the pool is emptied before the preview
     // goes, so this is still there.
@@ -152,7 +205,11 @@ void PicturePreview::Show(const std::shared_ptr<Job>& job, std::optional<Thumbna
     image_->setPixmap(QPixmap::fromImage(picture_->width() > kSide || picture_->height() > kSide
                                              ? picture_->scaled(kSide, kSide, Qt::KeepAspectRatio, Qt::SmoothTransformation)
                                              : *picture_));
-    caption_->setText(QStringLiteral("%1 x %2").arg(thumbnail->size.width()).arg(thumbnail->size.height()));
+    QString caption = QStringLiteral("%1 x %2").arg(thumbnail->size.width()).arg(thumbnail->size.height());
+    if (thumbnail->art.isValid() && thumbnail->art != thumbnail->size) {
+      caption += QStringLiteral(" → %1 x %2").arg(thumbnail->art.width()).arg(thumbnail->art.height());
+    }
+    caption_->setText(caption);
     button_->setEnabled(true);
   }
   emit Ready();

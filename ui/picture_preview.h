@@ -8,11 +8,15 @@
 #include <memory>
 #include <optional>
 
+#include "picture_options.h"
+
 class QFileDialog;
 class QLabel;
 class QPushButton;
 
 namespace morvexa {
+
+class PictureSettings;
 
 // A picture file read small: at most side pixels on its longer side, from
 // only the rows that size needs; with the picture's own size. Nothing when
@@ -20,8 +24,15 @@ namespace morvexa {
 struct Thumbnail {
   QImage image;
   QSize size;
+  QSize art;  // the columns and lines of its art, for a preview of a conversion
 };
 std::optional<Thumbnail> ReadThumbnail(const QString& path, int side, const std::atomic<bool>* cancelled = nullptr);
+
+// The picture as a conversion with options will draw it, at most side
+// pixels a side: sized to its art's columns and lines (a cell twice as tall
+// as wide), with the colors the art will have, or the grays of its ramp.
+std::optional<Thumbnail> ReadConversionPreview(const QString& path, int side, const PictureOptions& options,
+                                               const std::atomic<bool>* cancelled = nullptr);
 
 // The picture beside an open dialog's file list: the highlighted file, when
 // the program reads it, scaled to fit, with its size in pixels and a
@@ -43,9 +54,12 @@ class PicturePreview : public QWidget {
   explicit PicturePreview(QWidget* parent = nullptr);
   ~PicturePreview() override;
 
-  // Puts a preview beside the dialog's file list (Qt's own dialog) and
-  // follows its highlighted file.
+  // Puts a preview beside the dialog's file list (Qt's own dialog), with
+  // the settings of the conversion under it, and follows its highlighted
+  // file.
   static PicturePreview* AttachTo(QFileDialog& dialog);
+  // The settings under the preview; their options are the conversion's.
+  PictureSettings* Settings() const { return settings_; }
 
   // Starts showing the picture of path ("" for none).
   void ShowFile(const QString& path);
@@ -70,6 +84,7 @@ class PicturePreview : public QWidget {
 
   QLabel* image_;
   QLabel* caption_;
+  PictureSettings* settings_;
   QPushButton* button_;
   QString path_;
   std::optional<QImage> picture_;

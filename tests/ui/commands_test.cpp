@@ -197,7 +197,7 @@ TEST_F(Commands, FileThatMayNotBeWrittenIsNotReplaced) {
 TEST_F(Commands, DialogsHaveTheirFiltersAndRememberTheLastFile) {
   QFileDialog& open = window.OpenDialog();
   EXPECT_EQ(open.objectName(), "opendlgpic");
-  EXPECT_EQ(open.nameFilters(), QStringList{"All.bmp (*.bmp)"});
+  EXPECT_EQ(open.nameFilters(), (QStringList{"All.bmp (*.bmp)", "图片 (*.bmp *.png *.jpg *.jpeg *.gif *.webp)"}));
   EXPECT_TRUE(open.testOption(QFileDialog::HideNameFilterDetails));
   EXPECT_TRUE(open.testOption(QFileDialog::DontUseNativeDialog));
   EXPECT_EQ(open.fileMode(), QFileDialog::ExistingFile);

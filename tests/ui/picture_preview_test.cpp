@@ -6,6 +6,7 @@
 
 #include "../support/bmp_builder.h"
 #include "picture_preview.h"
+#include "picture_settings.h"
 #include "window_fixture.h"
 
 namespace morvexa {
@@ -108,6 +109,63 @@ TEST_F(Preview, OfferingThePreviousFileDoesNotReadIt) {
   QCoreApplication::processEvents();
   EXPECT_EQ(ready.count(), 0);
   EXPECT_FALSE(preview->Picture().has_value());
+}
+
+}  // namespace
+}  // namespace morvexa
+
+namespace morvexa {
+namespace {
+
+TEST_F(Preview, SettingsAreRememberedAndTheirDefaultsChangeNothing) {
+  auto* settings = window.OpenDialog().findChild<PictureSettings*>("pictureSettings");
+  ASSERT_NE(settings, nullptr);
+  settings->SetOptions(PictureOptions{});
+  EXPECT_TRUE(settings->Options().Plain()) << "at its defaults a conversion is as it always was";
+  PictureOptions chosen;
+  chosen.width = 40;
+  chosen.colors = 8;
+  chosen.dither = true;
+  settings->SetOptions(chosen);
+  {
+    PictureSettings later;  // a later run of the program
+    EXPECT_EQ(later.Options().width, 40u);
+    EXPECT_EQ(later.Options().colors, 8);
+    EXPECT_TRUE(later.Options().dither);
+    EXPECT_FALSE(later.Options().ramp);
+  }
+  PictureOptions ramp;
+  ramp.ramp = ".:#";
+  settings->SetOptions(ramp);
+  EXPECT_EQ(PictureSettings().Options().ramp, ByteString(".:#"));
+  settings->SetOptions(PictureOptions{});
+}
+
+TEST_F(Preview, ShowsThePictureAsItWillBeConverted) {
+  auto* preview = window.OpenDialog().findChild<PicturePreview*>("picturePreview");
+  // 20 x 10 pixels: the left half black, the right half white.
+  std::vector<unsigned> indices(200);
+  for (unsigned i = 0; i < 200; ++i) indices[i] = i % 20 < 10 ? 0 : 1;
+  WriteFile(dir / "halves.bmp", testing_support::BmpBuilder(20, 10, indices, {0, 0xFFFFFF}).Build({40, 24}));
+  PictureOptions four;
+  four.width = 4;
+  preview->Settings()->SetOptions(four);
+  preview->ShowFile(Path("halves.bmp"));
+  ASSERT_TRUE(preview->Picture().has_value());
+  // 4 columns and 1 line (20 x 10 at a half-height cell), a cell drawn 1 x 2.
+  EXPECT_EQ(preview->findChild<QLabel*>("previewCaption")->text(), "20 x 10 → 4 x 1");
+  EXPECT_EQ(preview->Picture()->size(), QSize(4, 2));
+  EXPECT_EQ(preview->Picture()->pixel(1, 1), 0xFF000000u);
+  EXPECT_EQ(preview->Picture()->pixel(2, 0), 0xFFFFFFFFu);
+
+  // And the conversion itself follows the same settings.
+  dialogs.answers = {Path("halves.bmp")};
+  Click("BitBtn1");
+  EXPECT_EQ(window.Art().Text(), "  !!\r\n");
+  preview->Settings()->SetOptions(PictureOptions{});
+  dialogs.answers = {Path("halves.bmp")};
+  Click("BitBtn1");
+  EXPECT_EQ(window.Art().LineCount(), 10u) << "back to a symbol a pixel";
 }
 
 }  // namespace

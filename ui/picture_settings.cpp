@@ -1,0 +1,120 @@
+#include "picture_settings.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
+#include <QSettings>
+#include <QSpinBox>
+
+namespace morvexa {
+
+namespace {
+
+constexpr char kGroup[] = "pictureConversion";
+
+QSettings Stored() { return QSettings(QStringLiteral("Morvexa"), QStringLiteral("Morvexa")); }
+
+QString DefaultRamp() { return QString::fromLatin1(PictureOptions::kDefaultRamp.data(), PictureOptions::kDefaultRamp.size()); }
+
+}  // namespace
+
+PictureSettings::PictureSettings(QWidget* parent)
+    : QGroupBox(QStringLiteral("转换"), parent),
+      width_(new QSpinBox(this)),
+      colors_(new QComboBox(this)),
+      dither_(new QCheckBox(QStringLiteral("抖动"), this)),
+      ramp_(new QCheckBox(QStringLiteral("明暗字符"), this)),
+      rampSymbols_(new QLineEdit(this)) {
+  setObjectName("pictureSettings");
+  width_->setObjectName("pictureWidth");
+  colors_->setObjectName("pictureColors");
+  dither_->setObjectName("pictureDither");
+  ramp_->setObjectName("pictureRamp");
+  rampSymbols_->setObjectName("pictureRampSymbols");
+
+  width_->setRange(0, 4096);
+  width_->setSpecialValueText(QStringLiteral("原始大小"));
+  width_->setSuffix(QStringLiteral(" 列"));
+  width_->setToolTip(QStringLiteral("字符画的列数；0 为每个像素一个字符"));
+  colors_->addItem(QStringLiteral("全部"), 0);
+  for (int k = 2; k <= PictureOptions::kMostColors; ++k) colors_->addItem(QString::number(k), k);
+  colors_->setToolTip(QStringLiteral("把图片减少到这么多种颜色"));
+  dither_->setToolTip(QStringLiteral("减少颜色时扩散误差"));
+  ramp_->setToolTip(QStringLiteral("按亮度选字符，从亮到暗"));
+  // Printable ASCII only, at least two: each symbol one byte.
+  rampSymbols_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[ -~]{0,95}")), this));
+
+  auto* layout = new QFormLayout(this);
+  layout->setContentsMargins(4, 4, 4, 4);
+  layout->addRow(QStringLiteral("宽度"), width_);
+  layout->addRow(QStringLiteral("颜色"), colors_);
+  layout->addRow(dither_);
+  layout->addRow(ramp_);
+  layout->addRow(rampSymbols_);
+
+  Recall();
+  UpdateEnabled();
+  auto changed = [this] {
+    UpdateEnabled();
+    Remember();
+    emit Changed();
+  };
+  connect(width_, &QSpinBox::valueChanged, this, changed);
+  connect(colors_, &QComboBox::currentIndexChanged, this, changed);
+  connect(dither_, &QCheckBox::toggled, this, changed);
+  connect(ramp_, &QCheckBox::toggled, this, changed);
+  connect(rampSymbols_, &QLineEdit::textChanged, this, changed);
+}
+
+PictureOptions PictureSettings::Options() const {
+  PictureOptions options;
+  options.width = static_cast<std::size_t>(width_->value());
+  if (ramp_->isChecked()) {
+    const QByteArray symbols = rampSymbols_->text().toLatin1();
+    options.ramp = symbols.size() >= 2 ? ByteString(symbols.constData(), static_cast<std::size_t>(symbols.size()))
+                                       : ByteString(PictureOptions::kDefaultRamp);
+  } else {
+    options.colors = colors_->currentData().toInt();
+    options.dither = dither_->isChecked();
+  }
+  return options;
+}
+
+void PictureSettings::SetOptions(const PictureOptions& options) {
+  width_->setValue(static_cast<int>(options.width));
+  colors_->setCurrentIndex(std::max(0, colors_->findData(options.colors)));
+  dither_->setChecked(options.dither);
+  ramp_->setChecked(options.ramp.has_value());
+  if (options.ramp) rampSymbols_->setText(QString::fromLatin1(options.ramp->data(), static_cast<qsizetype>(options.ramp->size())));
+}
+
+void PictureSettings::UpdateEnabled() {
+  const bool ramp = ramp_->isChecked();
+  colors_->setEnabled(!ramp);
+  dither_->setEnabled(!ramp && colors_->currentData().toInt() != 0);
+  rampSymbols_->setEnabled(ramp);
+}
+
+void PictureSettings::Remember() const {
+  QSettings settings = Stored();
+  settings.beginGroup(kGroup);
+  settings.setValue("width", width_->value());
+  settings.setValue("colors", colors_->currentData().toInt());
+  settings.setValue("dither", dither_->isChecked());
+  settings.setValue("ramp", ramp_->isChecked());
+  settings.setValue("rampSymbols", rampSymbols_->text());
+}
+
+void PictureSettings::Recall() {
+  QSettings settings = Stored();
+  settings.beginGroup(kGroup);
+  width_->setValue(settings.value("width", 0).toInt());
+  colors_->setCurrentIndex(std::max(0, colors_->findData(settings.value("colors", 0).toInt())));
+  dither_->setChecked(settings.value("dither", false).toBool());
+  ramp_->setChecked(settings.value("ramp", false).toBool());
+  rampSymbols_->setText(settings.value("rampSymbols", DefaultRamp()).toString());
+}
+
+}  // namespace morvexa

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QGroupBox>
+
+#include "picture_options.h"
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QSpinBox;
+
+namespace morvexa {
+
+// The settings of a picture conversion, shown under the open dialog's
+// preview: 宽度 (columns, 0 for one a pixel), 颜色 (all, or 2 to 95), 抖动
+// and 明暗字符 with its ramp. They are remembered from one use to the next
+// (QSettings); at their defaults the conversion is one symbol per pixel and
+// color, as it has always been.
+class PictureSettings : public QGroupBox {
+  Q_OBJECT
+
+ public:
+  explicit PictureSettings(QWidget* parent = nullptr);
+
+  PictureOptions Options() const;
+  // Sets the boxes (and remembers them), as a person would.
+  void SetOptions(const PictureOptions& options);
+
+ signals:
+  void Changed();
+
+ private:
+  void Remember() const;
+  void Recall();
+  void UpdateEnabled();
+
+  QSpinBox* width_;
+  QComboBox* colors_;
+  QCheckBox* dither_;
+  QCheckBox* ramp_;
+  QLineEdit* rampSymbols_;
+};
+
+}  // namespace morvexa
