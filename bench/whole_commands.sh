@@ -7,6 +7,10 @@
 #    time) and against the floor, write_floor reading the file in the same
 #    bands and writing as many bytes through the same temporary file and
 #    rename (goal: within 1.2x);
+#  - a 4000 x 3000 JPEG photograph to 160 columns of 32 colors, against
+#    jp2a --width=160 (goal: no slower; jp2a reduces no colors), and a
+#    4096 x 4096 PNG to 200 columns against ImageMagick's
+#    convert x.png -resize 200x ppm:/dev/null (goal: at most 0.5x);
 #  - peak memory at sides 1024 to 8192 for each kind of bench picture (goal:
 #    under 16 MB uncompressed; run-length pictures at most a byte a pixel
 #    plus 16 MB).
@@ -38,6 +42,20 @@ import json, sys
 r = [x["median"] for x in json.load(open(sys.argv[1]))["results"]]
 print("morvexa-cli %.1f ms | ImageMagick decode %.1f ms: %.2fx (goal <= 0.3x) | floor %.1f ms: %.2fx (goal <= 1.2x)"
       % (r[0] * 1e3, r[1] * 1e3, r[0] / r[1], r[2] * 1e3, r[0] / r[2]))
+PY
+
+convert -size 4000x3000 -seed 9 plasma:fractal -blur 0x3 -quality 90 "$work/photo.jpg"
+convert -size 4096x4096 -seed 9 plasma:fractal -depth 8 "$work/photo.png"
+hyperfine -N --warmup 2 --runs 15 --style basic --export-json "$work/formats.json" \
+  -n "morvexa-cli JPEG to 160 columns, 32 colors" "$cli picture $work/photo.jpg --width 160 --colors 32 -o $work/out.txt" \
+  -n "jp2a --width=160" "jp2a --width=160 $work/photo.jpg --output=$work/jp2a.txt" \
+  -n "morvexa-cli PNG to 200 columns" "$cli picture $work/photo.png --width 200 -o $work/out.txt" \
+  -n "convert -resize 200x" "convert $work/photo.png -resize 200x ppm:/dev/null"
+python3 - "$work/formats.json" <<'PY'
+import json, sys
+r = [x["median"] for x in json.load(open(sys.argv[1]))["results"]]
+print("JPEG: morvexa-cli %.1f ms | jp2a %.1f ms: %.2fx (goal <= 1x)" % (r[0] * 1e3, r[1] * 1e3, r[0] / r[1]))
+print("PNG: morvexa-cli %.1f ms | convert -resize %.1f ms: %.2fx (goal <= 0.5x)" % (r[2] * 1e3, r[3] * 1e3, r[2] / r[3]))
 PY
 
 echo "peak memory of morvexa-cli picture (KB):"
