@@ -55,9 +55,5 @@ std::string LocaleText::ForTerminal(std::string_view utf8) const {
   return Convert((codeset_ + "//TRANSLIT").c_str(), "UTF-8", utf8).value_or(std::string(utf8));
 }
 
-std::string LocaleText::ShownLine(ByteStringView line) const {
-  // In a Chinese locale the art's own bytes are the terminal's.
-  return chinese_ ? std::string(line) : cp936::ToUtf8(line);
-}
 
 }  // namespace morvexa::cli

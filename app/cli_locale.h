@@ -21,8 +21,6 @@ class LocaleText {
   std::optional<ByteString> ToCp936(std::string_view argument) const;
   // A message (UTF-8) as the terminal shows it.
   std::string ForTerminal(std::string_view utf8) const;
-  // Art bytes shown on the terminal, one line (without its break).
-  std::string ShownLine(ByteStringView line) const;
 
   bool Chinese() const { return chinese_; }
 

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <clocale>
+#include <cstdlib>
+#include <filesystem>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
@@ -93,10 +95,67 @@ class Command {
     }
   }
 
-  void WriteArt(const MemoryArtArea& area, const MemoryCharList& list) const {
-    Outputs outputs(options_.artOutput, options_.symbolsOutput, locale_);
-    for (std::size_t i = 0; i < area.LineCount(); ++i) outputs.WriteLine(area.GetLine(i));
-    outputs.Finish(list);
+  // Where the art goes: the file of -o; standard output, unless the symbol
+  // list takes it; or nowhere.
+  std::optional<std::string> ArtDestination() const {
+    if (options_.artOutput) return options_.artOutput;
+    if (options_.symbolsOutput == "-") return {};
+    return "-";
+  }
+
+  // The art's form: as asked; the saved art text for -o; on standard output,
+  // the locale's own (code page 936 in a Chinese locale, else UTF-8) with
+  // the terminal's colors when they are on (--color, NO_COLOR, a terminal).
+  ArtFormSettings Form(const std::string& title) const {
+    ArtFormSettings settings;
+    settings.title = title;
+    const char* colorTerm = std::getenv("COLORTERM");
+    const std::string_view term = colorTerm ? colorTerm : "";
+    settings.terminal = term == "truecolor" || term == "24bit" ? TerminalColors::TrueColor : TerminalColors::Palette256;
+    const bool noColor = std::getenv("NO_COLOR") && *std::getenv("NO_COLOR") != '\0';
+    const bool shown = !options_.artOutput;
+    bool colors = false;
+    switch (options_.color) {
+      case ColorWhen::Always: colors = true; break;
+      case ColorWhen::Never: colors = false; break;
+      case ColorWhen::Auto:
+        colors = !noColor && (options_.form == ArtForm::Ansi ? !options_.colorGiven || isatty(STDOUT_FILENO)
+                                                             : shown && isatty(STDOUT_FILENO));
+        break;
+    }
+    if (options_.form) {
+      settings.form = *options_.form == ArtForm::Ansi && !colors ? ArtForm::Utf8 : *options_.form;
+    } else if (!shown || locale_.Chinese()) {
+      settings.form = ArtForm::Gbk;
+    } else {
+      settings.form = colors ? ArtForm::Ansi : ArtForm::Utf8;
+    }
+    return settings;
+  }
+
+  void Finish(Outputs& outputs, const MemoryCharList& list) const {
+    if (const std::size_t undecodable = outputs.Finish(list)) {
+      std::cerr << locale_.ForTerminal("morvexa-cli: warning: " + std::to_string(undecodable) +
+                                       " bytes that code page 936 cannot decode were written as U+FFFD\n");
+    }
+  }
+
+  void WriteArt(const MemoryArtArea& area, const MemoryCharList& list, const std::string& title) const {
+    Outputs outputs(ArtDestination(), Form(title), options_.symbolsOutput);
+    std::vector<Rgb> colors;
+    for (std::size_t i = 0; i < area.LineCount(); ++i) {
+      if (area.KeepsColors()) area.ColorsOf(i, colors);
+      outputs.WriteLine(area.GetLine(i), colors);
+    }
+    Finish(outputs, list);
+  }
+
+  // An in-memory area that keeps its colors when the form shows them.
+  MemoryArtArea AreaFor(const std::string& title) const {
+    MemoryArtArea area;
+    const ArtForm form = Form(title).form;
+    if (form == ArtForm::Html || form == ArtForm::Ansi) area.KeepColors();
+    return area;
   }
 
   void RunText() const {
@@ -104,12 +163,13 @@ class Command {
     const ByteString fore = FromCommandLine(options_.fore, "--fg");
     const ByteString back = FromCommandLine(options_.back, "--bg");
     MemoryCharList list;
-    MemoryArtArea area;
-    const TextToAscResult result = TextToAsc(text, fore, back, list, area);
+    const std::string title = cp936::ToUtf8(text);
+    MemoryArtArea area = AreaFor(title);
+    const TextToAscResult result = TextToAsc(text, fore, back, list, area, {options_.inkColor, options_.blankColor});
     if (result != TextToAscResult::Done) throw Stop{kRefused, std::string(RefusalText(result))};
     WarnOfBorrowedGlyphs(text);
     RunReplacements(list, area);
-    WriteArt(area, list);
+    WriteArt(area, list, title);
   }
 
   void RunPicture() const {
@@ -118,19 +178,20 @@ class Command {
     auto picture = options_.input == "-" ? OpenPicture(FileBytes::ReadStream(STDIN_FILENO), settings)
                                          : OpenPicture(options_.input, settings);
     MemoryCharList list;
+    const std::string title = options_.input == "-" ? "Morvexa" : std::filesystem::path(options_.input).filename().string();
     if (options_.replacements.empty()) {
       // Straight from the file to the outputs, a band of rows at a time.
-      Outputs outputs(options_.artOutput, options_.symbolsOutput, locale_);
+      Outputs outputs(ArtDestination(), Form(title), options_.symbolsOutput);
       StreamedArtArea area(outputs);
       ConvertPicture(std::move(picture), options_.picture, list, area);
-      outputs.Finish(list);
+      Finish(outputs, list);
       return;
     }
     // Replacements need the whole art and the final symbol list.
-    MemoryArtArea area;
+    MemoryArtArea area = AreaFor(title);
     ConvertPicture(std::move(picture), options_.picture, list, area);
     RunReplacements(list, area);
-    WriteArt(area, list);
+    WriteArt(area, list, title);
   }
 
   const Options& options_;

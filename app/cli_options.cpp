@@ -33,9 +33,16 @@ const char kProgramHelp[] =
     "Exit status: 0 done, 1 failure, 2 refused input or wrong command line.\n";
 
 const char kOutputHelp[] =
-    "  -o, --output=FILE   write the art to FILE as code page 936 text with CR LF line\n"
-    "                      breaks, as the window saves it (\"-\": standard output); without\n"
-    "                      it the art is shown on standard output\n"
+    "  -o, --output=FILE   write the art to FILE (\"-\": standard output), by default as code\n"
+    "                      page 936 text with CR LF line breaks, as the window saves it;\n"
+    "                      without it the art is shown on standard output\n"
+    "      --format=FORM   the art's form: gbk (code page 936, CR LF), utf8 (UTF-8, LF),\n"
+    "                      html (a page with the cells' colors) or ansi (UTF-8 with the\n"
+    "                      terminal's color escapes); shown on a terminal it is ansi\n"
+    "                      when colors are on, utf8 otherwise\n"
+    "      --color[=WHEN]  show colors always, never or auto (the default: on a terminal,\n"
+    "                      unless NO_COLOR is set); 24-bit colors unless COLORTERM says\n"
+    "                      otherwise, then 256\n"
     "      --symbols=FILE  write the symbol list to FILE, one entry a line (\"-\": standard\n"
     "                      output)\n"
     "      --replace OLD NEW\n"
@@ -54,7 +61,10 @@ const char kTextHelp[] =
     "Options:\n"
     "      --fg=SYMBOL     the foreground symbol (default \"$\"; \"字\" draws each character\n"
     "                      with itself)\n"
-    "      --bg=SYMBOL     the background symbol (default a space)\n";
+    "      --bg=SYMBOL     the background symbol (default a space)\n"
+    "      --fg-color=COLOR, --bg-color=COLOR\n"
+    "                      the colors of the symbols in the forms that show colors\n"
+    "                      (default black on white; #RRGGBB, #RGB or a name)\n";
 
 const char kPictureHelp[] =
     "Usage: morvexa-cli picture [OPTION]... FILE\n"
@@ -79,7 +89,7 @@ const char kPictureHelp[] =
     "                      #RGB or a name: black, white, red, green, blue, gray...)\n";
 
 enum LongOnly { kSymbols = 256, kReplace, kFore, kBack, kWidth, kHeight, kAspect, kColors, kDither, kRamp, kInvert,
-                kBackground };
+                kBackground, kFormat, kColor, kForeColor, kBackColor };
 
 // A whole number from 0 to most; nothing otherwise.
 std::optional<std::size_t> Count(const char* text, std::size_t most) {
@@ -166,6 +176,8 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
       {"aspect", required_argument, nullptr, kAspect}, {"colors", required_argument, nullptr, kColors},
       {"dither", no_argument, nullptr, kDither},    {"ramp", optional_argument, nullptr, kRamp},
       {"invert", no_argument, nullptr, kInvert},    {"background", required_argument, nullptr, kBackground},
+      {"format", required_argument, nullptr, kFormat}, {"color", optional_argument, nullptr, kColor},
+      {"fg-color", required_argument, nullptr, kForeColor}, {"bg-color", required_argument, nullptr, kBackColor},
       {nullptr, 0, nullptr, 0},
   };
   optind = 0;  // starts getopt afresh
@@ -225,6 +237,44 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
           if (!color) return {{}, "--background takes a color: #RRGGBB, #RGB or a name such as white"};
           options.background = *color;
         }
+        break;
+      }
+      case kFormat: {
+        const std::string form = optarg;
+        if (form == "gbk") {
+          options.form = ArtForm::Gbk;
+        } else if (form == "utf8") {
+          options.form = ArtForm::Utf8;
+        } else if (form == "html") {
+          options.form = ArtForm::Html;
+        } else if (form == "ansi") {
+          options.form = ArtForm::Ansi;
+        } else {
+          return {{}, "--format takes gbk, utf8, html or ansi"};
+        }
+        break;
+      }
+      case kColor: {
+        const std::string when = optarg ? optarg : "always";
+        if (when == "always" || when == "yes" || when == "force") {
+          options.color = ColorWhen::Always;
+        } else if (when == "never" || when == "no" || when == "none") {
+          options.color = ColorWhen::Never;
+        } else if (when == "auto" || when == "tty" || when == "if-tty") {
+          options.color = ColorWhen::Auto;
+        } else {
+          return {{}, "--color takes always, never or auto"};
+        }
+        options.colorGiven = true;
+        break;
+      }
+      case kForeColor:
+      case kBackColor: {
+        const std::string option = c == kForeColor ? "--fg-color" : "--bg-color";
+        if (!text) return {{}, option + " is for the text command only"};
+        const auto color = ParseColor(optarg);
+        if (!color) return {{}, option + " takes a color: #RRGGBB, #RGB or a name such as black"};
+        (c == kForeColor ? options.inkColor : options.blankColor) = *color;
         break;
       }
       case 'h':

@@ -5,12 +5,16 @@
 #include <utility>
 #include <vector>
 
+#include "art_writer.h"
 #include "picture_options.h"
 #include "pixel_image.h"
 
 namespace morvexa::cli {
 
 enum class Command { Text, Picture, Help, Version };
+
+// --color=WHEN, as GNU tools take it.
+enum class ColorWhen { Auto, Always, Never };
 
 // What the command line asks for; every text still as it arrived, in the
 // locale's character set.
@@ -29,6 +33,13 @@ struct Options {
   PictureOptions picture;
   std::optional<std::string> ramp;
   Rgb background = 0xFFFFFF;
+  // The art's form (--format), when given, and when colors are shown.
+  std::optional<ArtForm> form;
+  ColorWhen color = ColorWhen::Auto;
+  bool colorGiven = false;
+  // text: the colors of ink and blank cells, for the forms that show them.
+  Rgb inkColor = 0x000000;
+  Rgb blankColor = 0xFFFFFF;
 };
 
 // A color as the command line takes it: #RRGGBB, RRGGBB, #RGB, or one of

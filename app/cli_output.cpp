@@ -52,48 +52,47 @@ void Output::Flush() {
   buffer_.clear();
 }
 
-Outputs::Outputs(const std::optional<std::string>& art, const std::optional<std::string>& symbols,
-                 const LocaleText& locale)
-    : locale_(locale) {
+Outputs::Outputs(const std::optional<std::string>& art, const ArtFormSettings& form,
+                 const std::optional<std::string>& symbols)
+    : gbk_(form.form == ArtForm::Gbk) {
   if (art) art_.emplace(*art);
   if (symbols) symbols_.emplace(*symbols);
-  if (!art && symbols != "-") shown_.emplace("-");
+  if (art_) writer_.emplace(form, [this](std::string_view bytes) { art_->Write(bytes); });
 }
 
-void Outputs::WriteLine(ByteStringView line) {
-  if (art_) {
-    // The art text exactly as the window saves it.
-    art_->Write(line);
-    art_->Write(kLineBreak);
-  } else if (shown_) {
-    shown_->Write(locale_.ShownLine(line));
-    shown_->Write("\n");
-  }
+void Outputs::WriteLine(ByteStringView line, std::span<const Rgb> colors) {
+  if (writer_) writer_->Line(line, colors);
 }
 
-void Outputs::WriteLines(ByteStringView text) {
-  if (art_) {
+void Outputs::WriteLines(ByteStringView text, std::span<const Rgb> colors) {
+  if (!writer_) return;
+  if (gbk_) {
+    // The art text exactly as the window saves it, as it stands.
     art_->Write(text);
     return;
   }
-  for (std::size_t end; !text.empty(); text.remove_prefix(end + kLineBreak.size())) {
-    end = text.find(kLineBreak);
-    WriteLine(text.substr(0, end));
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = text.find(kLineBreak, at);
+    const std::size_t length = (end == ByteStringView::npos ? text.size() : end) - at;
+    writer_->Line(text.substr(at, length), colors.empty() ? colors : colors.subspan(at, length));
+    at += length + kLineBreak.size();
   }
 }
 
-void Outputs::Finish(const MemoryCharList& list) {
+std::size_t Outputs::Finish(const MemoryCharList& list) {
+  if (writer_) writer_->Finish();
   if (symbols_) {
     for (const auto& entry : list.Entries()) {
       symbols_->Write(entry);
       symbols_->Write(kLineBreak);
     }
   }
-  for (auto* output : {&art_, &symbols_, &shown_}) {
+  for (auto* output : {&art_, &symbols_}) {
     if (*output) (*output)->Finish();
   }
   if (art_) art_->Commit();
   if (symbols_) symbols_->Commit();
+  return writer_ ? writer_->Undecodable() : 0;
 }
 
 void StreamedArtArea::WriteLine(std::size_t, ByteStringView line) {
@@ -103,6 +102,17 @@ void StreamedArtArea::WriteLine(std::size_t, ByteStringView line) {
 
 void StreamedArtArea::WriteLines(std::size_t, std::size_t count, ByteStringView text) {
   outputs_.WriteLines(text);
+  lines_ += count;
+}
+
+void StreamedArtArea::WriteColoredLine(std::size_t, ByteStringView line, std::span<const Rgb> colors) {
+  outputs_.WriteLine(line, colors);
+  ++lines_;
+}
+
+void StreamedArtArea::WriteColoredLines(std::size_t, std::size_t count, ByteStringView text,
+                                        std::span<const Rgb> colors) {
+  outputs_.WriteLines(text, colors);
   lines_ += count;
 }
 

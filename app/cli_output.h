@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "art_area.h"
-#include "cli_locale.h"
+#include "art_writer.h"
 #include "memory_char_list.h"
 #include "replacing_file.h"
 
@@ -29,25 +29,32 @@ class Output {
   std::string buffer_;
 };
 
-// What a command writes: the art file (-o; "-" for standard output), the
-// symbols file (--symbols) and, when neither takes standard output, the
-// art shown there in the locale's character set. The files are created before anything is
-// written, and replace their targets only once all are complete: a command
-// that fails writes none of them.
+// What a command writes: the art, in its form, to a file (-o) or standard
+// output, and the symbol list (--symbols), code page 936 with CR LF. The
+// files are created before anything is written, and replace their targets
+// only once all are complete: a command that fails writes none of them.
 class Outputs {
  public:
-  Outputs(const std::optional<std::string>& art, const std::optional<std::string>& symbols, const LocaleText& locale);
+  // art: where the art goes ("-" for standard output), or nothing when it
+  // is not written at all.
+  Outputs(const std::optional<std::string>& art, const ArtFormSettings& form,
+          const std::optional<std::string>& symbols);
 
-  // The next line of the art.
-  void WriteLine(ByteStringView line);
-  // The next lines of the art, as art text (each followed by CR LF).
-  void WriteLines(ByteStringView text);
-  // Writes the symbol list and puts every file in place.
-  void Finish(const MemoryCharList& list);
+  // The next line of the art, with its cells' colors (or none).
+  void WriteLine(ByteStringView line, std::span<const Rgb> colors = {});
+  // The next lines, as art text (each followed by CR LF), with the colors
+  // of their bytes (or none).
+  void WriteLines(ByteStringView text, std::span<const Rgb> colors = {});
+  // Whether the art's form shows colors.
+  bool ShowsColors() const { return writer_ && writer_->ShowsColors(); }
+  // Writes the symbol list and puts every file in place; returns how many
+  // bytes the art's form could not show (written as U+FFFD).
+  std::size_t Finish(const MemoryCharList& list);
 
  private:
-  std::optional<Output> art_, symbols_, shown_;
-  const LocaleText& locale_;
+  std::optional<Output> art_, symbols_;
+  std::optional<ArtWriter> writer_;
+  bool gbk_ = true;
 };
 
 // The art written out line by line as it is drawn, never held whole.
@@ -58,6 +65,9 @@ class StreamedArtArea final : public ArtArea {
   void Clear() override {}
   void WriteLine(std::size_t i, ByteStringView line) override;
   void WriteLines(std::size_t first, std::size_t count, ByteStringView text) override;
+  bool KeepsColors() const override { return outputs_.ShowsColors(); }
+  void WriteColoredLine(std::size_t i, ByteStringView line, std::span<const Rgb> colors) override;
+  void WriteColoredLines(std::size_t first, std::size_t count, ByteStringView text, std::span<const Rgb> colors) override;
   std::size_t LineCount() const override { return lines_; }
   ByteString GetLine(std::size_t i) const override;
   void SetLine(std::size_t i, ByteStringView line) override;

@@ -10,4 +10,10 @@ void ArtArea::WriteLines(std::size_t first, std::size_t count, ByteStringView te
   }
 }
 
+void ArtArea::WriteColoredLine(std::size_t i, ByteStringView line, std::span<const Rgb>) { WriteLine(i, line); }
+
+void ArtArea::WriteColoredLines(std::size_t first, std::size_t count, ByteStringView text, std::span<const Rgb>) {
+  WriteLines(first, count, text);
+}
+
 }  // namespace morvexa

@@ -29,7 +29,11 @@ void RampToAsc(PictureReader& picture, ByteStringView ramp, bool invert, CharLis
           list.AddIfAbsent(ByteStringView(&symbol, 1));
         }
       }
-      area.WriteLine(y++, line);
+      if (area.KeepsColors()) {
+        area.WriteColoredLine(y++, line, colors);
+      } else {
+        area.WriteLine(y++, line);
+      }
     }
   }
 }

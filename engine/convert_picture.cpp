@@ -45,9 +45,14 @@ void ConvertPicture(std::unique_ptr<PictureReader> picture, const PictureOptions
   if (colors == 0 && CountColors(whole, PictureOptions::kMostColors) > PictureOptions::kMostColors) {
     colors = PictureOptions::kMostColors;
   }
-  const std::unique_ptr<PictureReader> art = colors != 0 ? ReduceColors(whole, colors, options.dither)
-                                                         : std::make_unique<MemoryPicture>(std::move(whole));
-  PictureToAsc(*art, list, area);
+  if (colors == 0) {
+    MemoryPicture art(std::move(whole));
+    PictureToAsc(art, list, area);
+    return;
+  }
+  // The cells keep the colors they had before the reduction.
+  const std::unique_ptr<PictureReader> art = ReduceColors(whole, colors, options.dither);
+  PictureToAsc(*art, list, area, &whole);
 }
 
 }  // namespace morvexa

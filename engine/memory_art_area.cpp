@@ -22,6 +22,7 @@ void MemoryArtArea::Clear() {
   text_.clear();
   starts_.clear();
   written_ = 0;
+  colors_.Clear();
 }
 
 std::size_t MemoryArtArea::LineEnd(std::size_t i) const {
@@ -50,7 +51,7 @@ void MemoryArtArea::WriteLine(std::size_t i, ByteStringView line) {
     text_ += kLineBreak;
   }
   ++written_;
-  const std::size_t start = text_.size();
+  const std::size_t start = text_.size(), before = LineCount();
   text_ += line;
   text_ += kLineBreak;
   if (HoldsLineBreakByte(line)) {
@@ -58,17 +59,46 @@ void MemoryArtArea::WriteLine(std::size_t i, ByteStringView line) {
   } else {
     starts_.push_back(start);
   }
+  ColorNewLines(before, start, {});
+}
+
+void MemoryArtArea::WriteColoredLine(std::size_t i, ByteStringView line, std::span<const Rgb> colors) {
+  const std::size_t before = LineCount();
+  WriteLine(i, line);
+  if (keepsColors_) {
+    colors_.Truncate(before);
+    ColorNewLines(before, text_.size() - line.size() - kLineBreak.size(), colors);
+  }
 }
 
 void MemoryArtArea::WriteLines(std::size_t first, std::size_t count, ByteStringView text) {
+  WriteColoredLines(first, count, text, {});
+}
+
+void MemoryArtArea::WriteColoredLines(std::size_t first, std::size_t count, ByteStringView text,
+                                      std::span<const Rgb> colors) {
   if (first != written_ || (!text_.empty() && !ByteStringView(text_).ends_with(kLineBreak))) {
-    ArtArea::WriteLines(first, count, text);
+    ArtArea::WriteColoredLines(first, count, text, colors);
     return;
   }
-  const std::size_t start = text_.size();
+  const std::size_t start = text_.size(), before = LineCount();
   text_ += text;
   written_ += count;
   IndexFrom(LineCount(), start);
+  ColorNewLines(before, start, colors);
+}
+
+void MemoryArtArea::ColorNewLines(std::size_t firstLine, std::size_t firstByte, std::span<const Rgb> colors) {
+  if (!keepsColors_) return;
+  for (std::size_t i = firstLine; i < LineCount(); ++i) {
+    const std::size_t from = starts_[i] - firstByte, length = LineEnd(i) - starts_[i];
+    colors_.AppendLine(ByteStringView(text_).substr(starts_[i], length),
+                       colors.size() >= from + length ? colors.subspan(from, length) : std::span<const Rgb>());
+  }
+}
+
+void MemoryArtArea::ColorsOf(std::size_t i, std::vector<Rgb>& colors) const {
+  colors_.ColorsOf(i, GetLine(i), colors);
 }
 
 ByteString MemoryArtArea::GetLine(std::size_t i) const {
@@ -80,7 +110,9 @@ void MemoryArtArea::SetLine(std::size_t i, ByteStringView line) {
   if (i >= LineCount()) throw std::out_of_range("MemoryArtArea::SetLine");
   const std::size_t start = starts_[i], end = LineEnd(i);
   if (line.size() == end - start && !HoldsLineBreakByte(line)) {
-    // The usual case, a replacement: the line breaks stay where they are.
+    // The usual case, a replacement: the line breaks stay where they are,
+    // and so do the cells' colors.
+    if (keepsColors_) colors_.Replace(i, ByteStringView(text_).substr(start, end - start), line);
     std::memcpy(text_.data() + start, line.data(), line.size());
     return;
   }

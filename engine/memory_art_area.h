@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "art_area.h"
+#include "color_layer.h"
 
 namespace morvexa {
 
@@ -20,19 +21,33 @@ class MemoryArtArea final : public ArtArea {
   void Clear() override;
   void WriteLine(std::size_t i, ByteStringView line) override;
   void WriteLines(std::size_t first, std::size_t count, ByteStringView text) override;
+  bool KeepsColors() const override { return keepsColors_; }
+  void WriteColoredLine(std::size_t i, ByteStringView line, std::span<const Rgb> colors) override;
+  void WriteColoredLines(std::size_t first, std::size_t count, ByteStringView text,
+                         std::span<const Rgb> colors) override;
   std::size_t LineCount() const override { return starts_.size(); }
   ByteString GetLine(std::size_t i) const override;
   void SetLine(std::size_t i, ByteStringView line) override;
   ByteString Text() const override { return text_; }
 
+  // Keeps the colors of the cells from now on (see ColorLayer).
+  void KeepColors() { keepsColors_ = true; }
+  // The color of each byte of line i (kNoColor where none).
+  void ColorsOf(std::size_t i, std::vector<Rgb>& colors) const;
+
  private:
   std::size_t LineEnd(std::size_t i) const;
+  // Gives the lines from firstLine on, whose bytes start at firstByte, the
+  // colors of those bytes (aligned with them; empty for none).
+  void ColorNewLines(std::size_t firstLine, std::size_t firstByte, std::span<const Rgb> colors);
   // Finds the lines again from the one that starts at from.
   void IndexFrom(std::size_t line, std::size_t from);
 
   ByteString text_;
   std::vector<std::size_t> starts_;
   std::size_t written_ = 0;  // how many lines WriteLine has placed
+  bool keepsColors_ = false;
+  ColorLayer colors_;
 };
 
 }  // namespace morvexa

@@ -1,5 +1,6 @@
 #include "picture_to_asc.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstring>
 #include <exception>
@@ -163,8 +164,31 @@ bool MapBandSpeculatively(const Symbols& known, const std::vector<Rgb>& palette,
   return MapRows(mapper, band, width);
 }
 
-void WriteBand(const Band& band, std::size_t& y, ArtArea& area) {
-  area.WriteLines(y, band.count, ByteStringView(band.art.data(), band.art.size()));
+// Where the colors of the cells come from, for an area that keeps them:
+// the pixels' own, or the colors given for the cells.
+struct CellColors {
+  const std::vector<Rgb>& palette;
+  const PixelImage* given;
+  std::vector<Rgb> scratch;
+};
+
+void WriteBand(const Band& band, std::size_t& y, ArtArea& area, CellColors& colors, std::size_t width) {
+  const ByteStringView art(band.art.data(), band.art.size());
+  if (area.KeepsColors()) {
+    const std::size_t stride = width + kLineBreak.size();
+    colors.scratch.resize(band.art.size());
+    for (std::size_t i = 0; i < band.count; ++i) {
+      Rgb* row = colors.scratch.data() + i * stride;
+      if (colors.given) {
+        std::copy_n(colors.given->Row(y + i), width, row);
+      } else {
+        RowColors(band.rows.form, band.rows.rows[i], width, colors.palette, row);
+      }
+    }
+    area.WriteColoredLines(y, band.count, art, colors.scratch);
+  } else {
+    area.WriteLines(y, band.count, art);
+  }
   y += band.count;
 }
 
@@ -178,8 +202,8 @@ void WriteBand(const Band& band, std::size_t& y, ArtArea& area) {
 // has, no band needs that.
 class ParallelBands {
  public:
-  ParallelBands(PictureReader& picture, Symbols& known, CharList& list, ArtArea& area)
-      : picture_(picture), known_(known), list_(list), area_(area), width_(picture.Width()) {
+  ParallelBands(PictureReader& picture, Symbols& known, CharList& list, ArtArea& area, CellColors& colors)
+      : picture_(picture), known_(known), list_(list), area_(area), colors_(colors), width_(picture.Width()) {
     published_ = std::make_shared<const Symbols>(known_);
   }
 
@@ -277,7 +301,7 @@ class ParallelBands {
         published_ = std::make_shared<const Symbols>(known_);
         lock.unlock();
       }
-      WriteBand(slot.band, y, area_);
+      WriteBand(slot.band, y, area_, colors_, width_);
       lock.lock();
       ++written_;
       changed_.notify_all();
@@ -294,6 +318,7 @@ class ParallelBands {
   Symbols& known_;
   CharList& list_;
   ArtArea& area_;
+  CellColors& colors_;
   const std::size_t width_;
 
   std::mutex mutex_;
@@ -306,9 +331,12 @@ class ParallelBands {
 
 }  // namespace
 
-void PictureToAsc(PictureReader& picture, CharList& list, ArtArea& area) {
+void PictureToAsc(PictureReader& picture, CharList& list, ArtArea& area) { PictureToAsc(picture, list, area, nullptr); }
+
+void PictureToAsc(PictureReader& picture, CharList& list, ArtArea& area, const PixelImage* cellColors) {
   area.Clear();
   list.Clear();
+  CellColors colors{picture.Palette(), cellColors, {}};
   Symbols known;
   known.ofIndex.assign(picture.Palette().size(), 0);
   const std::size_t width = picture.Width();
@@ -317,7 +345,7 @@ void PictureToAsc(PictureReader& picture, CharList& list, ArtArea& area) {
   constexpr std::size_t kParallelBytes = 2 << 20;
   if (width * picture.Height() * BytesPerPixel(picture.Form()) >= kParallelBytes &&
       std::thread::hardware_concurrency() > 1) {
-    ParallelBands(picture, known, list, area).Run();
+    ParallelBands(picture, known, list, area, colors).Run();
     return;
   }
   RowMapper<true> mapper(known, picture.Palette(), &list);
@@ -325,7 +353,7 @@ void PictureToAsc(PictureReader& picture, CharList& list, ArtArea& area) {
   std::size_t y = 0;
   while ((band.count = picture.ReadRows(picture.RowsPerBand(), band.rows)) > 0) {
     MapBand(mapper, band, width);
-    WriteBand(band, y, area);
+    WriteBand(band, y, area, colors, width);
   }
 }
 

@@ -14,5 +14,9 @@ namespace morvexa {
 // failure of the reader (a file that ends early) propagates, leaving the
 // lines already written.
 void PictureToAsc(PictureReader& picture, CharList& list, ArtArea& area);
+// The same, the cells taking their colors from cellColors (of the picture's
+// size) rather than from the picture's own pixels: a picture whose colors
+// were reduced keeps those it had.
+void PictureToAsc(PictureReader& picture, CharList& list, ArtArea& area, const PixelImage* cellColors);
 
 }  // namespace morvexa

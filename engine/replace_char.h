@@ -6,7 +6,9 @@
 
 namespace morvexa {
 
-enum class [[nodiscard]] ReplaceResult{Done, NothingSelected, LengthMismatch};
+// clang-format off
+enum class [[nodiscard]] ReplaceResult { Done, NothingSelected, LengthMismatch };
+// clang-format on
 
 // Replaces the symbol selected in the list with the new symbol (the first
 // two bytes of newText) throughout the art, byte by byte: a byte equal to

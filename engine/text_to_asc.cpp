@@ -112,7 +112,7 @@ void DrawLines(std::size_t lineBytes, ArtArea& area, Row drawRow) {
 }  // namespace
 
 TextToAscResult TextToAsc(ByteStringView text, ByteStringView foreText, ByteStringView backText, CharList& list,
-                          ArtArea& area) {
+                          ArtArea& area, const TextColors& colors) {
   if (text.empty()) return TextToAscResult::EmptyText;
   if (!OnlyDoubleByteCharacters(text)) return TextToAscResult::NotChinese;
 
@@ -138,7 +138,26 @@ TextToAscResult TextToAsc(ByteStringView text, ByteStringView foreText, ByteStri
   }
 
   const std::size_t lineBytes = characters * 16 * 2;
-  if (!selfCharacter && foreSymbol.size() == 1 && backSymbol.size() == 1) {
+  if (area.KeepsColors()) {
+    // Each byte with the color of its pixel, ink or blank: pixel by pixel.
+    ByteString line;
+    std::vector<Rgb> lineColors;
+    for (int r = 0; r < 16; ++r) {
+      line.clear();
+      lineColors.clear();
+      for (std::size_t k = 0; k < characters; ++k) {
+        const ByteStringView fore = selfCharacter ? text.substr(2 * k, 2) : ByteStringView(foreSymbol);
+        const std::uint16_t bits = GlyphFont::RowBits(glyphs[k], r);
+        for (int x = 0; x < 16; ++x) {
+          const bool inked = GlyphFont::IsInked(bits, x);
+          const ByteStringView symbol = inked ? fore : ByteStringView(backSymbol);
+          line += symbol;
+          lineColors.insert(lineColors.end(), symbol.size(), inked ? colors.ink : colors.blank);
+        }
+      }
+      area.WriteColoredLine(static_cast<std::size_t>(r), line, lineColors);
+    }
+  } else if (!selfCharacter && foreSymbol.size() == 1 && backSymbol.size() == 1) {
     const ByteExpansions<1> expansions(foreSymbol, backSymbol);
     DrawLines(lineBytes, area, [&](char* out, int r) { return DrawRow(expansions, glyphs, r, out); });
   } else if (!selfCharacter && foreSymbol.size() == 2 && backSymbol.size() == 2) {

@@ -7,7 +7,15 @@
 
 namespace morvexa {
 
-enum class [[nodiscard]] TextToAscResult{Done, EmptyText, NotChinese};
+// clang-format off
+enum class [[nodiscard]] TextToAscResult { Done, EmptyText, NotChinese };
+// clang-format on
+
+// The colors that the cells of text art keep, for an area that keeps them.
+struct TextColors {
+  Rgb ink = 0x000000;
+  Rgb blank = 0xFFFFFF;
+};
 
 // The foreground text that draws every character with the character itself.
 inline constexpr ByteStringView kSelfCharacter = "\xD7\xD6";  // 字
@@ -22,6 +30,6 @@ inline constexpr ByteStringView kSelfCharacter = "\xD7\xD6";  // 字
 // new symbol list and whatever lines were written (none: every row visits
 // every character).
 TextToAscResult TextToAsc(ByteStringView text, ByteStringView foreText, ByteStringView backText, CharList& list,
-                          ArtArea& area);
+                          ArtArea& area, const TextColors& colors = {});
 
 }  // namespace morvexa

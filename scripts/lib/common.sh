@@ -9,8 +9,11 @@ BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev fonts-arphic-uming
   libspng-dev libjpeg62-turbo-dev libgif-dev libwebp-dev libimagequant-dev)
 # What the tests and benchmarks need beyond that: unifont to check that the
 # built-in font is what the generator makes of it; Xvfb, xdotool,
-# ImageMagick and python3-xlib to run the real window in the smoke test.
-TEST_PACKAGES=(libgtest-dev libbenchmark-dev python3 unifont xvfb xauth xdotool imagemagick python3-xlib)
+# ImageMagick and python3-xlib to run the real window in the smoke test;
+# python3-html5lib to check the pages the program writes; locales to make a
+# Chinese locale for the command line's tests.
+TEST_PACKAGES=(libgtest-dev libbenchmark-dev python3 unifont xvfb xauth xdotool imagemagick python3-xlib
+  python3-html5lib locales)
 
 # Installs those of the Debian packages named that are missing.
 need_packages() {

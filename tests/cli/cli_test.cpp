@@ -16,6 +16,7 @@
 #include "../support/files.h"
 #include "../support/imagemagick.h"
 #include "../support/unwritable.h"
+#include "cli_fixture.h"
 #include "morvexa_version.h"
 #include "cp936.h"
 
@@ -25,41 +26,9 @@ namespace {
 namespace fs = std::filesystem;
 using testing_support::ReadFile;
 using testing_support::WriteFile;
-
-struct Outcome {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-std::string Quote(const std::string& arg) {
-  std::string quoted = "'";
-  for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-class Cli : public testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("morvexa-cli-test-" + std::to_string(getpid()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  // Runs the program; prefix goes before it on the shell's line (variables,
-  // or a pipe into it).
-  Outcome RunCli(const std::vector<std::string>& args, const std::string& prefix = "",
-                 const std::string& output = "") {
-    std::string command = prefix + " " + MORVEXA_CLI;
-    for (const auto& arg : args) command += " " + Quote(arg);
-    const fs::path out = dir_ / "stdout", err = dir_ / "stderr";
-    const int raw =
-        std::system((command + " >" + (output.empty() ? Quote(out) : output) + " 2>" + Quote(err)).c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ReadFile(err)};
-  }
-
-  fs::path dir_;
-};
+using testing_support::Cli;
+using testing_support::Outcome;
+using testing_support::Quote;
 
 TEST_F(Cli, DrawsTheDefaultArtAsSavedTextOrAsUtf8) {
   const Outcome saved = RunCli({"text", "编程", "-o", "-"});
@@ -331,9 +300,7 @@ TEST_F(ChineseLocale, ArgumentsAndMessagesAreInTheLocalesCharacterSet) {
   EXPECT_EQ(art.status, 0) << art.err;
   EXPECT_EQ(art.out, RunCli({"text", "编", "--fg", cp936::ToUtf8("\xA3\xA4"), "-o", "-"}).out);
   const Outcome shown = RunCli({"text", bian, "--fg", "\xA3\xA4"}, prefix_);
-  std::string lf = art.out;
-  for (std::size_t at; (at = lf.find("\r\n")) != std::string::npos;) lf.erase(at, 1);
-  EXPECT_EQ(shown.out, lf) << "the art shown as the terminal's own bytes";
+  EXPECT_EQ(shown.out, art.out) << "the art shown as the terminal's own bytes";
   const Outcome refused = RunCli({"text", "abc"}, prefix_);
   EXPECT_EQ(refused.status, 2);
   EXPECT_EQ(refused.err, "\xC7\xEB\xCA\xE4\xC8\xEB\xBA\xBA\xD7\xD6\n");  // 请输入汉字 in GBK

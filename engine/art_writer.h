@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "art_area.h"
+
+namespace morvexa {
+
+// The forms art leaves the program in.
+enum class ArtForm {
+  Gbk,   // the art text itself: code page 936, each line followed by CR LF
+  Utf8,  // the same art as UTF-8, each line followed by LF
+  Html,  // one self-contained page, the art in a <pre>, runs of a color in a <span>
+  Ansi,  // UTF-8 with the terminal's color escapes, reset at each line's end
+};
+
+// How many colors a terminal shows.
+enum class TerminalColors { TrueColor, Palette256 };
+
+struct ArtFormSettings {
+  ArtForm form = ArtForm::Gbk;
+  TerminalColors terminal = TerminalColors::TrueColor;
+  std::string title = "Morvexa";  // the page's title (UTF-8)
+};
+
+// Writes art line by line, with the colors of its cells (kNoColor: none),
+// in one form, to a sink: nothing is held but the line at hand. Bytes that
+// code page 936 cannot decode become U+FFFD in the forms of Unicode (and so
+// do control characters, in a page), and are counted.
+class ArtWriter {
+ public:
+  using Sink = std::function<void(std::string_view)>;
+
+  ArtWriter(const ArtFormSettings& settings, Sink sink);
+
+  // A line of art and the color of each of its bytes (or none at all).
+  void Line(ByteStringView line, std::span<const Rgb> colors = {});
+  // Ends the art (a page's end).
+  void Finish();
+
+  // How many bytes became U+FFFD.
+  std::size_t Undecodable() const { return undecodable_; }
+  // Whether the form shows colors, so that the colors of the cells are
+  // worth working out.
+  bool ShowsColors() const { return settings_.form == ArtForm::Html || settings_.form == ArtForm::Ansi; }
+
+ private:
+  void Color(Rgb color);
+
+  ArtFormSettings settings_;
+  Sink sink_;
+  std::string out_;
+  std::size_t undecodable_ = 0;
+};
+
+// The xterm 256-color palette index nearest a color.
+int NearestPalette256(Rgb color);
+
+}  // namespace morvexa
