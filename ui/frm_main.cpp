@@ -1,6 +1,7 @@
 #include "frm_main.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QResizeEvent>
 
 #include "Unit2.h"
@@ -32,6 +33,17 @@ namespace morvexa {
 
 namespace {
 
+// The save dialog's filters after "*.txt", which saves the art text itself.
+constexpr char kUtf8Filter[] = "UTF-8 文本 (*.txt)";
+constexpr char kHtmlFilter[] = "HTML 网页 (*.html)";
+
+// Whether the dialog's chosen filter is filter (a dialog that hides the
+// filters' patterns names them without).
+bool Chosen(const QFileDialog& dialog, const char* filter) {
+  const QString chosen = dialog.selectedNameFilter(), full = QString::fromUtf8(filter);
+  return chosen == full || chosen == full.left(full.indexOf(QStringLiteral(" (")));
+}
+
 // Margins that the output area keeps to the window's right and bottom edges
 // as the window is resized, and the docked parts' sizes.
 constexpr int kMemoRightMargin = 60;
@@ -56,6 +68,7 @@ Tfrmmain::Tfrmmain(DialogSeam& dialogs, QWidget* parent)
   artFont.setStyleStrategy(QFont::PreferNoShaping);
   ui->Memo1->setFont(artFont);
   art_ = new MemoArtArea(ui->Memo1);
+  ui->Memo1->SetArt(art_);
   list_ = ListCharList(ui->lstselc);
   for (QLabel* label : {ui->Label1, ui->Label2, ui->Label3}) label->adjustSize();
   auto* oneBetween = new IconSpacingStyle(1);  // 1 pixel between the text button's image and caption
@@ -87,12 +100,16 @@ void Tfrmmain::CreateDialogs() {
   opendlgpic->setFileMode(QFileDialog::ExistingFile);
   PicturePreview::AttachTo(*opendlgpic);
 
-  savedlgasc = new QFileDialog(this, Text("另存为"), QString(), QStringLiteral("*.txt (*.txt)"));
+  savedlgasc = new QFileDialog(this, Text("另存为"), QString(),
+                               QStringLiteral("*.txt (*.txt);;") + Text(kUtf8Filter) + QStringLiteral(";;") + Text(kHtmlFilter));
   savedlgasc->setObjectName("savedlgasc");
   savedlgasc->setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails);
   savedlgasc->setAcceptMode(QFileDialog::AcceptSave);
   savedlgasc->setFileMode(QFileDialog::AnyFile);
   savedlgasc->setDefaultSuffix(QStringLiteral("txt"));
+  connect(savedlgasc, &QFileDialog::filterSelected, savedlgasc, [this] {
+    savedlgasc->setDefaultSuffix(Chosen(*savedlgasc, kHtmlFilter) ? QStringLiteral("html") : QStringLiteral("txt"));
+  });
 }
 
 namespace {
@@ -197,7 +214,7 @@ void Tfrmmain::Button1Click() {
   art.Reserve((size.columns + 1) * size.lines);
   MemoryCharList symbols;
   ConvertPicture(std::move(picture), options, symbols, art);
-  art_->Adopt(art.TakeText());
+  art_->Adopt(art.TakeText(), art.TakeColors());
   list_.Clear();
   for (const ByteString& entry : symbols.Entries()) list_.Add(entry);
 }
@@ -219,7 +236,15 @@ void Tfrmmain::sbtorelClick() {
 void Tfrmmain::sbtosaveClick() {
   const QString path = Choose(dialogs_, *savedlgasc);
   if (path.isEmpty()) return;
-  WriteFileReplacing(ToPath(path), art_->Text());
+  if (Chosen(*savedlgasc, kUtf8Filter) || Chosen(*savedlgasc, kHtmlFilter)) {
+    ArtFormSettings form;
+    form.form = Chosen(*savedlgasc, kHtmlFilter) ? ArtForm::Html : ArtForm::Utf8;
+    form.title = QFileInfo(path).completeBaseName().toStdString();
+    WriteFileReplacing(ToPath(path), art_->Export(form));
+  } else {
+    // The art text itself, byte for byte.
+    WriteFileReplacing(ToPath(path), art_->Text());
+  }
   dialogs_.ShowMessage(this, Text("已保存"), Text("完成"), MessageIcon::Information);
 }
 

@@ -5,6 +5,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <span>
 #include <stdexcept>
 
 #include "qt_text.h"
@@ -31,19 +32,66 @@ MemoryArtArea& MemoArtArea::Changing() {
 
 void MemoArtArea::Clear() {
   copy_.emplace();
+  colors_.Clear();
   changed_ = true;
 }
 
-void MemoArtArea::WriteLine(std::size_t i, ByteStringView line) { Changing().WriteLine(i, line); }
+void MemoArtArea::WriteLine(std::size_t i, ByteStringView line) {
+  Changing().WriteLine(i, line);
+  colors_.AppendLine(line, {});
+}
+
+void MemoArtArea::WriteColoredLine(std::size_t i, ByteStringView line, std::span<const Rgb> colors) {
+  Changing().WriteLine(i, line);
+  colors_.AppendLine(line, colors);
+}
+
 std::size_t MemoArtArea::LineCount() const { return Loaded().LineCount(); }
 ByteString MemoArtArea::GetLine(std::size_t i) const { return Loaded().GetLine(i); }
-void MemoArtArea::SetLine(std::size_t i, ByteStringView line) { Changing().SetLine(i, line); }
+
+void MemoArtArea::SetLine(std::size_t i, ByteStringView line) {
+  colors_.Replace(i, Loaded().GetLine(i), line);
+  Changing().SetLine(i, line);
+}
+
 ByteString MemoArtArea::Text() const { return Loaded().Text(); }
 
-void MemoArtArea::Adopt(QString&& text) {
+void MemoArtArea::Adopt(QString&& text, ColorLayer&& colors) {
   copy_.reset();
   adopted_ = std::move(text);
+  colors_ = std::move(colors);
   changed_ = true;
+}
+
+std::string MemoArtArea::Export(const ArtFormSettings& form) const {
+  QTextCursor all(memo_->document());
+  all.select(QTextCursor::Document);
+  return Export(form, all);
+}
+
+std::string MemoArtArea::Export(const ArtFormSettings& form, const QTextCursor& selection) const {
+  std::string out;
+  ArtWriter writer(form, [&out](std::string_view bytes) { out += bytes; });
+  const QTextDocument* document = memo_->document();
+  const QTextBlock first = document->findBlock(selection.selectionStart());
+  const QTextBlock last = document->findBlock(selection.selectionEnd());
+  // A line of the art is a block of the box; the empty block after the
+  // last line break is not a line.
+  const bool lastIsLine = last.blockNumber() + 1 < document->blockCount() || !last.text().isEmpty();
+  std::vector<Rgb> colors;
+  for (QTextBlock block = first; block.isValid() && block.blockNumber() <= last.blockNumber(); block = block.next()) {
+    if (block == last && !lastIsLine && block != first) break;
+    const QString text = block.text();
+    const int from = block == first ? selection.selectionStart() - block.position() : 0;
+    const int to = block == last ? selection.selectionEnd() - block.position() : static_cast<int>(text.size());
+    const ByteString line = QStringToBytes(text);
+    colors_.ColorsOf(static_cast<std::size_t>(block.blockNumber()), line, colors);
+    // The selected characters' bytes: those of the text before them on.
+    const std::size_t begin = QStringToBytes(text.left(from)).size(), end = QStringToBytes(text.left(to)).size();
+    writer.Line(ByteStringView(line).substr(begin, end - begin), std::span<const Rgb>(colors).subspan(begin, end - begin));
+  }
+  writer.Finish();
+  return out;
 }
 
 void MemoArtArea::Flush() {

@@ -3,9 +3,12 @@
 #include <QObject>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QTextCursor>
 #include <optional>
 
 #include "art_area.h"
+#include "art_writer.h"
+#include "color_layer.h"
 #include "memory_art_area.h"
 
 namespace morvexa {
@@ -27,15 +30,22 @@ class MemoArtArea final : public QObject, public ArtArea {
 
   void Clear() override;
   void WriteLine(std::size_t i, ByteStringView line) override;
+  bool KeepsColors() const override { return true; }
+  void WriteColoredLine(std::size_t i, ByteStringView line, std::span<const Rgb> colors) override;
   std::size_t LineCount() const override;
   ByteString GetLine(std::size_t i) const override;
   void SetLine(std::size_t i, ByteStringView line) override;
   ByteString Text() const override;
 
   void Flush();
-  // Takes the box's text for art made elsewhere (see DisplayTextArea) as
-  // what the command changed.
-  void Adopt(QString&& text);
+  // Takes the box's text for art made elsewhere (see DisplayTextArea), and
+  // its colors, as what the command changed.
+  void Adopt(QString&& text, ColorLayer&& colors);
+
+  // The art as it stands in the box (typed changes included), in a form,
+  // with its cells' colors; or, for a selection of the box, just that part.
+  std::string Export(const ArtFormSettings& form) const;
+  std::string Export(const ArtFormSettings& form, const QTextCursor& selection) const;
 
  private:
   MemoryArtArea& Loaded() const;
@@ -45,6 +55,8 @@ class MemoArtArea final : public QObject, public ArtArea {
   QPointer<QPlainTextEdit> memo_;
   mutable std::optional<MemoryArtArea> copy_;
   std::optional<QString> adopted_;
+  // The colors of the cells, kept from command to command.
+  ColorLayer colors_;
   bool changed_ = false;
   bool writing_ = false;
 };

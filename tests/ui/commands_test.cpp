@@ -207,7 +207,7 @@ TEST_F(Commands, DialogsHaveTheirFiltersAndRememberTheLastFile) {
 
   QFileDialog& save = window.SaveDialog();
   EXPECT_EQ(save.objectName(), "savedlgasc");
-  EXPECT_EQ(save.nameFilters(), QStringList{"*.txt (*.txt)"});
+  EXPECT_EQ(save.nameFilters(), (QStringList{"*.txt (*.txt)", "UTF-8 文本 (*.txt)", "HTML 网页 (*.html)"}));
   EXPECT_EQ(save.defaultSuffix(), "txt");
   EXPECT_EQ(save.acceptMode(), QFileDialog::AcceptSave);
   EXPECT_FALSE(save.testOption(QFileDialog::DontConfirmOverwrite));

@@ -33,7 +33,7 @@ TEST_F(MainWindow, ControlsHaveTheirNamesParentsAndPlaces) {
     QRect place;
   };
   const Row rows[] = {
-      {"Memo1", "QPlainTextEdit", "Tfrmmain", {0, 8, 521, 368}},
+      {"Memo1", "morvexa::ArtEdit", "Tfrmmain", {0, 8, 521, 368}},
       {"GroupBox1", "QGroupBox", "Tfrmmain", {0, 391, 581, 48}},
       {"Label1", "QLabel", "GroupBox1", {214, 24, -1, -1}},
       {"Label2", "QLabel", "GroupBox1", {328, 24, -1, -1}},
