@@ -39,6 +39,9 @@ QApplication& App() {
   static char name[] = "window_picture_bench";
   static char* argv[] = {name, nullptr};
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // The conversion settings at their defaults, whatever the user's are.
+  qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(
+                                 (std::filesystem::temp_directory_path() / "morvexa-window-bench-config").string()));
   // Left to the end of the process, like the program's own.
   static QApplication* app = new QApplication(argc, argv);
   return *app;

@@ -1,16 +1,22 @@
 // The window tests run on Qt's offscreen platform with one application.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QApplication>
-#include <QStandardPaths>
+#include <filesystem>
+#include <string>
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  // Settings the tests make go to a folder of their own, not the user's.
-  QStandardPaths::setTestModeEnabled(true);
+  // The settings the tests make go to a folder of this run's own: not the
+  // user's, and not another test's running beside it.
+  const auto config = std::filesystem::temp_directory_path() / ("morvexa-ui-config-" + std::to_string(getpid()));
+  qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.string()));
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Morvexa"));
   QApplication::setApplicationDisplayName(QStringLiteral("Morvexa"));
-  return RUN_ALL_TESTS();
+  const int result = RUN_ALL_TESTS();
+  std::filesystem::remove_all(config);
+  return result;
 }
