@@ -53,6 +53,7 @@ class AnswerPicture final : public DialogSeam {
   void ShowMessage(QWidget*, const QString& text, const QString&, MessageIcon) override { failure = text; }
   QString Execute(QFileDialog&) override { return QString::fromStdString(PictureFile()); }
   void ShowModal(QDialog&) override {}
+  SaveChoice AskToSave(QWidget*) override { return SaveChoice::DontSave; }
   QString failure;
 };
 

@@ -8,6 +8,7 @@
 
 #include "ui_Unit2.h"
 #include "window_font.h"
+#include "window_placement.h"
 
 namespace morvexa {
 
@@ -25,27 +26,15 @@ TForm2::TForm2(QWidget* parent)
   setPalette(colors);
   setAutoFillBackground(true);
 
-  FitCredit();
+  ui->Label6->adjustSize();  // the credit at full width: it fits its place
   ui->Label3->installEventFilter(this);
   ui->Label4->installEventFilter(this);
-  if (const QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
+  // The description takes the focus first: the panel above it shows none.
+  ui->Memo1->setFocus();
+  CenterOnScreen(*this);
 }
 
 TForm2::~TForm2() = default;
-
-// The credit's place leaves little room beside the second link: a name too
-// long for it is drawn narrower rather than cut off.
-void TForm2::FitCredit() {
-  QLabel* credit = ui->Label6;
-  const int room = width() - credit->x() - 2;
-  QFont font = credit->font();
-  const int needed = QFontMetrics(font).horizontalAdvance(credit->text());
-  if (needed > room) {
-    font.setStretch(std::max(50, room * 100 / needed));
-    credit->setFont(font);
-  }
-  credit->resize(std::min(room, QFontMetrics(credit->font()).horizontalAdvance(credit->text()) + 1), credit->height());
-}
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {

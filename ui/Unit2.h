@@ -27,7 +27,6 @@ class TForm2 : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void FitCredit();
   void Label3Click();
   void Label4Click();
   void OpenMail(const QString& address);

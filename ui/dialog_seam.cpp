@@ -1,6 +1,8 @@
 #include "dialog_seam.h"
 
+#include <QApplication>
 #include <QFileDialog>
+#include <QPushButton>
 #include <QMessageBox>
 
 namespace morvexa {
@@ -31,5 +33,20 @@ QString QtDialogs::Execute(QFileDialog& dialog) {
 }
 
 void QtDialogs::ShowModal(QDialog& dialog) { dialog.exec(); }
+
+SaveChoice QtDialogs::AskToSave(QWidget* owner) {
+  QMessageBox box(QMessageBox::Question, QApplication::applicationName(), QStringLiteral("图像尚未保存，要先保存吗？"),
+                  QMessageBox::NoButton, owner);
+  box.setObjectName("askToSave");
+  QPushButton* save = box.addButton(QStringLiteral("保存"), QMessageBox::AcceptRole);
+  QPushButton* dontSave = box.addButton(QStringLiteral("不保存"), QMessageBox::DestructiveRole);
+  QPushButton* cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+  box.setDefaultButton(save);
+  box.setEscapeButton(cancel);
+  box.exec();
+  if (box.clickedButton() == save) return SaveChoice::Save;
+  if (box.clickedButton() == dontSave) return SaveChoice::DontSave;
+  return SaveChoice::Cancel;
+}
 
 }  // namespace morvexa

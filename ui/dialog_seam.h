@@ -10,6 +10,9 @@ namespace morvexa {
 
 enum class MessageIcon { Information, Warning, Error, Stop };
 
+// The answers to "save the art first?".
+enum class SaveChoice { Save, DontSave, Cancel };
+
 // Everything the windows show modally goes through here: message boxes with
 // an OK button only, and the file dialogs. The program uses QtDialogs; the
 // tests record what would be shown and answer the dialogs themselves.
@@ -26,6 +29,10 @@ class DialogSeam {
 
   // Shows a dialog of the program's own modally, until the user closes it.
   virtual void ShowModal(QDialog& dialog) = 0;
+
+  // Asks whether to save art that was never saved before it goes:
+  // 保存 / 不保存 / 取消.
+  virtual SaveChoice AskToSave(QWidget* owner) = 0;
 };
 
 // The real dialogs: QMessageBox and QFileDialog.
@@ -34,6 +41,7 @@ class QtDialogs final : public DialogSeam {
   void ShowMessage(QWidget* owner, const QString& text, const QString& caption, MessageIcon icon) override;
   QString Execute(QFileDialog& dialog) override;
   void ShowModal(QDialog& dialog) override;
+  SaveChoice AskToSave(QWidget* owner) override;
 };
 
 }  // namespace morvexa

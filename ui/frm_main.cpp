@@ -1,12 +1,18 @@
 #include "frm_main.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
+#include <QMimeData>
+#include <QShortcut>
 #include <QResizeEvent>
 
 #include "Unit2.h"
 #include "byte_limit_validator.h"
 #include "failure.h"
+#include "art_edit.h"
 #include "busy_cursor.h"
 #include "display_text_area.h"
 #include "icon_spacing_style.h"
@@ -24,6 +30,7 @@
 #include "ui_frm_main.h"
 #include "window_font.h"
 #include "window_limits.h"
+#include "window_placement.h"
 
 // The images are built into this library; a static library's resources are
 // initialised by name.
@@ -86,7 +93,37 @@ Tfrmmain::Tfrmmain(DialogSeam& dialogs, QWidget* parent)
   connect(ui->SpeedButton1, &QToolButton::clicked, this, [this] { RunCommand([this] { SpeedButton1Click(); }); });
 
   CreateDialogs();
+  CreateShortcuts();
   FormCreate();
+  setMinimumSize(size());  // every control stays in sight
+  setAcceptDrops(true);
+  connect(ui->ledtin, &QLineEdit::returnPressed, this, [this] { RunCommand([this] { BtntoascClick(); }); });
+  connect(ui->Memo1->document(), &QTextDocument::contentsChanged, this, [this] { FollowUndo(); });
+  CenterOnScreen(*this);
+}
+
+void Tfrmmain::CreateShortcuts() {
+  struct Key {
+    QKeySequence keys;
+    std::function<void()> run;
+  };
+  const Key keys[] = {
+      {QKeySequence(Qt::CTRL | Qt::Key_O), [this] { RunCommand([this] { Button1Click(); }); }},
+      {QKeySequence(Qt::CTRL | Qt::Key_S), [this] { RunCommand([this] { sbtosaveClick(); }); }},
+      {QKeySequence(Qt::CTRL | Qt::Key_R), [this] { RunCommand([this] { sbtorelClick(); }); }},
+      {QKeySequence(Qt::Key_F1), [this] { RunCommand([this] { SpeedButton1Click(); }); }},
+      {QKeySequence(Qt::CTRL | Qt::Key_Equal), [this] { ui->Memo1->Zoom(1); }},
+      {QKeySequence(Qt::CTRL | Qt::Key_Plus), [this] { ui->Memo1->Zoom(1); }},
+      {QKeySequence(Qt::CTRL | Qt::Key_Minus), [this] { ui->Memo1->Zoom(-1); }},
+      {QKeySequence(Qt::CTRL | Qt::Key_0), [this] { ui->Memo1->ResetZoom(); }},
+  };
+  for (const Key& key : keys) connect(new QShortcut(key.keys, this), &QShortcut::activated, this, key.run);
+  // The tooltips say them.
+  ui->Btntoasc->setToolTip(Text("文字（在“汉字”框中按 Enter）"));
+  ui->BitBtn1->setToolTip(Text("图片 (Ctrl+O)"));
+  ui->sbtorel->setToolTip(Text("替换 (Ctrl+R)"));
+  ui->sbtosave->setToolTip(Text("保存图像 (Ctrl+S)"));
+  ui->SpeedButton1->setToolTip(Text("关于 (F1)"));
 }
 
 void Tfrmmain::CreateDialogs() {
@@ -149,6 +186,66 @@ void Tfrmmain::FormCreate() {
   ui->Memo1->setPlainText(BytesToQString(kLineBreak));
 }
 
+bool Tfrmmain::Unsaved() const { return ui->Memo1->document()->isModified(); }
+
+// Art that was made or changed and never saved is not let go without a
+// word: saved first, let go, or kept.
+void Tfrmmain::closeEvent(QCloseEvent* event) {
+  if (!Unsaved()) {
+    event->accept();
+    return;
+  }
+  bool close = false;
+  switch (dialogs_.AskToSave(this)) {
+    case SaveChoice::Save: RunCommand([&] { close = Save(); }); break;
+    case SaveChoice::DontSave: close = true; break;
+    case SaveChoice::Cancel: break;
+  }
+  if (close) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
+
+// A picture file dropped on the window converts as one chosen with 图片.
+void Tfrmmain::dragEnterEvent(QDragEnterEvent* event) {
+  if (CarriesFiles(event->mimeData())) event->acceptProposedAction();
+}
+
+void Tfrmmain::dropEvent(QDropEvent* event) {
+  if (!CarriesFiles(event->mimeData())) return;
+  for (const QUrl& url : event->mimeData()->urls()) {
+    if (!url.isLocalFile()) continue;
+    event->acceptProposedAction();
+    const QString path = url.toLocalFile();
+    RunCommand([this, path] { ConvertPictureFile(path); });
+    return;
+  }
+}
+
+// Each command makes one step of the output area's undo; undoing or redoing
+// it brings back the symbol list it had.
+void Tfrmmain::FollowUndo() {
+  const int steps = ui->Memo1->document()->availableUndoSteps();
+  if (steps == undoSteps_) return;
+  for (const ListChange& change : listChanges_) {
+    const std::vector<ByteString>* entries = nullptr;
+    if (steps == change.step - 1 && undoSteps_ == change.step) entries = &change.before;  // undone
+    if (steps == change.step && undoSteps_ == change.step - 1) entries = &change.after;   // redone
+    if (entries) {
+      list_.Clear();
+      for (const ByteString& entry : *entries) list_.Add(entry);
+      break;
+    }
+  }
+  // An edit after undoing forgets the commands that can no longer be redone.
+  if (steps > undoSteps_ && ui->Memo1->document()->availableRedoSteps() == 0) {
+    std::erase_if(listChanges_, [steps](const ListChange& change) { return change.step >= steps; });
+  }
+  undoSteps_ = steps;
+}
+
 void Tfrmmain::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   Dock();
@@ -162,6 +259,8 @@ void Tfrmmain::Dock() {
 }
 
 void Tfrmmain::RunCommand(const std::function<void()>& command) {
+  std::vector<ByteString> before;
+  for (int i = 0; i < list_.Count(); ++i) before.push_back(list_.Get(i));
   QString failure;
   try {
     command();
@@ -170,14 +269,21 @@ void Tfrmmain::RunCommand(const std::function<void()>& command) {
   } catch (...) {
     failure = QStringLiteral("Unknown failure");
   }
-  art_->Flush();
+  if (art_->Flush()) {
+    // The command's one undo step, and the symbol list on either side of it.
+    ListChange change{ui->Memo1->document()->availableUndoSteps(), std::move(before), {}};
+    for (int i = 0; i < list_.Count(); ++i) change.after.push_back(list_.Get(i));
+    std::erase_if(listChanges_, [&](const ListChange& old) { return old.step >= change.step; });
+    listChanges_.push_back(std::move(change));
+    undoSteps_ = listChanges_.back().step;
+  }
   if (!failure.isNull()) ReportFailure(failure);
 }
 
 void Tfrmmain::ReportFailure(const QString& message) {
   const QByteArray utf8 = message.toUtf8();
   dialogs_.ShowMessage(nullptr, Text(FailureReportText({utf8.constData(), static_cast<std::size_t>(utf8.size())})),
-                       QApplication::applicationDisplayName(), MessageIcon::Stop);
+                       QApplication::applicationName(), MessageIcon::Stop);
 }
 
 void Tfrmmain::BtntoascClick() {
@@ -199,6 +305,10 @@ void Tfrmmain::BtntoascClick() {
 void Tfrmmain::Button1Click() {
   const QString path = Choose(dialogs_, *opendlgpic);
   if (path.isEmpty()) return;
+  ConvertPictureFile(path);
+}
+
+void Tfrmmain::ConvertPictureFile(const QString& path) {
   // A picture that cannot be read, or is too large for the window, fails
   // before anything changes: the art is made aside and taken only once
   // it is complete.
@@ -233,9 +343,11 @@ void Tfrmmain::sbtorelClick() {
   }
 }
 
-void Tfrmmain::sbtosaveClick() {
+void Tfrmmain::sbtosaveClick() { Save(); }
+
+bool Tfrmmain::Save() {
   const QString path = Choose(dialogs_, *savedlgasc);
-  if (path.isEmpty()) return;
+  if (path.isEmpty()) return false;
   if (Chosen(*savedlgasc, kUtf8Filter) || Chosen(*savedlgasc, kHtmlFilter)) {
     ArtFormSettings form;
     form.form = Chosen(*savedlgasc, kHtmlFilter) ? ArtForm::Html : ArtForm::Utf8;
@@ -245,7 +357,9 @@ void Tfrmmain::sbtosaveClick() {
     // The art text itself, byte for byte.
     WriteFileReplacing(ToPath(path), art_->Text());
   }
+  ui->Memo1->document()->setModified(false);
   dialogs_.ShowMessage(this, Text("已保存"), Text("完成"), MessageIcon::Information);
+  return true;
 }
 
 void Tfrmmain::SpeedButton1Click() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFileDialog>
+#include <QList>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -29,6 +30,9 @@ class Tfrmmain : public QWidget {
   ArtArea& Art() { return *art_; }
   QFileDialog& OpenDialog() { return *opendlgpic; }
   QFileDialog& SaveDialog() { return *savedlgasc; }
+  // Whether the output area holds art that was made or changed since it
+  // was last saved.
+  bool Unsaved() const;
 
   // Runs a command: whatever it throws goes to the failure report, after
   // the output area shows what the command had changed.
@@ -36,6 +40,9 @@ class Tfrmmain : public QWidget {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void FormCreate();
@@ -49,6 +56,24 @@ class Tfrmmain : public QWidget {
   void SpeedButton1Click();
 
   void CreateDialogs();
+  void CreateShortcuts();
+  // Converts the picture in path into the output area, as 图片 does once a
+  // file is chosen.
+  void ConvertPictureFile(const QString& path);
+  // Saves the art to a file chosen in the save dialog; whether it was.
+  bool Save();
+  // Keeps the symbol list in step with the output area's undo and redo of
+  // whole commands.
+  void FollowUndo();
+
+  // The symbol list before and after a command, by the output area's undo
+  // step that the command made.
+  struct ListChange {
+    int step;
+    std::vector<ByteString> before, after;
+  };
+  std::vector<ListChange> listChanges_;
+  int undoSteps_ = 0;
 
   std::unique_ptr<Ui::Tfrmmain> ui;
   DialogSeam& dialogs_;

@@ -1,5 +1,6 @@
 #include "list_char_list.h"
 
+#include <QColor>
 #include <QListWidget>
 #include <stdexcept>
 
@@ -15,7 +16,10 @@ constexpr int kBytesRole = Qt::UserRole;
 void ListCharList::Clear() { list_->clear(); }
 
 void ListCharList::Add(ByteStringView s) {
-  auto* item = new QListWidgetItem(BytesToQString(s));
+  // The space would be invisible: it shows as "␣", lighter, and stays the
+  // one-byte space.
+  auto* item = new QListWidgetItem(s == " " ? QStringLiteral("␣") : BytesToQString(s));
+  if (s == " ") item->setForeground(QColor(0x90, 0x90, 0x90));
   item->setData(kBytesRole, QByteArray(s.data(), static_cast<qsizetype>(s.size())));
   item->setSizeHint(QSize(0, kListItemHeight));
   list_->addItem(item);

@@ -7,7 +7,8 @@ class QListWidget;
 namespace morvexa {
 
 // The symbol list shown in the window's list box, one entry a row, with the
-// user's selection. Each row keeps its entry's bytes.
+// user's selection. Each row keeps its entry's bytes; the space shows as a
+// lighter "␣".
 class ListCharList final : public CharList {
  public:
   explicit ListCharList(QListWidget* list) : list_(list) {}

@@ -94,12 +94,18 @@ std::string MemoArtArea::Export(const ArtFormSettings& form, const QTextCursor& 
   return out;
 }
 
-void MemoArtArea::Flush() {
-  if (changed_ && (copy_ || adopted_) && memo_) {
+bool MemoArtArea::Flush() {
+  const bool flushing = changed_ && (copy_ || adopted_) && memo_;
+  if (flushing) {
     const int across = memo_->horizontalScrollBar()->value();
     const int down = memo_->verticalScrollBar()->value();
     writing_ = true;
-    memo_->setPlainText(adopted_ ? *adopted_ : BytesToQString(copy_->Text()));
+    // The whole text at once, one step of the box's undo.
+    QTextCursor cursor(memo_->document());
+    cursor.beginEditBlock();
+    cursor.select(QTextCursor::Document);
+    cursor.insertText(adopted_ ? *adopted_ : BytesToQString(copy_->Text()));
+    cursor.endEditBlock();
     writing_ = false;
     memo_->horizontalScrollBar()->setValue(across);
     memo_->verticalScrollBar()->setValue(down);
@@ -107,6 +113,7 @@ void MemoArtArea::Flush() {
   copy_.reset();
   adopted_.reset();
   changed_ = false;
+  return flushing;
 }
 
 void MemoArtArea::ReplaceUnencodableTyped(int position, int added) {

@@ -37,7 +37,9 @@ class MemoArtArea final : public QObject, public ArtArea {
   void SetLine(std::size_t i, ByteStringView line) override;
   ByteString Text() const override;
 
-  void Flush();
+  // Puts what the command changed into the box, as one step of its undo;
+  // whether there was anything.
+  bool Flush();
   // Takes the box's text for art made elsewhere (see DisplayTextArea), and
   // its colors, as what the command changed.
   void Adopt(QString&& text, ColorLayer&& colors);

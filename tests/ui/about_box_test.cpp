@@ -48,6 +48,10 @@ TEST(AboutBoxLayout, ShowsTheProgramItsDescriptionAndContacts) {
   EXPECT_EQ(memo->toPlainText().split('\n').size(), 10);
   EXPECT_TRUE(memo->toPlainText().contains("BMP"));
   EXPECT_TRUE(memo->textInteractionFlags() & Qt::TextSelectableByMouse) << "it can be selected";
+  EXPECT_EQ(panel->focusPolicy(), Qt::NoFocus) << "the focus starts where it shows";
+  box.show();
+  EXPECT_EQ(box.focusWidget(), memo);
+  EXPECT_FALSE(box.windowIcon().isNull()) << "the program's icon";
 
   auto* first = box.findChild<QLabel*>("Label3");
   auto* second = box.findChild<QLabel*>("Label4");
@@ -56,7 +60,9 @@ TEST(AboutBoxLayout, ShowsTheProgramItsDescriptionAndContacts) {
   EXPECT_EQ(first->pos(), QPoint(8, 136));
   EXPECT_EQ(second->pos(), QPoint(8, 160));
   EXPECT_EQ(credit->pos(), QPoint(144, 160));
-  EXPECT_EQ(credit->text(), "作者:Morvexa 开发组");
+  EXPECT_EQ(credit->text(), "作者:墨文坊");
+  EXPECT_TRUE(credit->font().stretch() == QFont::AnyStretch || credit->font().stretch() == QFont::Unstretched)
+      << "drawn at full width";
   EXPECT_LE(credit->x() + QFontMetrics(credit->font()).horizontalAdvance(credit->text()), box.width()) << "not cut off";
   for (QLabel* link : {first, second}) {
     EXPECT_TRUE(link->text().endsWith("@example.org"));

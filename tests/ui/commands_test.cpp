@@ -37,7 +37,7 @@ TEST_F(Commands, DrawReplaceAndSaveEndInTheExpectedFile) {
   ShowActive();
   Click("Btntoasc");
   auto* list = Control<QListWidget>("lstselc");
-  ASSERT_EQ(ListTexts(list), (QStringList{"$", " "}));
+  ASSERT_EQ(ListTexts(list), (QStringList{"$", "␣"}));
   list->setCurrentRow(1);
   Type(Control("ledtnewc"), ".");
   Click("sbtorel");
@@ -65,7 +65,7 @@ TEST_F(Commands, PicturesBecomeArtAndBadOnesChangeNothing) {
   EXPECT_TRUE(dialogs.messages.empty());
   EXPECT_EQ(window.Art().Text(), " !!\r\n\"  \r\n");
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "the busy cursor is gone once the art is in place";
-  EXPECT_EQ(ListTexts(Control<QListWidget>("lstselc")), (QStringList{" ", "!", "\""}));
+  EXPECT_EQ(ListTexts(Control<QListWidget>("lstselc")), (QStringList{"␣", "!", "\""}));
 
   Click("Btntoasc");
   const ByteString art = window.Art().Text();
@@ -84,7 +84,7 @@ TEST_F(Commands, PicturesBecomeArtAndBadOnesChangeNothing) {
     EXPECT_EQ(dialogs.messages.back().caption, "Morvexa");
     EXPECT_EQ(dialogs.messages.back().icon, MessageIcon::Stop);
     EXPECT_EQ(window.Art().Text(), art);
-    EXPECT_EQ(ListTexts(Control<QListWidget>("lstselc")), (QStringList{"$", " "}));
+    EXPECT_EQ(ListTexts(Control<QListWidget>("lstselc")), (QStringList{"$", "␣"}));
   }
 
   WriteFile(dir / "empty.bmp", "");
@@ -117,7 +117,7 @@ TEST_F(Commands, PicturesTooLargeForTheWindowAreRefusedBeforeAnything) {
   EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Warning);
   EXPECT_EQ(dialogs.messages[0].owner, &window);
   EXPECT_EQ(window.Art().Text(), art);
-  EXPECT_EQ(ListTexts(Control<QListWidget>("lstselc")), (QStringList{"$", " "}));
+  EXPECT_EQ(ListTexts(Control<QListWidget>("lstselc")), (QStringList{"$", "␣"}));
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "no busy cursor left behind";
 }
 

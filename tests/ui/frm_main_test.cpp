@@ -82,8 +82,8 @@ TEST_F(MainWindow, ControlsHaveTheirCaptionsColorsAndSettings) {
     Qt::CursorShape cursor;
   };
   for (const Flat& flat :
-       {Flat{"SpeedButton1", "关于", Qt::WhatsThisCursor}, Flat{"sbtorel", "替换", Qt::PointingHandCursor},
-        Flat{"sbtosave", "保存图像", Qt::PointingHandCursor}}) {
+       {Flat{"SpeedButton1", "关于 (F1)", Qt::WhatsThisCursor}, Flat{"sbtorel", "替换 (Ctrl+R)", Qt::PointingHandCursor},
+        Flat{"sbtosave", "保存图像 (Ctrl+S)", Qt::PointingHandCursor}}) {
     auto* button = Control<QToolButton>(flat.name);
     EXPECT_EQ(button->toolTip(), flat.tip);
     EXPECT_EQ(button->cursor().shape(), flat.cursor);
@@ -91,10 +91,14 @@ TEST_F(MainWindow, ControlsHaveTheirCaptionsColorsAndSettings) {
   }
   for (QWidget* w : window.findChildren<QWidget*>()) {
     if (w->window() != &window) continue;  // the file dialogs' own buttons
-    if (!QStringList{"SpeedButton1", "sbtorel", "sbtosave"}.contains(w->objectName())) {
+    if (!QStringList{"SpeedButton1", "sbtorel", "sbtosave", "Btntoasc", "BitBtn1"}.contains(w->objectName())) {
       EXPECT_TRUE(w->toolTip().isEmpty()) << w->objectName().toStdString();
     }
   }
+
+  // The two push buttons say their keys too.
+  EXPECT_EQ(Control<QPushButton>("Btntoasc")->toolTip(), "文字（在“汉字”框中按 Enter）");
+  EXPECT_EQ(Control<QPushButton>("BitBtn1")->toolTip(), "图片 (Ctrl+O)");
 
   auto* memo = Control<QPlainTextEdit>("Memo1");
   EXPECT_EQ(memo->lineWrapMode(), QPlainTextEdit::NoWrap);
@@ -227,7 +231,8 @@ TEST_F(MainWindow, TextButtonDrawsAndRefusesWithMessages) {
   auto* list = Control<QListWidget>("lstselc");
   ASSERT_EQ(list->count(), 2);
   EXPECT_EQ(list->item(0)->text(), "$");
-  EXPECT_EQ(list->item(1)->text(), " ");
+  EXPECT_EQ(list->item(1)->text(), "␣") << "the space, made visible";
+  EXPECT_EQ(list->item(1)->data(Qt::UserRole).toByteArray(), " ") << "and still the one-byte space";
   const ByteString art = window.Art().Text();
 
   struct Case {

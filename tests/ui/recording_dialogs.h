@@ -42,7 +42,14 @@ class RecordingDialogs final : public DialogSeam {
     if (onModal) onModal(dialog);
   }
 
+  SaveChoice AskToSave(QWidget*) override {
+    ++askedToSave;
+    return saveChoice;
+  }
+
   std::vector<Message> messages;
+  int askedToSave = 0;
+  SaveChoice saveChoice = SaveChoice::Cancel;
   int modalsShown = 0;
   std::function<void(QDialog&)> onModal;
   std::deque<QString> answers;

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <string>
 
+#include "program_start.h"
+
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -14,8 +16,7 @@ int main(int argc, char** argv) {
   const auto config = std::filesystem::temp_directory_path() / ("morvexa-ui-config-" + std::to_string(getpid()));
   qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.string()));
   QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Morvexa"));
-  QApplication::setApplicationDisplayName(QStringLiteral("Morvexa"));
+  morvexa::SetUpApplication(app);
   const int result = RUN_ALL_TESTS();
   std::filesystem::remove_all(config);
   return result;
