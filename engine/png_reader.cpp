@@ -3,6 +3,7 @@
 #include <spng.h>
 
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "failure.h"
@@ -30,16 +31,16 @@ inline unsigned To8(std::uint16_t v) { return (v + 128u) / 257u; }
 class PngReader final : public PictureReader {
  public:
   PngReader(FileBytes file, const ReadSettings& settings) : file_(std::move(file)), settings_(settings) {
-    ctx_ = spng_ctx_new(0);
+    ctx_.reset(spng_ctx_new(0));
     if (!ctx_) throw std::bad_alloc();
     // Every size is checked here before spng decodes anything: limits on
     // the picture and on the chunks it keeps in memory.
-    spng_set_image_limits(ctx_, static_cast<std::uint32_t>(ReadSettings::kMaxSide),
+    spng_set_image_limits(ctx_.get(), static_cast<std::uint32_t>(ReadSettings::kMaxSide),
                           static_cast<std::uint32_t>(ReadSettings::kMaxSide));
-    spng_set_chunk_limits(ctx_, 1u << 26, 1u << 26);
-    Check(spng_set_png_stream(ctx_, &PngReader::ReadFile, this));
+    spng_set_chunk_limits(ctx_.get(), 1u << 26, 1u << 26);
+    Check(spng_set_png_stream(ctx_.get(), &PngReader::ReadFile, this));
     spng_ihdr ihdr{};
-    Check(spng_get_ihdr(ctx_, &ihdr));
+    Check(spng_get_ihdr(ctx_.get(), &ihdr));
     settings_.CheckSize(ihdr.width, ihdr.height);
     width_ = ihdr.width;
     height_ = ihdr.height;
@@ -47,18 +48,17 @@ class PngReader final : public PictureReader {
     sixteen_ = ihdr.bit_depth == 16;
     const int format = sixteen_ ? SPNG_FMT_RGBA16 : SPNG_FMT_RGBA8;
     std::size_t rowBytes = 0;
-    Check(spng_decoded_image_size(ctx_, format, &rowBytes));
+    Check(spng_decoded_image_size(ctx_.get(), format, &rowBytes));
     rowBytes /= height_;
     decoded_.resize(rowBytes);
     if (ihdr.interlace_method != 0) {
       // Interlaced rows come in passes: the whole picture is decoded first.
       whole_.resize(rowBytes * height_);
-      Check(spng_decode_image(ctx_, whole_.data(), whole_.size(), format, SPNG_DECODE_TRNS));
+      Check(spng_decode_image(ctx_.get(), whole_.data(), whole_.size(), format, SPNG_DECODE_TRNS));
     } else {
-      Check(spng_decode_image(ctx_, nullptr, 0, format, SPNG_DECODE_TRNS | SPNG_DECODE_PROGRESSIVE));
+      Check(spng_decode_image(ctx_.get(), nullptr, 0, format, SPNG_DECODE_TRNS | SPNG_DECODE_PROGRESSIVE));
     }
   }
-  ~PngReader() override { spng_ctx_free(ctx_); }
   PngReader(const PngReader&) = delete;
   PngReader& operator=(const PngReader&) = delete;
 
@@ -91,7 +91,7 @@ class PngReader final : public PictureReader {
 
  private:
   const unsigned char* DecodeRow() {
-    const int error = spng_decode_row(ctx_, decoded_.data(), decoded_.size());
+    const int error = spng_decode_row(ctx_.get(), decoded_.data(), decoded_.size());
     if (error != 0 && error != SPNG_EOI) Fail(error);
     return decoded_.data();
   }
@@ -109,7 +109,10 @@ class PngReader final : public PictureReader {
 
   FileBytes file_;
   ReadSettings settings_;
-  spng_ctx* ctx_ = nullptr;
+  struct FreeContext {
+    void operator()(spng_ctx* ctx) const { spng_ctx_free(ctx); }
+  };
+  std::unique_ptr<spng_ctx, FreeContext> ctx_;
   std::uint64_t at_ = 0;
   bool sixteen_ = false;
   std::vector<unsigned char> decoded_;  // one decoded row

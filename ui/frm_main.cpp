@@ -231,8 +231,8 @@ void Tfrmmain::FollowUndo() {
   if (steps == undoSteps_) return;
   for (const ListChange& change : listChanges_) {
     const std::vector<ByteString>* entries = nullptr;
-    if (steps == change.step - 1 && undoSteps_ == change.step) entries = &change.before;  // undone
-    if (steps == change.step && undoSteps_ == change.step - 1) entries = &change.after;   // redone
+    if (undoSteps_ == change.stepsAfter && steps == change.stepsBefore) entries = &change.before;  // undone
+    if (undoSteps_ == change.stepsBefore && steps == change.stepsAfter) entries = &change.after;   // redone
     if (entries) {
       list_.Clear();
       for (const ByteString& entry : *entries) list_.Add(entry);
@@ -241,7 +241,7 @@ void Tfrmmain::FollowUndo() {
   }
   // An edit after undoing forgets the commands that can no longer be redone.
   if (steps > undoSteps_ && ui->Memo1->document()->availableRedoSteps() == 0) {
-    std::erase_if(listChanges_, [steps](const ListChange& change) { return change.step >= steps; });
+    std::erase_if(listChanges_, [this](const ListChange& change) { return change.stepsBefore >= undoSteps_; });
   }
   undoSteps_ = steps;
 }
@@ -261,6 +261,7 @@ void Tfrmmain::Dock() {
 void Tfrmmain::RunCommand(const std::function<void()>& command) {
   std::vector<ByteString> before;
   for (int i = 0; i < list_.Count(); ++i) before.push_back(list_.Get(i));
+  const int stepsBefore = ui->Memo1->document()->availableUndoSteps();
   QString failure;
   try {
     command();
@@ -271,11 +272,11 @@ void Tfrmmain::RunCommand(const std::function<void()>& command) {
   }
   if (art_->Flush()) {
     // The command's one undo step, and the symbol list on either side of it.
-    ListChange change{ui->Memo1->document()->availableUndoSteps(), std::move(before), {}};
+    ListChange change{stepsBefore, ui->Memo1->document()->availableUndoSteps(), std::move(before), {}};
     for (int i = 0; i < list_.Count(); ++i) change.after.push_back(list_.Get(i));
-    std::erase_if(listChanges_, [&](const ListChange& old) { return old.step >= change.step; });
+    std::erase_if(listChanges_, [&](const ListChange& old) { return old.stepsBefore >= stepsBefore; });
     listChanges_.push_back(std::move(change));
-    undoSteps_ = listChanges_.back().step;
+    undoSteps_ = listChanges_.back().stepsAfter;
   }
   if (!failure.isNull()) ReportFailure(failure);
 }

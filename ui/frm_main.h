@@ -69,7 +69,7 @@ class Tfrmmain : public QWidget {
   // The symbol list before and after a command, by the output area's undo
   // step that the command made.
   struct ListChange {
-    int step;
+    int stepsBefore, stepsAfter;  // the output area's undo steps on either side
     std::vector<ByteString> before, after;
   };
   std::vector<ListChange> listChanges_;

@@ -13,8 +13,12 @@
 namespace morvexa {
 
 MemoArtArea::MemoArtArea(QPlainTextEdit* memo) : QObject(memo), memo_(memo) {
-  connect(memo->document(), &QTextDocument::contentsChange, this,
-          [this](int position, int, int added) { ReplaceUnencodableTyped(position, added); });
+  connect(memo->document(), &QTextDocument::contentsChange, this, [this](int position, int, int added) {
+    if (writing_) return;
+    // Typed, pasted, undone: a copy read before is out of date.
+    if (!changed_) copy_.reset();
+    ReplaceUnencodableTyped(position, added);
+  });
 }
 
 MemoryArtArea& MemoArtArea::Loaded() const {
