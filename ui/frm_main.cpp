@@ -5,6 +5,9 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QTreeView>
 #include <QMimeData>
 #include <QShortcut>
 #include <QResizeEvent>
@@ -43,6 +46,21 @@ namespace {
 // The save dialog's filters after "*.txt", which saves the art text itself.
 constexpr char kUtf8Filter[] = "UTF-8 文本 (*.txt)";
 constexpr char kHtmlFilter[] = "HTML 网页 (*.html)";
+
+// Widens the columns of a file dialog's detailed list to what they hold
+// each time a folder is listed: sizes and types are not cut off.
+void FitColumns(QFileDialog& dialog) {
+  auto* model = dialog.findChild<QFileSystemModel*>();
+  auto* view = dialog.findChild<QTreeView*>();
+  if (!model || !view) return;
+  QObject::connect(model, &QFileSystemModel::directoryLoaded, view, [view] {
+    for (int column = 1; column < view->model()->columnCount(); ++column) {
+      view->setColumnWidth(column, std::max(view->columnWidth(column),
+                                            std::max(static_cast<QAbstractItemView*>(view)->sizeHintForColumn(column),
+                                                     view->header()->sectionSizeHint(column))));
+    }
+  });
+}
 
 // Whether the dialog's chosen filter is filter (a dialog that hides the
 // filters' patterns names them without).
@@ -144,6 +162,10 @@ void Tfrmmain::CreateDialogs() {
   savedlgasc->setAcceptMode(QFileDialog::AcceptSave);
   savedlgasc->setFileMode(QFileDialog::AnyFile);
   savedlgasc->setDefaultSuffix(QStringLiteral("txt"));
+  // Sizes at which the file lists' columns show what they hold.
+  opendlgpic->resize(860, 520);
+  savedlgasc->resize(760, 480);
+  for (QFileDialog* dialog : {opendlgpic, savedlgasc}) FitColumns(*dialog);
   connect(savedlgasc, &QFileDialog::filterSelected, savedlgasc, [this] {
     savedlgasc->setDefaultSuffix(Chosen(*savedlgasc, kHtmlFilter) ? QStringLiteral("html") : QStringLiteral("txt"));
   });

@@ -1,6 +1,10 @@
 // The real side of the dialog seam: a QMessageBox and a QFileDialog shown
 // offscreen and closed from a timer.
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTreeView>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -34,6 +38,8 @@ TEST(RealDialogs, MessageBoxAndFileDialogAreShownAndClosed) {
     EXPECT_EQ(box->windowTitle(), "完成");
     EXPECT_EQ(box->icon(), QMessageBox::Information);
     EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+    EXPECT_EQ(box->button(QMessageBox::Ok)->text(), "确定") << "Qt's own texts in Chinese";
+    EXPECT_FALSE(box->windowIcon().isNull()) << "the program's icon";
     box->button(QMessageBox::Ok)->click();
   });
   dialogs.ShowMessage(nullptr, "已保存", "完成", MessageIcon::Information);
@@ -49,6 +55,41 @@ TEST(RealDialogs, MessageBoxAndFileDialogAreShownAndClosed) {
   });
   EXPECT_EQ(dialogs.Execute(dialog), "") << "a cancel";
   EXPECT_TRUE(sawDialog);
+}
+
+}  // namespace
+}  // namespace morvexa
+
+namespace morvexa {
+namespace {
+
+// Qt's own dialogs in Chinese, at sizes where their columns show what they
+// hold.
+using QtsOwnDialogs = WindowTest;
+
+TEST_F(QtsOwnDialogs, SpeakChineseAndShowTheirColumnsWhole) {
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "OK"), "确定") << "Qt's Chinese translations are loaded";
+  EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), "查找范围：");
+  std::string bytes(528, 'x');
+  WriteFile(dir / "art.txt", bytes);
+  for (QFileDialog* dialog : {&window.OpenDialog(), &window.SaveDialog()}) {
+    SCOPED_TRACE(dialog->objectName().toStdString());
+    dialog->setDirectory(Path(""));
+    dialog->setNameFilter(QStringLiteral("* (*)"));
+    dialog->show();
+    auto* view = dialog->findChild<QTreeView*>();
+    ASSERT_NE(view, nullptr);
+    QTRY_VERIFY(view->model()->rowCount(view->rootIndex()) > 0);
+    QTest::qWait(50);
+    for (int column = 1; column < view->model()->columnCount(); ++column) {
+      EXPECT_GE(view->columnWidth(column), static_cast<QAbstractItemView*>(view)->sizeHintForColumn(column)) << "column " << column;
+      EXPECT_GE(view->columnWidth(column), view->header()->sectionSizeHint(column)) << "column " << column;
+    }
+    auto* buttons = dialog->findChild<QDialogButtonBox*>();
+    ASSERT_NE(buttons, nullptr);
+    EXPECT_EQ(buttons->button(QDialogButtonBox::Cancel)->text(), "取消");
+    dialog->hide();
+  }
 }
 
 }  // namespace
