@@ -11,9 +11,10 @@ BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev fonts-arphic-uming
 # built-in font is what the generator makes of it; Xvfb, xdotool,
 # ImageMagick and python3-xlib to run the real window in the smoke test;
 # python3-html5lib to check the pages the program writes; locales to make a
-# Chinese locale for the command line's tests.
+# Chinese locale for the command line's tests; openbox and x11-utils (xprop)
+# to run the real window under a window manager.
 TEST_PACKAGES=(libgtest-dev libbenchmark-dev python3 unifont xvfb xauth xdotool imagemagick python3-xlib
-  python3-html5lib locales)
+  python3-html5lib locales openbox x11-utils)
 
 # Installs those of the Debian packages named that are missing.
 need_packages() {

@@ -9,7 +9,7 @@ start_program "$1"
 window=$(wait_window Morvexa)
 sleep 0.5
 screenshot "$window" "$session_dir/shot.png"
-eval "$(xdotool getwindowgeometry --shell "$window")"
+window_geometry "$window"
 deviation=$(convert "$session_dir/shot.png" -colorspace Gray -format '%[fx:standard_deviation]' info:)
 echo "window ${WIDTH}x${HEIGHT}, grey deviation $deviation"
 [ "$WIDTH" -eq 581 ] && [ "$HEIGHT" -eq 439 ] || { echo "unexpected window size"; exit 1; }

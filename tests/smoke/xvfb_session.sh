@@ -20,6 +20,20 @@ start_xvfb() {
   unset QT_QPA_PLATFORM
 }
 
+# Starts openbox, a small window manager, on the display, and waits until it
+# manages it.
+start_window_manager() {
+  openbox --sm-disable --config-file /dev/null >"$session_dir/openbox.log" 2>&1 &
+  session_pids+=($!)
+  for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return 0
+    sleep 0.1
+  done
+  echo "openbox did not start" >&2
+  cat "$session_dir/openbox.log" >&2
+  exit 1
+}
+
 # Starts the program; its process id is in $app.
 start_program() {
   "$@" >"$session_dir/program.log" 2>&1 &
@@ -52,10 +66,22 @@ wait_window_gone() {
   exit 1
 }
 
+# Sets X, Y, WIDTH and HEIGHT to a window's place on the screen and size,
+# frame left out. (xwininfo, not xdotool: xdotool adds the frame's offset
+# twice under a reparenting window manager.)
+window_geometry() {
+  local info
+  info=$(xwininfo -id "$1")
+  X=$(sed -n 's/^ *Absolute upper-left X: *//p' <<<"$info")
+  Y=$(sed -n 's/^ *Absolute upper-left Y: *//p' <<<"$info")
+  WIDTH=$(sed -n 's/^ *Width: *//p' <<<"$info")
+  HEIGHT=$(sed -n 's/^ *Height: *//p' <<<"$info")
+}
+
 # Clicks at x, y inside a window.
 click_in() {
   local window=$1 x=$2 y=$3
-  eval "$(xdotool getwindowgeometry --shell "$window")"
+  window_geometry "$window"
   xdotool mousemove $((X + x)) $((Y + y)) click 1
   sleep 0.3
 }
@@ -63,7 +89,7 @@ click_in() {
 # Saves a screenshot of one window.
 screenshot() {
   local window=$1 file=$2
-  eval "$(xdotool getwindowgeometry --shell "$window")"
+  window_geometry "$window"
   import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$file"
 }
 
