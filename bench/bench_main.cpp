@@ -1,6 +1,7 @@
 // Runs the benchmarks, then prints each figure beside its in-run baseline,
 // the benchmark of the same name with "_Baseline" after its first part
-// (the median of the repetitions, when there are several).
+// (the median of the repetitions, when there are several), or failing
+// that the baseline with fewer of the last parts of the name.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -33,8 +34,14 @@ class BaselineReporter : public benchmark::ConsoleReporter {
       const auto cut = name.find("_Baseline");
       if (cut != std::string::npos) continue;
       const auto slash = name.find('/');
-      const std::string head = name.substr(0, slash), tail = slash == std::string::npos ? "" : name.substr(slash);
-      const auto baseline = rates_.find(head + "_Baseline" + tail);
+      const std::string head = name.substr(0, slash);
+      std::string tail = slash == std::string::npos ? "" : name.substr(slash);
+      auto baseline = rates_.find(head + "_Baseline" + tail);
+      // Several figures may share a baseline: BM_X/a/b, BM_X/a/c and BM_X_Baseline/a.
+      while (baseline == rates_.end() && !tail.empty()) {
+        tail.erase(tail.rfind('/'));
+        baseline = rates_.find(head + "_Baseline" + tail);
+      }
       const char* unit = rate.second[0] == 'b' ? "MB/s" : "M/s";
       if (baseline == rates_.end()) {
         std::printf("%-44s %11.1f %-4s %16s %8s\n", name.c_str(), rate.first / 1e6, unit, "-", "-");

@@ -6,7 +6,13 @@
 //  - "four": 24-bit, four colors in bands;
 //  - "paletted": 8-bit, 256 palette colors in gradients with noise;
 //  - "rle8": the same picture run-length compressed (mostly runs).
+#include <unistd.h>
+
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -68,6 +74,27 @@ inline std::vector<unsigned char> BenchBmp(const std::string& kind, unsigned sid
   }
   put32(2, static_cast<std::uint32_t>(file.size()));
   return file;
+}
+
+// A bench picture as a file, written once per run into a temporary folder
+// that is removed at exit.
+inline const std::filesystem::path& BenchBmpFile(const std::string& kind, unsigned side = kBenchSide) {
+  namespace fs = std::filesystem;
+  static const fs::path dir = [] {
+    const fs::path d = fs::temp_directory_path() / ("morvexa-bench-" + std::to_string(getpid()));
+    fs::create_directories(d);
+    std::atexit([] { fs::remove_all(fs::temp_directory_path() / ("morvexa-bench-" + std::to_string(getpid()))); });
+    return d;
+  }();
+  static std::map<std::string, fs::path> files;
+  const std::string name = kind + "-" + std::to_string(side) + ".bmp";
+  auto [it, added] = files.emplace(name, dir / name);
+  if (added) {
+    const auto bytes = BenchBmp(kind, side);
+    std::ofstream(it->second, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  }
+  return it->second;
 }
 
 }  // namespace morvexa::bench

@@ -4,11 +4,8 @@
 // with a brightness ramp. The cost should grow with the pixels and stay
 // flat in the number of colors. The baseline reads the same file.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <map>
 
 #include "bench_pictures.h"
 #include "convert_picture.h"
@@ -22,27 +19,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path& PictureFile(const std::string& kind, unsigned side) {
-  static const fs::path dir = [] {
-    const fs::path d = fs::temp_directory_path() / ("morvexa-convert-bench-" + std::to_string(getpid()));
-    fs::create_directories(d);
-    std::atexit([] { fs::remove_all(fs::temp_directory_path() / ("morvexa-convert-bench-" + std::to_string(getpid()))); });
-    return d;
-  }();
-  static std::map<std::string, fs::path> files;
-  const std::string name = kind + "-" + std::to_string(side) + ".bmp";
-  auto [it, added] = files.emplace(name, dir / name);
-  if (added) {
-    const auto bytes = bench::BenchBmp(kind, side);
-    std::ofstream(it->second, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  }
-  return it->second;
-}
-
 void Run(benchmark::State& state, const std::string& kind, const PictureOptions& options) {
   const auto side = static_cast<unsigned>(state.range(0));
-  const fs::path& file = PictureFile(kind, side);
+  const fs::path& file = bench::BenchBmpFile(kind, side);
   for (auto _ : state) {
     MemoryArtArea area;
     MemoryCharList list;
@@ -71,7 +50,7 @@ void BM_SizedRamp(benchmark::State& state, const std::string& kind) { Run(state,
 
 void ReadOnly(benchmark::State& state, const std::string& kind) {
   const auto side = static_cast<unsigned>(state.range(0));
-  const fs::path& file = PictureFile(kind, side);
+  const fs::path& file = bench::BenchBmpFile(kind, side);
   std::vector<unsigned char> band(256 * 1024);
   for (auto _ : state) {
     const FileBytes bytes = FileBytes::Open(file);

@@ -5,11 +5,8 @@
 // out. The baseline reads the same file in the same bands and does nothing
 // with the bytes: the floor set by reading.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <map>
 
 #include "bench_pictures.h"
 #include "file_bytes.h"
@@ -21,25 +18,6 @@ namespace morvexa {
 namespace {
 
 namespace fs = std::filesystem;
-
-// The bench pictures, written once per run into a temporary folder.
-const fs::path& PictureFile(const std::string& kind, unsigned side) {
-  static const fs::path dir = [] {
-    const fs::path d = fs::temp_directory_path() / ("morvexa-bench-" + std::to_string(getpid()));
-    fs::create_directories(d);
-    std::atexit([] { fs::remove_all(fs::temp_directory_path() / ("morvexa-bench-" + std::to_string(getpid()))); });
-    return d;
-  }();
-  static std::map<std::string, fs::path> files;
-  const std::string name = kind + "-" + std::to_string(side) + ".bmp";
-  auto [it, added] = files.emplace(name, dir / name);
-  if (added) {
-    const auto bytes = bench::BenchBmp(kind, side);
-    std::ofstream(it->second, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  }
-  return it->second;
-}
 
 // Counts the lines and keeps nothing.
 class CountingArea final : public ArtArea {
@@ -60,7 +38,7 @@ class CountingArea final : public ArtArea {
 
 void BM_Picture(benchmark::State& state, const std::string& kind) {
   const auto side = static_cast<unsigned>(state.range(0));
-  const fs::path& file = PictureFile(kind, side);
+  const fs::path& file = bench::BenchBmpFile(kind, side);
   for (auto _ : state) {
     CountingArea area;
     MemoryCharList list;
@@ -73,7 +51,7 @@ void BM_Picture(benchmark::State& state, const std::string& kind) {
 
 void BM_Picture_Baseline(benchmark::State& state, const std::string& kind) {
   const auto side = static_cast<unsigned>(state.range(0));
-  const fs::path& file = PictureFile(kind, side);
+  const fs::path& file = bench::BenchBmpFile(kind, side);
   std::vector<unsigned char> band(256 * 1024);
   for (auto _ : state) {
     const FileBytes bytes = FileBytes::Open(file);

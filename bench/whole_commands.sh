@@ -11,6 +11,11 @@
 #    jp2a --width=160 (goal: no slower; jp2a reduces no colors), and a
 #    4096 x 4096 PNG to 200 columns against ImageMagick's
 #    convert x.png -resize 200x ppm:/dev/null (goal: at most 0.5x);
+#  - the art of 4096 x 4096 pictures written in each form (--format), in
+#    time beside the code page 936 form (goal: within 2x; a photograph's
+#    colored forms write a color for nearly every cell, many times the
+#    bytes) and in peak memory (goal: no more than the code page 936 form
+#    needs, the art is streamed);
 #  - peak memory at sides 1024 to 8192 for each kind of bench picture (goal:
 #    under 16 MB uncompressed; run-length pictures at most a byte a pixel
 #    plus 16 MB).
@@ -57,6 +62,24 @@ r = [x["median"] for x in json.load(open(sys.argv[1]))["results"]]
 print("JPEG: morvexa-cli %.1f ms | jp2a %.1f ms: %.2fx (goal <= 1x)" % (r[0] * 1e3, r[1] * 1e3, r[0] / r[1]))
 print("PNG: morvexa-cli %.1f ms | convert -resize %.1f ms: %.2fx (goal <= 0.5x)" % (r[2] * 1e3, r[3] * 1e3, r[2] / r[3]))
 PY
+
+"$build/bench/make_bench_bmp" four 4096 "$work/four.bmp"
+for kind in photo four; do
+  hyperfine -N --warmup 2 --runs 10 --style basic --export-json "$work/forms-$kind.json" \
+    -L form gbk,utf8,html,ansi "$cli picture $work/$kind.bmp --format {form} -o $work/out.{form}"
+  for form in gbk utf8 html ansi; do
+    peak=$(/usr/bin/time -f %M "$cli" picture "$work/$kind.bmp" --format "$form" -o "$work/out.$form" 2>&1 >/dev/null)
+    echo "$form $peak $(stat -c %s "$work/out.$form")"
+  done >"$work/forms-$kind.txt"
+  python3 - "$work/forms-$kind.json" "$work/forms-$kind.txt" "$kind" <<'PY'
+import json, sys
+times = [x["median"] for x in json.load(open(sys.argv[1]))["results"]]
+rows = [line.split() for line in open(sys.argv[2])]
+for t, (form, peak, size) in zip(times, rows):
+    print("%s --format %-4s %7.1f ms (%.2fx gbk) | %6.1f MB written | peak %s KB"
+          % (sys.argv[3], form, t * 1e3, t / times[0], int(size) / 1e6, peak))
+PY
+done
 
 echo "peak memory of morvexa-cli picture (KB):"
 printf '%-10s %10s %10s %10s %10s\n' kind 1024 2048 4096 8192

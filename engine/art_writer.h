@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -36,6 +37,7 @@ class ArtWriter {
   using Sink = std::function<void(std::string_view)>;
 
   ArtWriter(const ArtFormSettings& settings, Sink sink);
+  ~ArtWriter();
 
   // A line of art and the color of each of its bytes (or none at all).
   void Line(ByteStringView line, std::span<const Rgb> colors = {});
@@ -49,11 +51,12 @@ class ArtWriter {
   bool ShowsColors() const { return settings_.form == ArtForm::Html || settings_.form == ArtForm::Ansi; }
 
  private:
-  void Color(Rgb color);
+  // Writes the start of a run of a color; returns the end of what it wrote.
+  char* PutColor(char* out, Rgb color) const;
 
   ArtFormSettings settings_;
   Sink sink_;
-  std::string out_;
+  std::unique_ptr<char[]> buffer_;  // the output at hand, in the forms of Unicode
   std::size_t undecodable_ = 0;
 };
 

@@ -26,8 +26,18 @@ std::string Iconv(const std::string& gbk, const std::filesystem::path& dir) {
   return utf8;
 }
 
+// The text without its color escapes (ESC [ digits and semicolons m).
 std::string StripEscapes(const std::string& ansi) {
-  return std::regex_replace(ansi, std::regex("\x1b\\[[0-9;]*m"), "");
+  std::string text;
+  for (std::size_t at = 0; at < ansi.size();) {
+    const std::size_t escape = ansi.find("\x1b[", at);
+    text.append(ansi, at, escape == std::string::npos ? std::string::npos : escape - at);
+    if (escape == std::string::npos) break;
+    at = ansi.find_first_not_of("0123456789;", escape + 2);
+    EXPECT_TRUE(at != std::string::npos && ansi[at] == 'm') << "an escape that is not a color";
+    ++at;
+  }
+  return text;
 }
 
 // The distinct colors that a form's escapes or spans set.
@@ -48,7 +58,20 @@ class Forms : public ArtForms {
     for (unsigned i = 0; i < 40 * 12; ++i) indices.push_back(i % 40 < 17 ? 0 : 1 + i / 40 % 3);
     WriteFile(dir_ / "p.bmp", testing_support::BmpBuilder(40, 12, indices, {0xFF0000, 0x0000FF, 0x00FF00, 0x123456})
                                   .Build({40, 24}));
-    return {{"text", "编程字"}, {"text", "字", "--fg", "字", "--bg", "."}, {"picture", (dir_ / "p.bmp").string()}};
+    // Lines longer than the writer's buffer, in every form: wide text with
+    // a page's specials for symbols, and a picture of a color a cell.
+    std::string wide;
+    for (int i = 0; i < 200; ++i) wide += i % 3 ? "编" : "程";
+    std::vector<unsigned> cells;
+    std::vector<std::uint32_t> palette;
+    for (unsigned i = 0; i < 200; ++i) palette.push_back(i * 0x010305);
+    for (unsigned i = 0; i < 3000 * 3; ++i) cells.push_back(i * 7 % 200);
+    WriteFile(dir_ / "wide.bmp", testing_support::BmpBuilder(3000, 3, cells, palette).Build({40, 24}));
+    return {{"text", "编程字"},
+            {"text", "字", "--fg", "字", "--bg", "."},
+            {"picture", (dir_ / "p.bmp").string()},
+            {"text", wide, "--fg", "&", "--bg", "<"},
+            {"picture", (dir_ / "wide.bmp").string()}};
   }
 
   std::string Run(std::vector<std::string> args, const std::vector<std::string>& more, const std::string& prefix = "") {
