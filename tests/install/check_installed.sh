@@ -2,8 +2,9 @@
 # What cmake --install puts in place, in a temporary DESTDIR: exactly the
 # files of installed_files.txt with their modes; a desktop entry and
 # AppStream data that their validators accept (no error, warning or info;
-# desktop-file-validate's hints are shown); and programs that run from any
-# folder, built to find nothing through the source or build folders.
+# desktop-file-validate's hints are shown); manual pages that man reads
+# without a warning; and programs that run from any folder, built to find
+# nothing through the source or build folders.
 # Usage: check_installed.sh SOURCE_DIR BUILD_DIR VERSION
 set -euo pipefail
 source_dir=$1
@@ -27,6 +28,19 @@ for entry in "$dest"/usr/share/applications/*.desktop; do
 done
 for data in "$dest"/usr/share/metainfo/*.xml; do
   appstreamcli validate --no-net --strict "$data" || fail "appstreamcli validate $data"
+done
+for page in "$dest"/usr/share/man/man1/*; do
+  warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$page" 2>&1 >/dev/null)
+  [ -z "$warnings" ] || fail "man $page: $warnings"
+done
+# morvexa-cli(1) holds each command's own options, from its --help.
+cli=$dest/usr/bin/morvexa-cli
+page=$(LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$dest/usr/share/man/man1/morvexa-cli.1.gz" 2>/dev/null)
+for command in $("$cli" --help | awk '/^Commands:$/ { on = 1; next } /^$/ { on = 0 } on { print $1 }'); do
+  grep -qx "   $command" <<<"$page" || fail "morvexa-cli(1) has no section on $command"
+  for option in $("$cli" "$command" --help | grep -oE '^ +(-[[:alnum:]], )?--[[:alnum:]-]+' | grep -oE -- '--.*'); do
+    grep -qF -- "$option" <<<"$page" || fail "morvexa-cli(1) lacks $command's $option"
+  done
 done
 
 # The programs, run from another folder: no search path into the build,
