@@ -9,11 +9,13 @@ BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev fonts-arphic-uming
 # built-in font is what the generator makes of it; Xvfb, xdotool,
 # ImageMagick and python3-xlib to run the real window in the smoke test.
 TEST_PACKAGES=(libgtest-dev libbenchmark-dev python3 unifont xvfb xauth xdotool imagemagick python3-xlib)
-# The manual pages are made by help2man from the programs' --help.
+# The manual pages are made by help2man from the programs' --help, the
+# shell completion by Python from the same.
 BUILD_PACKAGES+=(help2man python3)
 # The installation tests: librsvg draws the scalable icon; the validators
-# of desktop entries and AppStream data; man reads the manual pages.
-TEST_PACKAGES+=(librsvg2-bin desktop-file-utils appstream man-db)
+# of desktop entries and AppStream data; man reads the manual pages;
+# bash-completion runs the completion.
+TEST_PACKAGES+=(librsvg2-bin desktop-file-utils appstream man-db bash-completion)
 
 # Installs those of the Debian packages named that are missing.
 need_packages() {
