@@ -8,14 +8,21 @@ from dataclasses import dataclass, field
 
 # "  text TEXT       draw ..." under "Commands:".
 COMMAND = re.compile(r"^  ([a-z][\w-]*)(?: (\S+))?\s{2,}\S")
-# "  -o, --output=FILE   write ..." or "      --replace OLD NEW" under "Options:".
-OPTION = re.compile(r"^ {2,}(?:(-\w), )?(--[\w-]+)(?:=(\S+)| ((?:[A-Z]+ ?)+))?(?:\s{2,}\S|$)")
+# An option line under "Options:", the GNU way: its options, comma-separated,
+# then two spaces or more and what they do (or that on the next lines):
+# "  -o, --output=FILE   write ...", "      --replace OLD NEW",
+# "      --fg-color=COLOR, --bg-color=COLOR", "      --color[=WHEN]  show ...".
+OPTION_LINE = re.compile(r"^ {2,}(-\S.*?)(?: {2,}\S.*)?$")
+# One of them: its name, then its value: joined (=V), optional ([=V]), or
+# separate words (" OLD NEW").
+OPTION = re.compile(r"^(--?[\w-]+)(?:(\[)?=([^]\s]+)\]?| ([A-Z][A-Z ]*))?$")
 
 
 @dataclass
 class Option:
     names: list  # "-o", "--output"
     values: list = field(default_factory=list)  # what follows it: ["FILE"], ["OLD", "NEW"]
+    optional: bool = False  # its value only joined to it: --color=always
 
 
 @dataclass
@@ -45,13 +52,24 @@ def blocks(text, heading):
 
 
 def options(text):
+    """The options of a help text. Those written on one line without a value
+    take the value of the last one: "-o, --output=FILE" are one option."""
     found = []
     for line in blocks(text, "Options:"):
-        match = OPTION.match(line)
-        if match:
-            short, long, joined, spaced = match.groups()
-            values = [joined] if joined else spaced.split() if spaced else []
-            found.append(Option([name for name in (short, long) if name], values))
+        line_match = OPTION_LINE.match(line)
+        matches = [OPTION.match(spec) for spec in line_match.group(1).split(", ")] if line_match else []
+        if not matches or not all(matches):
+            continue
+        names = []
+        for match in matches:
+            name, optional, joined, spaced = match.groups()
+            names.append(name)
+            if joined or spaced:
+                values = [joined] if joined else spaced.split()
+                found.append(Option(names, values, bool(optional)))
+                names = []
+        if names:
+            found.append(Option(names))
     return found
 
 

@@ -3,7 +3,8 @@
 that a new command or option completes without a change here: commands and
 options complete by name; a FILE value of an option completes any file, a
 command's FILE argument the pictures named by --pictures; other values
-(SYMBOL, OLD NEW) complete nothing.
+(SYMBOL, OLD NEW) complete nothing. An optional value ([=WHEN]) is only
+taken joined to its option, as getopt_long takes it.
 
   python3 tools/make_bash_completion.py --pictures 'bmp|png' -o morvexa-cli PROGRAM
 """
@@ -86,7 +87,7 @@ def main():
             f"    {command.name})\n      options='{' '.join(names)}'\n      argument={argument}\n      ;;"
         )
         for option in command.options:
-            if option.values:
+            if option.values and not option.optional:
                 values.setdefault(len(option.values), set()).update(option.names)
             if option.values == ["FILE"]:
                 file_values.update(option.names)

@@ -36,9 +36,10 @@ done
 # morvexa-cli(1) holds each command's own options, from its --help.
 cli=$dest/usr/bin/morvexa-cli
 page=$(LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$dest/usr/share/man/man1/morvexa-cli.1.gz" 2>/dev/null)
-for command in $("$cli" --help | awk '/^Commands:$/ { on = 1; next } /^$/ { on = 0 } on { print $1 }'); do
+source "$here/cli_help.sh"
+for command in $(help_commands "$cli"); do
   grep -qx "   $command" <<<"$page" || fail "morvexa-cli(1) has no section on $command"
-  for option in $("$cli" "$command" --help | grep -oE '^ +(-[[:alnum:]], )?--[[:alnum:]-]+' | grep -oE -- '--.*'); do
+  for option in $(help_long_options "$cli" "$command"); do
     grep -qF -- "$option" <<<"$page" || fail "morvexa-cli(1) lacks $command's $option"
   done
 done
