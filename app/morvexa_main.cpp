@@ -1,12 +1,50 @@
 // morvexa: the main window.
 #include <QApplication>
 #include <csignal>
+#include <cstdio>
+#include <cstring>
 
 #include "frm_main.h"
+#include "morvexa_version.h"
 #include "program_start.h"
 #include "temporary_files.h"
 
+namespace {
+
+const char kHelp[] =
+    "Usage: morvexa [OPTION]...\n"
+    "Opens the window that makes text pictures: Chinese characters drawn with\n"
+    "symbols, and pictures turned into text, one printable ASCII symbol per color,\n"
+    "saved as code page 936 text.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help      display this help and exit\n"
+    "  -V, --version   output version information and exit\n"
+    "\n"
+    "The options every Qt program takes, such as -platform NAME, work too.\n"
+    "Run 'morvexa-cli --help' to make the same art from scripts.\n";
+
+const char kVersion[] = "morvexa (Morvexa) " MORVEXA_VERSION "\n" MORVEXA_VERSION_NOTICE;
+
+// Answers --help and --version, which need no display, before the window
+// starts: the exit status, or -1 when neither is asked for.
+int AnswerHelpOrVersion(int argc, char** argv) {
+  for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
+    const char* text = nullptr;
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) text = kHelp;
+    if (std::strcmp(argv[i], "--version") == 0 || std::strcmp(argv[i], "-V") == 0) text = kVersion;
+    if (text != nullptr) return std::fputs(text, stdout) >= 0 && std::fflush(stdout) == 0 ? 0 : 1;
+  }
+  return -1;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  if (const int status = AnswerHelpOrVersion(argc, argv); status >= 0) return status;
+  QApplication::setApplicationVersion(QStringLiteral(MORVEXA_VERSION));
+  QGuiApplication::setDesktopFileName(QStringLiteral(MORVEXA_APPLICATION_ID));  // names its desktop entry and icon
+
   QApplication app(argc, argv);
   morvexa::SetUpApplication(app);
 

@@ -15,6 +15,18 @@ BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev fonts-arphic-uming
 # to run the real window under a window manager.
 TEST_PACKAGES=(libgtest-dev libbenchmark-dev python3 unifont xvfb xauth xdotool imagemagick python3-xlib
   python3-html5lib locales openbox x11-utils)
+# The manual pages are made by help2man from the programs' --help, the
+# shell completion by Python from the same.
+BUILD_PACKAGES+=(help2man python3)
+# What scripts/package needs beyond a build: dpkg-shlibdeps, file (which
+# CPack asks which files are programs), lintian.
+PACKAGE_PACKAGES=(dpkg-dev file lintian)
+# The installation tests: librsvg draws the scalable icon; the validators
+# of desktop entries and AppStream data; man reads the manual pages;
+# bash-completion runs the completion; python3-debian reads the packages'
+# copyright files, and the packages are built.
+TEST_PACKAGES+=(librsvg2-bin desktop-file-utils appstream man-db bash-completion python3-debian
+  "${PACKAGE_PACKAGES[@]}")
 
 # Installs those of the Debian packages named that are missing.
 need_packages() {
