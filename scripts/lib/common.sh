@@ -3,9 +3,10 @@ set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
-# What every build needs (the picture libraries among it), and the font the
-# windows draw art with.
-BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev fonts-arphic-uming
+# What every build needs (the picture libraries among it), the font the
+# windows draw art with, and Qt's Chinese translations for the texts of
+# Qt's own dialogs.
+BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev fonts-arphic-uming qt6-translations-l10n
   libspng-dev libjpeg62-turbo-dev libgif-dev libwebp-dev libimagequant-dev)
 # What the tests and benchmarks need beyond that: unifont to check that the
 # built-in font is what the generator makes of it; Xvfb, xdotool,
