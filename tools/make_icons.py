@@ -230,8 +230,6 @@ def images(font):
         "about.png": png(grid(ABOUT)),
         "replace.png": png(grid(REPLACE)),
         "save.png": png(grid(SAVE)),
-        "morvexa.png": png(icon),
-        "morvexa-64.png": png(resample(icon, 64)),
         APPLICATION_ID + ".svg": window_icon_svg(font).encode("utf-8"),
     }
     for size in THEME_SIZES:

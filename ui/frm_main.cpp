@@ -25,6 +25,7 @@
 #include "picture_settings.h"
 #include "picture_preview.h"
 #include "picture_to_asc.h"
+#include "program_start.h"
 #include "qt_text.h"
 #include "refusal_text.h"
 #include "replace_char.h"
@@ -86,7 +87,7 @@ Tfrmmain::Tfrmmain(DialogSeam& dialogs, QWidget* parent)
   InitImages();
   setFont(WindowFont(12));
   ui->setupUi(this);
-  setWindowIcon(QIcon(":/icons/morvexa-64.png"));
+  setWindowIcon(ProgramIcon());
   // Art is mostly ASCII symbols: no shaping is needed to lay out its long
   // lines (Qt still shapes scripts that require it).
   QFont artFont = ui->Memo1->font();

@@ -28,7 +28,6 @@ QIcon ProgramIcon() {
   QDirIterator sizes(QStringLiteral(":/icons/hicolor"), {QStringLiteral("*.png")}, QDir::Files,
                      QDirIterator::Subdirectories);
   while (sizes.hasNext()) icon.addFile(sizes.next());
-  if (icon.isNull()) icon.addFile(QStringLiteral(":/icons/morvexa-64.png"));
   return icon;
 }
 

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Runs the real program under a window manager (openbox) on its own Xvfb
 # display and checks, from the X server, what a person sees: the main
-# window centered with its frame, a message box captioned exactly as the
-# program says (no program name added), and Qt's Chinese translations
-# loaded by the program. Usage: window_manager_test.sh PROGRAM
+# window centered with its frame and bearing its icon at every size, a
+# message box captioned exactly as the program says (no program name
+# added), and Qt's Chinese translations loaded by the program. Usage: window_manager_test.sh PROGRAM
 source "$(dirname "$0")/xvfb_session.sh"
 start_xvfb
 start_window_manager
@@ -21,6 +21,12 @@ echo "window ${WIDTH}x${HEIGHT} at $X,$Y; frame ${frame_width}x${frame_height} a
 for offset in $((frame_x - (1024 - frame_width) / 2)) $((frame_y - (768 - frame_height) / 2)); do
   [ "${offset#-}" -le 1 ] || { echo "the frame is not centered (off by $offset)"; exit 1; }
 done
+
+# The title bar's icon at every size drawn that Qt gives the window
+# manager (it leaves out those above 128 pixels).
+sizes=$(xprop -id "$window" _NET_WM_ICON | sed -n 's/.*Icon (\([0-9]* x [0-9]*\)).*/\1/p' | paste -sd,)
+echo "window icons: $sizes"
+[ "$sizes" = "16 x 16,24 x 24,32 x 32,48 x 48,64 x 64,128 x 128" ] || { echo "the window icon lacks sizes"; exit 1; }
 
 # Qt's own texts in Chinese: the program has its translations loaded.
 grep -q "qtbase_zh_CN.qm" "/proc/$app/maps" || { echo "Qt's Chinese translations are not loaded"; exit 1; }

@@ -2,6 +2,8 @@
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QIcon>
+#include <QImage>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -192,8 +194,23 @@ TEST_F(Desktop, TheWindowIsCenteredAndBearsTheProgramsIcon) {
   const QRect frame = window.frameGeometry();
   EXPECT_EQ(frame.x(), area.x() + (area.width() - frame.width()) / 2);
   EXPECT_EQ(frame.y(), area.y() + (area.height() - frame.height()) / 2);
-  EXPECT_FALSE(window.windowIcon().isNull());
   EXPECT_FALSE(QApplication::windowIcon().isNull()) << "every window and message box has it";
+
+  // Every size drawn, each exactly as drawn (no downscale of another).
+  const QIcon icon = window.windowIcon();
+  QList<QSize> sizes = icon.availableSizes();
+  std::sort(sizes.begin(), sizes.end(), [](QSize a, QSize b) { return a.width() < b.width(); });
+  const QList<QSize> drawn = {{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}};
+  EXPECT_EQ(sizes, drawn);
+  for (const QSize size : drawn) {
+    const QImage file(QStringLiteral(MORVEXA_ICONS "/hicolor/%1x%1/org.example.Morvexa.png")
+                          .arg(size.width()));
+    ASSERT_FALSE(file.isNull()) << size.width();
+    // Compared as a pixmap holds them, premultiplied by alpha.
+    EXPECT_EQ(icon.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+              file.convertToFormat(QImage::Format_ARGB32_Premultiplied))
+        << size.width();
+  }
 }
 
 }  // namespace
