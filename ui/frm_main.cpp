@@ -5,8 +5,8 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QFileSystemModel>
 #include <QHeaderView>
+#include <QTimer>
 #include <QTreeView>
 #include <QMimeData>
 #include <QShortcut>
@@ -49,18 +49,32 @@ constexpr char kUtf8Filter[] = "UTF-8 文本 (*.txt)";
 constexpr char kHtmlFilter[] = "HTML 网页 (*.html)";
 
 // Widens the columns of a file dialog's detailed list to what they hold
-// each time a folder is listed: sizes and types are not cut off.
+// whenever what they hold changes: sizes and types are not cut off. (They
+// arrive after the folder is listed, from Qt's file information thread.)
 void FitColumns(QFileDialog& dialog) {
-  auto* model = dialog.findChild<QFileSystemModel*>();
   auto* view = dialog.findChild<QTreeView*>();
-  if (!model || !view) return;
-  QObject::connect(model, &QFileSystemModel::directoryLoaded, view, [view] {
+  if (!view || !view->model()) return;
+  auto* fit = new QTimer(view);  // one fit for a burst of changes
+  fit->setSingleShot(true);
+  fit->setInterval(0);
+  QObject::connect(fit, &QTimer::timeout, view, [view] {
+    int others = 0;
     for (int column = 1; column < view->model()->columnCount(); ++column) {
       view->setColumnWidth(column, std::max(view->columnWidth(column),
                                             std::max(static_cast<QAbstractItemView*>(view)->sizeHintForColumn(column),
                                                      view->header()->sectionSizeHint(column))));
+      others += view->columnWidth(column);
     }
+    // The names take the width that is left, so that every column shows.
+    constexpr int kLeastNameWidth = 160;
+    view->setColumnWidth(0, std::max(kLeastNameWidth, view->viewport()->width() - others));
   });
+  const QAbstractItemModel* model = view->model();
+  const auto later = [fit] { fit->start(); };
+  QObject::connect(model, &QAbstractItemModel::rowsInserted, fit, later);
+  QObject::connect(model, &QAbstractItemModel::dataChanged, fit, later);
+  QObject::connect(model, &QAbstractItemModel::layoutChanged, fit, later);
+  QObject::connect(model, &QAbstractItemModel::modelReset, fit, later);
 }
 
 // Whether the dialog's chosen filter is filter (a dialog that hides the
@@ -241,8 +255,7 @@ void Tfrmmain::dropEvent(QDropEvent* event) {
   for (const QUrl& url : event->mimeData()->urls()) {
     if (!url.isLocalFile()) continue;
     event->acceptProposedAction();
-    const QString path = url.toLocalFile();
-    RunCommand([this, path] { ConvertPictureFile(path); });
+    ConvertPictureCommand(url.toLocalFile());
     return;
   }
 }
@@ -330,6 +343,10 @@ void Tfrmmain::Button1Click() {
   const QString path = Choose(dialogs_, *opendlgpic);
   if (path.isEmpty()) return;
   ConvertPictureFile(path);
+}
+
+void Tfrmmain::ConvertPictureCommand(const QString& path) {
+  RunCommand([this, path] { ConvertPictureFile(path); });
 }
 
 void Tfrmmain::ConvertPictureFile(const QString& path) {

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QLineEdit>
 #include <QTreeView>
 #include <QMessageBox>
 #include <QTimer>
@@ -70,21 +71,30 @@ using QtsOwnDialogs = WindowTest;
 TEST_F(QtsOwnDialogs, SpeakChineseAndShowTheirColumnsWhole) {
   EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "OK"), "确定") << "Qt's Chinese translations are loaded";
   EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), "查找范围：");
-  std::string bytes(528, 'x');
-  WriteFile(dir / "art.txt", bytes);
+  std::filesystem::create_directory(dir / "pictures");
+  WriteFile(dir / "pictures" / "art.txt", std::string(108054, 'x'));
   for (QFileDialog* dialog : {&window.OpenDialog(), &window.SaveDialog()}) {
     SCOPED_TRACE(dialog->objectName().toStdString());
     dialog->setDirectory(Path(""));
     dialog->setNameFilter(QStringLiteral("* (*)"));
     dialog->show();
+    // Into the folder by typing its path, as a person does.
+    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(name, nullptr);
+    name->setText(Path("pictures/"));
+    QTest::keyClick(name, Qt::Key_Return);
     auto* view = dialog->findChild<QTreeView*>();
     ASSERT_NE(view, nullptr);
     QTRY_VERIFY(view->model()->rowCount(view->rootIndex()) > 0);
+    // The sizes and types come later, from Qt's file information thread.
+    const QModelIndex size = view->model()->index(0, 1, view->rootIndex());
+    QTRY_VERIFY(!view->model()->data(size).toString().isEmpty());
     QTest::qWait(50);
     for (int column = 1; column < view->model()->columnCount(); ++column) {
       EXPECT_GE(view->columnWidth(column), static_cast<QAbstractItemView*>(view)->sizeHintForColumn(column)) << "column " << column;
       EXPECT_GE(view->columnWidth(column), view->header()->sectionSizeHint(column)) << "column " << column;
     }
+    EXPECT_LE(view->header()->length(), view->viewport()->width()) << "every column in sight";
     auto* buttons = dialog->findChild<QDialogButtonBox*>();
     ASSERT_NE(buttons, nullptr);
     EXPECT_EQ(buttons->button(QDialogButtonBox::Cancel)->text(), "取消");
