@@ -22,7 +22,7 @@ const char kProgramHelp[] =
     "\n"
     "Commands:\n"
     "  text TEXT       draw Chinese characters as 16 lines of art\n"
-    "  picture FILE    convert a BMP picture (\"-\": standard input)\n"
+    "  picture FILE    convert a picture (BMP, PNG, JPEG, GIF, WebP; \"-\": standard input)\n"
     "\n"
     "Run 'morvexa-cli COMMAND --help' for the options of a command.\n"
     "\n"

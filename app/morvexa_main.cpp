@@ -1,5 +1,6 @@
 // morvexa: the main window.
 #include <QApplication>
+#include <QTimer>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -12,10 +13,11 @@
 namespace {
 
 const char kHelp[] =
-    "Usage: morvexa [OPTION]...\n"
+    "Usage: morvexa [OPTION]... [PICTURE]\n"
     "Opens the window that makes text pictures: Chinese characters drawn with\n"
     "symbols, and pictures turned into text, one printable ASCII symbol per color,\n"
-    "saved as code page 936 text.\n"
+    "saved as code page 936 text. A PICTURE given is converted at once, as the\n"
+    "window's picture button does.\n"
     "\n"
     "Options:\n"
     "  -h, --help      display this help and exit\n"
@@ -51,8 +53,17 @@ int main(int argc, char** argv) {
   morvexa::temporary_files::CleanUpOnSignals();
   std::signal(SIGXFSZ, SIG_IGN);  // a save past a file-size limit fails with a message
 
+  const morvexa::WindowArguments arguments = morvexa::ParseWindowArguments(QApplication::arguments());
+  if (!arguments.error.isEmpty()) {
+    std::fprintf(stderr, "morvexa: %s\nTry 'morvexa --help' for more information.\n", qPrintable(arguments.error));
+    return 2;
+  }
+
   morvexa::QtDialogs dialogs;
   morvexa::Tfrmmain window(dialogs);
   window.show();
+  if (!arguments.picture.isEmpty()) {
+    QTimer::singleShot(0, &window, [&window, &arguments] { window.ConvertPictureCommand(arguments.picture); });
+  }
   return QApplication::exec();
 }

@@ -37,6 +37,9 @@ class Tfrmmain : public QWidget {
   // Runs a command: whatever it throws goes to the failure report, after
   // the output area shows what the command had changed.
   void RunCommand(const std::function<void()>& command);
+  // Converts the picture in path as 图片 does once it is chosen, as a
+  // command: for a dropped file or one named when the program starts.
+  void ConvertPictureCommand(const QString& path);
 
  protected:
   void resizeEvent(QResizeEvent* event) override;

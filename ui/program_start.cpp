@@ -31,4 +31,23 @@ QIcon ProgramIcon() {
   return icon;
 }
 
+WindowArguments ParseWindowArguments(const QStringList& arguments) {
+  WindowArguments parsed;
+  bool optionsEnded = false;
+  for (const QString& argument : arguments.mid(1)) {
+    if (!optionsEnded && argument == QStringLiteral("--")) {
+      optionsEnded = true;
+    } else if (!optionsEnded && argument.startsWith(u'-') && argument != QStringLiteral("-")) {
+      parsed.error = QStringLiteral("unrecognized option '%1'").arg(argument);
+      return parsed;
+    } else if (!parsed.picture.isEmpty()) {
+      parsed.error = QStringLiteral("one picture at most: '%1' is another").arg(argument);
+      return parsed;
+    } else {
+      parsed.picture = argument;
+    }
+  }
+  return parsed;
+}
+
 }  // namespace morvexa

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QIcon>
+#include <QString>
+#include <QStringList>
 
 class QApplication;
 
@@ -19,5 +21,13 @@ bool LoadQtTranslations(QApplication& app);
 
 // The program's icon, at every size it is drawn at.
 QIcon ProgramIcon();
+
+// What the window's command line asks for, once Qt has taken its own
+// options: at most one picture to convert ("--" ends the options).
+struct WindowArguments {
+  QString picture;  // empty: none
+  QString error;    // why the command line is wrong, for standard error; empty: it is not
+};
+WindowArguments ParseWindowArguments(const QStringList& arguments);
 
 }  // namespace morvexa

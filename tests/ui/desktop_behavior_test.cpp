@@ -12,6 +12,7 @@
 
 #include "../support/bmp_builder.h"
 #include "art_edit.h"
+#include "program_start.h"
 #include "window_fixture.h"
 #include "window_font.h"
 
@@ -87,6 +88,21 @@ TEST_F(Desktop, DroppedPicturesConvertAsChosenOnes) {
     EXPECT_EQ(window.Art().Text(), " !!\r\n\"  \r\n") << "nothing changes on a failure";
   }
   EXPECT_TRUE(dialogs.executed.empty()) << "no dialog for a drop";
+}
+
+TEST(WindowArguments, OnePictureAtMostAndNoUnknownOptions) {
+  auto parse = [](QStringList arguments) {
+    arguments.prepend(QStringLiteral("morvexa"));
+    return ParseWindowArguments(arguments);
+  };
+  EXPECT_TRUE(parse({}).picture.isEmpty());
+  EXPECT_TRUE(parse({}).error.isEmpty());
+  EXPECT_EQ(parse({"照片.png"}).picture, "照片.png");
+  EXPECT_EQ(parse({"--", "-odd.png"}).picture, "-odd.png") << "-- ends the options";
+  EXPECT_EQ(parse({"-"}).picture, "-");
+  EXPECT_EQ(parse({"--frobnicate"}).error, "unrecognized option '--frobnicate'");
+  EXPECT_EQ(parse({"a.png", "b.png"}).error, "one picture at most: 'b.png' is another");
+  EXPECT_TRUE(parse({"a.png", "b.png"}).picture == "a.png");
 }
 
 TEST_F(Desktop, ZoomKeepsTheArtAligned) {
