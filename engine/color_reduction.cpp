@@ -17,29 +17,6 @@ struct LiqDeleter {
   void operator()(liq_result* result) const { liq_result_destroy(result); }
 };
 
-class IndexedPicture final : public PictureReader {
- public:
-  IndexedPicture(std::size_t width, std::size_t height, std::vector<unsigned char> indices, std::vector<Rgb> palette)
-      : indices_(std::move(indices)) {
-    width_ = width;
-    height_ = height;
-    form_ = PixelForm::Index8;
-    palette_ = std::move(palette);
-  }
-  std::size_t ReadRows(std::size_t count, RowBand& band) override {
-    count = std::min(count, height_ - next_);
-    band.form = PixelForm::Index8;
-    band.rows.clear();
-    for (std::size_t i = 0; i < count; ++i) band.rows.push_back(indices_.data() + (next_ + i) * width_);
-    next_ += count;
-    return count;
-  }
-
- private:
-  std::vector<unsigned char> indices_;
-  std::size_t next_ = 0;
-};
-
 }  // namespace
 
 std::unique_ptr<PictureReader> ReduceColors(const PixelImage& picture, int colors, bool dither) {
@@ -70,7 +47,7 @@ std::unique_ptr<PictureReader> ReduceColors(const PixelImage& picture, int color
       palette[i] = static_cast<Rgb>(chosen->entries[i].r) << 16 | chosen->entries[i].g << 8 | chosen->entries[i].b;
     }
   }
-  return std::make_unique<IndexedPicture>(width, height, std::move(indices), std::move(palette));
+  return std::make_unique<IndexedMemoryPicture>(width, height, std::move(indices), std::move(palette));
 }
 
 std::size_t CountColors(const PixelImage& picture, std::size_t limit) {

@@ -66,4 +66,22 @@ std::size_t MemoryPicture::ReadRows(std::size_t count, RowBand& band) {
   return count;
 }
 
+IndexedMemoryPicture::IndexedMemoryPicture(std::size_t width, std::size_t height, std::vector<unsigned char> indices,
+                                           std::vector<Rgb> palette)
+    : indices_(std::move(indices)) {
+  width_ = width;
+  height_ = height;
+  form_ = PixelForm::Index8;
+  palette_ = std::move(palette);
+}
+
+std::size_t IndexedMemoryPicture::ReadRows(std::size_t count, RowBand& band) {
+  count = std::min(count, height_ - next_);
+  band.form = PixelForm::Index8;
+  band.rows.clear();
+  for (std::size_t i = 0; i < count; ++i) band.rows.push_back(indices_.data() + (next_ + i) * width_);
+  next_ += count;
+  return count;
+}
+
 }  // namespace morvexa

@@ -92,4 +92,17 @@ class MemoryPicture final : public PictureReader {
   std::size_t next_ = 0;
 };
 
+// A picture of palette indices held in memory, one byte a pixel, row after
+// row; indices holds kSlack bytes more than the pixels.
+class IndexedMemoryPicture final : public PictureReader {
+ public:
+  IndexedMemoryPicture(std::size_t width, std::size_t height, std::vector<unsigned char> indices,
+                       std::vector<Rgb> palette);
+  std::size_t ReadRows(std::size_t count, RowBand& band) override;
+
+ private:
+  std::vector<unsigned char> indices_;
+  std::size_t next_ = 0;
+};
+
 }  // namespace morvexa

@@ -8,6 +8,19 @@
 source "$(dirname "$0")/xvfb_session.sh"
 program=$1
 cli=$2
+
+# In the save dialog that is opening, types the path $1 and saves; then
+# dismisses "已保存".
+save_as() {
+  wait_window "另存为" >/dev/null
+  sleep 0.5
+  xdotool type --delay 10 "$1"
+  xdotool key Return
+  wait_window "完成" >/dev/null
+  sleep 0.3
+  xdotool key Return
+  wait_window_gone "完成"
+}
 start_xvfb
 start_program "$program"
 window=$(wait_window Morvexa)
@@ -19,15 +32,8 @@ xdotool type --delay 50 "编程"
 sleep 0.3
 click_in "$window" 476 419            # 文字
 click_in "$window" 552 372            # save
-wait_window "另存为" >/dev/null
-sleep 0.5
 target="$session_dir/art.txt"
-xdotool type --delay 10 "$target"
-xdotool key Return
-wait_window "完成" >/dev/null
-sleep 0.3
-xdotool key Return
-wait_window_gone "完成"
+save_as "$target"
 
 "$cli" text 编程 -o "$session_dir/expected.txt"
 size=$(stat -c %s "$target")
@@ -48,15 +54,8 @@ window=$(wait_window Morvexa)
 sleep 0.5
 click_in "$window" 200 200            # the art, for the keyboard
 xdotool key ctrl+s
-wait_window "另存为" >/dev/null
-sleep 0.5
 target="$session_dir/picture.txt"
-xdotool type --delay 10 "$target"
-xdotool key Return
-wait_window "完成" >/dev/null
-sleep 0.3
-xdotool key Return
-wait_window_gone "完成"
+save_as "$target"
 "$cli" picture "$picture" -o "$session_dir/expected-picture.txt"
 echo "saved the picture's art: $(stat -c %s "$target") bytes"
 cmp "$target" "$session_dir/expected-picture.txt"
