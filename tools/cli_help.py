@@ -57,7 +57,7 @@ def options(text):
     found = []
     for line in blocks(text, "Options:"):
         line_match = OPTION_LINE.match(line)
-        matches = [OPTION.match(spec) for spec in line_match.group(1).split(", ")] if line_match else []
+        matches = [OPTION.match(form) for form in line_match.group(1).split(", ")] if line_match else []
         if not matches or not all(matches):
             continue
         names = []
