@@ -134,12 +134,7 @@ std::string HelpText(Command command) {
 }
 
 std::string VersionText() {
-  return "morvexa-cli (Morvexa) " MORVEXA_VERSION
-         "\n"
-         "Copyright (C) 2026 the Morvexa developers.\n"
-         "License GPLv3+: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>.\n"
-         "This is free software: you are free to change and redistribute it.\n"
-         "There is NO WARRANTY, to the extent permitted by law.\n";
+  return "morvexa-cli (Morvexa) " MORVEXA_VERSION "\n" MORVEXA_VERSION_NOTICE;
 }
 
 ParseResult ParseArguments(const std::vector<std::string>& args) {
