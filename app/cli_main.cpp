@@ -153,8 +153,7 @@ class Command {
   // An in-memory area that keeps its colors when the form shows them.
   MemoryArtArea AreaFor(const std::string& title) const {
     MemoryArtArea area;
-    const ArtForm form = Form(title).form;
-    if (form == ArtForm::Html || form == ArtForm::Ansi) area.KeepColors();
+    if (ShowsColors(Form(title).form)) area.KeepColors();
     return area;
   }
 

@@ -19,6 +19,10 @@ enum class ArtForm {
   Ansi,  // UTF-8 with the terminal's color escapes, reset at each line's end
 };
 
+// Whether a form shows the colors of the cells, so that they are worth
+// working out.
+constexpr bool ShowsColors(ArtForm form) { return form == ArtForm::Html || form == ArtForm::Ansi; }
+
 // How many colors a terminal shows.
 enum class TerminalColors { TrueColor, Palette256 };
 
@@ -46,9 +50,7 @@ class ArtWriter {
 
   // How many bytes became U+FFFD.
   std::size_t Undecodable() const { return undecodable_; }
-  // Whether the form shows colors, so that the colors of the cells are
-  // worth working out.
-  bool ShowsColors() const { return settings_.form == ArtForm::Html || settings_.form == ArtForm::Ansi; }
+  bool ShowsColors() const { return morvexa::ShowsColors(settings_.form); }
 
  private:
   // Writes the start of a run of a color; returns the end of what it wrote.
