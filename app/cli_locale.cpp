@@ -55,5 +55,4 @@ std::string LocaleText::ForTerminal(std::string_view utf8) const {
   return Convert((codeset_ + "//TRANSLIT").c_str(), "UTF-8", utf8).value_or(std::string(utf8));
 }
 
-
 }  // namespace morvexa::cli

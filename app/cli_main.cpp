@@ -3,10 +3,10 @@
 
 #include <algorithm>
 #include <clocale>
-#include <cstdlib>
-#include <filesystem>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -177,7 +177,8 @@ class Command {
     auto picture = options_.input == "-" ? OpenPicture(FileBytes::ReadStream(STDIN_FILENO), settings)
                                          : OpenPicture(options_.input, settings);
     MemoryCharList list;
-    const std::string title = options_.input == "-" ? "Morvexa" : std::filesystem::path(options_.input).filename().string();
+    const std::string title =
+        options_.input == "-" ? "Morvexa" : std::filesystem::path(options_.input).filename().string();
     if (options_.replacements.empty()) {
       // Straight from the file to the outputs, a band of rows at a time.
       Outputs outputs(ArtDestination(), Form(title), options_.symbolsOutput);

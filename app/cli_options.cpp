@@ -88,8 +88,24 @@ const char kPictureHelp[] =
     "                      what transparent pixels are laid over (default white; #RRGGBB,\n"
     "                      #RGB or a name: black, white, red, green, blue, gray...)\n";
 
-enum LongOnly { kSymbols = 256, kReplace, kFore, kBack, kWidth, kHeight, kAspect, kColors, kDither, kRamp, kInvert,
-                kBackground, kFormat, kColor, kForeColor, kBackColor };
+enum LongOnly {
+  kSymbols = 256,
+  kReplace,
+  kFore,
+  kBack,
+  kWidth,
+  kHeight,
+  kAspect,
+  kColors,
+  kDither,
+  kRamp,
+  kInvert,
+  kBackground,
+  kFormat,
+  kColor,
+  kForeColor,
+  kBackColor
+};
 
 // A whole number from 0 to most; nothing otherwise.
 std::optional<std::size_t> Count(const char* text, std::size_t most) {
@@ -104,13 +120,14 @@ std::optional<std::size_t> Count(const char* text, std::size_t most) {
 
 std::optional<Rgb> ParseColor(std::string_view text) {
   static constexpr std::pair<std::string_view, Rgb> kNames[] = {
-      {"black", 0x000000}, {"white", 0xFFFFFF},   {"red", 0xFF0000},     {"green", 0x008000}, {"blue", 0x0000FF},
-      {"yellow", 0xFFFF00}, {"cyan", 0x00FFFF}, {"magenta", 0xFF00FF}, {"gray", 0x808080},  {"grey", 0x808080}};
+      {"black", 0x000000},  {"white", 0xFFFFFF}, {"red", 0xFF0000},     {"green", 0x008000}, {"blue", 0x0000FF},
+      {"yellow", 0xFFFF00}, {"cyan", 0x00FFFF},  {"magenta", 0xFF00FF}, {"gray", 0x808080},  {"grey", 0x808080}};
   for (const auto& [name, rgb] : kNames) {
     if (text == name) return rgb;
   }
   if (text.starts_with('#')) text.remove_prefix(1);
-  if ((text.size() != 6 && text.size() != 3) || text.find_first_not_of("0123456789abcdefABCDEF") != std::string_view::npos) {
+  if ((text.size() != 6 && text.size() != 3) ||
+      text.find_first_not_of("0123456789abcdefABCDEF") != std::string_view::npos) {
     return {};
   }
   const Rgb value = static_cast<Rgb>(std::stoul(std::string(text), nullptr, 16));
@@ -119,9 +136,7 @@ std::optional<Rgb> ParseColor(std::string_view text) {
   return (value >> 8 & 0xF) * 0x110000 + (value >> 4 & 0xF) * 0x1100 + (value & 0xF) * 0x11;
 }
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 std::string HelpText(Command command) {
   switch (command) {
@@ -133,9 +148,7 @@ std::string HelpText(Command command) {
   return kProgramHelp;
 }
 
-std::string VersionText() {
-  return "morvexa-cli (Morvexa) " MORVEXA_VERSION "\n" MORVEXA_VERSION_NOTICE;
-}
+std::string VersionText() { return "morvexa-cli (Morvexa) " MORVEXA_VERSION "\n" MORVEXA_VERSION_NOTICE; }
 
 ParseResult ParseArguments(const std::vector<std::string>& args) {
   if (args.empty()) return {{}, "a command is needed: text or picture"};
@@ -164,15 +177,24 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
   const int argc = static_cast<int>(words.size());
 
   static const option kLong[] = {
-      {"output", required_argument, nullptr, 'o'}, {"symbols", required_argument, nullptr, kSymbols},
-      {"replace", required_argument, nullptr, kReplace}, {"fg", required_argument, nullptr, kFore},
-      {"bg", required_argument, nullptr, kBack},    {"help", no_argument, nullptr, 'h'},
-      {"width", required_argument, nullptr, kWidth}, {"height", required_argument, nullptr, kHeight},
-      {"aspect", required_argument, nullptr, kAspect}, {"colors", required_argument, nullptr, kColors},
-      {"dither", no_argument, nullptr, kDither},    {"ramp", optional_argument, nullptr, kRamp},
-      {"invert", no_argument, nullptr, kInvert},    {"background", required_argument, nullptr, kBackground},
-      {"format", required_argument, nullptr, kFormat}, {"color", optional_argument, nullptr, kColor},
-      {"fg-color", required_argument, nullptr, kForeColor}, {"bg-color", required_argument, nullptr, kBackColor},
+      {"output", required_argument, nullptr, 'o'},
+      {"symbols", required_argument, nullptr, kSymbols},
+      {"replace", required_argument, nullptr, kReplace},
+      {"fg", required_argument, nullptr, kFore},
+      {"bg", required_argument, nullptr, kBack},
+      {"help", no_argument, nullptr, 'h'},
+      {"width", required_argument, nullptr, kWidth},
+      {"height", required_argument, nullptr, kHeight},
+      {"aspect", required_argument, nullptr, kAspect},
+      {"colors", required_argument, nullptr, kColors},
+      {"dither", no_argument, nullptr, kDither},
+      {"ramp", optional_argument, nullptr, kRamp},
+      {"invert", no_argument, nullptr, kInvert},
+      {"background", required_argument, nullptr, kBackground},
+      {"format", required_argument, nullptr, kFormat},
+      {"color", optional_argument, nullptr, kColor},
+      {"fg-color", required_argument, nullptr, kForeColor},
+      {"bg-color", required_argument, nullptr, kBackColor},
       {nullptr, 0, nullptr, 0},
   };
   optind = 0;  // starts getopt afresh
@@ -276,13 +298,13 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         options.helpFor = options.command;
         options.command = Command::Help;
         return {options, {}};
-      case ':':
-        return {{}, name.substr(0, name.find('=')) + " needs a value"};
+      case ':': return {{}, name.substr(0, name.find('=')) + " needs a value"};
       default:
         if (optopt != 0 && optopt < 256 && optopt != '?') {
           // A short option that needs a value and has none, or an unknown one.
           const bool needsValue = optopt == 'o';
-          return {{}, needsValue ? "-o needs a value" : "unknown option: -" + std::string(1, static_cast<char>(optopt))};
+          return {{},
+                  needsValue ? "-o needs a value" : "unknown option: -" + std::string(1, static_cast<char>(optopt))};
         }
         return {{}, "unknown option: " + name.substr(0, name.find('='))};
     }

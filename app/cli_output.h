@@ -67,7 +67,8 @@ class StreamedArtArea final : public ArtArea {
   void WriteLines(std::size_t first, std::size_t count, ByteStringView text) override;
   bool KeepsColors() const override { return outputs_.ShowsColors(); }
   void WriteColoredLine(std::size_t i, ByteStringView line, std::span<const Rgb> colors) override;
-  void WriteColoredLines(std::size_t first, std::size_t count, ByteStringView text, std::span<const Rgb> colors) override;
+  void WriteColoredLines(std::size_t first, std::size_t count, ByteStringView text,
+                         std::span<const Rgb> colors) override;
   std::size_t LineCount() const override { return lines_; }
   ByteString GetLine(std::size_t i) const override;
   void SetLine(std::size_t i, ByteStringView line) override;

@@ -69,7 +69,8 @@ class ChunkedFile {
     buffer_.clear();
   }
   void Rewind() {
-    if (::ftruncate(fd_, 0) != 0 || ::lseek(fd_, 0, SEEK_SET) != 0) throw std::runtime_error("cannot empty the bench file");
+    if (::ftruncate(fd_, 0) != 0 || ::lseek(fd_, 0, SEEK_SET) != 0)
+      throw std::runtime_error("cannot empty the bench file");
   }
   std::size_t Written() const { return written_; }
 
@@ -95,8 +96,7 @@ void Write(benchmark::State& state, const std::string& kind, ArtForm form) {
   }
   const std::size_t out = file.Written();
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * art.bytes));
-  state.counters["bytes_out_per_byte"] =
-      static_cast<double>(out) / static_cast<double>(state.iterations() * art.bytes);
+  state.counters["bytes_out_per_byte"] = static_cast<double>(out) / static_cast<double>(state.iterations() * art.bytes);
 }
 
 void BM_Form_Baseline(benchmark::State& state, const std::string& kind) { Write(state, kind, ArtForm::Gbk); }

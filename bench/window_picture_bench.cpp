@@ -11,11 +11,11 @@
 #include <fstream>
 
 #include "bench_pictures.h"
-#include "open_picture.h"
 #include "dialog_seam.h"
 #include "frm_main.h"
 #include "memory_art_area.h"
 #include "memory_char_list.h"
+#include "open_picture.h"
 #include "picture_to_asc.h"
 
 namespace morvexa {
@@ -40,8 +40,8 @@ QApplication& App() {
   static char* argv[] = {name, nullptr};
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   // The conversion settings at their defaults, whatever the user's are.
-  qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(
-                                 (std::filesystem::temp_directory_path() / "morvexa-window-bench-config").string()));
+  qputenv("XDG_CONFIG_HOME",
+          QByteArray::fromStdString((std::filesystem::temp_directory_path() / "morvexa-window-bench-config").string()));
   // Left to the end of the process, like the program's own.
   static QApplication* app = new QApplication(argc, argv);
   return *app;

@@ -41,7 +41,8 @@ class ArtArea {
   virtual void WriteColoredLine(std::size_t i, ByteStringView line, std::span<const Rgb> colors);
   // WriteLines with the color of each byte of text (those of the line
   // breaks are not used).
-  virtual void WriteColoredLines(std::size_t first, std::size_t count, ByteStringView text, std::span<const Rgb> colors);
+  virtual void WriteColoredLines(std::size_t first, std::size_t count, ByteStringView text,
+                                 std::span<const Rgb> colors);
 
   virtual std::size_t LineCount() const = 0;
   // Line i without its line break; i < LineCount().

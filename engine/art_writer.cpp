@@ -69,8 +69,7 @@ bool IsPlain(char c, bool html) {
 
 // Where the run of bytes from i on that the form keeps as they are, all of
 // the color of byte i (when colors are given), ends, at most at most.
-std::size_t PlainRunEnd(ByteStringView line, std::span<const Rgb> colors, std::size_t i, std::size_t most,
-                        bool html) {
+std::size_t PlainRunEnd(ByteStringView line, std::span<const Rgb> colors, std::size_t i, std::size_t most, bool html) {
   std::size_t end = i;
 #if defined(__SSE2__)
   // Sixteen bytes and their colors at a time.
@@ -80,8 +79,8 @@ std::size_t PlainRunEnd(ByteStringView line, std::span<const Rgb> colors, std::s
     __m128i kept;
     if (html) {
       // Signed: bytes from 0x80 on are below 0x20 too.
-      __m128i refused = _mm_or_si128(_mm_cmplt_epi8(bytes, _mm_set1_epi8(0x20)),
-                                     _mm_cmpeq_epi8(bytes, _mm_set1_epi8(0x7F)));
+      __m128i refused =
+          _mm_or_si128(_mm_cmplt_epi8(bytes, _mm_set1_epi8(0x20)), _mm_cmpeq_epi8(bytes, _mm_set1_epi8(0x7F)));
       for (const char special : {'&', '<', '>'}) {
         refused = _mm_or_si128(refused, _mm_cmpeq_epi8(bytes, _mm_set1_epi8(special)));
       }
@@ -91,8 +90,8 @@ std::size_t PlainRunEnd(ByteStringView line, std::span<const Rgb> colors, std::s
     }
     if (!colors.empty()) {
       const auto* at = reinterpret_cast<const __m128i*>(colors.data() + end);
-      const __m128i same03 = _mm_packs_epi32(_mm_cmpeq_epi32(_mm_loadu_si128(at), color),
-                                             _mm_cmpeq_epi32(_mm_loadu_si128(at + 1), color));
+      const __m128i same03 =
+          _mm_packs_epi32(_mm_cmpeq_epi32(_mm_loadu_si128(at), color), _mm_cmpeq_epi32(_mm_loadu_si128(at + 1), color));
       const __m128i same47 = _mm_packs_epi32(_mm_cmpeq_epi32(_mm_loadu_si128(at + 2), color),
                                              _mm_cmpeq_epi32(_mm_loadu_si128(at + 3), color));
       kept = _mm_and_si128(kept, _mm_packs_epi16(same03, same47));
@@ -178,7 +177,9 @@ int NearestPalette256(Rgb color) {
   auto nearestLevel = [](unsigned v) {
     std::size_t best = 0;
     for (std::size_t i = 1; i < kLevels.size(); ++i) {
-      if ((v > kLevels[i] ? v - kLevels[i] : kLevels[i] - v) < (v > kLevels[best] ? v - kLevels[best] : kLevels[best] - v)) best = i;
+      if ((v > kLevels[i] ? v - kLevels[i] : kLevels[i] - v) <
+          (v > kLevels[best] ? v - kLevels[best] : kLevels[best] - v))
+        best = i;
     }
     return best;
   };
@@ -197,8 +198,7 @@ int NearestPalette256(Rgb color) {
   return distance(gray, gray, gray) < cubeDistance ? static_cast<int>(232 + grayIndex) : cube;
 }
 
-ArtWriter::ArtWriter(const ArtFormSettings& settings, Sink sink)
-    : settings_(settings), sink_(std::move(sink)) {
+ArtWriter::ArtWriter(const ArtFormSettings& settings, Sink sink) : settings_(settings), sink_(std::move(sink)) {
   if (settings_.form == ArtForm::Gbk) return;
   buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
   if (settings_.form != ArtForm::Html) return;

@@ -422,7 +422,9 @@ class RunLengthReader final : public BmpReaderBase {
 
 }  // namespace
 
-bool LooksLikeBmp(std::span<const unsigned char> start) { return start.size() >= 2 && start[0] == 'B' && start[1] == 'M'; }
+bool LooksLikeBmp(std::span<const unsigned char> start) {
+  return start.size() >= 2 && start[0] == 'B' && start[1] == 'M';
+}
 
 std::unique_ptr<PictureReader> ReadBmp(FileBytes file, const ReadSettings& settings) {
   if (file.Size() == 0) return std::make_unique<MemoryPicture>(PixelImage());

@@ -52,7 +52,8 @@ std::unique_ptr<PictureReader> ReduceColors(const PixelImage& picture, int color
 
 std::size_t CountColors(const PixelImage& picture, std::size_t limit) {
   std::unordered_set<Rgb> seen;
-  for (std::size_t i = 0; i < picture.width * picture.height && seen.size() <= limit; ++i) seen.insert(picture.pixels[i]);
+  for (std::size_t i = 0; i < picture.width * picture.height && seen.size() <= limit; ++i)
+    seen.insert(picture.pixels[i]);
   return seen.size();
 }
 

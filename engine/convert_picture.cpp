@@ -16,8 +16,10 @@ ArtSize FitArtSize(std::size_t width, std::size_t height, const PictureOptions& 
   if (options.width != 0 && options.height != 0) return {options.width, options.height};
   auto atLeastOne = [](double v) { return static_cast<std::size_t>(std::max(1.0, std::round(v))); };
   const double proportion = static_cast<double>(height) / static_cast<double>(width);
-  if (options.width != 0) return {options.width, atLeastOne(static_cast<double>(options.width) * proportion * options.aspect)};
-  if (options.height != 0) return {atLeastOne(static_cast<double>(options.height) / proportion / options.aspect), options.height};
+  if (options.width != 0)
+    return {options.width, atLeastOne(static_cast<double>(options.width) * proportion * options.aspect)};
+  if (options.height != 0)
+    return {atLeastOne(static_cast<double>(options.height) / proportion / options.aspect), options.height};
   return {width, height};
 }
 
@@ -28,7 +30,8 @@ void ConvertPicture(std::unique_ptr<PictureReader> picture, const PictureOptions
     return;
   }
   const ArtSize size = FitArtSize(picture->Width(), picture->Height(), options);
-  if (static_cast<double>(size.columns) * static_cast<double>(size.lines) > static_cast<double>(ReadSettings{}.maxPixels)) {
+  if (static_cast<double>(size.columns) * static_cast<double>(size.lines) >
+      static_cast<double>(ReadSettings{}.maxPixels)) {
     throw std::length_error("The art would have more than 268435456 symbols");
   }
   if (options.Sized() && size.columns != 0) {

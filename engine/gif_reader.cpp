@@ -45,7 +45,8 @@ struct CloseGif {
 }  // namespace
 
 bool LooksLikeGif(std::span<const unsigned char> start) {
-  return start.size() >= 6 && (std::memcmp(start.data(), "GIF87a", 6) == 0 || std::memcmp(start.data(), "GIF89a", 6) == 0);
+  return start.size() >= 6 &&
+         (std::memcmp(start.data(), "GIF87a", 6) == 0 || std::memcmp(start.data(), "GIF89a", 6) == 0);
 }
 
 // The first picture of the file (of an animation, its first frame), read

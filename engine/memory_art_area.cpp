@@ -97,9 +97,7 @@ void MemoryArtArea::ColorNewLines(std::size_t firstLine, std::size_t firstByte, 
   }
 }
 
-void MemoryArtArea::ColorsOf(std::size_t i, std::vector<Rgb>& colors) const {
-  colors_.ColorsOf(i, GetLine(i), colors);
-}
+void MemoryArtArea::ColorsOf(std::size_t i, std::vector<Rgb>& colors) const { colors_.ColorsOf(i, GetLine(i), colors); }
 
 ByteString MemoryArtArea::GetLine(std::size_t i) const {
   if (i >= LineCount()) throw std::out_of_range("MemoryArtArea::GetLine");

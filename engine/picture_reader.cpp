@@ -44,7 +44,8 @@ PixelImage ReadWhole(PictureReader& picture) {
   RowBand band;
   std::size_t y = 0;
   while (picture.ReadRows(picture.RowsPerBand(), band) > 0) {
-    for (const unsigned char* row : band.rows) RowColors(band.form, row, image.width, picture.Palette(), image.Row(y++));
+    for (const unsigned char* row : band.rows)
+      RowColors(band.form, row, image.width, picture.Palette(), image.Row(y++));
   }
   return image;
 }

@@ -10,9 +10,9 @@ namespace morvexa {
 
 // How the pixels of a row are stored.
 enum class PixelForm {
-  Bgr24,   // blue, green, red bytes
-  Bgrx32,  // blue, green, red and an ignored byte
-  Rgb32,   // an Rgb value
+  Bgr24,    // blue, green, red bytes
+  Bgrx32,   // blue, green, red and an ignored byte
+  Rgb32,    // an Rgb value
   Index8,   // one byte, an index into the reader's palette
   Index16,  // two bytes (little-endian), an index into the reader's palette
 };

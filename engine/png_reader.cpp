@@ -18,7 +18,7 @@ constexpr unsigned char kSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '
 // it, "Bitmap image is not valid".
 [[noreturn]] void Fail(int error) {
   throw Failure(error == SPNG_IO_EOF || error == SPNG_IO_ERROR || error == SPNG_EOF ? FailureKind::StreamReadError
-                                                                                   : FailureKind::BitmapNotValid);
+                                                                                    : FailureKind::BitmapNotValid);
 }
 
 void Check(int error) {

@@ -73,7 +73,8 @@ PixelImage Decode(const std::vector<unsigned char>& file, const ReadSettings& se
 }  // namespace
 
 bool LooksLikeWebp(std::span<const unsigned char> start) {
-  return start.size() >= 12 && std::memcmp(start.data(), "RIFF", 4) == 0 && std::memcmp(start.data() + 8, "WEBP", 4) == 0;
+  return start.size() >= 12 && std::memcmp(start.data(), "RIFF", 4) == 0 &&
+         std::memcmp(start.data() + 8, "WEBP", 4) == 0;
 }
 
 std::unique_ptr<PictureReader> ReadWebp(FileBytes file, const ReadSettings& settings) {

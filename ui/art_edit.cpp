@@ -59,7 +59,8 @@ const std::vector<int>& ArtEdit::ZoomSizes() {
 void ArtEdit::Zoom(int steps) {
   const std::vector<int>& sizes = ZoomSizes();
   const auto at = std::lower_bound(sizes.begin(), sizes.end(), font().pixelSize());
-  const auto index = std::clamp<std::ptrdiff_t>((at - sizes.begin()) + steps, 0, static_cast<std::ptrdiff_t>(sizes.size()) - 1);
+  const auto index =
+      std::clamp<std::ptrdiff_t>((at - sizes.begin()) + steps, 0, static_cast<std::ptrdiff_t>(sizes.size()) - 1);
   SetSize(sizes[static_cast<std::size_t>(index)]);
 }
 

@@ -23,7 +23,8 @@ class DisplayTextArea final : public ArtArea {
   void WriteLines(std::size_t first, std::size_t count, ByteStringView text) override;
   bool KeepsColors() const override { return true; }
   void WriteColoredLine(std::size_t i, ByteStringView line, std::span<const Rgb> colors) override;
-  void WriteColoredLines(std::size_t first, std::size_t count, ByteStringView text, std::span<const Rgb> colors) override;
+  void WriteColoredLines(std::size_t first, std::size_t count, ByteStringView text,
+                         std::span<const Rgb> colors) override;
   std::size_t LineCount() const override { return lines_; }
   ByteString GetLine(std::size_t i) const override;
   void SetLine(std::size_t i, ByteStringView line) override;

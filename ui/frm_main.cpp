@@ -6,24 +6,24 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QMimeData>
+#include <QResizeEvent>
+#include <QShortcut>
 #include <QTimer>
 #include <QTreeView>
-#include <QMimeData>
-#include <QShortcut>
-#include <QResizeEvent>
 
 #include "Unit2.h"
-#include "byte_limit_validator.h"
-#include "failure.h"
 #include "art_edit.h"
 #include "busy_cursor.h"
+#include "byte_limit_validator.h"
+#include "convert_picture.h"
 #include "display_text_area.h"
+#include "failure.h"
 #include "icon_spacing_style.h"
 #include "memory_char_list.h"
-#include "convert_picture.h"
 #include "open_picture.h"
-#include "picture_settings.h"
 #include "picture_preview.h"
+#include "picture_settings.h"
 #include "picture_to_asc.h"
 #include "program_start.h"
 #include "qt_text.h"
@@ -162,16 +162,18 @@ void Tfrmmain::CreateShortcuts() {
 void Tfrmmain::CreateDialogs() {
   // Qt's own dialogs rather than the platform's, so that they behave the same
   // everywhere and the open dialog can carry the picture preview.
-  opendlgpic = new QFileDialog(this, Text("打开"), QString(),
-                               QStringLiteral("All.bmp (*.bmp);;") + Text("图片 (*.bmp *.png *.jpg *.jpeg *.gif *.webp)"));
+  opendlgpic =
+      new QFileDialog(this, Text("打开"), QString(),
+                      QStringLiteral("All.bmp (*.bmp);;") + Text("图片 (*.bmp *.png *.jpg *.jpeg *.gif *.webp)"));
   opendlgpic->setObjectName("opendlgpic");
   opendlgpic->setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails);
   opendlgpic->setAcceptMode(QFileDialog::AcceptOpen);
   opendlgpic->setFileMode(QFileDialog::ExistingFile);
   PicturePreview::AttachTo(*opendlgpic);
 
-  savedlgasc = new QFileDialog(this, Text("另存为"), QString(),
-                               QStringLiteral("*.txt (*.txt);;") + Text(kUtf8Filter) + QStringLiteral(";;") + Text(kHtmlFilter));
+  savedlgasc =
+      new QFileDialog(this, Text("另存为"), QString(),
+                      QStringLiteral("*.txt (*.txt);;") + Text(kUtf8Filter) + QStringLiteral(";;") + Text(kHtmlFilter));
   savedlgasc->setObjectName("savedlgasc");
   savedlgasc->setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails);
   savedlgasc->setAcceptMode(QFileDialog::AcceptSave);

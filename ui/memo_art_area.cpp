@@ -92,7 +92,8 @@ std::string MemoArtArea::Export(const ArtFormSettings& form, const QTextCursor& 
     colors_.ColorsOf(static_cast<std::size_t>(block.blockNumber()), line, colors);
     // The selected characters' bytes: those of the text before them on.
     const std::size_t begin = QStringToBytes(text.left(from)).size(), end = QStringToBytes(text.left(to)).size();
-    writer.Line(ByteStringView(line).substr(begin, end - begin), std::span<const Rgb>(colors).subspan(begin, end - begin));
+    writer.Line(ByteStringView(line).substr(begin, end - begin),
+                std::span<const Rgb>(colors).subspan(begin, end - begin));
   }
   writer.Finish();
   return out;

@@ -19,9 +19,9 @@
 #include "busy_cursor.h"
 #include "color_reduction.h"
 #include "convert_picture.h"
-#include "picture_settings.h"
 #include "failure.h"
 #include "open_picture.h"
+#include "picture_settings.h"
 #include "qt_text.h"
 
 namespace morvexa {
@@ -68,9 +68,11 @@ std::optional<Thumbnail> ReadConversionPreview(const QString& path, int side, co
   auto thumbnail = ReadThumbnail(path, std::max(side, static_cast<int>(options.width)), cancelled);
   if (!thumbnail) return {};
   const QSize size = thumbnail->size;
-  const ArtSize art = FitArtSize(static_cast<std::size_t>(size.width()), static_cast<std::size_t>(size.height()), options);
+  const ArtSize art =
+      FitArtSize(static_cast<std::size_t>(size.width()), static_cast<std::size_t>(size.height()), options);
   thumbnail->art = QSize(static_cast<int>(art.columns), static_cast<int>(art.lines));
-  PixelImage pixels(static_cast<std::size_t>(thumbnail->image.width()), static_cast<std::size_t>(thumbnail->image.height()));
+  PixelImage pixels(static_cast<std::size_t>(thumbnail->image.width()),
+                    static_cast<std::size_t>(thumbnail->image.height()));
   for (std::size_t y = 0; y < pixels.height; ++y) {
     const auto* line = reinterpret_cast<const QRgb*>(thumbnail->image.constScanLine(static_cast<int>(y)));
     for (std::size_t x = 0; x < pixels.width; ++x) pixels.Row(y)[x] = line[x] & 0xFFFFFF;
@@ -99,8 +101,8 @@ std::optional<Thumbnail> ReadConversionPreview(const QString& path, int side, co
     auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
     for (std::size_t x = 0; x < shown.width; ++x) line[x] = 0xFF000000u | shown.Row(static_cast<std::size_t>(y / 2))[x];
   }
-  thumbnail->image = image.width() > side || image.height() > side ? image.scaled(side, side, Qt::KeepAspectRatio)
-                                                                   : image;
+  thumbnail->image =
+      image.width() > side || image.height() > side ? image.scaled(side, side, Qt::KeepAspectRatio) : image;
   return thumbnail;
 }
 
@@ -202,9 +204,10 @@ void PicturePreview::Show(const std::shared_ptr<Job>& job, std::optional<Thumbna
   if (thumbnail) {
     picture_ = thumbnail->image;
     image_->setText({});
-    image_->setPixmap(QPixmap::fromImage(picture_->width() > kSide || picture_->height() > kSide
-                                             ? picture_->scaled(kSide, kSide, Qt::KeepAspectRatio, Qt::SmoothTransformation)
-                                             : *picture_));
+    image_->setPixmap(
+        QPixmap::fromImage(picture_->width() > kSide || picture_->height() > kSide
+                               ? picture_->scaled(kSide, kSide, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                               : *picture_));
     QString caption = QStringLiteral("%1 x %2").arg(thumbnail->size.width()).arg(thumbnail->size.height());
     if (thumbnail->art.isValid() && thumbnail->art != thumbnail->size) {
       caption += QStringLiteral(" → %1 x %2").arg(thumbnail->art.width()).arg(thumbnail->art.height());

@@ -16,7 +16,9 @@ constexpr char kGroup[] = "pictureConversion";
 
 QSettings Stored() { return QSettings(QStringLiteral("Morvexa"), QStringLiteral("Morvexa")); }
 
-QString DefaultRamp() { return QString::fromLatin1(PictureOptions::kDefaultRamp.data(), PictureOptions::kDefaultRamp.size()); }
+QString DefaultRamp() {
+  return QString::fromLatin1(PictureOptions::kDefaultRamp.data(), PictureOptions::kDefaultRamp.size());
+}
 
 }  // namespace
 
@@ -87,7 +89,8 @@ void PictureSettings::SetOptions(const PictureOptions& options) {
   colors_->setCurrentIndex(std::max(0, colors_->findData(options.colors)));
   dither_->setChecked(options.dither);
   ramp_->setChecked(options.ramp.has_value());
-  if (options.ramp) rampSymbols_->setText(QString::fromLatin1(options.ramp->data(), static_cast<qsizetype>(options.ramp->size())));
+  if (options.ramp)
+    rampSymbols_->setText(QString::fromLatin1(options.ramp->data(), static_cast<qsizetype>(options.ramp->size())));
 }
 
 void PictureSettings::UpdateEnabled() {

@@ -47,7 +47,8 @@ void AppendAsText(ByteStringView bytes, QString& text) {
       const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + i));
       // Signed compares: bytes of 0x80 and above are negative.
       const __m128i printable = _mm_cmpgt_epi8(chunk, _mm_set1_epi8(0x1F));
-      if (_mm_movemask_epi8(printable) == 0xFFFF && _mm_movemask_epi8(_mm_cmpeq_epi8(chunk, _mm_set1_epi8(0x7F))) == 0) {
+      if (_mm_movemask_epi8(printable) == 0xFFFF &&
+          _mm_movemask_epi8(_mm_cmpeq_epi8(chunk, _mm_set1_epi8(0x7F))) == 0) {
         const __m128i zero = _mm_setzero_si128();
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(chunk, zero));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(chunk, zero));

@@ -56,8 +56,8 @@ class Forms : public ArtForms {
   std::vector<std::vector<std::string>> Arts() {
     std::vector<unsigned> indices;
     for (unsigned i = 0; i < 40 * 12; ++i) indices.push_back(i % 40 < 17 ? 0 : 1 + i / 40 % 3);
-    WriteFile(dir_ / "p.bmp", testing_support::BmpBuilder(40, 12, indices, {0xFF0000, 0x0000FF, 0x00FF00, 0x123456})
-                                  .Build({40, 24}));
+    WriteFile(dir_ / "p.bmp",
+              testing_support::BmpBuilder(40, 12, indices, {0xFF0000, 0x0000FF, 0x00FF00, 0x123456}).Build({40, 24}));
     // Lines longer than the writer's buffer, in every form: wide text with
     // a page's specials for symbols, and a picture of a color a cell.
     std::string wide;
@@ -161,8 +161,9 @@ TEST_F(Forms, BytesThatDoNotDecodeAreReplacedAndCounted) {
 TEST_F(Forms, LargePicturesAreStreamedInEveryForm) {
   std::vector<unsigned> indices(300 * 200);
   for (std::size_t i = 0; i < indices.size(); ++i) indices[i] = i % 7;
-  WriteFile(dir_ / "big.bmp", testing_support::BmpBuilder(300, 200, indices, {0, 0xFF, 0xFF00, 0xFF0000, 0xFFFF, 0xFF00FF, 0xFFFFFF})
-                                  .Build({40, 24}));
+  WriteFile(dir_ / "big.bmp",
+            testing_support::BmpBuilder(300, 200, indices, {0, 0xFF, 0xFF00, 0xFF0000, 0xFFFF, 0xFF00FF, 0xFFFFFF})
+                .Build({40, 24}));
   const std::string utf8 = Run({"picture", (dir_ / "big.bmp").string()}, {"--format", "utf8", "-o", "-"});
   EXPECT_EQ(utf8.size(), 200u * 301u);
   const std::string ansi = Run({"picture", (dir_ / "big.bmp").string()}, {"--format", "ansi", "-o", "-", "--color"});
@@ -170,9 +171,11 @@ TEST_F(Forms, LargePicturesAreStreamedInEveryForm) {
 }
 
 TEST_F(Forms, UnknownFormsAndColorsAreRefused) {
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {"text", "编", "--format", "pdf"}, {"text", "编", "--color=sometimes"}, {"text", "编", "--fg-color", "nope"},
-           {"picture", "x.bmp", "--bg-color", "red"}}) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"text", "编", "--format", "pdf"},
+                                             {"text", "编", "--color=sometimes"},
+                                             {"text", "编", "--fg-color", "nope"},
+                                             {"picture", "x.bmp", "--bg-color", "red"}}) {
     EXPECT_EQ(RunCli(args).status, 2) << testing::PrintToString(args);
   }
 }

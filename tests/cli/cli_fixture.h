@@ -36,8 +36,7 @@ class Cli : public testing::Test {
 
   // Runs the program; prefix goes before it on the shell's line (variables,
   // or a pipe into it).
-  Outcome RunCli(const std::vector<std::string>& args, const std::string& prefix = "",
-                 const std::string& output = "") {
+  Outcome RunCli(const std::vector<std::string>& args, const std::string& prefix = "", const std::string& output = "") {
     std::string command = prefix + " " + MORVEXA_CLI;
     for (const auto& arg : args) command += " " + Quote(arg);
     return RunShell(command, output);
@@ -46,8 +45,7 @@ class Cli : public testing::Test {
   // Runs a shell command line, its output kept (or sent to output).
   Outcome RunShell(const std::string& command, const std::string& output = "") {
     const std::filesystem::path out = dir_ / "stdout", err = dir_ / "stderr";
-    const int raw =
-        std::system((command + " >" + (output.empty() ? Quote(out) : output) + " 2>" + Quote(err)).c_str());
+    const int raw = std::system((command + " >" + (output.empty() ? Quote(out) : output) + " 2>" + Quote(err)).c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ReadFile(err)};
   }
 

@@ -1,8 +1,8 @@
 // The command-line program, run as a script would run it.
-#include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -17,18 +17,18 @@
 #include "../support/imagemagick.h"
 #include "../support/unwritable.h"
 #include "cli_fixture.h"
-#include "morvexa_version.h"
 #include "cp936.h"
+#include "morvexa_version.h"
 
 namespace morvexa {
 namespace {
 
 namespace fs = std::filesystem;
-using testing_support::ReadFile;
-using testing_support::WriteFile;
 using testing_support::Cli;
 using testing_support::Outcome;
 using testing_support::Quote;
+using testing_support::ReadFile;
+using testing_support::WriteFile;
 
 TEST_F(Cli, DrawsTheDefaultArtAsSavedTextOrAsUtf8) {
   const Outcome saved = RunCli({"text", "编程", "-o", "-"});
@@ -267,7 +267,8 @@ TEST_F(Cli, HelpAndVersion) {
 }
 
 TEST_F(Cli, PicturesComeFromStandardInputToo) {
-  const auto bytes = testing_support::BmpBuilder(3, 2, {0, 1, 1, 2, 0, 0}, {0xFFFFFF, 0x000000, 0xFF0000}).Build({40, 8});
+  const auto bytes =
+      testing_support::BmpBuilder(3, 2, {0, 1, 1, 2, 0, 0}, {0xFFFFFF, 0x000000, 0xFF0000}).Build({40, 8});
   WriteFile(dir_ / "p.bmp", bytes);
   const Outcome file = RunCli({"picture", "-", "-o", "-"}, "<" + Quote(dir_ / "p.bmp"));
   EXPECT_EQ(file.status, 0) << file.err;
@@ -295,7 +296,7 @@ class ChineseLocale : public Cli {
 };
 
 TEST_F(ChineseLocale, ArgumentsAndMessagesAreInTheLocalesCharacterSet) {
-  const std::string bian = "\xB1\xE0";  // 编 in GBK
+  const std::string bian = "\xB1\xE0";                                                 // 编 in GBK
   const Outcome art = RunCli({"text", bian, "--fg", "\xA3\xA4", "-o", "-"}, prefix_);  // ＄
   EXPECT_EQ(art.status, 0) << art.err;
   EXPECT_EQ(art.out, RunCli({"text", "编", "--fg", cp936::ToUtf8("\xA3\xA4"), "-o", "-"}).out);
@@ -339,10 +340,18 @@ TEST_F(Cli, PicturesOfEveryFormatAreSizedReducedAndRamped) {
 }
 
 TEST_F(Cli, PictureOptionsAreCheckedBeforeAnything) {
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {"--colors", "1"}, {"--colors", "96"}, {"--colors", "x"}, {"--width", "-1"}, {"--width", "2000000"},
-           {"--aspect", "0"}, {"--ramp=a"}, {"--ramp=a\tb"}, {"--ramp", "--colors", "4"}, {"--invert"},
-           {"--background", "nocolor"}, {"--background", "#12345"}}) {
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{{"--colors", "1"},
+                                                                                    {"--colors", "96"},
+                                                                                    {"--colors", "x"},
+                                                                                    {"--width", "-1"},
+                                                                                    {"--width", "2000000"},
+                                                                                    {"--aspect", "0"},
+                                                                                    {"--ramp=a"},
+                                                                                    {"--ramp=a\tb"},
+                                                                                    {"--ramp", "--colors", "4"},
+                                                                                    {"--invert"},
+                                                                                    {"--background", "nocolor"},
+                                                                                    {"--background", "#12345"}}) {
     SCOPED_TRACE(testing::PrintToString(args));
     std::vector<std::string> full = {"picture", "x.bmp"};
     full.insert(full.end(), args.begin(), args.end());
@@ -369,7 +378,8 @@ TEST_F(Cli, FilesThatAreNotPicturesFailAtOnce) {
 TEST_F(Cli, APictureThatShrinksWhileReadFailsCleanly) {
   std::vector<unsigned> indices(1024 * 1024);
   for (std::size_t i = 0; i < indices.size(); ++i) indices[i] = i * 7 % 5;
-  const auto bytes = testing_support::BmpBuilder(1024, 1024, indices, {0, 0xFF, 0xFF00, 0xFF0000, 0xFFFFFF}).Build({40, 32});
+  const auto bytes =
+      testing_support::BmpBuilder(1024, 1024, indices, {0, 0xFF, 0xFF00, 0xFF0000, 0xFFFFFF}).Build({40, 32});
   int failed = 0;
   for (int run = 0; run < 12; ++run) {
     WriteFile(dir_ / "p.bmp", bytes);

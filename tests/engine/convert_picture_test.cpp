@@ -18,7 +18,8 @@ namespace {
 
 using Entries = std::vector<ByteString>;
 
-std::unique_ptr<PictureReader> Picture(std::size_t w, std::size_t h, const std::function<Rgb(std::size_t, std::size_t)>& color) {
+std::unique_ptr<PictureReader> Picture(std::size_t w, std::size_t h,
+                                       const std::function<Rgb(std::size_t, std::size_t)>& color) {
   PixelImage image(w, h);
   for (std::size_t y = 0; y < h; ++y) {
     for (std::size_t x = 0; x < w; ++x) image.Row(y)[x] = color(x, y);
@@ -75,7 +76,9 @@ TEST(ConvertPicture, SizesFollowTheProportionsCorrectedForTheCell) {
 TEST(ConvertPicture, EachCellIsTheAreaAverageOfWhatItCovers) {
   // Black left half, white right half: four cells over ten pixels put the
   // border exactly between the second and third cell.
-  auto halves = [] { return Picture(10, 4, [](std::size_t x, std::size_t) { return x < 5 ? Rgb{0} : Rgb{0xFFFFFF}; }); };
+  auto halves = [] {
+    return Picture(10, 4, [](std::size_t x, std::size_t) { return x < 5 ? Rgb{0} : Rgb{0xFFFFFF}; });
+  };
   PictureOptions four = Width(4);
   four.height = 1;
   EXPECT_EQ(Convert(halves(), four).area.Text(), "  !!\r\n");
@@ -85,10 +88,10 @@ TEST(ConvertPicture, EachCellIsTheAreaAverageOfWhatItCovers) {
   EXPECT_EQ(three.Row(0)[1], 0x808080u) << "127.5 rounds up";
   EXPECT_EQ(three.Row(0)[2], 0xFFFFFFu);
   // A cell over two pixels of 10 and 21 and a third of 40 at a third each.
-  const PixelImage partial = ReadWhole(*AreaAverage(Picture(3, 1, [](std::size_t x, std::size_t) {
-                                                      return Rgb{x == 0 ? 10u : x == 1 ? 21u : 40u};
-                                                    }),
-                                                    2, 1));
+  const PixelImage partial = ReadWhole(*AreaAverage(
+      Picture(3, 1, [](std::size_t x, std::size_t) { return Rgb{x == 0   ? 10u
+                                                                : x == 1 ? 21u
+                                                                         : 40u}; }), 2, 1));
   EXPECT_EQ(partial.Row(0)[0], 14u) << "(10 + 21 / 2) / 1.5 = 13.67";
   EXPECT_EQ(partial.Row(0)[1], 34u) << "(21 / 2 + 40) / 1.5 = 33.67";
 }
@@ -149,7 +152,9 @@ TEST(ConvertPicture, RampSymbolsFollowBrightness) {
 
 TEST(ConvertPicture, ColorsAreReducedToAtMostTheNumberAsked) {
   auto noise = [] {
-    return Picture(120, 80, [](std::size_t x, std::size_t y) { return static_cast<Rgb>((x * 2654435761u ^ y * 40503u) & 0xFFFFFF); });
+    return Picture(120, 80, [](std::size_t x, std::size_t y) {
+      return static_cast<Rgb>((x * 2654435761u ^ y * 40503u) & 0xFFFFFF);
+    });
   };
   for (int colors : {2, 4, 32, 95}) {
     SCOPED_TRACE(colors);
@@ -172,8 +177,8 @@ TEST(ConvertPicture, ColorsAreReducedToAtMostTheNumberAsked) {
   for (const ByteString& line : testing_support::Lines(sized.area)) used.insert(line.begin(), line.end());
   EXPECT_LE(used.size(), 95u);
   // One of few colors keeps them all, exactly.
-  const Converted few = Convert(Picture(40, 20, [](std::size_t x, std::size_t) { return Rgb{x < 20 ? 0x123456u : 0xABCDEFu}; }),
-                                Width(4));
+  const Converted few = Convert(
+      Picture(40, 20, [](std::size_t x, std::size_t) { return Rgb{x < 20 ? 0x123456u : 0xABCDEFu}; }), Width(4));
   EXPECT_EQ(few.area.GetLine(0), "  !!");
 }
 

@@ -25,7 +25,8 @@ class PictureFormats : public testing::Test {
     // A picture of many colors with an odd width, and one with soft
     // transparency (a gradient of alpha across it).
     ASSERT_TRUE(testing_support::Convert("-size 37x23 -seed 7 plasma:red-blue -depth 8 " + Quoted("source.png")));
-    ASSERT_TRUE(testing_support::Convert(Quoted("source.png") + " \\( -size 23x37 gradient:white-black -rotate 90 \\) " +
+    ASSERT_TRUE(testing_support::Convert(Quoted("source.png") +
+                                         " \\( -size 23x37 gradient:white-black -rotate 90 \\) " +
                                          "-alpha off -compose CopyOpacity -composite -depth 8 " + Quoted("alpha.png")));
   }
   void TearDown() override { fs::remove_all(dir_); }
@@ -37,9 +38,9 @@ class PictureFormats : public testing::Test {
 
 struct Form {
   const char* name;
-  const char* source;    // source.png or alpha.png
-  const char* options;   // ImageMagick's settings for the file
-  const char* file;      // the file written, its extension telling the format
+  const char* source;   // source.png or alpha.png
+  const char* options;  // ImageMagick's settings for the file
+  const char* file;     // the file written, its extension telling the format
   // How far a channel may differ: 0, or 1 where colors are mixed or 16-bit
   // samples made 8-bit (rounded exactly here, by a quicker formula there).
   int tolerance;
@@ -85,8 +86,8 @@ TEST_F(PictureFormats, EachDecodesToImageMagicksOwnPixels) {
     for (std::size_t i = 0; i < theirs.size(); ++i) {
       for (int shift : {0, 8, 16}) {
         const int a = static_cast<int>(ours.pixels[i] >> shift & 0xFF), b = static_cast<int>(theirs[i] >> shift & 0xFF);
-        ASSERT_LE(std::abs(a - b), form.tolerance) << "pixel " << i << ": ours " << std::hex << ours.pixels[i] << ", theirs "
-                                                   << theirs[i];
+        ASSERT_LE(std::abs(a - b), form.tolerance)
+            << "pixel " << i << ": ours " << std::hex << ours.pixels[i] << ", theirs " << theirs[i];
       }
     }
   }
@@ -96,9 +97,11 @@ TEST_F(PictureFormats, TransparencyIsLaidOverTheChosenBackground) {
   ASSERT_TRUE(testing_support::Convert("-size 4x2 xc:none " + Quoted("clear.png")));
   ReadSettings settings;
   settings.background = 0x336699;
-  const testing_support::DecodedPixels pixels = testing_support::ReadAllPixels(*OpenPicture(dir_ / "clear.png", settings));
+  const testing_support::DecodedPixels pixels =
+      testing_support::ReadAllPixels(*OpenPicture(dir_ / "clear.png", settings));
   EXPECT_EQ(pixels.pixels, std::vector<Rgb>(8, 0x336699));
-  EXPECT_EQ(testing_support::DecodeFile(dir_ / "clear.png").pixels, std::vector<Rgb>(8, 0xFFFFFF)) << "white by default";
+  EXPECT_EQ(testing_support::DecodeFile(dir_ / "clear.png").pixels, std::vector<Rgb>(8, 0xFFFFFF))
+      << "white by default";
 }
 
 // Broken files of every format fail with one of the two messages, never
@@ -111,9 +114,8 @@ TEST_F(PictureFormats, BrokenFilesFailWithOneOfTwoMessages) {
     ASSERT_TRUE(testing_support::Convert(Quoted(form.source) + " " + form.options + " " + Quoted(form.file)));
     const std::string good = testing_support::ReadFile(dir_ / form.file);
     auto outcome = [](const std::string& bytes) {
-      return testing_support::FailureOf([&] {
-        return testing_support::ReadAllPixels(*OpenPicture(FileBytes::FromMemory(bytes)));
-      });
+      return testing_support::FailureOf(
+          [&] { return testing_support::ReadAllPixels(*OpenPicture(FileBytes::FromMemory(bytes))); });
     };
     for (std::size_t sixteenth = 1; sixteenth < 16; ++sixteenth) {
       const std::string cut = good.substr(0, good.size() * sixteenth / 16);

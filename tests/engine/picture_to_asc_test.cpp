@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "../support/bmp_builder.h"
 #include <algorithm>
 #include <cctype>
 #include <functional>
 #include <map>
+#include "../support/bmp_builder.h"
 
 #include "../support/failure_matchers.h"
 #include "bmp_reader.h"
@@ -123,13 +123,12 @@ TEST(PictureToAsc, PicturesMappedOnTwoThreadsGiveTheSameArt) {
   };
   const Pattern patterns[] = {
       {"noise of thousands of colors", [](std::size_t, std::size_t, std::uint32_t n) { return n >> 8 & 0x0F0F0F; }},
-      {"a new color every ten rows", [](std::size_t x, std::size_t y, std::uint32_t) {
-         return static_cast<Rgb>(x % 3 == 0 ? y / 10 : 0);
-       }},
-      {"a new color at the end of each band", [](std::size_t x, std::size_t y, std::uint32_t) {
-         return static_cast<Rgb>(x == 1499 ? y : y % 3);
-       }},
-      {"four colors", [](std::size_t x, std::size_t y, std::uint32_t) { return static_cast<Rgb>((x / 100 + y / 100) % 4); }},
+      {"a new color every ten rows",
+       [](std::size_t x, std::size_t y, std::uint32_t) { return static_cast<Rgb>(x % 3 == 0 ? y / 10 : 0); }},
+      {"a new color at the end of each band",
+       [](std::size_t x, std::size_t y, std::uint32_t) { return static_cast<Rgb>(x == 1499 ? y : y % 3); }},
+      {"four colors",
+       [](std::size_t x, std::size_t y, std::uint32_t) { return static_cast<Rgb>((x / 100 + y / 100) % 4); }},
       {"one color", [](std::size_t, std::size_t, std::uint32_t) { return Rgb{0x123456}; }},
   };
   for (const Pattern& pattern : patterns) {
@@ -154,7 +153,8 @@ TEST(PictureToAsc, PalettedPicturesMappedOnTwoThreadsGiveTheSameArt) {
   const unsigned w = 1600, h = 1440;
   std::vector<unsigned> indices(w * h);
   std::vector<std::uint32_t> palette;
-  for (unsigned i = 0; i < 256; ++i) palette.push_back(i < 128 ? i * 0x010101 : (i - 128) * 0x010101);  // pairs share colors
+  for (unsigned i = 0; i < 256; ++i)
+    palette.push_back(i < 128 ? i * 0x010101 : (i - 128) * 0x010101);  // pairs share colors
   for (unsigned i = 0; i < indices.size(); ++i) indices[i] = (i % w == 7 ? i / w / 6 : i % 5) % 256;
   const auto file = testing_support::BmpBuilder(w, h, indices, palette).Build({40, 8});
   std::vector<Rgb> pixels;

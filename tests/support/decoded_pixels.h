@@ -18,7 +18,8 @@ struct DecodedPixels {
 
 inline DecodedPixels ReadAllPixels(PictureReader& reader) {
   const PixelImage image = ReadWhole(reader);
-  return {image.width, image.height, std::vector<Rgb>(image.pixels.get(), image.pixels.get() + image.width * image.height)};
+  return {image.width, image.height,
+          std::vector<Rgb>(image.pixels.get(), image.pixels.get() + image.width * image.height)};
 }
 
 inline DecodedPixels DecodeFile(const std::filesystem::path& path) { return ReadAllPixels(*OpenPicture(path)); }

@@ -98,7 +98,8 @@ TEST_F(ArtColorsTest, CopyingGivesTextAndAPageInColor) {
   EXPECT_EQ(copied->text(), " !!");
   ASSERT_TRUE(copied->hasHtml());
   const std::string page = copied->html().toStdString();
-  EXPECT_NE(page.find("<span style=\"color:#ff8000\"> </span><span style=\"color:#0040c0\">!!</span>"), std::string::npos)
+  EXPECT_NE(page.find("<span style=\"color:#ff8000\"> </span><span style=\"color:#0040c0\">!!</span>"),
+            std::string::npos)
       << page;
 }
 

@@ -74,7 +74,8 @@ void DropFile(QWidget* target, const QString& path) {
 
 TEST_F(Desktop, DroppedPicturesConvertAsChosenOnes) {
   ShowActive();
-  WriteFile(dir / "p.bmp", testing_support::BmpBuilder(3, 2, {0, 1, 1, 2, 0, 0}, {0xFFFFFF, 0, 0xFF0000}).Build({40, 8}));
+  WriteFile(dir / "p.bmp",
+            testing_support::BmpBuilder(3, 2, {0, 1, 1, 2, 0, 0}, {0xFFFFFF, 0, 0xFF0000}).Build({40, 8}));
   WriteFile(dir / "text.bmp", "a plain text file whose name ends in .bmp");
   for (QWidget* target : {Control("Memo1"), static_cast<QWidget*>(&window)}) {
     SCOPED_TRACE(target->objectName().toStdString());
@@ -118,8 +119,8 @@ TEST_F(Desktop, ZoomKeepsTheArtAligned) {
   EXPECT_EQ(memo->font().pixelSize(), 12);
   QTest::keyClick(&window, Qt::Key_Minus, Qt::ControlModifier);
   seen.push_back(memo->font().pixelSize());
-  QWheelEvent wheel(QPointF(5, 5), QPointF(5, 5), {}, QPoint(0, 240), Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase,
-                    false);
+  QWheelEvent wheel(QPointF(5, 5), QPointF(5, 5), {}, QPoint(0, 240), Qt::NoButton, Qt::ControlModifier,
+                    Qt::NoScrollPhase, false);
   QApplication::sendEvent(memo->viewport(), &wheel);
   seen.push_back(memo->font().pixelSize());
   EXPECT_GT(seen[4], seen[0]) << "larger";
@@ -219,8 +220,7 @@ TEST_F(Desktop, TheWindowIsCenteredAndBearsTheProgramsIcon) {
   const QList<QSize> drawn = {{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}};
   EXPECT_EQ(sizes, drawn);
   for (const QSize size : drawn) {
-    const QImage file(QStringLiteral(MORVEXA_ICONS "/hicolor/%1x%1/org.example.Morvexa.png")
-                          .arg(size.width()));
+    const QImage file(QStringLiteral(MORVEXA_ICONS "/hicolor/%1x%1/org.example.Morvexa.png").arg(size.width()));
     ASSERT_FALSE(file.isNull()) << size.width();
     // Compared as a pixmap holds them, premultiplied by alpha.
     EXPECT_EQ(icon.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),

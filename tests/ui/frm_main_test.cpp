@@ -81,9 +81,9 @@ TEST_F(MainWindow, ControlsHaveTheirCaptionsColorsAndSettings) {
     const char* tip;
     Qt::CursorShape cursor;
   };
-  for (const Flat& flat :
-       {Flat{"SpeedButton1", "关于 (F1)", Qt::WhatsThisCursor}, Flat{"sbtorel", "替换 (Ctrl+R)", Qt::PointingHandCursor},
-        Flat{"sbtosave", "保存图像 (Ctrl+S)", Qt::PointingHandCursor}}) {
+  for (const Flat& flat : {Flat{"SpeedButton1", "关于 (F1)", Qt::WhatsThisCursor},
+                           Flat{"sbtorel", "替换 (Ctrl+R)", Qt::PointingHandCursor},
+                           Flat{"sbtosave", "保存图像 (Ctrl+S)", Qt::PointingHandCursor}}) {
     auto* button = Control<QToolButton>(flat.name);
     EXPECT_EQ(button->toolTip(), flat.tip);
     EXPECT_EQ(button->cursor().shape(), flat.cursor);

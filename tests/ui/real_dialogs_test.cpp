@@ -3,11 +3,11 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QHeaderView>
-#include <QPushButton>
 #include <QLineEdit>
-#include <QTreeView>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
+#include <QTreeView>
 
 #include "dialog_seam.h"
 #include "window_fixture.h"
@@ -91,7 +91,8 @@ TEST_F(QtsOwnDialogs, SpeakChineseAndShowTheirColumnsWhole) {
     QTRY_VERIFY(!view->model()->data(size).toString().isEmpty());
     QTest::qWait(50);
     for (int column = 1; column < view->model()->columnCount(); ++column) {
-      EXPECT_GE(view->columnWidth(column), static_cast<QAbstractItemView*>(view)->sizeHintForColumn(column)) << "column " << column;
+      EXPECT_GE(view->columnWidth(column), static_cast<QAbstractItemView*>(view)->sizeHintForColumn(column))
+          << "column " << column;
       EXPECT_GE(view->columnWidth(column), view->header()->sectionSizeHint(column)) << "column " << column;
     }
     EXPECT_LE(view->header()->length(), view->viewport()->width()) << "every column in sight";
