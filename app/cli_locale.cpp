@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "cp936.h"
+#include "morvexa/cp936.h"
 
 namespace morvexa::cli {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "byte_string.h"
+#include "morvexa/byte_string.h"
 
 namespace morvexa::cli {
 

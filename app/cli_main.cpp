@@ -14,19 +14,16 @@
 #include "cli_locale.h"
 #include "cli_options.h"
 #include "cli_output.h"
-#include "convert_picture.h"
-#include "cp936.h"
-#include "failure.h"
-#include "file_bytes.h"
-#include "glyph_font.h"
-#include "memory_art_area.h"
-#include "memory_char_list.h"
-#include "open_picture.h"
-#include "picture_to_asc.h"
-#include "refusal_text.h"
-#include "replace_char.h"
-#include "temporary_files.h"
-#include "text_to_asc.h"
+#include "morvexa/convert_picture.h"
+#include "morvexa/cp936.h"
+#include "morvexa/failure.h"
+#include "morvexa/memory_art_area.h"
+#include "morvexa/memory_char_list.h"
+#include "morvexa/picture.h"
+#include "morvexa/refusals.h"
+#include "morvexa/replace_char.h"
+#include "morvexa/temporary_files.h"
+#include "morvexa/text_to_asc.h"
 
 namespace morvexa::cli {
 namespace {
@@ -70,13 +67,10 @@ class Command {
   // Characters outside the font's own table are drawn with the glyph that
   // its lookup reaches, another character's: say so.
   void WarnOfBorrowedGlyphs(ByteStringView text) const {
-    for (std::size_t i = 0; i + 1 < text.size(); i += 2) {
-      const auto b1 = static_cast<unsigned char>(text[i]), b2 = static_cast<unsigned char>(text[i + 1]);
-      const std::size_t glyph = GlyphFont::GlyphIndex(b1, b2);
-      if (GlyphFont::OwnCode(b1, b2) || glyph >= GlyphFont::Open().GlyphCount()) continue;
-      std::cerr << locale_.ForTerminal("morvexa-cli: warning: " + cp936::ToUtf8(text.substr(i, 2)) +
-                                       " is not in GB2312; the built-in font draws " +
-                                       cp936::ToUtf8(GlyphFont::CodeOf(glyph)) + " in its place\n");
+    for (const BorrowedGlyph& glyph : BorrowedGlyphs(text)) {
+      std::cerr << locale_.ForTerminal("morvexa-cli: warning: " + cp936::ToUtf8(glyph.character) +
+                                       " is not in GB2312; the built-in font draws " + cp936::ToUtf8(glyph.drawn) +
+                                       " in its place\n");
     }
   }
 
@@ -91,7 +85,7 @@ class Command {
       const auto found = std::find(entries.begin(), entries.end(), oldSymbol);
       list.Select(found == entries.end() ? -1 : static_cast<int>(found - entries.begin()));
       const ReplaceResult result = ReplaceChar(list, newSymbol, area);
-      if (result != ReplaceResult::Done) throw Stop{kRefused, std::string(RefusalText(result))};
+      if (result != ReplaceResult::Done) throw Stop{kRefused, std::string(RefusalOf(result).text)};
     }
   }
 
@@ -144,7 +138,7 @@ class Command {
     Outputs outputs(ArtDestination(), Form(title), options_.symbolsOutput);
     std::vector<Rgb> colors;
     for (std::size_t i = 0; i < area.LineCount(); ++i) {
-      if (area.KeepsColors()) area.ColorsOf(i, colors);
+      if (area.Colors() != CellColors::None) area.ColorsOf(i, colors);
       outputs.WriteLine(area.GetLine(i), colors);
     }
     Finish(outputs, list);
@@ -165,7 +159,7 @@ class Command {
     const std::string title = cp936::ToUtf8(text);
     MemoryArtArea area = AreaFor(title);
     const TextToAscResult result = TextToAsc(text, fore, back, list, area, {options_.inkColor, options_.blankColor});
-    if (result != TextToAscResult::Done) throw Stop{kRefused, std::string(RefusalText(result))};
+    if (result != TextToAscResult::Done) throw Stop{kRefused, std::string(RefusalOf(result).text)};
     WarnOfBorrowedGlyphs(text);
     RunReplacements(list, area);
     WriteArt(area, list, title);
@@ -174,16 +168,16 @@ class Command {
   void RunPicture() const {
     ReadSettings settings;
     settings.background = options_.background;
-    auto picture = options_.input == "-" ? OpenPicture(FileBytes::ReadStream(STDIN_FILENO), settings)
-                                         : OpenPicture(options_.input, settings);
+    Picture picture =
+        options_.input == "-" ? Picture::ReadStream(STDIN_FILENO, settings) : Picture::Open(options_.input, settings);
     MemoryCharList list;
     const std::string title =
         options_.input == "-" ? "Morvexa" : std::filesystem::path(options_.input).filename().string();
     if (options_.replacements.empty()) {
       // Straight from the file to the outputs, a band of rows at a time.
       Outputs outputs(ArtDestination(), Form(title), options_.symbolsOutput);
-      StreamedArtArea area(outputs);
-      ConvertPicture(std::move(picture), options_.picture, list, area);
+      StreamedArt art(outputs);
+      ConvertPicture(std::move(picture), options_.picture, list, art);
       Finish(outputs, list);
       return;
     }

@@ -6,8 +6,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "morvexa/replacing_file.h"
 #include "morvexa_version.h"
-#include "replacing_file.h"
 
 namespace morvexa::cli {
 

@@ -5,9 +5,9 @@
 #include <utility>
 #include <vector>
 
-#include "art_writer.h"
-#include "picture_options.h"
-#include "pixel_image.h"
+#include "morvexa/art_writer.h"
+#include "morvexa/color.h"
+#include "morvexa/picture_options.h"
 
 namespace morvexa::cli {
 

@@ -1,9 +1,8 @@
 #include "cli_output.h"
 
 #include <cstdio>
-#include <stdexcept>
 
-#include "failure.h"
+#include "morvexa/failure.h"
 
 namespace morvexa::cli {
 
@@ -95,29 +94,16 @@ std::size_t Outputs::Finish(const MemoryCharList& list) {
   return writer_ ? writer_->Undecodable() : 0;
 }
 
-void StreamedArtArea::WriteLine(std::size_t, ByteStringView line) {
-  outputs_.WriteLine(line);
-  ++lines_;
-}
+void StreamedArt::WriteLine(std::size_t, ByteStringView line) { outputs_.WriteLine(line); }
 
-void StreamedArtArea::WriteLines(std::size_t, std::size_t count, ByteStringView text) {
-  outputs_.WriteLines(text);
-  lines_ += count;
-}
+void StreamedArt::WriteLines(std::size_t, std::size_t, ByteStringView text) { outputs_.WriteLines(text); }
 
-void StreamedArtArea::WriteColoredLine(std::size_t, ByteStringView line, std::span<const Rgb> colors) {
+void StreamedArt::WriteColoredLine(std::size_t, ByteStringView line, std::span<const Rgb> colors) {
   outputs_.WriteLine(line, colors);
-  ++lines_;
 }
 
-void StreamedArtArea::WriteColoredLines(std::size_t, std::size_t count, ByteStringView text,
-                                        std::span<const Rgb> colors) {
+void StreamedArt::WriteColoredLines(std::size_t, std::size_t, ByteStringView text, std::span<const Rgb> colors) {
   outputs_.WriteLines(text, colors);
-  lines_ += count;
 }
-
-ByteString StreamedArtArea::GetLine(std::size_t) const { throw std::logic_error("streamed art is not kept"); }
-void StreamedArtArea::SetLine(std::size_t, ByteStringView) { throw std::logic_error("streamed art is not kept"); }
-ByteString StreamedArtArea::Text() const { throw std::logic_error("streamed art is not kept"); }
 
 }  // namespace morvexa::cli

@@ -4,10 +4,10 @@
 #include <string>
 #include <string_view>
 
-#include "art_area.h"
-#include "art_writer.h"
-#include "memory_char_list.h"
-#include "replacing_file.h"
+#include "morvexa/art_sink.h"
+#include "morvexa/art_writer.h"
+#include "morvexa/memory_char_list.h"
+#include "morvexa/replacing_file.h"
 
 namespace morvexa::cli {
 
@@ -58,25 +58,20 @@ class Outputs {
 };
 
 // The art written out line by line as it is drawn, never held whole.
-class StreamedArtArea final : public ArtArea {
+class StreamedArt final : public ArtSink {
  public:
-  explicit StreamedArtArea(Outputs& outputs) : outputs_(outputs) {}
+  explicit StreamedArt(Outputs& outputs) : outputs_(outputs) {}
 
   void Clear() override {}
   void WriteLine(std::size_t i, ByteStringView line) override;
   void WriteLines(std::size_t first, std::size_t count, ByteStringView text) override;
-  bool KeepsColors() const override { return outputs_.ShowsColors(); }
+  CellColors Colors() const override { return outputs_.ShowsColors() ? CellColors::Own : CellColors::None; }
   void WriteColoredLine(std::size_t i, ByteStringView line, std::span<const Rgb> colors) override;
   void WriteColoredLines(std::size_t first, std::size_t count, ByteStringView text,
                          std::span<const Rgb> colors) override;
-  std::size_t LineCount() const override { return lines_; }
-  ByteString GetLine(std::size_t i) const override;
-  void SetLine(std::size_t i, ByteStringView line) override;
-  ByteString Text() const override;
 
  private:
   Outputs& outputs_;
-  std::size_t lines_ = 0;
 };
 
 }  // namespace morvexa::cli

@@ -6,9 +6,9 @@
 #include <cstring>
 
 #include "frm_main.h"
+#include "morvexa/temporary_files.h"
 #include "morvexa_version.h"
 #include "program_start.h"
-#include "temporary_files.h"
 
 namespace {
 

@@ -12,12 +12,12 @@
 #include <filesystem>
 #include <map>
 
-#include "art_writer.h"
 #include "bench_pictures.h"
-#include "memory_art_area.h"
-#include "memory_char_list.h"
-#include "open_picture.h"
-#include "picture_to_asc.h"
+#include "convert/picture_to_asc.h"
+#include "decode/open_picture.h"
+#include "morvexa/art_writer.h"
+#include "morvexa/memory_art_area.h"
+#include "morvexa/memory_char_list.h"
 
 namespace morvexa {
 namespace {

@@ -8,11 +8,11 @@
 #include <filesystem>
 
 #include "bench_pictures.h"
-#include "convert_picture.h"
-#include "file_bytes.h"
-#include "memory_art_area.h"
-#include "memory_char_list.h"
-#include "open_picture.h"
+#include "decode/open_picture.h"
+#include "files/file_bytes.h"
+#include "morvexa/convert_picture.h"
+#include "morvexa/memory_art_area.h"
+#include "morvexa/memory_char_list.h"
 
 namespace morvexa {
 namespace {
@@ -25,7 +25,7 @@ void Run(benchmark::State& state, const std::string& kind, const PictureOptions&
   for (auto _ : state) {
     MemoryArtArea area;
     MemoryCharList list;
-    ConvertPicture(OpenPicture(file), options, list, area);
+    ConvertPicture(Picture::Open(file), options, list, area);
     benchmark::DoNotOptimize(area.LineCount());
   }
   state.SetItemsProcessed(state.iterations() * side * side);

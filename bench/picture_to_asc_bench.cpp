@@ -9,10 +9,10 @@
 #include <filesystem>
 
 #include "bench_pictures.h"
-#include "file_bytes.h"
-#include "memory_char_list.h"
-#include "open_picture.h"
-#include "picture_to_asc.h"
+#include "convert/picture_to_asc.h"
+#include "decode/open_picture.h"
+#include "files/file_bytes.h"
+#include "morvexa/memory_char_list.h"
 
 namespace morvexa {
 namespace {
@@ -20,17 +20,14 @@ namespace {
 namespace fs = std::filesystem;
 
 // Counts the lines and keeps nothing.
-class CountingArea final : public ArtArea {
+class CountingSink final : public ArtSink {
  public:
   void Clear() override { lines_ = 0; }
   void WriteLine(std::size_t, ByteStringView line) override {
     ++lines_;
     benchmark::DoNotOptimize(line.data());
   }
-  std::size_t LineCount() const override { return lines_; }
-  ByteString GetLine(std::size_t) const override { return {}; }
-  void SetLine(std::size_t, ByteStringView) override {}
-  ByteString Text() const override { return {}; }
+  std::size_t LineCount() const { return lines_; }
 
  private:
   std::size_t lines_ = 0;
@@ -40,7 +37,7 @@ void BM_Picture(benchmark::State& state, const std::string& kind) {
   const auto side = static_cast<unsigned>(state.range(0));
   const fs::path& file = bench::BenchBmpFile(kind, side);
   for (auto _ : state) {
-    CountingArea area;
+    CountingSink area;
     MemoryCharList list;
     const auto picture = OpenPicture(file);
     PictureToAsc(*picture, list, area);

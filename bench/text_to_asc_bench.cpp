@@ -4,9 +4,9 @@
 // art area, with no glyphs involved.
 #include <benchmark/benchmark.h>
 
-#include "memory_art_area.h"
-#include "memory_char_list.h"
-#include "text_to_asc.h"
+#include "morvexa/memory_art_area.h"
+#include "morvexa/memory_char_list.h"
+#include "morvexa/text_to_asc.h"
 
 namespace morvexa {
 namespace {

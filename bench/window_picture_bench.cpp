@@ -13,10 +13,9 @@
 #include "bench_pictures.h"
 #include "dialog_seam.h"
 #include "frm_main.h"
-#include "memory_art_area.h"
-#include "memory_char_list.h"
-#include "open_picture.h"
-#include "picture_to_asc.h"
+#include "morvexa/convert_picture.h"
+#include "morvexa/memory_art_area.h"
+#include "morvexa/memory_char_list.h"
 
 namespace morvexa {
 namespace {
@@ -80,7 +79,7 @@ void BM_PictureConversion_Baseline(benchmark::State& state) {
   for (auto _ : state) {
     MemoryArtArea area;
     MemoryCharList list;
-    PictureToAsc(*OpenPicture(PictureFile()), list, area);
+    ConvertPicture(Picture::Open(PictureFile()), {}, list, area);
     benchmark::DoNotOptimize(area.LineCount());
   }
   state.SetItemsProcessed(state.iterations() * kSide * kSide);

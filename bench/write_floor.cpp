@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "file_bytes.h"
-#include "replacing_file.h"
+#include "files/file_bytes.h"
+#include "morvexa/replacing_file.h"
 
 int main(int argc, char** argv) {
   if (argc != 4) {

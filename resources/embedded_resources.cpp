@@ -1,5 +1,5 @@
 // The table of data built into the program, by resource name.
-#include "embedded_resource.h"
+#include "text/embedded_resource.h"
 
 extern "C" const unsigned char morvexa_chs16_begin[];
 extern "C" const unsigned char morvexa_chs16_end[];

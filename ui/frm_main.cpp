@@ -16,21 +16,20 @@
 #include "art_edit.h"
 #include "busy_cursor.h"
 #include "byte_limit_validator.h"
-#include "convert_picture.h"
-#include "display_text_area.h"
-#include "failure.h"
+#include "display_text.h"
 #include "icon_spacing_style.h"
-#include "memory_char_list.h"
-#include "open_picture.h"
+#include "morvexa/convert_picture.h"
+#include "morvexa/failure.h"
+#include "morvexa/memory_char_list.h"
+#include "morvexa/picture.h"
+#include "morvexa/refusals.h"
+#include "morvexa/replace_char.h"
+#include "morvexa/replacing_file.h"
+#include "morvexa/text_to_asc.h"
 #include "picture_preview.h"
 #include "picture_settings.h"
-#include "picture_to_asc.h"
 #include "program_start.h"
 #include "qt_text.h"
-#include "refusal_text.h"
-#include "replace_char.h"
-#include "replacing_file.h"
-#include "text_to_asc.h"
 #include "ui_frm_main.h"
 #include "window_font.h"
 #include "window_limits.h"
@@ -329,16 +328,19 @@ void Tfrmmain::BtntoascClick() {
   const TextToAscResult result =
       TextToAsc(QStringToBytes(ui->ledtin->text()), QStringToBytes(ui->cboqian->currentText()),
                 QStringToBytes(ui->cbobei->currentText()), list_, *art_);
-  switch (result) {
-    case TextToAscResult::Done: return;
-    case TextToAscResult::EmptyText:
-      dialogs_.ShowMessage(this, Text(RefusalText(result)), Text("错误"), MessageIcon::Warning);
-      break;
-    case TextToAscResult::NotChinese:
-      dialogs_.ShowMessage(this, Text(RefusalText(result)), Text("汉字"), MessageIcon::Error);
-      break;
-  }
+  if (result == TextToAscResult::Done) return;
+  ShowRefusal(RefusalOf(result));
   ui->ledtin->setFocus();
+}
+
+void Tfrmmain::ShowRefusal(const Refusal& refusal) {
+  MessageIcon icon = MessageIcon::Error;
+  switch (refusal.icon) {
+    case RefusalIcon::Information: icon = MessageIcon::Information; break;
+    case RefusalIcon::Warning: icon = MessageIcon::Warning; break;
+    case RefusalIcon::Error: icon = MessageIcon::Error; break;
+  }
+  dialogs_.ShowMessage(this, Text(refusal.text), Text(refusal.caption), icon);
 }
 
 void Tfrmmain::Button1Click() {
@@ -355,15 +357,15 @@ void Tfrmmain::ConvertPictureFile(const QString& path) {
   // A picture that cannot be read, or is too large for the window, fails
   // before anything changes: the art is made aside and taken only once
   // it is complete.
-  auto picture = OpenPicture(ToPath(path));
+  Picture picture = Picture::Open(ToPath(path));
   const PictureOptions options = opendlgpic->findChild<PictureSettings*>()->Options();
-  const ArtSize size = FitArtSize(picture->Width(), picture->Height(), options);
+  const ArtSize size = FitArtSize(picture.Width(), picture.Height(), options);
   if (!FitsInTheWindow(size.columns, size.lines)) {
     dialogs_.ShowMessage(this, Text(kTooLarge), Text("图片"), MessageIcon::Warning);
     return;
   }
   const BusyCursor busy;
-  DisplayTextArea art;
+  DisplayText art;
   art.Reserve((size.columns + 1) * size.lines);
   MemoryCharList symbols;
   ConvertPicture(std::move(picture), options, symbols, art);
@@ -374,16 +376,9 @@ void Tfrmmain::ConvertPictureFile(const QString& path) {
 
 void Tfrmmain::sbtorelClick() {
   const ReplaceResult result = ReplaceChar(list_, QStringToBytes(ui->ledtnewc->text()), *art_);
-  switch (result) {
-    case ReplaceResult::Done: return;
-    case ReplaceResult::NothingSelected:
-      dialogs_.ShowMessage(this, Text(RefusalText(result)), Text("提示"), MessageIcon::Information);
-      return;
-    case ReplaceResult::LengthMismatch:
-      dialogs_.ShowMessage(this, Text(RefusalText(result)), Text("长度"), MessageIcon::Warning);
-      ui->ledtnewc->setFocus();
-      return;
-  }
+  if (result == ReplaceResult::Done) return;
+  ShowRefusal(RefusalOf(result));
+  if (result == ReplaceResult::LengthMismatch) ui->ledtnewc->setFocus();
 }
 
 void Tfrmmain::sbtosaveClick() { Save(); }

@@ -9,6 +9,7 @@
 #include "dialog_seam.h"
 #include "list_char_list.h"
 #include "memo_art_area.h"
+#include "morvexa/refusals.h"
 
 namespace Ui {
 class Tfrmmain;
@@ -51,6 +52,8 @@ class Tfrmmain : public QWidget {
   void FormCreate();
   void Dock();
   void ReportFailure(const QString& message);
+  // Shows why a command refused, in the window's message box.
+  void ShowRefusal(const Refusal& refusal);
 
   void BtntoascClick();
   void Button1Click();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "char_list.h"
+#include "morvexa/char_list.h"
 
 class QListWidget;
 

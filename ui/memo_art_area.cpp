@@ -6,7 +6,6 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <span>
-#include <stdexcept>
 
 #include "qt_text.h"
 
@@ -22,10 +21,12 @@ MemoArtArea::MemoArtArea(QPlainTextEdit* memo) : QObject(memo), memo_(memo) {
 }
 
 MemoryArtArea& MemoArtArea::Loaded() const {
-  if (adopted_) throw std::logic_error("MemoArtArea: adopted text is not read back before it is shown");
-  if (!copy_) {
-    copy_.emplace(QStringToBytes(memo_->document()->toRawText()));
+  if (adopted_) {
+    // Art made elsewhere and not yet shown, read back as it will show.
+    copy_.emplace(QStringToBytes(*adopted_));
+    adopted_.reset();
   }
+  if (!copy_) copy_.emplace(QStringToBytes(memo_->document()->toRawText()));
   return *copy_;
 }
 

@@ -6,10 +6,10 @@
 #include <QTextCursor>
 #include <optional>
 
-#include "art_area.h"
-#include "art_writer.h"
-#include "color_layer.h"
-#include "memory_art_area.h"
+#include "morvexa/art_area.h"
+#include "morvexa/art_writer.h"
+#include "morvexa/color_layer.h"
+#include "morvexa/memory_art_area.h"
 
 namespace morvexa {
 
@@ -30,7 +30,7 @@ class MemoArtArea final : public QObject, public ArtArea {
 
   void Clear() override;
   void WriteLine(std::size_t i, ByteStringView line) override;
-  bool KeepsColors() const override { return true; }
+  CellColors Colors() const override { return CellColors::Own; }
   void WriteColoredLine(std::size_t i, ByteStringView line, std::span<const Rgb> colors) override;
   std::size_t LineCount() const override;
   ByteString GetLine(std::size_t i) const override;
@@ -40,7 +40,7 @@ class MemoArtArea final : public QObject, public ArtArea {
   // Puts what the command changed into the box, as one step of its undo;
   // whether there was anything.
   bool Flush();
-  // Takes the box's text for art made elsewhere (see DisplayTextArea), and
+  // Takes the box's text for art made elsewhere (see DisplayText), and
   // its colors, as what the command changed.
   void Adopt(QString&& text, ColorLayer&& colors);
 
@@ -56,7 +56,7 @@ class MemoArtArea final : public QObject, public ArtArea {
 
   QPointer<QPlainTextEdit> memo_;
   mutable std::optional<MemoryArtArea> copy_;
-  std::optional<QString> adopted_;
+  mutable std::optional<QString> adopted_;
   // The colors of the cells, kept from command to command.
   ColorLayer colors_;
   bool changed_ = false;

@@ -14,96 +14,45 @@
 #include <algorithm>
 #include <vector>
 
-#include "area_average.h"
-#include "brightness_ramp.h"
 #include "busy_cursor.h"
-#include "color_reduction.h"
-#include "convert_picture.h"
-#include "failure.h"
-#include "open_picture.h"
+#include "morvexa/art_preview.h"
+#include "morvexa/thumbnail.h"
 #include "picture_settings.h"
 #include "qt_text.h"
 
 namespace morvexa {
 
-std::optional<Thumbnail> ReadThumbnail(const QString& path, int side, const std::atomic<bool>* cancelled) {
-  if (path.isEmpty()) return {};
-  try {
-    const auto picture = OpenPicture(ToPath(path));
-    const std::size_t width = picture->Width(), height = picture->Height();
-    if (width == 0 || height == 0) return {};
-    // Every pixel up to side pixels a side; past that, the nearest pixel of
-    // each cell of a grid of side x side at most: only the rows it needs.
-    const double scale = std::max(1.0, static_cast<double>(std::max(width, height)) / side);
-    const int outWidth = std::max(1, static_cast<int>(static_cast<double>(width) / scale));
-    const int outHeight = std::max(1, static_cast<int>(static_cast<double>(height) / scale));
-    QImage image(outWidth, outHeight, QImage::Format_RGB32);
-    if (image.isNull()) return {};
-    std::vector<Rgb> colors(width);
-    std::size_t next = 0;  // the next row of the picture
-    RowBand band;
-    for (int y = 0; y < outHeight; ++y) {
-      if (cancelled && cancelled->load(std::memory_order_relaxed)) return {};
-      const auto row = std::min(height - 1, static_cast<std::size_t>((y + 0.5) * scale));
-      picture->SkipRows(row - next);
-      if (picture->ReadRows(1, band) != 1) return {};
-      next = row + 1;
-      RowColors(band.form, band.rows[0], width, picture->Palette(), colors.data());
-      auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-      for (int x = 0; x < outWidth; ++x) {
-        line[x] = 0xFF000000u | colors[std::min(width - 1, static_cast<std::size_t>((x + 0.5) * scale))];
-      }
-    }
-    return Thumbnail{image, QSize(static_cast<int>(width), static_cast<int>(height)), QSize()};
-  } catch (const Failure&) {
-    return {};
-  } catch (const std::bad_alloc&) {
-    return {};
-  }
-}
+namespace {
 
-std::optional<Thumbnail> ReadConversionPreview(const QString& path, int side, const PictureOptions& options,
-                                               const std::atomic<bool>* cancelled) {
-  if (options.Plain()) return ReadThumbnail(path, side, cancelled);
-  auto thumbnail = ReadThumbnail(path, std::max(side, static_cast<int>(options.width)), cancelled);
-  if (!thumbnail) return {};
-  const QSize size = thumbnail->size;
-  const ArtSize art =
-      FitArtSize(static_cast<std::size_t>(size.width()), static_cast<std::size_t>(size.height()), options);
-  thumbnail->art = QSize(static_cast<int>(art.columns), static_cast<int>(art.lines));
-  PixelImage pixels(static_cast<std::size_t>(thumbnail->image.width()),
-                    static_cast<std::size_t>(thumbnail->image.height()));
-  for (std::size_t y = 0; y < pixels.height; ++y) {
-    const auto* line = reinterpret_cast<const QRgb*>(thumbnail->image.constScanLine(static_cast<int>(y)));
-    for (std::size_t x = 0; x < pixels.width; ++x) pixels.Row(y)[x] = line[x] & 0xFFFFFF;
-  }
-  // The cells the art will have, from what was read of the picture.
-  std::unique_ptr<PictureReader> cells = std::make_unique<MemoryPicture>(std::move(pixels));
-  if (options.Sized()) cells = AreaAverage(std::move(cells), art.columns, art.lines);
-  PixelImage shown = ReadWhole(*cells);
-  if (options.ramp) {
-    const std::size_t count = options.ramp->size();
-    for (std::size_t i = 0; i < shown.width * shown.height; ++i) {
-      const std::size_t index = RampIndex(Brightness(shown.pixels[i]), count, options.invert);
-      shown.pixels[i] = static_cast<Rgb>(255 - index * 255 / std::max<std::size_t>(1, count - 1)) * 0x010101;
-    }
-  } else {
-    int colors = options.colors;
-    if (colors == 0 && CountColors(shown, PictureOptions::kMostColors) > PictureOptions::kMostColors) {
-      colors = PictureOptions::kMostColors;
-    }
-    if (colors != 0) shown = ReadWhole(*ReduceColors(shown, colors, options.dither));
-  }
-  // A cell is twice as tall as it is wide: drawn 1 x 2, then fitted.
-  QImage image(static_cast<int>(shown.width), static_cast<int>(shown.height) * 2, QImage::Format_RGB32);
-  if (image.isNull()) return {};
+// Pixels as an image, each cell of cellHeight rows.
+QImage Painted(std::size_t width, std::size_t height, const std::vector<Rgb>& cells, int cellHeight) {
+  QImage image(static_cast<int>(width), static_cast<int>(height) * cellHeight, QImage::Format_RGB32);
+  if (image.isNull()) return image;
   for (int y = 0; y < image.height(); ++y) {
     auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-    for (std::size_t x = 0; x < shown.width; ++x) line[x] = 0xFF000000u | shown.Row(static_cast<std::size_t>(y / 2))[x];
+    const Rgb* row = cells.data() + static_cast<std::size_t>(y / cellHeight) * width;
+    for (std::size_t x = 0; x < width; ++x) line[x] = 0xFF000000u | row[x];
   }
-  thumbnail->image =
-      image.width() > side || image.height() > side ? image.scaled(side, side, Qt::KeepAspectRatio) : image;
-  return thumbnail;
+  return image;
+}
+
+}  // namespace
+
+std::optional<PreviewImage> ReadPreviewImage(const QString& path, int side, const PictureOptions& options,
+                                             const std::atomic<bool>* cancelled) {
+  if (path.isEmpty()) return {};
+  const std::optional<ArtPreview> art = PreviewArt(ToPath(path), static_cast<std::size_t>(side), options, cancelled);
+  if (!art) return {};
+  PreviewImage preview;
+  preview.size = QSize(static_cast<int>(art->pictureWidth), static_cast<int>(art->pictureHeight));
+  preview.art = QSize(static_cast<int>(art->columns), static_cast<int>(art->lines));
+  // A cell of text is twice as tall as it is wide: drawn 1 x 2, then fitted.
+  const QImage image = Painted(art->cellsWide, art->cellsHigh, art->cells, art->tallCells ? 2 : 1);
+  if (image.isNull()) return {};
+  preview.image = art->tallCells && (image.width() > side || image.height() > side)
+                      ? image.scaled(side, side, Qt::KeepAspectRatio)
+                      : image;
+  return preview;
 }
 
 // One file being read for the preview; cancelled when another is
@@ -188,7 +137,7 @@ void PicturePreview::ShowFile(const QString& path) {
   job->path = path;
   job_ = job;
   pool_.start([this, job, options = settings_->Options()] {
-    std::optional<Thumbnail> thumbnail = ReadConversionPreview(job->path, kSide, options, &job->cancelled);
+    std::optional<PreviewImage> thumbnail = ReadPreviewImage(job->path, kSide, options, &job->cancelled);
     if (job->cancelled) return;
     // Back on the window's thread; the pool is emptied before the preview
     // goes, so this is still there.
@@ -198,7 +147,7 @@ void PicturePreview::ShowFile(const QString& path) {
   });
 }
 
-void PicturePreview::Show(const std::shared_ptr<Job>& job, std::optional<Thumbnail> thumbnail) {
+void PicturePreview::Show(const std::shared_ptr<Job>& job, std::optional<PreviewImage> thumbnail) {
   if (job != job_) return;  // another file is highlighted now
   job_.reset();
   if (thumbnail) {
@@ -232,19 +181,20 @@ void PicturePreview::ShowLarger() {
   std::optional<Thumbnail> larger;
   {
     const BusyCursor busy;
-    larger = ReadThumbnail(path_, kLargestSide);
+    larger = ReadThumbnail(ToPath(path_), kLargestSide);
   }
   if (!larger) return;
+  const QImage image = Painted(larger->width, larger->height, larger->pixels, 1);
   auto* window = new QDialog(this);
   window->setAttribute(Qt::WA_DeleteOnClose);
   window->setObjectName("fullSizePreview");
   window->setWindowTitle(caption_->text());
   auto* label = new QLabel(window);
-  label->setPixmap(QPixmap::fromImage(larger->image));
+  label->setPixmap(QPixmap::fromImage(image));
   auto* area = new QScrollArea(window);
   area->setWidget(label);
   (new QVBoxLayout(window))->addWidget(area);
-  window->resize(std::min(larger->image.width() + 40, 1000), std::min(larger->image.height() + 40, 800));
+  window->resize(std::min(image.width() + 40, 1000), std::min(image.height() + 40, 800));
   window->show();
 }
 

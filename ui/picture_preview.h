@@ -8,7 +8,7 @@
 #include <memory>
 #include <optional>
 
-#include "picture_options.h"
+#include "morvexa/picture_options.h"
 
 class QFileDialog;
 class QLabel;
@@ -18,21 +18,18 @@ namespace morvexa {
 
 class PictureSettings;
 
-// A picture file read small: at most side pixels on its longer side, from
-// only the rows that size needs; with the picture's own size. Nothing when
-// the program does not read the file, or when cancelled turns true.
-struct Thumbnail {
+// What the preview shows of a picture converted with options, at most
+// side pixels a side: the cells of its art as the engine previews them
+// (ArtPreview), a cell of text drawn twice as tall as wide; with the
+// picture's own size and its art's. Nothing when the program does not read
+// the file, or when cancelled turns true.
+struct PreviewImage {
   QImage image;
   QSize size;
-  QSize art;  // the columns and lines of its art, for a preview of a conversion
+  QSize art;
 };
-std::optional<Thumbnail> ReadThumbnail(const QString& path, int side, const std::atomic<bool>* cancelled = nullptr);
-
-// The picture as a conversion with options will draw it, at most side
-// pixels a side: sized to its art's columns and lines (a cell twice as tall
-// as wide), with the colors the art will have, or the grays of its ramp.
-std::optional<Thumbnail> ReadConversionPreview(const QString& path, int side, const PictureOptions& options,
-                                               const std::atomic<bool>* cancelled = nullptr);
+std::optional<PreviewImage> ReadPreviewImage(const QString& path, int side, const PictureOptions& options,
+                                             const std::atomic<bool>* cancelled = nullptr);
 
 // The picture beside an open dialog's file list: the highlighted file, when
 // the program reads it, scaled to fit, with its size in pixels and a
@@ -79,7 +76,7 @@ class PicturePreview : public QWidget {
 
  private:
   struct Job;
-  void Show(const std::shared_ptr<Job>& job, std::optional<Thumbnail> thumbnail);
+  void Show(const std::shared_ptr<Job>& job, std::optional<PreviewImage> thumbnail);
   void ShowLarger();
 
   QLabel* image_;

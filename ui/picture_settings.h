@@ -2,7 +2,7 @@
 
 #include <QGroupBox>
 
-#include "picture_options.h"
+#include "morvexa/picture_options.h"
 
 class QCheckBox;
 class QComboBox;

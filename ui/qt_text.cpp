@@ -6,8 +6,8 @@
 #include <emmintrin.h>
 #endif
 
-#include "art_area.h"
-#include "cp936.h"
+#include "morvexa/art_area.h"
+#include "morvexa/cp936.h"
 
 namespace morvexa {
 

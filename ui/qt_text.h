@@ -3,7 +3,7 @@
 #include <QString>
 #include <filesystem>
 
-#include "byte_string.h"
+#include "morvexa/byte_string.h"
 
 // Code page 936 bytes and the windows' text, one way for every box.
 namespace morvexa {

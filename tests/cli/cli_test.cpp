@@ -17,7 +17,7 @@
 #include "../support/imagemagick.h"
 #include "../support/unwritable.h"
 #include "cli_fixture.h"
-#include "cp936.h"
+#include "morvexa/cp936.h"
 #include "morvexa_version.h"
 
 namespace morvexa {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "../support/art.h"
-#include "memory_art_area.h"
+#include "morvexa/memory_art_area.h"
 
 namespace morvexa {
 namespace {

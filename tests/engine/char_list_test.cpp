@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "memory_char_list.h"
+#include "morvexa/memory_char_list.h"
 
 namespace morvexa {
 namespace {

@@ -8,17 +8,17 @@
 #include "../support/art.h"
 #include "../support/decoded_pixels.h"
 #include "../support/imagemagick.h"
-#include "area_average.h"
-#include "convert_picture.h"
-#include "memory_art_area.h"
-#include "memory_char_list.h"
+#include "convert/area_average.h"
+#include "morvexa/convert_picture.h"
+#include "morvexa/memory_art_area.h"
+#include "morvexa/memory_char_list.h"
 
 namespace morvexa {
 namespace {
 
 using Entries = std::vector<ByteString>;
 
-std::unique_ptr<PictureReader> Picture(std::size_t w, std::size_t h,
+std::unique_ptr<PictureReader> Painted(std::size_t w, std::size_t h,
                                        const std::function<Rgb(std::size_t, std::size_t)>& color) {
   PixelImage image(w, h);
   for (std::size_t y = 0; y < h; ++y) {
@@ -34,7 +34,7 @@ struct Converted {
 
 Converted Convert(std::unique_ptr<PictureReader> picture, const PictureOptions& options) {
   Converted c;
-  ConvertPicture(std::move(picture), options, c.list, c.area);
+  ConvertPicture(morvexa::Picture(std::move(picture)), options, c.list, c.area);
   return c;
 }
 
@@ -67,7 +67,7 @@ TEST(ConvertPicture, SizesFollowTheProportionsCorrectedForTheCell) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const Converted out = Convert(Picture(c.w, c.h, [](std::size_t, std::size_t) { return Rgb{0}; }), c.options);
+    const Converted out = Convert(Painted(c.w, c.h, [](std::size_t, std::size_t) { return Rgb{0}; }), c.options);
     ASSERT_EQ(out.area.LineCount(), c.lines);
     EXPECT_EQ(out.area.GetLine(0).size(), c.columns);
   }
@@ -77,7 +77,7 @@ TEST(ConvertPicture, EachCellIsTheAreaAverageOfWhatItCovers) {
   // Black left half, white right half: four cells over ten pixels put the
   // border exactly between the second and third cell.
   auto halves = [] {
-    return Picture(10, 4, [](std::size_t x, std::size_t) { return x < 5 ? Rgb{0} : Rgb{0xFFFFFF}; });
+    return Painted(10, 4, [](std::size_t x, std::size_t) { return x < 5 ? Rgb{0} : Rgb{0xFFFFFF}; });
   };
   PictureOptions four = Width(4);
   four.height = 1;
@@ -89,7 +89,7 @@ TEST(ConvertPicture, EachCellIsTheAreaAverageOfWhatItCovers) {
   EXPECT_EQ(three.Row(0)[2], 0xFFFFFFu);
   // A cell over two pixels of 10 and 21 and a third of 40 at a third each.
   const PixelImage partial = ReadWhole(*AreaAverage(
-      Picture(3, 1, [](std::size_t x, std::size_t) { return Rgb{x == 0   ? 10u
+      Painted(3, 1, [](std::size_t x, std::size_t) { return Rgb{x == 0   ? 10u
                                                                 : x == 1 ? 21u
                                                                          : 40u}; }), 2, 1));
   EXPECT_EQ(partial.Row(0)[0], 14u) << "(10 + 21 / 2) / 1.5 = 13.67";
@@ -124,7 +124,7 @@ TEST(ConvertPicture, AreaAveragesAgreeWithImageMagicksScale) {
 TEST(ConvertPicture, RampSymbolsFollowBrightness) {
   // A gray gradient from white on the left to black on the right.
   auto gradient = [] {
-    return Picture(256, 2, [](std::size_t x, std::size_t) { return static_cast<Rgb>((255 - x) * 0x010101); });
+    return Painted(256, 2, [](std::size_t x, std::size_t) { return static_cast<Rgb>((255 - x) * 0x010101); });
   };
   PictureOptions ramp;
   ramp.ramp = ByteString(PictureOptions::kDefaultRamp);
@@ -152,7 +152,7 @@ TEST(ConvertPicture, RampSymbolsFollowBrightness) {
 
 TEST(ConvertPicture, ColorsAreReducedToAtMostTheNumberAsked) {
   auto noise = [] {
-    return Picture(120, 80, [](std::size_t x, std::size_t y) {
+    return Painted(120, 80, [](std::size_t x, std::size_t y) {
       return static_cast<Rgb>((x * 2654435761u ^ y * 40503u) & 0xFFFFFF);
     });
   };
@@ -178,7 +178,7 @@ TEST(ConvertPicture, ColorsAreReducedToAtMostTheNumberAsked) {
   EXPECT_LE(used.size(), 95u);
   // One of few colors keeps them all, exactly.
   const Converted few = Convert(
-      Picture(40, 20, [](std::size_t x, std::size_t) { return Rgb{x < 20 ? 0x123456u : 0xABCDEFu}; }), Width(4));
+      Painted(40, 20, [](std::size_t x, std::size_t) { return Rgb{x < 20 ? 0x123456u : 0xABCDEFu}; }), Width(4));
   EXPECT_EQ(few.area.GetLine(0), "  !!");
 }
 

@@ -2,7 +2,7 @@
 
 #include <random>
 
-#include "cp936.h"
+#include "morvexa/cp936.h"
 
 namespace morvexa {
 namespace {

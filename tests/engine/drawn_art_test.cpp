@@ -3,9 +3,9 @@
 
 #include "../support/data.h"
 #include "../support/files.h"
-#include "memory_art_area.h"
-#include "memory_char_list.h"
-#include "text_to_asc.h"
+#include "morvexa/memory_art_area.h"
+#include "morvexa/memory_char_list.h"
+#include "morvexa/text_to_asc.h"
 
 namespace morvexa {
 namespace {

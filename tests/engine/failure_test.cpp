@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "../support/failure_matchers.h"
-#include "embedded_resource.h"
+#include "text/embedded_resource.h"
 
 namespace morvexa {
 namespace {

@@ -9,8 +9,8 @@
 #include "../support/decoded_pixels.h"
 #include "../support/failure_matchers.h"
 #include "../support/files.h"
-#include "file_bytes.h"
-#include "open_picture.h"
+#include "decode/open_picture.h"
+#include "files/file_bytes.h"
 
 namespace morvexa {
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "../support/failure_matchers.h"
-#include "glyph_font.h"
+#include "text/glyph_font.h"
 
 namespace morvexa {
 namespace {

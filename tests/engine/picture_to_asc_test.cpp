@@ -7,10 +7,10 @@
 #include "../support/bmp_builder.h"
 
 #include "../support/failure_matchers.h"
-#include "bmp_reader.h"
-#include "memory_art_area.h"
-#include "memory_char_list.h"
-#include "picture_to_asc.h"
+#include "convert/picture_to_asc.h"
+#include "decode/bmp_reader.h"
+#include "morvexa/memory_art_area.h"
+#include "morvexa/memory_char_list.h"
 
 namespace morvexa {
 namespace {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "memory_art_area.h"
-#include "memory_char_list.h"
-#include "replace_char.h"
-#include "text_to_asc.h"
+#include "morvexa/memory_art_area.h"
+#include "morvexa/memory_char_list.h"
+#include "morvexa/replace_char.h"
+#include "morvexa/text_to_asc.h"
 
 namespace morvexa {
 namespace {

@@ -15,8 +15,8 @@
 #include "../support/failure_matchers.h"
 #include "../support/files.h"
 #include "../support/unwritable.h"
-#include "replacing_file.h"
-#include "temporary_files.h"
+#include "morvexa/replacing_file.h"
+#include "morvexa/temporary_files.h"
 
 namespace morvexa {
 namespace {

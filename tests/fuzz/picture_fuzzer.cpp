@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <string>
 
-#include "convert_picture.h"
-#include "failure.h"
-#include "memory_art_area.h"
-#include "memory_char_list.h"
-#include "open_picture.h"
+#include "decode/open_picture.h"
+#include "morvexa/convert_picture.h"
+#include "morvexa/failure.h"
+#include "morvexa/memory_art_area.h"
+#include "morvexa/memory_char_list.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace morvexa;
@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t height = options.Plain() ? picture->Height() : 0;
     MemoryArtArea area;
     MemoryCharList list;
-    ConvertPicture(std::move(picture), options, list, area);
+    ConvertPicture(Picture(std::move(picture)), options, list, area);
     if ((options.Plain() && area.LineCount() != height) || list.Count() > 95) __builtin_trap();
   } catch (const Failure& failure) {
     const auto kind = failure.Kind();

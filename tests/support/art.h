@@ -3,7 +3,7 @@
 // Reading an art area in the tests.
 #include <vector>
 
-#include "art_area.h"
+#include "morvexa/art_area.h"
 
 namespace morvexa::testing_support {
 

@@ -6,8 +6,8 @@
 #include <span>
 #include <vector>
 
-#include "bmp_reader.h"
-#include "open_picture.h"
+#include "decode/bmp_reader.h"
+#include "decode/open_picture.h"
 
 namespace morvexa::testing_support {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "failure.h"
+#include "morvexa/failure.h"
 
 // Expects statement to fail with a Failure whose message is exactly message.
 #define EXPECT_FAILURE(statement, message)                                         \

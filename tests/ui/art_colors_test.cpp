@@ -8,8 +8,8 @@
 #include <set>
 
 #include "../support/bmp_builder.h"
-#include "art_writer.h"
 #include "memo_art_area.h"
+#include "morvexa/art_writer.h"
 #include "window_fixture.h"
 
 namespace morvexa {

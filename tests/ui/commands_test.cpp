@@ -8,9 +8,9 @@
 
 #include "../support/bmp_builder.h"
 #include "../support/unwritable.h"
-#include "memory_art_area.h"
-#include "memory_char_list.h"
-#include "text_to_asc.h"
+#include "morvexa/memory_art_area.h"
+#include "morvexa/memory_char_list.h"
+#include "morvexa/text_to_asc.h"
 #include "window_fixture.h"
 #include "window_limits.h"
 

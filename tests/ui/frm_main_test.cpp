@@ -11,9 +11,9 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "failure.h"
 #include "frm_main.h"
 #include "labeled_edit.h"
+#include "morvexa/failure.h"
 #include "recording_dialogs.h"
 #include "window_fixture.h"
 #include "window_font.h"

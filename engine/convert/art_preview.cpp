@@ -1,0 +1,77 @@
+#include "morvexa/art_preview.h"
+
+#include <algorithm>
+#include <memory>
+#include <new>
+#include <stdexcept>
+
+#include "decode/picture_reader.h"
+#include "morvexa/convert_picture.h"
+#include "morvexa/failure.h"
+#include "morvexa/memory_char_list.h"
+#include "morvexa/thumbnail.h"
+
+namespace morvexa {
+
+namespace {
+
+// Keeps the color each cell shows; one byte a cell, as picture art has.
+class LookSink final : public ArtSink {
+ public:
+  explicit LookSink(std::vector<Rgb>& cells) : cells_(cells) {}
+
+  void Clear() override { cells_.clear(); }
+  void WriteLine(std::size_t, ByteStringView line) override { cells_.insert(cells_.end(), line.size(), kNoColor); }
+  CellColors Colors() const override { return CellColors::Look; }
+  void WriteColoredLine(std::size_t, ByteStringView, std::span<const Rgb> colors) override {
+    cells_.insert(cells_.end(), colors.begin(), colors.end());
+  }
+  void WriteColoredLines(std::size_t, std::size_t, ByteStringView text, std::span<const Rgb> colors) override {
+    for (std::size_t at = 0; at < text.size();) {
+      const std::size_t end = std::min(text.find(kLineBreak, at), text.size());
+      cells_.insert(cells_.end(), colors.begin() + static_cast<std::ptrdiff_t>(at),
+                    colors.begin() + static_cast<std::ptrdiff_t>(end));
+      at = end + kLineBreak.size();
+    }
+  }
+
+ private:
+  std::vector<Rgb>& cells_;
+};
+
+}  // namespace
+
+std::optional<ArtPreview> PreviewArt(const std::filesystem::path& path, std::size_t side, const PictureOptions& options,
+                                     const std::atomic<bool>* cancelled) {
+  // A sized art wider than the side is previewed from a picture as wide.
+  std::optional<Thumbnail> thumbnail = ReadThumbnail(path, std::max(side, options.width), cancelled);
+  if (!thumbnail) return {};
+  ArtPreview preview;
+  preview.pictureWidth = thumbnail->pictureWidth;
+  preview.pictureHeight = thumbnail->pictureHeight;
+  const ArtSize art = FitArtSize(preview.pictureWidth, preview.pictureHeight, options);
+  preview.columns = art.columns;
+  preview.lines = art.lines;
+  preview.tallCells = !options.Plain();
+  // The thumbnail converted as the picture will be, to the art's size.
+  PictureOptions small = options;
+  if (options.Sized()) small.width = art.columns, small.height = art.lines;
+  preview.cellsWide = options.Sized() ? art.columns : thumbnail->width;
+  preview.cellsHigh = options.Sized() ? art.lines : thumbnail->height;
+  PixelImage pixels(thumbnail->width, thumbnail->height);
+  std::copy(thumbnail->pixels.begin(), thumbnail->pixels.end(), pixels.pixels.get());
+  thumbnail.reset();
+  MemoryCharList list;
+  LookSink sink(preview.cells);
+  try {
+    ConvertPicture(Picture(std::make_unique<MemoryPicture>(std::move(pixels))), small, list, sink);
+  } catch (const std::bad_alloc&) {
+    return {};
+  } catch (const std::length_error&) {
+    return {};
+  }
+  if (cancelled && cancelled->load(std::memory_order_relaxed)) return {};
+  return preview;
+}
+
+}  // namespace morvexa

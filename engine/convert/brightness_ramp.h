@@ -1,0 +1,37 @@
+#pragma once
+
+#include "decode/picture_reader.h"
+#include "morvexa/art_sink.h"
+#include "morvexa/byte_string.h"
+#include "morvexa/char_list.h"
+
+namespace morvexa {
+
+// The brightness of a color, 0 (black) to 255 (white): its luma by the
+// weights of Rec. 709, on the color's own values.
+constexpr unsigned Brightness(Rgb c) {
+  return ((c >> 16 & 0xFF) * 2126 + (c >> 8 & 0xFF) * 7152 + (c & 0xFF) * 722 + 5000) / 10000;
+}
+
+// Which of count ramp symbols (light to dark) a brightness takes.
+constexpr std::size_t RampIndex(unsigned brightness, std::size_t count, bool invert) {
+  const unsigned darkness = invert ? brightness : 255 - brightness;
+  return darkness * count / 256;
+}
+
+// The gray that ramp symbol index of count shows: white for the first
+// (lightest), black for the last.
+constexpr Rgb RampShade(std::size_t index, std::size_t count) {
+  const auto level = static_cast<Rgb>(255 - index * 255 / (count > 1 ? count - 1 : 1));
+  return level * 0x010101;
+}
+
+// Turns the picture into art with one symbol of ramp per pixel, by its
+// brightness: ramp runs from light to dark (reversed by invert), so dark
+// ink on a light background looks like the picture. The area and the
+// symbol list are cleared first; the list then holds the symbols in use, in
+// the order first met (AddIfAbsent). The cells' own colors are their
+// pixels'; the colors they show, their symbols' grays (RampShade).
+void RampToAsc(PictureReader& picture, ByteStringView ramp, bool invert, CharList& list, ArtSink& sink);
+
+}  // namespace morvexa

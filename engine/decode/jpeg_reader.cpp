@@ -1,0 +1,208 @@
+#include "decode/jpeg_reader.h"
+
+// clang-format off
+#include <cstdio>  // jpeglib.h needs FILE first
+#include <jpeglib.h>
+#include <jerror.h>
+// clang-format on
+
+#include <csetjmp>
+#include <cstring>
+#include <vector>
+
+#include "morvexa/failure.h"
+
+namespace morvexa {
+
+namespace {
+
+// libjpeg reports errors by calling back, and cannot be unwound through:
+// the callback jumps back to the setjmp of the call that failed, and that
+// call turns the jump into a Failure. Between the setjmp and the libjpeg
+// call nothing is made that needs destroying.
+struct ErrorJump {
+  jpeg_error_mgr manager;
+  std::jmp_buf jump;
+};
+
+[[noreturn]] void JumpBack(j_common_ptr info) { std::longjmp(reinterpret_cast<ErrorJump*>(info->err)->jump, 1); }
+void Quiet(j_common_ptr, int) {}  // warnings about recoverable damage: the picture is still drawn
+void NoOutput(j_common_ptr) {}
+
+// The file, read in pieces as libjpeg asks for them. At its end libjpeg is
+// not handed a made-up end marker (its usual way): the file ended early.
+struct Source {
+  jpeg_source_mgr manager;
+  const FileBytes* file;
+  std::uint64_t at = 0;
+  bool ended = false;
+  JOCTET buffer[64 * 1024];
+};
+
+void InitSource(j_decompress_ptr) {}
+void TermSource(j_decompress_ptr) {}
+
+boolean FillInput(j_decompress_ptr info) {
+  auto* source = reinterpret_cast<Source*>(info->src);
+  std::size_t got = 0;
+  try {
+    got = source->file->ReadSome(source->at, source->buffer);
+  } catch (const Failure&) {
+    got = 0;
+  }
+  if (got == 0) {
+    source->ended = true;
+    info->err->msg_code = JERR_INPUT_EOF;
+    info->err->error_exit(reinterpret_cast<j_common_ptr>(info));
+  }
+  source->at += got;
+  source->manager.next_input_byte = source->buffer;
+  source->manager.bytes_in_buffer = got;
+  return TRUE;
+}
+
+void SkipInput(j_decompress_ptr info, long count) {
+  auto* source = reinterpret_cast<Source*>(info->src);
+  while (count > 0) {
+    if (source->manager.bytes_in_buffer == 0) FillInput(info);
+    const std::size_t step = std::min<std::size_t>(static_cast<std::size_t>(count), source->manager.bytes_in_buffer);
+    source->manager.next_input_byte += step;
+    source->manager.bytes_in_buffer -= step;
+    count -= static_cast<long>(step);
+  }
+}
+
+// libjpeg's state, let go of however the reader goes.
+struct Decompressor {
+  jpeg_decompress_struct info{};
+  ErrorJump error{};
+  Decompressor() {
+    info.err = jpeg_std_error(&error.manager);
+    error.manager.error_exit = JumpBack;
+    error.manager.emit_message = Quiet;
+    error.manager.output_message = NoOutput;
+    jpeg_create_decompress(&info);
+  }
+  ~Decompressor() { jpeg_destroy_decompress(&info); }
+  Decompressor(const Decompressor&) = delete;
+  Decompressor& operator=(const Decompressor&) = delete;
+};
+
+class JpegReader final : public PictureReader {
+ public:
+  JpegReader(FileBytes file, const ReadSettings& settings) : file_(std::move(file)), settings_(settings) {
+    source_.file = &file_;
+    source_.manager.init_source = InitSource;
+    source_.manager.fill_input_buffer = FillInput;
+    source_.manager.skip_input_data = SkipInput;
+    source_.manager.resync_to_restart = jpeg_resync_to_restart;
+    source_.manager.term_source = TermSource;
+    info_.src = &source_.manager;
+    if (setjmp(error_.jump) != 0) Fail();
+    jpeg_read_header(&info_, TRUE);
+    settings_.CheckSize(info_.image_width, info_.image_height);
+    // Four bytes a pixel, as the engine reads them: blue, green, red and
+    // one more; or the inks of a CMYK picture, turned into colors here.
+    cmyk_ = info_.jpeg_color_space == JCS_CMYK || info_.jpeg_color_space == JCS_YCCK;
+    info_.out_color_space = cmyk_ ? JCS_CMYK : JCS_EXT_BGRX;
+    width_ = info_.image_width;
+    height_ = info_.image_height;
+    form_ = cmyk_ ? PixelForm::Rgb32 : PixelForm::Bgrx32;
+  }
+  JpegReader(const JpegReader&) = delete;
+  JpegReader& operator=(const JpegReader&) = delete;
+
+  // libjpeg decodes at 1/2, 1/4 or 1/8 of the size itself, far faster than
+  // decoding whole and shrinking after: the smallest scale that still
+  // gives each cell of a width x height result at least two pixels a side.
+  void PreferAtLeast(std::size_t width, std::size_t height) override {
+    if (started_) return;
+    for (unsigned denominator : {8u, 4u, 2u}) {
+      if ((info_.image_width + denominator - 1) / denominator >= 2 * width &&
+          (info_.image_height + denominator - 1) / denominator >= 2 * height) {
+        info_.scale_num = 1;
+        info_.scale_denom = denominator;
+        break;
+      }
+    }
+    if (setjmp(error_.jump) != 0) Fail();
+    jpeg_calc_output_dimensions(&info_);
+    width_ = info_.output_width;
+    height_ = info_.output_height;
+  }
+
+  std::size_t ReadRows(std::size_t count, RowBand& band) override {
+    Start();
+    count = std::min(count, height_ - next_);
+    band.form = form_;
+    band.rows.clear();
+    const std::size_t stride = width_ * 4;
+    band.storage.resize(count * stride + RowBand::kSlack);
+    rows_.resize(count);
+    for (std::size_t i = 0; i < count; ++i) rows_[i] = band.storage.data() + i * stride;
+    ReadScanlines(count);
+    for (std::size_t i = 0; i < count; ++i) {
+      if (cmyk_) InksToColors(band.storage.data() + i * stride);
+      band.rows.push_back(band.storage.data() + i * stride);
+    }
+    next_ += count;
+    return count;
+  }
+
+ private:
+  [[noreturn]] void Fail() const {
+    throw Failure(source_.ended ? FailureKind::StreamReadError : FailureKind::BitmapNotValid);
+  }
+
+  void Start() {
+    if (started_) return;
+    if (setjmp(error_.jump) != 0) Fail();
+    jpeg_start_decompress(&info_);
+    started_ = true;
+    width_ = info_.output_width;
+    height_ = info_.output_height;
+  }
+
+  void ReadScanlines(std::size_t count) {
+    if (setjmp(error_.jump) != 0) Fail();
+    for (std::size_t done = 0; done < count;) {
+      done += jpeg_read_scanlines(&info_, rows_.data() + done, static_cast<JDIMENSION>(count - done));
+    }
+  }
+
+  // Adobe's CMYK pictures store each ink inverted (255: none); others
+  // store the ink itself.
+  void InksToColors(unsigned char* row) const {
+    const bool inverted = info_.saw_Adobe_marker;
+    for (std::size_t x = 0; x < width_; ++x) {
+      unsigned char* p = row + 4 * x;
+      auto plain = [&](unsigned ink) { return inverted ? ink : 255 - ink; };
+      const unsigned k = plain(p[3]);
+      const Rgb c = static_cast<Rgb>((plain(p[0]) * k + 127) / 255) << 16 | ((plain(p[1]) * k + 127) / 255) << 8 |
+                    ((plain(p[2]) * k + 127) / 255);
+      std::memcpy(p, &c, 4);
+    }
+  }
+
+  FileBytes file_;
+  ReadSettings settings_;
+  Decompressor decompressor_;
+  jpeg_decompress_struct& info_ = decompressor_.info;
+  ErrorJump& error_ = decompressor_.error;
+  Source source_{};
+  bool started_ = false, cmyk_ = false;
+  std::vector<JSAMPROW> rows_;
+  std::size_t next_ = 0;
+};
+
+}  // namespace
+
+bool LooksLikeJpeg(std::span<const unsigned char> start) {
+  return start.size() >= 3 && start[0] == 0xFF && start[1] == 0xD8 && start[2] == 0xFF;
+}
+
+std::unique_ptr<PictureReader> ReadJpeg(FileBytes file, const ReadSettings& settings) {
+  return std::make_unique<JpegReader>(std::move(file), settings);
+}
+
+}  // namespace morvexa

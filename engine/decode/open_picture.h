@@ -1,0 +1,22 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+
+#include "decode/picture_reader.h"
+#include "files/file_bytes.h"
+#include "morvexa/read_settings.h"
+
+namespace morvexa {
+
+// Opens a picture file for reading, whatever its format (BMP, PNG, JPEG,
+// GIF, WebP, told by its first bytes): "Cannot open file %s" when it cannot
+// be opened or is not a regular file; "Bitmap image is not valid" when it is
+// not a picture the program reads; "Stream read error" when it ends early.
+// An empty file is a picture of 0 x 0 pixels.
+std::unique_ptr<PictureReader> OpenPicture(const std::filesystem::path& path, const ReadSettings& settings = {});
+
+// The same for bytes already at hand (standard input).
+std::unique_ptr<PictureReader> OpenPicture(FileBytes bytes, const ReadSettings& settings = {});
+
+}  // namespace morvexa

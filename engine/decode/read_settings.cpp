@@ -1,0 +1,13 @@
+#include "morvexa/read_settings.h"
+
+#include "morvexa/failure.h"
+
+namespace morvexa {
+
+void ReadSettings::CheckSize(std::uint64_t width, std::uint64_t height) const {
+  if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide || width * height > maxPixels) {
+    throw Failure(FailureKind::BitmapNotValid);
+  }
+}
+
+}  // namespace morvexa

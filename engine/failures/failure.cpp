@@ -1,0 +1,36 @@
+#include "morvexa/failure.h"
+
+namespace morvexa {
+
+std::string_view FailureTemplate(FailureKind kind) {
+  switch (kind) {
+    case FailureKind::StreamReadError: return "Stream read error";
+    case FailureKind::BitmapNotValid: return "Bitmap image is not valid";
+    case FailureKind::CannotOpenFile: return "Cannot open file %s";
+    case FailureKind::CannotCreateFile: return "Cannot create file %s";
+    case FailureKind::StreamWriteError: return "Stream write error";
+    case FailureKind::ResourceNotFound: return "Resource %s not found";
+  }
+  return "Unknown failure";
+}
+
+namespace {
+
+std::string Format(std::string_view text, std::string_view name) {
+  std::string out(text);
+  if (auto at = out.find("%s"); at != std::string::npos) out.replace(at, 2, name);
+  return out;
+}
+
+}  // namespace
+
+Failure::Failure(FailureKind kind, std::string_view name)
+    : std::runtime_error(Format(FailureTemplate(kind), name)), kind_(kind) {}
+
+std::string FailureReportText(std::string_view message) {
+  std::string out(message);
+  if (!out.empty() && static_cast<unsigned char>(out.back()) > '.') out += '.';
+  return out;
+}
+
+}  // namespace morvexa

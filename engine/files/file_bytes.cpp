@@ -1,0 +1,94 @@
+#include "files/file_bytes.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "files/shown_path.h"
+#include "morvexa/failure.h"
+
+namespace morvexa {
+
+struct FileBytes::Descriptor {
+  int fd;
+  explicit Descriptor(int d) : fd(d) {}
+  ~Descriptor() { close(fd); }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+};
+
+namespace {
+
+// Reads fd to its end.
+std::string ReadToEnd(int fd) {
+  std::string bytes;
+  std::size_t size = 0;
+  for (;;) {
+    if (bytes.size() - size < 65536) bytes.resize(std::max<std::size_t>(2 * bytes.size(), size + 65536));
+    const ssize_t got = read(fd, bytes.data() + size, bytes.size() - size);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) throw Failure(FailureKind::StreamReadError);
+    if (got == 0) break;
+    size += static_cast<std::size_t>(got);
+  }
+  bytes.resize(size);
+  return bytes;
+}
+
+}  // namespace
+
+FileBytes FileBytes::Open(const std::filesystem::path& path) {
+  // Looked at before it is opened: opening a FIFO or a device can block or
+  // do something to the device.
+  struct stat info {};
+  if (path.empty() || stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    throw Failure(FailureKind::CannotOpenFile, ShownPath(path));
+  }
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) throw Failure(FailureKind::CannotOpenFile, ShownPath(path));
+  auto descriptor = std::make_shared<const Descriptor>(fd);
+  // The same check on what was opened, in case the name changed hands.
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) throw Failure(FailureKind::CannotOpenFile, ShownPath(path));
+  if (info.st_size == 0) return FromMemory(ReadToEnd(fd));
+  posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+  FileBytes bytes;
+  bytes.fd_ = std::move(descriptor);
+  bytes.size_ = static_cast<std::uint64_t>(info.st_size);
+  return bytes;
+}
+
+FileBytes FileBytes::ReadStream(int fd) { return FromMemory(ReadToEnd(fd)); }
+
+FileBytes FileBytes::FromMemory(std::string memory) {
+  FileBytes bytes;
+  bytes.size_ = memory.size();
+  bytes.memory_ = std::make_shared<const std::string>(std::move(memory));
+  return bytes;
+}
+
+std::size_t FileBytes::ReadSome(std::uint64_t offset, std::span<unsigned char> out) const {
+  if (memory_) {
+    if (offset >= memory_->size()) return 0;
+    const std::size_t n = std::min<std::uint64_t>(out.size(), memory_->size() - offset);
+    std::copy_n(memory_->data() + offset, n, out.data());
+    return n;
+  }
+  std::size_t done = 0;
+  while (done < out.size()) {
+    const ssize_t got = pread(fd_->fd, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) throw Failure(FailureKind::StreamReadError);
+    if (got == 0) break;
+    done += static_cast<std::size_t>(got);
+  }
+  return done;
+}
+
+void FileBytes::Read(std::uint64_t offset, std::span<unsigned char> out) const {
+  if (ReadSome(offset, out) != out.size()) throw Failure(FailureKind::StreamReadError);
+}
+
+}  // namespace morvexa

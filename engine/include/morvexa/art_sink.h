@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstddef>
+#include <span>
+
+#include "morvexa/byte_string.h"
+#include "morvexa/color.h"
+
+namespace morvexa {
+
+// What ends each line of the art text.
+inline constexpr ByteStringView kLineBreak = "\r\n";
+
+// Which colors a sink takes with the cells of the art.
+enum class CellColors {
+  None,  // none: the art's bytes are all it keeps
+  Own,   // each cell's own color: its pixel's, the average of the pixels it covers, or text art's ink and blank
+  Look,  // the color each cell shows as the conversion chose it: its reduced color, or its ramp symbol's gray
+};
+
+// Where art is written, line by line from the top: the conversions' one way
+// out. The window's output area, the command line's streamed output and
+// the in-memory art are sinks.
+class ArtSink {
+ public:
+  virtual ~ArtSink() = default;
+
+  // Starts the art afresh: nothing written yet.
+  virtual void Clear() = 0;
+  // Places line i followed by CR LF. The engine writes lines 0, 1, 2, ...
+  // in order after Clear, so the sink ends up holding exactly their art text.
+  virtual void WriteLine(std::size_t i, ByteStringView line) = 0;
+  // Places count lines from line first on, given as their art text: each
+  // line followed by CR LF. The same as WriteLine for each, in one go.
+  virtual void WriteLines(std::size_t first, std::size_t count, ByteStringView text);
+
+  // Which colors the sink takes: only those are worked out and given with
+  // the Colored writes.
+  virtual CellColors Colors() const { return CellColors::None; }
+  // WriteLine with the color of each of the line's bytes (a symbol of two
+  // bytes has its color twice; kNoColor: none).
+  virtual void WriteColoredLine(std::size_t i, ByteStringView line, std::span<const Rgb> colors);
+  // WriteLines with the color of each byte of text (those of the line
+  // breaks are not used).
+  virtual void WriteColoredLines(std::size_t first, std::size_t count, ByteStringView text,
+                                 std::span<const Rgb> colors);
+};
+
+}  // namespace morvexa

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "morvexa/art_area.h"
+
+namespace morvexa {
+
+// The forms art leaves the program in.
+enum class ArtForm {
+  Gbk,   // the art text itself: code page 936, each line followed by CR LF
+  Utf8,  // the same art as UTF-8, each line followed by LF
+  Html,  // one self-contained page, the art in a <pre>, runs of a color in a <span>
+  Ansi,  // UTF-8 with the terminal's color escapes, reset at each line's end
+};
+
+// Whether a form shows the colors of the cells, so that they are worth
+// working out.
+constexpr bool ShowsColors(ArtForm form) { return form == ArtForm::Html || form == ArtForm::Ansi; }
+
+// How many colors a terminal shows.
+enum class TerminalColors { TrueColor, Palette256 };
+
+struct ArtFormSettings {
+  ArtForm form = ArtForm::Gbk;
+  TerminalColors terminal = TerminalColors::TrueColor;
+  std::string title = "Morvexa";  // the page's title (UTF-8)
+};
+
+// Writes art line by line, with the colors of its cells (kNoColor: none),
+// in one form, to a sink: nothing is held but the line at hand. Bytes that
+// code page 936 cannot decode become U+FFFD in the forms of Unicode (and so
+// do control characters, in a page), and are counted.
+class ArtWriter {
+ public:
+  using Sink = std::function<void(std::string_view)>;
+
+  ArtWriter(const ArtFormSettings& settings, Sink sink);
+  ~ArtWriter();
+
+  // A line of art and the color of each of its bytes (or none at all).
+  void Line(ByteStringView line, std::span<const Rgb> colors = {});
+  // Ends the art (a page's end).
+  void Finish();
+
+  // How many bytes became U+FFFD.
+  std::size_t Undecodable() const { return undecodable_; }
+  bool ShowsColors() const { return morvexa::ShowsColors(settings_.form); }
+
+ private:
+  // Writes the start of a run of a color; returns the end of what it wrote.
+  char* PutColor(char* out, Rgb color) const;
+
+  ArtFormSettings settings_;
+  Sink sink_;
+  std::unique_ptr<char[]> buffer_;  // the output at hand, in the forms of Unicode
+  std::size_t undecodable_ = 0;
+};
+
+// The xterm 256-color palette index nearest a color.
+int NearestPalette256(Rgb color);
+
+}  // namespace morvexa

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "morvexa/byte_string.h"
+
+// Conversion between code page 936 bytes and Unicode, at the edges of the
+// engine: the window's text, the command line and the terminal.
+//
+// Decoding is lossless for any byte string. A byte that does not decode as
+// part of a character (a lead byte without a valid trail, a lone 0xFF, ...)
+// becomes the code point U+F0000 + byte, from a supplementary private-use
+// plane that code page 936 never produces; encoding turns it back into the
+// same byte. So art whose double-byte characters a replacement has broken
+// survives a trip through the window's text unchanged.
+//
+// The tables come from glibc's iconv ("CP936"), at build time.
+namespace morvexa::cp936 {
+
+inline constexpr char32_t kByteEscapeBase = 0xF0000;
+
+constexpr bool IsByteEscape(char32_t c) { return c >= kByteEscapeBase && c <= kByteEscapeBase + 0xFF; }
+
+// Every byte string decodes; Encode(Decode(b)) == b.
+std::u32string Decode(ByteStringView bytes);
+
+// The character that starts at bytes[i] (i < bytes.size()), in the same way
+// as Decode; returns how many bytes it takes (1 or 2).
+std::size_t DecodeAt(ByteStringView bytes, std::size_t i, char32_t& c);
+
+// Appends the bytes of c as Encode does: a byte escape becomes its byte, a
+// character that cannot be held "?".
+void AppendEncoded(char32_t c, ByteString& out);
+
+// Whether c is a character that code page 936 can hold (escapes are not).
+bool CanEncode(char32_t c);
+
+// The bytes of text, or nothing when a character cannot be held (a byte
+// escape counts as such): for text typed by a person.
+std::optional<ByteString> EncodeStrict(std::u32string_view text);
+
+// The bytes of text, byte escapes included; a character that cannot be held
+// becomes "?".
+ByteString Encode(std::u32string_view text);
+
+// UTF-8, strictly: nothing for ill-formed input (overlong forms, surrogates,
+// code points past U+10FFFF, cut sequences).
+std::optional<std::u32string> Utf8Decode(std::string_view utf8);
+std::string Utf8Encode(std::u32string_view text);
+
+// Text arriving as UTF-8 from a person (the command line): nothing when it
+// is not UTF-8 or holds a character that code page 936 cannot.
+std::optional<ByteString> FromUtf8(std::string_view utf8);
+// Bytes shown as UTF-8 (lossless, with escapes).
+std::string ToUtf8(ByteStringView bytes);
+
+}  // namespace morvexa::cp936

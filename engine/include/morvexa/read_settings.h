@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+
+#include "morvexa/color.h"
+
+namespace morvexa {
+
+// How pictures are read, whatever their format.
+struct ReadSettings {
+  // More pixels than this, or a side of more than kMaxSide, is "Bitmap
+  // image is not valid", checked before anything is decoded.
+  std::uint64_t maxPixels = std::uint64_t{1} << 28;
+  static constexpr std::uint64_t kMaxSide = std::uint64_t{1} << 20;
+  // What transparent pixels are laid over.
+  Rgb background = 0xFFFFFF;
+
+  // Fails with "Bitmap image is not valid" unless a picture of width x
+  // height pixels is within the limits (and not empty).
+  void CheckSize(std::uint64_t width, std::uint64_t height) const;
+};
+
+}  // namespace morvexa

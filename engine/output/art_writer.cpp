@@ -1,0 +1,296 @@
+#include "morvexa/art_writer.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstring>
+
+#include "morvexa/cp936.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace morvexa {
+
+namespace {
+
+constexpr std::string_view kPageHead1 =
+    "<!DOCTYPE html>\n"
+    "<html lang=\"zh-CN\">\n"
+    "<head>\n"
+    "<meta charset=\"utf-8\">\n"
+    "<title>";
+// The fonts keep a Chinese character exactly twice as wide as an ASCII
+// one, so the art's lines stay aligned.
+constexpr std::string_view kPageHead2 =
+    "</title>\n"
+    "<style>\n"
+    "pre { font-family: \"AR PL UMing CN\", \"Noto Sans Mono CJK SC\", \"Sarasa Mono SC\", "
+    "\"WenQuanYi Zen Hei Mono\", NSimSun, SimSun, monospace; font-size: 12px; line-height: 1.25; "
+    "color: #000; background: #fff; }\n"
+    "</style>\n"
+    "</head>\n"
+    "<body>\n"
+    "<pre>\n";
+constexpr std::string_view kPageEnd = "</pre>\n</body>\n</html>\n";
+
+// Output is gathered in a buffer of this size and handed to the sink when
+// less than kMostPerCharacter bytes are left in it.
+constexpr std::size_t kBufferSize = 64 * 1024;
+// The most one character can take: closing a span and opening another
+// (7 + 27 bytes), then "&amp;" (5); or a 24-bit color escape (19) and
+// three bytes of UTF-8.
+constexpr std::size_t kMostPerCharacter = 48;
+
+// Writing into the buffer at a moving pointer.
+char* Put(char* out, std::string_view text) {
+  std::memcpy(out, text.data(), text.size());
+  return out + text.size();
+}
+
+// A page's text escapes these (and needs no more: it has no attributes).
+std::string_view HtmlEscape(char c) {
+  switch (c) {
+    case '&': return "&amp;";
+    case '<': return "&lt;";
+    case '>': return "&gt;";
+    default: return {};
+  }
+}
+
+// Whether the form keeps a byte as it is: any ASCII byte, but in a page
+// only printable ones that are not its specials.
+bool IsPlain(char c, bool html) {
+  const auto byte = static_cast<unsigned char>(c);
+  if (!html) return byte < 0x80;
+  return byte >= 0x20 && byte < 0x7F && c != '&' && c != '<' && c != '>';
+}
+
+// Where the run of bytes from i on that the form keeps as they are, all of
+// the color of byte i (when colors are given), ends, at most at most.
+std::size_t PlainRunEnd(ByteStringView line, std::span<const Rgb> colors, std::size_t i, std::size_t most, bool html) {
+  std::size_t end = i;
+#if defined(__SSE2__)
+  // Sixteen bytes and their colors at a time.
+  const __m128i color = _mm_set1_epi32(static_cast<int>(colors.empty() ? 0 : colors[i]));
+  for (; end + 16 <= most; end += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + end));
+    __m128i kept;
+    if (html) {
+      // Signed: bytes from 0x80 on are below 0x20 too.
+      __m128i refused =
+          _mm_or_si128(_mm_cmplt_epi8(bytes, _mm_set1_epi8(0x20)), _mm_cmpeq_epi8(bytes, _mm_set1_epi8(0x7F)));
+      for (const char special : {'&', '<', '>'}) {
+        refused = _mm_or_si128(refused, _mm_cmpeq_epi8(bytes, _mm_set1_epi8(special)));
+      }
+      kept = _mm_xor_si128(refused, _mm_set1_epi8(-1));
+    } else {
+      kept = _mm_cmpgt_epi8(bytes, _mm_set1_epi8(-1));
+    }
+    if (!colors.empty()) {
+      const auto* at = reinterpret_cast<const __m128i*>(colors.data() + end);
+      const __m128i same03 =
+          _mm_packs_epi32(_mm_cmpeq_epi32(_mm_loadu_si128(at), color), _mm_cmpeq_epi32(_mm_loadu_si128(at + 1), color));
+      const __m128i same47 = _mm_packs_epi32(_mm_cmpeq_epi32(_mm_loadu_si128(at + 2), color),
+                                             _mm_cmpeq_epi32(_mm_loadu_si128(at + 3), color));
+      kept = _mm_and_si128(kept, _mm_packs_epi16(same03, same47));
+    }
+    const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(kept));
+    if (mask != 0xFFFF) return end + static_cast<std::size_t>(std::countr_one(mask));
+  }
+#endif
+  while (end < most && IsPlain(line[end], html) && (colors.empty() || colors[end] == colors[i])) ++end;
+  return end;
+}
+
+// Whether every byte is ASCII (written so that it vectorizes).
+bool IsAscii(ByteStringView bytes) {
+  unsigned char any = 0;
+  for (const char c : bytes) any |= static_cast<unsigned char>(c);
+  return any < 0x80;
+}
+
+void AppendEscaped(std::string_view text, std::string& out) {
+  for (char c : text) {
+    const std::string_view escape = HtmlEscape(c);
+    escape.empty() ? out += c : out += escape;
+  }
+}
+
+// The decimal and hexadecimal digits of each byte's value, for writing
+// colors without a branch per digit.
+struct ByteDigits {
+  std::array<std::array<char, 4>, 256> decimal;  // the digits, then room
+  std::array<std::uint8_t, 256> decimalLength;
+  std::array<std::array<char, 2>, 256> hex;
+  constexpr ByteDigits() : decimal(), decimalLength(), hex() {
+    constexpr char kHex[] = "0123456789abcdef";
+    for (unsigned n = 0; n < 256; ++n) {
+      unsigned length = 0;
+      if (n >= 100) decimal[n][length++] = static_cast<char>('0' + n / 100);
+      if (n >= 10) decimal[n][length++] = static_cast<char>('0' + n / 10 % 10);
+      decimal[n][length++] = static_cast<char>('0' + n % 10);
+      decimalLength[n] = static_cast<std::uint8_t>(length);
+      hex[n] = {kHex[n >> 4], kHex[n & 0xF]};
+    }
+  }
+};
+constexpr ByteDigits kDigits;
+
+// Each of a color's bytes as two hexadecimal digits.
+char* PutHex(char* out, Rgb color) {
+  for (int shift = 16; shift >= 0; shift -= 8) out = Put(out, {kDigits.hex[color >> shift & 0xFF].data(), 2});
+  return out;
+}
+
+char* PutUtf8(char* out, char32_t c) {
+  if (c < 0x80) {
+    *out++ = static_cast<char>(c);
+  } else if (c < 0x800) {
+    *out++ = static_cast<char>(0xC0 | c >> 6);
+    *out++ = static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    *out++ = static_cast<char>(0xE0 | c >> 12);
+    *out++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+    *out++ = static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    *out++ = static_cast<char>(0xF0 | c >> 18);
+    *out++ = static_cast<char>(0x80 | (c >> 12 & 0x3F));
+    *out++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+    *out++ = static_cast<char>(0x80 | (c & 0x3F));
+  }
+  return out;
+}
+
+// A number from 0 to 255 in decimal (the buffer has room for four bytes).
+char* PutNumber(char* out, unsigned n) {
+  std::memcpy(out, kDigits.decimal[n].data(), 4);
+  return out + kDigits.decimalLength[n];
+}
+
+}  // namespace
+
+int NearestPalette256(Rgb color) {
+  static constexpr std::array<unsigned, 6> kLevels = {0, 95, 135, 175, 215, 255};
+  const unsigned r = color >> 16 & 0xFF, g = color >> 8 & 0xFF, b = color & 0xFF;
+  auto nearestLevel = [](unsigned v) {
+    std::size_t best = 0;
+    for (std::size_t i = 1; i < kLevels.size(); ++i) {
+      if ((v > kLevels[i] ? v - kLevels[i] : kLevels[i] - v) <
+          (v > kLevels[best] ? v - kLevels[best] : kLevels[best] - v))
+        best = i;
+    }
+    return best;
+  };
+  auto distance = [&](unsigned cr, unsigned cg, unsigned cb) {
+    const int dr = static_cast<int>(r) - static_cast<int>(cr), dg = static_cast<int>(g) - static_cast<int>(cg),
+              db = static_cast<int>(b) - static_cast<int>(cb);
+    return dr * dr + dg * dg + db * db;
+  };
+  const std::size_t ri = nearestLevel(r), gi = nearestLevel(g), bi = nearestLevel(b);
+  const int cube = static_cast<int>(16 + 36 * ri + 6 * gi + bi);
+  const int cubeDistance = distance(kLevels[ri], kLevels[gi], kLevels[bi]);
+  // The 24 grays from 8 to 238 in steps of 10.
+  const unsigned mean = (r + g + b) / 3;
+  const unsigned grayIndex = mean < 8 ? 0 : std::min(23u, (mean - 8 + 5) / 10);
+  const unsigned gray = 8 + 10 * grayIndex;
+  return distance(gray, gray, gray) < cubeDistance ? static_cast<int>(232 + grayIndex) : cube;
+}
+
+ArtWriter::ArtWriter(const ArtFormSettings& settings, Sink sink) : settings_(settings), sink_(std::move(sink)) {
+  if (settings_.form == ArtForm::Gbk) return;
+  buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
+  if (settings_.form != ArtForm::Html) return;
+  std::string head(kPageHead1);
+  AppendEscaped(settings_.title, head);
+  head += kPageHead2;
+  sink_(head);
+}
+
+ArtWriter::~ArtWriter() = default;
+
+void ArtWriter::Line(ByteStringView line, std::span<const Rgb> colors) {
+  if (settings_.form == ArtForm::Gbk) {
+    sink_(line);
+    sink_(kLineBreak);
+    return;
+  }
+  const bool html = settings_.form == ArtForm::Html, ansi = settings_.form == ArtForm::Ansi;
+  const bool colored = (html || ansi) && colors.size() == line.size();
+  if (!html && !colored && IsAscii(line)) {
+    sink_(line);
+    sink_("\n");
+    return;
+  }
+  char* const begin = buffer_.get();
+  char* const full = begin + kBufferSize - kMostPerCharacter;
+  char* out = begin;
+  Rgb current = kNoColor;
+  for (std::size_t i = 0; i < line.size();) {
+    if (out >= full) {
+      sink_(std::string_view(begin, static_cast<std::size_t>(out - begin)));
+      out = begin;
+    }
+    const Rgb color = colored && (colors[i] & kNoColor) == 0 ? colors[i] : kNoColor;
+    if (color != current) {
+      if (html && current != kNoColor) out = Put(out, "</span>");
+      current = color;
+      out = PutColor(out, color);
+    }
+    // Most art is runs of printable ASCII, which every form keeps as it is
+    // but for a page's specials.
+    const std::size_t most = std::min(line.size(), i + static_cast<std::size_t>(full - out) + 1);
+    const std::size_t end = PlainRunEnd(line, colored ? colors : std::span<const Rgb>(), i, most, html);
+    if (end > i) {
+      out = Put(out, line.substr(i, end - i));
+      i = end;
+      continue;
+    }
+    if (const std::string_view escape = html ? HtmlEscape(line[i]) : std::string_view(); !escape.empty()) {
+      out = Put(out, escape);
+      ++i;
+      continue;
+    }
+    char32_t c;
+    i += cp936::DecodeAt(line, i, c);
+    if (cp936::IsByteEscape(c) || (html && ((c < 0x20 && c != '\t') || c == 0x7F))) {
+      c = 0xFFFD;
+      ++undecodable_;
+    }
+    out = PutUtf8(out, c);
+  }
+  if (html && current != kNoColor) out = Put(out, "</span>");
+  if (ansi && current != kNoColor) out = Put(out, "\x1b[0m");
+  *out++ = '\n';
+  sink_(std::string_view(begin, static_cast<std::size_t>(out - begin)));
+}
+
+char* ArtWriter::PutColor(char* out, Rgb color) const {
+  if (settings_.form == ArtForm::Html) {
+    if (color == kNoColor) return out;
+    out = Put(out, "<span style=\"color:#");
+    out = PutHex(out, color);
+    return Put(out, "\">");
+  }
+  if (color == kNoColor) return Put(out, "\x1b[39m");
+  if (settings_.terminal == TerminalColors::TrueColor) {
+    out = Put(out, "\x1b[38;2;");
+    out = PutNumber(out, color >> 16 & 0xFF);
+    *out++ = ';';
+    out = PutNumber(out, color >> 8 & 0xFF);
+    *out++ = ';';
+    out = PutNumber(out, color & 0xFF);
+  } else {
+    out = Put(out, "\x1b[38;5;");
+    out = PutNumber(out, static_cast<unsigned>(NearestPalette256(color)));
+  }
+  *out++ = 'm';
+  return out;
+}
+
+void ArtWriter::Finish() {
+  if (settings_.form == ArtForm::Html) sink_(kPageEnd);
+}
+
+}  // namespace morvexa
