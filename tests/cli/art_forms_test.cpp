@@ -160,7 +160,7 @@ TEST_F(Forms, BytesThatDoNotDecodeAreReplacedAndCounted) {
 
 TEST_F(Forms, LargePicturesAreStreamedInEveryForm) {
   std::vector<unsigned> indices(300 * 200);
-  for (std::size_t i = 0; i < indices.size(); ++i) indices[i] = i % 7;
+  for (std::size_t i = 0; i < indices.size(); ++i) indices[i] = static_cast<unsigned>(i % 7);
   WriteFile(dir_ / "big.bmp",
             testing_support::BmpBuilder(300, 200, indices, {0, 0xFF, 0xFF00, 0xFF0000, 0xFFFF, 0xFF00FF, 0xFFFFFF})
                 .Build({40, 24}));

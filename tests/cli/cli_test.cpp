@@ -74,7 +74,7 @@ TEST_F(Cli, RefusalsAndFailuresWriteNoArt) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
-    for (const fs::path target : {dir_ / "new.txt", dir_ / "keep.txt"}) {
+    for (const fs::path& target : {dir_ / "new.txt", dir_ / "keep.txt"}) {
       const Outcome run = RunCli({"text", c.text, "-o", target});
       EXPECT_EQ(run.status, c.status);
       EXPECT_EQ(run.err, c.message);
@@ -377,7 +377,7 @@ TEST_F(Cli, FilesThatAreNotPicturesFailAtOnce) {
 // a failed command leaves no art file.
 TEST_F(Cli, APictureThatShrinksWhileReadFailsCleanly) {
   std::vector<unsigned> indices(1024 * 1024);
-  for (std::size_t i = 0; i < indices.size(); ++i) indices[i] = i * 7 % 5;
+  for (std::size_t i = 0; i < indices.size(); ++i) indices[i] = static_cast<unsigned>(i * 7 % 5);
   const auto bytes =
       testing_support::BmpBuilder(1024, 1024, indices, {0, 0xFF, 0xFF00, 0xFF0000, 0xFFFFFF}).Build({40, 32});
   int failed = 0;
@@ -432,7 +432,7 @@ TEST_F(Cli, PictureFailuresAndReplaceRefusalsWriteNoArt) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args[1]);
-    for (const fs::path target : {dir_ / "new.txt", dir_ / "keep.txt"}) {
+    for (const fs::path& target : {dir_ / "new.txt", dir_ / "keep.txt"}) {
       auto args = c.args;
       args.insert(args.end(), {"-o", target});
       const Outcome run = RunCli(args);

@@ -136,7 +136,8 @@ TEST(BmpDecoder, IndicesAndRunsOutsideThePictureGetDefinedColors) {
   Bytes rle = BmpBuilder(4, 3, std::vector<unsigned>(12, 0), {0x010203, 0x0A0B0C}).Build({40, 8, 1});
   const std::size_t at = rle[10] | rle[11] << 8;
   rle.resize(at);
-  for (unsigned char b : {2, 1, 0, 2, 1, 1, 9, 1, 0, 1}) rle.push_back(b);  // run, delta (1,1), run past the edge, end
+  for (int b : {2, 1, 0, 2, 1, 1, 9, 1, 0, 1})
+    rle.push_back(static_cast<unsigned char>(b));  // run, delta (1,1), run past the edge, end
   Put32(rle, 34, 10);
   image = DecodeBmp(rle);
   const std::vector<Rgb> expected = {0x010203, 0x010203, 0x010203, 0x010203,   // top row: never written

@@ -104,7 +104,7 @@ TEST(ConvertPicture, AreaAveragesAgreeWithImageMagicksScale) {
   std::filesystem::create_directories(dir);
   const std::string source = "'" + (dir / "source.png").string() + "'";
   ASSERT_TRUE(testing_support::Convert("-size 97x61 -seed 11 plasma:fractal -depth 8 " + source));
-  for (const auto [columns, lines] : {std::pair{10u, 7u}, {31u, 20u}, {96u, 60u}, {5u, 61u}}) {
+  for (const auto& [columns, lines] : {std::pair{10u, 7u}, {31u, 20u}, {96u, 60u}, {5u, 61u}}) {
     SCOPED_TRACE(testing::Message() << columns << "x" << lines);
     ASSERT_TRUE(testing_support::Convert(source + " -scale " + std::to_string(columns) + "x" + std::to_string(lines) +
                                          "! '" + (dir / "scaled.png").string() + "'"));

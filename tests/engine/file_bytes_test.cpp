@@ -47,7 +47,7 @@ TEST_F(PictureFiles, FilesAreTakenByWhatTheyHoldNotTheSizeTheyReport) {
 
 TEST_F(PictureFiles, APictureThatShrinksWhileReadFailsWithoutCrashing) {
   std::vector<unsigned> indices(512 * 512);
-  for (std::size_t i = 0; i < indices.size(); ++i) indices[i] = i % 3;
+  for (std::size_t i = 0; i < indices.size(); ++i) indices[i] = static_cast<unsigned>(i % 3);
   const testing_support::BmpBuilder picture(512, 512, indices, {0xFF0000, 0x00FF00, 0x0000FF});
   for (const testing_support::BmpForm& form : {testing_support::BmpForm{40, 24}, {40, 8, 1}, {40, 1}}) {
     SCOPED_TRACE(form.Name());

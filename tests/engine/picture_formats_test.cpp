@@ -122,7 +122,9 @@ TEST_F(PictureFormats, BrokenFilesFailWithOneOfTwoMessages) {
       const std::string failure = outcome(cut);
       EXPECT_TRUE(failure == "Stream read error" || failure == "Bitmap image is not valid" || failure == "no failure")
           << "cut to " << cut.size() << ": " << failure;
-      if (sixteenth <= 8) EXPECT_NE(failure, "no failure") << "cut to " << cut.size() << " of " << good.size();
+      if (sixteenth <= 8) {
+        EXPECT_NE(failure, "no failure") << "cut to " << cut.size() << " of " << good.size();
+      }
     }
     for (int run = 0; run < 60; ++run) {
       std::string spoiled = good;

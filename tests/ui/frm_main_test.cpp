@@ -57,7 +57,9 @@ TEST_F(MainWindow, ControlsHaveTheirNamesParentsAndPlaces) {
     EXPECT_STREQ(control->metaObject()->className(), row.className);
     EXPECT_EQ(control->parentWidget()->objectName(), row.parent);
     EXPECT_EQ(control->pos(), row.place.topLeft());
-    if (row.place.width() >= 0) EXPECT_EQ(control->size(), row.place.size());
+    if (row.place.width() >= 0) {
+      EXPECT_EQ(control->size(), row.place.size());
+    }
   }
 }
 
