@@ -4,7 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "decode/pixel_image.h"
+#include "morvexa/color.h"
+#include "morvexa/picture_options.h"
 
 namespace morvexa {
 
@@ -18,7 +19,7 @@ namespace morvexa {
 // costs the same whether the picture has four colors or millions.
 class ColorTable {
  public:
-  static constexpr std::size_t kNumbered = 95;
+  static constexpr std::size_t kNumbered = PictureOptions::kMostColors;
 
   // The symbol of color number i.
   static constexpr unsigned char SymbolOf(std::size_t i) {

@@ -26,6 +26,7 @@ struct PictureOptions {
   std::optional<ByteString> ramp;
   bool invert = false;
 
+  // As many as there are printable ASCII symbols, one for each color.
   static constexpr int kMostColors = 95;
   static constexpr std::string_view kDefaultRamp = " .:-=+*#%@";
 
