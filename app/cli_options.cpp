@@ -3,8 +3,8 @@
 #include <getopt.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdlib>
+#include <charconv>
+#include <string_view>
 
 #include "morvexa/replacing_file.h"
 #include "morvexa_version.h"
@@ -107,13 +107,21 @@ enum LongOnly {
   kBackColor
 };
 
+// The whole of text as a number, read the same in every locale; nothing
+// when it is not one.
+template <typename Number, typename... Base>
+std::optional<Number> Read(std::string_view text, Base... base) {
+  Number value{};
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base...);
+  if (error != std::errc() || end != text.data() + text.size() || text.empty()) return {};
+  return value;
+}
+
 // A whole number from 0 to most; nothing otherwise.
-std::optional<std::size_t> Count(const char* text, std::size_t most) {
-  char* end = nullptr;
-  errno = 0;
-  const unsigned long long value = std::strtoull(text, &end, 10);
-  if (errno != 0 || end == text || *end != '\0' || text[0] == '-' || value > most) return {};
-  return static_cast<std::size_t>(value);
+std::optional<std::size_t> Count(std::string_view text, std::size_t most) {
+  const auto value = Read<std::size_t>(text);
+  if (!value || *value > most) return {};
+  return value;
 }
 
 }  // namespace
@@ -130,7 +138,7 @@ std::optional<Rgb> ParseColor(std::string_view text) {
       text.find_first_not_of("0123456789abcdefABCDEF") != std::string_view::npos) {
     return {};
   }
-  const Rgb value = static_cast<Rgb>(std::stoul(std::string(text), nullptr, 16));
+  const Rgb value = *Read<Rgb>(text, 16);
   if (text.size() == 6) return value;
   // #RGB: each digit twice.
   return (value >> 8 & 0xF) * 0x110000 + (value >> 4 & 0xF) * 0x1100 + (value & 0xF) * 0x11;
@@ -233,12 +241,9 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
           if (!n) return {{}, option + " takes a whole number from 0 to 1048576"};
           (c == kWidth ? picture.width : picture.height) = *n;
         } else if (c == kAspect) {
-          char* end = nullptr;
-          const double aspect = std::strtod(optarg, &end);
-          if (end == optarg || *end != '\0' || !(aspect >= 0.01 && aspect <= 100)) {
-            return {{}, "--aspect takes a number from 0.01 to 100"};
-          }
-          picture.aspect = aspect;
+          const auto aspect = Read<double>(optarg);
+          if (!aspect || !(*aspect >= 0.01 && *aspect <= 100)) return {{}, "--aspect takes a number from 0.01 to 100"};
+          picture.aspect = *aspect;
         } else if (c == kColors) {
           const auto n = Count(optarg, PictureOptions::kMostColors);
           if (!n || *n < 2) return {{}, "--colors takes a whole number from 2 to 95"};
