@@ -22,6 +22,8 @@
 #include "morvexa/picture.h"
 #include "morvexa/refusals.h"
 #include "morvexa/replace_char.h"
+#include "morvexa/save_recovery.h"
+#include "morvexa/standard_streams.h"
 #include "morvexa/temporary_files.h"
 #include "morvexa/text_to_asc.h"
 
@@ -210,6 +212,7 @@ int Run(const Options& options, const LocaleText& locale) {
 
 int main(int argc, char** argv) {
   using namespace morvexa::cli;
+  if (!morvexa::FillClosedStandardStreams()) return 1;
   std::setlocale(LC_ALL, "");
   const LocaleText locale;
   const ParseResult parsed = ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
@@ -219,6 +222,12 @@ int main(int argc, char** argv) {
     return 2;
   }
   morvexa::temporary_files::CleanUpOnSignals();
+  // Saves of earlier runs cut short, and those a save of this one settles.
+  auto tell = [&locale](const morvexa::InterruptedSave& save) {
+    std::cerr << locale.ForTerminal("morvexa-cli: warning: " + morvexa::Describe(save)) << '\n';
+  };
+  for (const morvexa::InterruptedSave& save : morvexa::RecoverInterruptedSaves()) tell(save);
+  morvexa::OnInterruptedSaveSettled(tell);
   // Past a file-size limit a write fails with a message instead of ending
   // the program.
   std::signal(SIGXFSZ, SIG_IGN);

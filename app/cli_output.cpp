@@ -86,7 +86,12 @@ std::size_t Outputs::Finish(const MemoryCharList& list) {
       symbols_->Write(kLineBreak);
     }
   }
-  for (auto* output : {&art_, &symbols_}) {
+  // Both made ready before either is put in place, in one order whoever
+  // saves the same files.
+  std::optional<Output>* first = &art_;
+  std::optional<Output>* second = &symbols_;
+  if (art_ && symbols_ && symbols_->Identity() < art_->Identity()) std::swap(first, second);
+  for (auto* output : {first, second}) {
     if (*output) (*output)->Finish();
   }
   if (art_) art_->Commit();

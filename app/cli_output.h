@@ -20,6 +20,9 @@ class Output {
   void Write(std::string_view bytes);
   // Every byte written and flushed; for a file, only Commit is left.
   void Finish();
+  // The file it writes (see ReplacingFile::Identity); none for standard
+  // output.
+  std::pair<dev_t, ino_t> Identity() const { return file_ ? file_->Identity() : std::pair<dev_t, ino_t>{}; }
   void Commit();
 
  private:

@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "frm_main.h"
+#include "morvexa/save_recovery.h"
+#include "morvexa/standard_streams.h"
 #include "morvexa/temporary_files.h"
 #include "morvexa_version.h"
 #include "program_start.h"
@@ -43,6 +45,7 @@ int AnswerHelpOrVersion(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (!morvexa::FillClosedStandardStreams()) return 1;
   if (const int status = AnswerHelpOrVersion(argc, argv); status >= 0) return status;
   QApplication::setApplicationVersion(QStringLiteral(MORVEXA_VERSION));
   QGuiApplication::setDesktopFileName(QStringLiteral(MORVEXA_APPLICATION_ID));  // names its desktop entry and icon
@@ -62,6 +65,12 @@ int main(int argc, char** argv) {
   morvexa::QtDialogs dialogs;
   morvexa::Tfrmmain window(dialogs);
   window.show();
+  // Saves of earlier runs cut short, and those a save of this one settles.
+  morvexa::OnInterruptedSaveSettled(
+      [&window](const morvexa::InterruptedSave& save) { window.TellOfInterruptedSave(save); });
+  QTimer::singleShot(0, &window, [&window] {
+    for (const morvexa::InterruptedSave& save : morvexa::RecoverInterruptedSaves()) window.TellOfInterruptedSave(save);
+  });
   if (!arguments.picture.isEmpty()) {
     QTimer::singleShot(0, &window, [&window, &arguments] { window.ConvertPictureCommand(arguments.picture); });
   }

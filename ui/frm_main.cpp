@@ -400,6 +400,24 @@ bool Tfrmmain::Save() {
   return true;
 }
 
+void Tfrmmain::TellOfInterruptedSave(const InterruptedSave& save) {
+  const QString file = Text(save.target);
+  QString text;
+  MessageIcon icon = MessageIcon::Information;
+  switch (save.outcome) {
+    case InterruptedSave::Outcome::NotBegun: text = Text("保存 %1 时曾被中断，文件尚未改动，仍是原来的内容。"); break;
+    case InterruptedSave::Outcome::Completed:
+      text = Text("保存 %1 时曾被中断，但新内容已完整写入，文件保留新内容。");
+      break;
+    case InterruptedSave::Outcome::Undone:
+      text = Text("保存 %1 时曾被中断，文件只写入了一部分，已恢复原来的内容。");
+      icon = MessageIcon::Warning;
+      break;
+    case InterruptedSave::Outcome::Obsolete: text = Text("保存 %1 时曾被中断；此后文件已有改动，保持现状。"); break;
+  }
+  dialogs_.ShowMessage(this, text.arg(file), Text("保存"), icon);
+}
+
 void Tfrmmain::SpeedButton1Click() {
   TForm2 about;
   dialogs_.ShowModal(about);

@@ -10,6 +10,7 @@
 #include "list_char_list.h"
 #include "memo_art_area.h"
 #include "morvexa/refusals.h"
+#include "morvexa/save_recovery.h"
 
 namespace Ui {
 class Tfrmmain;
@@ -41,6 +42,8 @@ class Tfrmmain : public QWidget {
   // Converts the picture in path as 图片 does once it is chosen, as a
   // command: for a dropped file or one named when the program starts.
   void ConvertPictureCommand(const QString& path);
+  // Says what became of a save that was cut short.
+  void TellOfInterruptedSave(const InterruptedSave& save);
 
  protected:
   void resizeEvent(QResizeEvent* event) override;

@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "files/shown_path.h"
 #include "morvexa/failure.h"
+#include "morvexa/shown_path.h"
 
 namespace morvexa {
 
@@ -22,12 +22,19 @@ struct FileBytes::Descriptor {
 
 namespace {
 
-// Reads fd to its end.
-std::string ReadToEnd(int fd) {
+// Reads fd to its end, when that comes within most bytes. Reads are of
+// whole pieces of 64 KiB (some kernel files take no others), so up to one
+// piece more may be read before the limit is seen to be passed.
+std::string ReadToEnd(int fd, std::uint64_t most) {
+  constexpr std::size_t kPiece = 65536;
   std::string bytes;
   std::size_t size = 0;
   for (;;) {
-    if (bytes.size() - size < 65536) bytes.resize(std::max<std::size_t>(2 * bytes.size(), size + 65536));
+    if (size > most) throw Failure(FailureKind::BitmapNotValid);
+    if (bytes.size() - size < kPiece) {
+      const std::size_t grown = std::max<std::size_t>(2 * bytes.size(), size + kPiece);
+      bytes.resize(std::min<std::size_t>(grown, (most / kPiece + 2) * kPiece));
+    }
     const ssize_t got = read(fd, bytes.data() + size, bytes.size() - size);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) throw Failure(FailureKind::StreamReadError);
@@ -40,7 +47,7 @@ std::string ReadToEnd(int fd) {
 
 }  // namespace
 
-FileBytes FileBytes::Open(const std::filesystem::path& path) {
+FileBytes FileBytes::Open(const std::filesystem::path& path, std::uint64_t most) {
   // Looked at before it is opened: opening a FIFO or a device can block or
   // do something to the device.
   struct stat info {};
@@ -52,7 +59,7 @@ FileBytes FileBytes::Open(const std::filesystem::path& path) {
   auto descriptor = std::make_shared<const Descriptor>(fd);
   // The same check on what was opened, in case the name changed hands.
   if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) throw Failure(FailureKind::CannotOpenFile, ShownPath(path));
-  if (info.st_size == 0) return FromMemory(ReadToEnd(fd));
+  if (info.st_size == 0) return FromMemory(ReadToEnd(fd, most));
   posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
   FileBytes bytes;
   bytes.fd_ = std::move(descriptor);
@@ -60,7 +67,7 @@ FileBytes FileBytes::Open(const std::filesystem::path& path) {
   return bytes;
 }
 
-FileBytes FileBytes::ReadStream(int fd) { return FromMemory(ReadToEnd(fd)); }
+FileBytes FileBytes::ReadStream(int fd, std::uint64_t most) { return FromMemory(ReadToEnd(fd, most)); }
 
 FileBytes FileBytes::FromMemory(std::string memory) {
   FileBytes bytes;

@@ -6,6 +6,8 @@
 #include <span>
 #include <string>
 
+#include "morvexa/read_settings.h"
+
 namespace morvexa {
 
 // The bytes of a picture file, read where and when they are needed, so that
@@ -17,12 +19,22 @@ namespace morvexa {
 // not a regular file (a folder, FIFO, device or socket) is refused before
 // any open that could block. Standard input and other streams are read to
 // their end into memory.
+//
+// What is read into memory is read up to the largest size a picture file
+// may have, kMostBytes; a stream or file that holds more is refused with
+// "Bitmap image is not valid" once that much has been read, and is never
+// held whole.
 class FileBytes {
  public:
+  // The largest picture file: the most pixels a picture may have
+  // (ReadSettings) at four bytes each, the largest form they are stored in
+  // uncompressed, and a mebibyte for everything else a file holds.
+  static constexpr std::uint64_t kMostBytes = ReadSettings{}.maxPixels * 4 + (1 << 20);
+
   // Fails with "Cannot open file %s" (see ShownPath).
-  static FileBytes Open(const std::filesystem::path& path);
+  static FileBytes Open(const std::filesystem::path& path, std::uint64_t most = kMostBytes);
   // Everything a stream (a pipe, standard input) holds, read to its end.
-  static FileBytes ReadStream(int fd);
+  static FileBytes ReadStream(int fd, std::uint64_t most = kMostBytes);
   static FileBytes FromMemory(std::string bytes);
 
   // How many bytes the file held when it was opened.

@@ -3,7 +3,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,8 +10,11 @@
 #include <cstdint>
 #include <ctime>
 
-#include "files/shown_path.h"
+#include "files/file_system.h"
+#include "files/in_place_save.h"
 #include "morvexa/failure.h"
+#include "morvexa/save_recovery.h"
+#include "morvexa/shown_path.h"
 #include "morvexa/temporary_files.h"
 
 namespace morvexa {
@@ -99,6 +101,7 @@ ReplacingFile::ReplacingFile(const fs::path& target) : shown_(ShownPath(target))
   std::error_code ec;
   target_ = fs::absolute(target, ec);
   if (ec || target.empty() || !FollowLinks(target_)) CannotCreate();
+  if (file_system::OnPseudoFileSystem(target_)) CannotCreate();
 
   struct stat existing {};
   if (stat(target_.c_str(), &existing) == 0) {
@@ -106,20 +109,30 @@ ReplacingFile::ReplacingFile(const fs::path& target) : shown_(ShownPath(target))
     exists_ = true;
     device_ = existing.st_dev;
     inode_ = existing.st_ino;
+    // An earlier save of it that was cut short is settled first.
+    for (const InterruptedSave& save : RecoverInterruptedSavesOf(target_)) TellOfInterruptedSave(save);
   } else if (errno != ENOENT) {
     CannotCreate();
   }
 
-  RemoveStaleTemporaries(target_.parent_path(), TempPrefix(target_));
-  // Other hard links would be cut off from the new content.
-  if (exists_ && existing.st_nlink > 1) {
-    inPlace_ = true;
+  // A folder that lets nothing be removed or renamed gets no temporary file,
+  // which could never be removed; nothing can be renamed over a file
+  // mounted where it is; and other hard links would be cut off from the new
+  // content.
+  const int folder = open(target_.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder < 0) CannotCreate();
+  const bool keepsEntries = file_system::AppendOnlyOrImmutable(folder);
+  close(folder);
+  if (keepsEntries || (exists_ && (existing.st_nlink > 1 || file_system::IsMountPoint(target_)))) {
+    inPlace_ = std::make_unique<InPlaceSave>(target_, shown_, exists_, device_, inode_);
     return;
   }
+  RemoveStaleTemporaries(target_.parent_path(), TempPrefix(target_));
   OpenTemporary();
   if (fd_ < 0) {
     if (!exists_) CannotCreate();
-    inPlace_ = true;  // the folder takes no new file
+    // The folder takes no new file.
+    inPlace_ = std::make_unique<InPlaceSave>(target_, shown_, exists_, device_, inode_);
     return;
   }
   // The owner first: changing it clears the set-user-ID and set-group-ID
@@ -137,7 +150,7 @@ ReplacingFile::ReplacingFile(const fs::path& target) : shown_(ShownPath(target))
   unlink(tempPath_.c_str());
   temporary_files::Unregister(slot_);
   slot_ = -1;
-  inPlace_ = true;
+  inPlace_ = std::make_unique<InPlaceSave>(target_, shown_, exists_, device_, inode_);
 }
 
 void ReplacingFile::OpenTemporary() {
@@ -166,7 +179,7 @@ void ReplacingFile::CannotCreate() const { throw Failure(FailureKind::CannotCrea
 
 void ReplacingFile::Write(std::string_view bytes) {
   if (inPlace_) {
-    pending_ += bytes;
+    inPlace_->Write(bytes);
   } else {
     WriteAll(fd_, bytes);
   }
@@ -174,14 +187,18 @@ void ReplacingFile::Write(std::string_view bytes) {
 
 void ReplacingFile::Finish() {
   if (finished_) return;
-  if (!inPlace_ && fdatasync(fd_) != 0) throw Failure(FailureKind::StreamWriteError);
+  if (inPlace_) {
+    inPlace_->Finish();
+  } else if (fdatasync(fd_) != 0) {
+    throw Failure(FailureKind::StreamWriteError);
+  }
   finished_ = true;
 }
 
 void ReplacingFile::Commit() {
   Finish();
   if (inPlace_) {
-    WriteInPlace();
+    inPlace_->Commit();
     return;
   }
   if (rename(tempPath_.c_str(), target_.c_str()) != 0) CannotCreate();
@@ -194,31 +211,6 @@ void ReplacingFile::Commit() {
     fsync(folder);
     close(folder);
   }
-}
-
-void ReplacingFile::WriteInPlace() {
-  const int fd = open(target_.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) CannotCreate();
-  struct Closer {
-    int fd;
-    ~Closer() { close(fd); }
-  } closer{fd};
-  struct stat info {};
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_dev != device_ || info.st_ino != inode_)
-    CannotCreate();
-  // Room for every byte before the first one changes the file.
-  const auto size = static_cast<off_t>(pending_.size());
-  rlimit limit{};
-  if (getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
-      static_cast<rlim_t>(size) > limit.rlim_cur) {
-    throw Failure(FailureKind::StreamWriteError);
-  }
-  if (size > info.st_size && fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, size) != 0 && errno != EOPNOTSUPP) {
-    throw Failure(FailureKind::StreamWriteError);
-  }
-  WriteAll(fd, pending_, 0);
-  if (ftruncate(fd, size) != 0 || fdatasync(fd) != 0) throw Failure(FailureKind::StreamWriteError);
-  pending_.clear();
 }
 
 bool SameFile(const fs::path& a, const fs::path& b) {

@@ -27,12 +27,39 @@ Slot slots[kSlots];
 
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
 
-extern "C" void RemoveAndDie(int signal) {
-  const int saved = errno;
+// While positive, signals are only noted in arrived (the first one).
+std::atomic<int> deferring{0};
+std::atomic<int> arrived{0};
+
+void RemoveRegistered() {
   for (Slot& slot : slots) {
     if (slot.live.load(std::memory_order_acquire)) unlink(slot.path);
   }
-  // The default action ends the process once the handler returns.
+}
+
+[[noreturn]] void Die(int signal) {
+  RemoveRegistered();
+  // The default action ends the process once the signal is let through.
+  struct sigaction fallback {};
+  fallback.sa_handler = SIG_DFL;
+  sigemptyset(&fallback.sa_mask);
+  sigaction(signal, &fallback, nullptr);
+  sigset_t just;
+  sigemptyset(&just);
+  sigaddset(&just, signal);
+  pthread_sigmask(SIG_UNBLOCK, &just, nullptr);
+  raise(signal);
+  _exit(128 + signal);  // should the signal not end it
+}
+
+extern "C" void RemoveAndDie(int signal) {
+  if (deferring.load() > 0) {
+    int none = 0;
+    arrived.compare_exchange_strong(none, signal);
+    return;
+  }
+  const int saved = errno;
+  RemoveRegistered();
   struct sigaction fallback {};
   fallback.sa_handler = SIG_DFL;
   sigemptyset(&fallback.sa_mask);
@@ -70,6 +97,16 @@ SignalsHeld::SignalsHeld() {
 }
 
 SignalsHeld::~SignalsHeld() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+
+SignalsDeferred::SignalsDeferred() { deferring.fetch_add(1); }
+
+SignalsDeferred::~SignalsDeferred() {
+  if (deferring.fetch_sub(1) == 1 && arrived.load() != 0) Die(arrived.load());
+}
+
+bool SignalsDeferred::Arrived() const { return arrived.load() != 0; }
+
+void SignalsDeferred::EndAsSignalled() const { Die(arrived.load()); }
 
 void CleanUpOnSignals() {
   for (int signal : kSignals) {

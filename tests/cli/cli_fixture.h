@@ -31,6 +31,8 @@ class Cli : public testing::Test {
   void SetUp() override {
     dir_ = std::filesystem::temp_directory_path() / ("morvexa-cli-test-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir_);
+    // Copies of files rewritten in place go to the test's own folder.
+    setenv("XDG_STATE_HOME", (dir_ / "state").c_str(), 1);
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
 

@@ -163,7 +163,8 @@ TEST_F(Cli, KilledWhileSavingLeavesNoTemporaryFile) {
   }
   for (const auto& entry : fs::directory_iterator(dir_)) {
     const std::string name = entry.path().filename().string();
-    EXPECT_TRUE(name == "art.txt" || name == "stdout" || name == "stderr") << "left behind: " << name;
+    EXPECT_TRUE(name == "art.txt" || name == "stdout" || name == "stderr" || name == "state")
+        << "left behind: " << name;
   }
 }
 

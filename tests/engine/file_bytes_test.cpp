@@ -1,8 +1,10 @@
 // Picture files that are not what they claim, or change while they are read.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 
 #include "../support/bmp_builder.h"
@@ -43,6 +45,35 @@ TEST_F(PictureFiles, FilesAreTakenByWhatTheyHoldNotTheSizeTheyReport) {
   EXPECT_GT(status.Size(), 0u);
   testing_support::WriteFile(dir_ / "empty.bmp", "");
   EXPECT_EQ(OpenPicture(dir_ / "empty.bmp")->Height(), 0u) << "a file that is truly empty is an empty picture";
+}
+
+TEST_F(PictureFiles, EndlessFilesAndStreamsAreReadNoFurtherThanAPictureMayBe) {
+  // /proc/self/pagemap holds eight bytes for each page the process could
+  // map: far more than any picture. With a small limit for the test, it is
+  // refused once that much is read.
+  EXPECT_FAILURE(FileBytes::Open("/proc/self/pagemap", 1 << 20), "Bitmap image is not valid");
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  const pid_t writer = fork();
+  if (writer == 0) {
+    close(fds[0]);
+    const std::string block(65536, 'x');
+    while (write(fds[1], block.data(), block.size()) > 0) {
+    }
+    _exit(0);
+  }
+  close(fds[1]);
+  EXPECT_FAILURE(FileBytes::ReadStream(fds[0], 1 << 20), "Bitmap image is not valid");
+  close(fds[0]);
+  kill(writer, SIGKILL);
+  waitpid(writer, nullptr, 0);
+  // Up to the limit, a stream is read whole.
+  ASSERT_EQ(pipe(fds), 0);
+  ASSERT_EQ(write(fds[1], "BM", 2), 2);
+  close(fds[1]);
+  EXPECT_EQ(FileBytes::ReadStream(fds[0], 2).Size(), 2u);
+  close(fds[0]);
+  EXPECT_EQ(FileBytes::kMostBytes, (std::uint64_t{1} << 30) + (1 << 20)) << "2^28 pixels of four bytes, and headers";
 }
 
 TEST_F(PictureFiles, APictureThatShrinksWhileReadFailsWithoutCrashing) {

@@ -3,8 +3,10 @@
 #include <sys/types.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 // The one way the programs save a file.
 //
@@ -22,20 +24,25 @@
 //    created when the link dangles;
 //  - an existing file keeps its mode (set-user-ID and set-group-ID bits
 //    included) and its owner and group; so do its other hard links;
-//  - when the folder takes no new file (read-only or immutable folder), or
-//    the owner, group, mode or hard links cannot be kept by a replacement,
-//    the existing file is written in place instead, once every byte is
-//    ready; space for them is reserved first, so that a full disk fails
-//    before the file changes;
+//  - when the target cannot be replaced by another file (it has other hard
+//    links; its owner, group or mode could not be kept; its folder takes no
+//    new file, or lets none be removed or renamed, as an append-only or
+//    immutable one; it is mounted where it is), it is rewritten in place
+//    instead, with no temporary file beside it (see files/in_place_save.h):
+//    saves of it follow one another, its old bytes are kept aside until the
+//    new ones are on the disk, and put back if the save fails or is ended;
 //  - anything that exists but is not a regular file (a folder, FIFO,
-//    device or socket) is refused, as is a file that may not be written: a
-//    replacement does not get round a protection that writing the file
-//    directly would meet.
+//    device or socket), any file of a file system the kernel makes up
+//    (/proc, /sys, ...), a file that may not be written, and a new file in a
+//    folder that takes none, are refused: a replacement does not get round
+//    a protection that writing the file directly would meet.
 //
 // Failures: "Cannot create file %s" (the path as given, see ShownPath) when
 // the target is refused or cannot be created; "Stream write error" when the
-// bytes cannot all be written or flushed.
+// bytes cannot all be written or flushed, or find no room.
 namespace morvexa {
+
+class InPlaceSave;
 
 class ReplacingFile {
  public:
@@ -45,15 +52,21 @@ class ReplacingFile {
   ReplacingFile& operator=(const ReplacingFile&) = delete;
 
   void Write(std::string_view bytes);
-  // Flushes every written byte to the disk. After it, only Commit is left,
-  // so that several files can be made ready before any replaces its target.
+  // Makes every written byte ready to go in place: flushed to the disk, or,
+  // for a file rewritten in place, the file locked, its old bytes kept aside
+  // and room for the new ones reserved. After it, only Commit is left, so
+  // that several files can be made ready before any replaces its target.
   void Finish();
   // Puts the bytes in place of the target (calls Finish if need be).
   void Commit();
 
+  // Which file it writes, for making several ready in one order (by device
+  // and inode) so that two commands saving the same files in place never
+  // wait for each other.
+  std::pair<dev_t, ino_t> Identity() const { return {device_, inode_}; }
+
  private:
   void OpenTemporary();
-  void WriteInPlace();
   [[noreturn]] void CannotCreate() const;
 
   std::string shown_;
@@ -64,9 +77,8 @@ class ReplacingFile {
   std::string tempPath_;
   int fd_ = -1;
   int slot_ = -1;
-  bool inPlace_ = false;
   bool finished_ = false;
-  std::string pending_;  // in place: the bytes, written at Commit
+  std::unique_ptr<InPlaceSave> inPlace_;
 };
 
 // Whether saving to a and to b would write the same file (links followed).

@@ -7,7 +7,7 @@
 // Temporary files that must not outlive the process: a save in progress
 // registers its temporary file here, and a process that ends on SIGINT,
 // SIGTERM, SIGHUP or SIGPIPE removes every registered file before it dies
-// (once CleanUpTemporaryFilesOnSignals has run).
+// (once CleanUpOnSignals has run).
 namespace morvexa::temporary_files {
 
 // Registers path; returns its slot, or -1 when every slot is taken (the file
@@ -27,6 +27,24 @@ class SignalsHeld {
 
  private:
   sigset_t previous_;
+};
+
+// While one lives, those signals do not end the process at once, on
+// whichever thread they arrive: they are noted, for the thread that made it
+// to finish what it must not leave half done (put a file's old bytes back)
+// and then end the process as the signal would have (EndAsSignalled).
+class SignalsDeferred {
+ public:
+  SignalsDeferred();
+  ~SignalsDeferred();
+  SignalsDeferred(const SignalsDeferred&) = delete;
+  SignalsDeferred& operator=(const SignalsDeferred&) = delete;
+
+  // Whether one of the signals arrived meanwhile.
+  bool Arrived() const;
+  // Removes the registered files and ends the process by the signal that
+  // arrived.
+  [[noreturn]] void EndAsSignalled() const;
 };
 
 // Installs the signal handlers. A signal that the process ignores stays

@@ -1,0 +1,128 @@
+// Nothing a command writes lands where it should not, and nothing is lost:
+// closed standard streams, files rewritten in place, the kernel's own
+// files, names that could upset a terminal, numbers in every locale.
+#include <sys/mount.h>
+
+#include "../support/bmp_builder.h"
+#include "cli_fixture.h"
+
+namespace morvexa {
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::Cli;
+using testing_support::Outcome;
+using testing_support::Quote;
+using testing_support::ReadFile;
+using testing_support::WriteFile;
+
+TEST_F(Cli, AClosedStandardOutputIsAWriteErrorNotAnotherFile) {
+  const std::string cli = MORVEXA_CLI;
+  // The art would go to standard output, which is closed.
+  Outcome closed = RunShell("(" + cli + " text 汉字 --symbols " + Quote(dir_ / "s.txt") + " >&-)");
+  EXPECT_EQ(closed.status, 1);
+  EXPECT_EQ(closed.err, "Stream write error.\n");
+  EXPECT_FALSE(fs::exists(dir_ / "s.txt")) << "a failed command writes no file";
+
+  closed = RunShell("(" + cli + " text 汉字 -o " + Quote(dir_ / "a.txt") + " --symbols - >&-)");
+  EXPECT_EQ(closed.status, 1);
+  EXPECT_FALSE(fs::exists(dir_ / "a.txt"));
+
+  // Standard input and error closed too: the files still hold only theirs.
+  closed = RunShell("(" + cli + " text 汉字 -o " + Quote(dir_ / "a.txt") + " --symbols " + Quote(dir_ / "s.txt") +
+                    " <&- 2>&-)");
+  EXPECT_EQ(closed.status, 0);
+  EXPECT_EQ(ReadFile(dir_ / "s.txt"), "$\r\n \r\n");
+  EXPECT_EQ(ReadFile(dir_ / "a.txt").size(), 544u);
+}
+
+TEST_F(Cli, BothFilesOrNeitherOnAFullDisk) {
+  // The symbols file, with another hard link, is rewritten in place on a
+  // disk with no room left; the art file is replaced on another.
+  const fs::path small = dir_ / "small";
+  fs::create_directories(small);
+  if (mount("tmpfs", small.c_str(), "tmpfs", 0, "size=64k") != 0) GTEST_SKIP() << "cannot mount a tmpfs (needs root)";
+  WriteFile(small / "s.txt", "");
+  fs::create_hard_link(small / "s.txt", small / "s.link");
+  RunShell("dd if=/dev/zero of=" + Quote(small / "filler") + " bs=4k");
+  WriteFile(dir_ / "a.txt", "old art");
+  const Outcome full = RunCli({"text", "编程", "-o", dir_ / "a.txt", "--symbols", small / "s.txt"});
+  const std::string symbols = ReadFile(small / "s.txt");
+  umount2(small.c_str(), MNT_DETACH);
+  EXPECT_EQ(full.status, 1);
+  EXPECT_EQ(full.err, "Stream write error.\n");
+  EXPECT_EQ(ReadFile(dir_ / "a.txt"), "old art") << "the art is not put in place when the symbols cannot be";
+  EXPECT_EQ(symbols, "");
+}
+
+TEST_F(Cli, KilledInPlaceSavesAreSettledByTheNextRun) {
+  // A hard-linked art file of about 2 MB, rewritten by a save killed at
+  // random moments; the next run puts back what a half-done save broke.
+  std::string text;
+  for (int i = 0; i < 4000; ++i) text += "编";
+  const std::string newArtSize = std::to_string(16u * (4000 * 16 + 2));
+  WriteFile(dir_ / "art.txt", "old art");
+  fs::create_hard_link(dir_ / "art.txt", dir_ / "art.link");
+  std::srand(static_cast<unsigned>(getpid()));
+  int undone = 0;
+  for (int run = 0; run < 50; ++run) {
+    WriteFile(dir_ / "art.txt", "old art");
+    const pid_t child = fork();
+    if (child == 0) {
+      execl(MORVEXA_CLI, MORVEXA_CLI, "text", text.c_str(), "-o", (dir_ / "art.txt").c_str(), nullptr);
+      _exit(127);
+    }
+    usleep(static_cast<useconds_t>(std::rand() % 40000));
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    const Outcome next = RunCli({"text", "字", "-o", "-"});
+    EXPECT_EQ(next.status, 0);
+    if (next.err.find("its earlier bytes are back") != std::string::npos) ++undone;
+    const std::string art = ReadFile(dir_ / "art.txt");
+    ASSERT_TRUE(art == "old art" || std::to_string(art.size()) == newArtSize) << "run " << run << ": " << next.err;
+  }
+  std::cout << undone << " of 50 saves were killed while they wrote their file, and undone\n";
+  EXPECT_FALSE(fs::exists(dir_ / "state" / "morvexa") && !fs::is_empty(dir_ / "state" / "morvexa"));
+}
+
+TEST_F(Cli, TheKernelsOwnFilesAreNoTargetsAndAreReadNoFurtherThanAPicture) {
+  const std::string comm = ReadFile("/proc/self/comm");
+  const Outcome proc = RunCli({"text", "编程", "-o", "/proc/self/comm"});
+  EXPECT_EQ(proc.status, 1);
+  EXPECT_EQ(proc.err, "Cannot create file /proc/self/comm.\n");
+  const Outcome sys = RunCli({"text", "编程", "--symbols", "/sys/kernel/morvexa.txt"});
+  EXPECT_EQ(sys.status, 1);
+  EXPECT_EQ(sys.err, "Cannot create file /sys/kernel/morvexa.txt.\n");
+  // A small file of the kernel's is read, and is no picture.
+  const Outcome status = RunCli({"picture", "/proc/self/status"});
+  EXPECT_EQ(status.status, 1);
+  EXPECT_EQ(status.err, "Bitmap image is not valid.\n");
+}
+
+TEST_F(Cli, NamesAreShownOnOneLineWithTheirControlCharactersEscaped) {
+  const Outcome missing = RunCli({"picture", dir_ / "a\x1b[31mb\nc\xff.bmp"});
+  EXPECT_EQ(missing.status, 1);
+  // (No full stop after a closing quote, as after any character below ".")
+  EXPECT_EQ(missing.err, "Cannot open file '" + dir_.string() + "/a'$'\\033''[31mb'$'\\n''c'$'\\377''.bmp'\n");
+  const Outcome uncreatable = RunCli({"text", "编程", "-o", dir_ / "none" / "it's\tart.txt"});
+  EXPECT_EQ(uncreatable.err, "Cannot create file '" + dir_.string() + "/none/it'\\''s'$'\\t''art.txt'\n");
+  // Names that need no escape are shown as they are.
+  const Outcome plain = RunCli({"picture", dir_ / "图 片.bmp"});
+  EXPECT_EQ(plain.err, "Cannot open file " + dir_.string() + "/图 片.bmp.\n");
+}
+
+TEST_F(Cli, NumbersAreReadTheSameInEveryLocale) {
+  const std::string made = "localedef -i de_DE -f UTF-8 " + Quote(dir_ / "de_DE.UTF-8") + " >/dev/null 2>&1";
+  if (std::system(made.c_str()) != 0) GTEST_SKIP() << "localedef cannot make de_DE.UTF-8 here";
+  const std::string german = "LOCPATH=" + Quote(dir_) + " LC_ALL=de_DE.UTF-8";
+  WriteFile(dir_ / "p.bmp",
+            testing_support::BmpBuilder(40, 20, std::vector<unsigned>(800, 1), {0, 0xFFFFFF}).Build({40, 24}));
+  const Outcome point = RunCli({"picture", dir_ / "p.bmp", "--width=10", "--aspect=0.25", "-o", "-"}, german);
+  EXPECT_EQ(point.status, 0) << point.err;
+  EXPECT_EQ(point.out, "          \r\n") << "40 x 20 pixels at 10 columns and a quarter: one line";
+  const Outcome comma = RunCli({"picture", dir_ / "p.bmp", "--width=10", "--aspect=0,25"}, german);
+  EXPECT_EQ(comma.status, 2);
+}
+
+}  // namespace
+}  // namespace morvexa

@@ -1,0 +1,356 @@
+// Saves that rewrite their file in place: hard-linked files, folders that
+// take no new file or let none be removed, files mounted where they are;
+// against full disks, each other, signals and SIGKILL.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <random>
+#include <thread>
+
+#include "../support/failure_matchers.h"
+#include "../support/files.h"
+#include "morvexa/replacing_file.h"
+#include "morvexa/save_recovery.h"
+#include "morvexa/temporary_files.h"
+
+namespace morvexa {
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::ReadFile;
+using testing_support::WriteFile;
+
+// Each test in a folder of its own, with its own folder for the copies of
+// files rewritten in place.
+class InPlace : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ =
+        fs::temp_directory_path() / ("morvexa-in-place-" + std::to_string(getpid()) + "-" + std::to_string(++count_));
+    fs::create_directories(dir_ / "files");
+    state_ = dir_ / "state";
+    setenv("XDG_STATE_HOME", state_.c_str(), 1);
+  }
+  void TearDown() override {
+    unsetenv("XDG_STATE_HOME");
+    fs::remove_all(dir_);
+  }
+
+  // A file with another hard link, so that saves rewrite it in place.
+  fs::path Linked(const std::string& name, const std::string& bytes) const {
+    const fs::path file = dir_ / "files" / name;
+    WriteFile(file, bytes);
+    fs::create_hard_link(file, dir_ / "files" / (name + ".link"));
+    return file;
+  }
+
+  // Whatever is left in the folder for copies.
+  std::vector<std::string> Copies() const {
+    std::vector<std::string> names;
+    if (!fs::exists(state_ / "morvexa")) return names;
+    for (const auto& entry : fs::directory_iterator(state_ / "morvexa")) names.push_back(entry.path().filename());
+    return names;
+  }
+
+  std::vector<std::string> FilesIn(const fs::path& folder) const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  fs::path dir_, state_;
+  static inline int count_ = 0;
+};
+
+// A small file system of its own (tmpfs), for a disk that is full; only
+// root may mount one.
+class SmallDisk {
+ public:
+  SmallDisk(const fs::path& where, const char* size) : where_(where) {
+    fs::create_directories(where);
+    mounted_ = mount("tmpfs", where.c_str(), "tmpfs", 0, (std::string("size=") + size).c_str()) == 0;
+  }
+  ~SmallDisk() {
+    if (mounted_) umount2(where_.c_str(), MNT_DETACH);
+  }
+  bool Mounted() const { return mounted_; }
+
+ private:
+  fs::path where_;
+  bool mounted_ = false;
+};
+
+// Fills the file system of folder to its last byte.
+void Fill(const fs::path& folder) {
+  const int fd = open((folder / "filler").c_str(), O_WRONLY | O_CREAT, 0644);
+  std::string block(4096, 'f');
+  while (write(fd, block.data(), block.size()) > 0) {
+  }
+  close(fd);
+}
+
+TEST_F(InPlace, EveryFileOfACommandIsReadyBeforeAnyIsPutInPlace) {
+  SmallDisk disk(dir_ / "small", "64k");
+  if (!disk.Mounted()) GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
+  // The art is replaced by rename on a disk with room; the symbols are
+  // rewritten in place on a full one.
+  const fs::path art = dir_ / "files" / "art.txt";
+  WriteFile(art, "the old art");
+  const fs::path symbols = dir_ / "small" / "symbols.txt";
+  WriteFile(symbols, "");
+  fs::create_hard_link(symbols, dir_ / "small" / "symbols.link");
+  Fill(dir_ / "small");
+  {
+    ReplacingFile newArt(art), newSymbols(symbols);
+    newArt.Write("the new art");
+    newSymbols.Write("$\r\n \r\n");
+    newArt.Finish();
+    EXPECT_FAILURE(newSymbols.Finish(), "Stream write error");
+  }
+  EXPECT_EQ(ReadFile(art), "the old art");
+  EXPECT_EQ(ReadFile(symbols), "");
+  EXPECT_EQ(FilesIn(dir_ / "files"), std::vector<std::string>{"art.txt"});
+  EXPECT_TRUE(Copies().empty());
+}
+
+TEST_F(InPlace, HardLinkedFilesAreRewrittenWholeAndLeaveNothingBehind) {
+  const fs::path file = Linked("art.txt", std::string(100000, 'o'));
+  for (const std::string& bytes : {std::string("short"), std::string(300000, 'n'), std::string()}) {
+    WriteFileReplacing(file, bytes);
+    EXPECT_EQ(ReadFile(file), bytes);
+    EXPECT_EQ(ReadFile(dir_ / "files" / "art.txt.link"), bytes);
+  }
+  EXPECT_EQ(FilesIn(dir_ / "files"), (std::vector<std::string>{"art.txt", "art.txt.link"}));
+  EXPECT_TRUE(Copies().empty());
+}
+
+TEST_F(InPlace, ConcurrentSavesFollowOneAnother) {
+  const fs::path file = Linked("art.txt", "old");
+  constexpr int kSavers = 6, kRounds = 300;
+  // Each saver's result is one byte repeated, of a length of its own.
+  auto result = [](int saver) { return std::string(20000 + 1000 * saver, static_cast<char>('a' + saver)); };
+  int mixed = 0;
+  for (int round = 0; round < kRounds; ++round) {
+    pid_t children[kSavers];
+    for (int saver = 0; saver < kSavers; ++saver) {
+      children[saver] = fork();
+      if (children[saver] == 0) {
+        try {
+          WriteFileReplacing(file, result(saver));
+        } catch (...) {
+          _exit(1);
+        }
+        _exit(0);
+      }
+    }
+    for (pid_t child : children) {
+      int status = 0;
+      waitpid(child, &status, 0);
+      ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    const std::string now = ReadFile(file);
+    bool whole = false;
+    for (int saver = 0; saver < kSavers; ++saver) whole = whole || now == result(saver);
+    if (!whole) ++mixed;
+  }
+  EXPECT_EQ(mixed, 0) << "rounds whose file mixes two saves";
+  EXPECT_TRUE(Copies().empty());
+}
+
+// Saves in place in a child process, which signal ends after delay.
+int SaveKilledAfter(const fs::path& file, const std::string& bytes, int signal, std::chrono::microseconds delay) {
+  const pid_t child = fork();
+  if (child == 0) {
+    temporary_files::CleanUpOnSignals();
+    try {
+      WriteFileReplacing(file, bytes);
+    } catch (...) {
+      _exit(1);
+    }
+    _exit(0);
+  }
+  std::this_thread::sleep_for(delay);
+  kill(child, signal);
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFSIGNALED(status) ? WTERMSIG(status) : -WEXITSTATUS(status);
+}
+
+TEST_F(InPlace, KilledSavesAreSettledByTheNextRun) {
+  const std::string old(8 << 20, 'o'), fresh(6 << 20, 'n');
+  const fs::path file = Linked("art.txt", old);
+  // How long a save takes here, to spread the kills over it.
+  const auto start = std::chrono::steady_clock::now();
+  WriteFileReplacing(file, old);
+  const auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+  std::mt19937 random(7);
+  int damaged = 0, undone = 0;
+  for (int run = 0; run < 50; ++run) {
+    WriteFile(file, old);
+    const std::chrono::microseconds delay(random() % (took.count() + 1));
+    SaveKilledAfter(file, fresh, SIGKILL, delay);
+    // The next run settles what the killed one left behind.
+    for (const InterruptedSave& save : RecoverInterruptedSaves()) {
+      EXPECT_NE(save.outcome, InterruptedSave::Outcome::Obsolete);
+      if (save.outcome == InterruptedSave::Outcome::Undone) ++undone;
+    }
+    const std::string now = ReadFile(file);
+    if (now != old && now != fresh) ++damaged;
+    EXPECT_TRUE(Copies().empty()) << "run " << run;
+  }
+  EXPECT_EQ(damaged, 0);
+  std::cout << undone << " of 50 saves were killed while they wrote their file, and undone\n";
+}
+
+// The phase of the rewrite that the copy in folder, if any, says it is in
+// (its header's magic, then the phase as four little-endian bytes): 2 while
+// the file is being rewritten.
+int PhaseOfCopy(const fs::path& folder) {
+  if (!fs::exists(folder)) return 0;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    const std::string bytes = ReadFile(entry.path()).substr(0, 12);
+    if (bytes.size() == 12 && bytes.starts_with("MVXSAVE1")) return static_cast<unsigned char>(bytes[8]);
+  }
+  return 0;
+}
+
+TEST_F(InPlace, SignalsDuringTheRewritePutTheOldBytesBack) {
+  const std::string old(16 << 20, 'o'), fresh(16 << 20, 'n');
+  const fs::path file = Linked("art.txt", old);
+  std::mt19937 random(11);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(strsignal(signal));
+    // The child is stopped at random moments until it is caught rewriting
+    // the file; then the signal comes.
+    bool caught = false;
+    for (int attempt = 0; attempt < 400 && !caught; ++attempt) {
+      WriteFile(file, old);
+      const pid_t child = fork();
+      if (child == 0) {
+        temporary_files::CleanUpOnSignals();
+        try {
+          WriteFileReplacing(file, fresh);
+        } catch (...) {
+          _exit(1);
+        }
+        _exit(0);
+      }
+      std::this_thread::sleep_for(std::chrono::microseconds(random() % 200000));
+      kill(child, SIGSTOP);
+      int status = 0;
+      waitpid(child, &status, WUNTRACED);
+      if (WIFSTOPPED(status)) {
+        caught = PhaseOfCopy(state_ / "morvexa") == 2;
+        if (caught) kill(child, signal);
+        kill(child, SIGCONT);
+        waitpid(child, &status, 0);
+      }
+      const std::string now = ReadFile(file);
+      if (caught) {
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << "the signal still ends the process";
+        EXPECT_TRUE(now == old) << "the old bytes are back";
+      } else {
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        EXPECT_TRUE(now == fresh);
+      }
+      EXPECT_TRUE(Copies().empty());
+    }
+    EXPECT_TRUE(caught) << "no stop landed while the file was rewritten";
+  }
+  EXPECT_TRUE(RecoverInterruptedSaves().empty());
+}
+
+// Sets an inode flag (append-only, immutable) where the process may: root
+// on most Linux file systems.
+bool SetFlag(const fs::path& path, int flag, bool on) {
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK);
+  if (fd < 0) return false;
+  int flags = 0;
+  bool done = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+  flags = on ? flags | flag : flags & ~flag;
+  done = done && ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+  close(fd);
+  return done;
+}
+
+TEST_F(InPlace, FoldersThatLetNothingBeRemovedGetNoTemporaryFile) {
+  const fs::path folder = dir_ / "files" / "kept";
+  fs::create_directories(folder);
+  WriteFile(folder / "art.txt", std::string(5000, 'o'));
+  if (!SetFlag(folder, FS_APPEND_FL, true)) GTEST_SKIP() << "cannot make a folder append-only here";
+  WriteFileReplacing(folder / "art.txt", "the new art");
+  WriteFileReplacing(folder / "new.txt", "a new file");
+  EXPECT_FAILURE(WriteFileReplacing(folder / "none" / "x.txt", "x"),
+                 "Cannot create file " + (folder / "none/x.txt").string());
+  SetFlag(folder, FS_APPEND_FL, false);
+  EXPECT_EQ(ReadFile(folder / "art.txt"), "the new art");
+  EXPECT_EQ(ReadFile(folder / "new.txt"), "a new file");
+  EXPECT_EQ(FilesIn(folder), (std::vector<std::string>{"art.txt", "new.txt"})) << "no temporary file that cannot go";
+
+  // An append-only or immutable file may not be rewritten at all.
+  WriteFile(dir_ / "files" / "log.txt", "kept");
+  ASSERT_TRUE(SetFlag(dir_ / "files" / "log.txt", FS_APPEND_FL, true));
+  EXPECT_FAILURE(WriteFileReplacing(dir_ / "files" / "log.txt", "new"),
+                 "Cannot create file " + (dir_ / "files/log.txt").string());
+  SetFlag(dir_ / "files" / "log.txt", FS_APPEND_FL, false);
+  EXPECT_EQ(ReadFile(dir_ / "files" / "log.txt"), "kept");
+}
+
+TEST_F(InPlace, AFileMountedWhereItIsIsRewritten) {
+  const fs::path source = dir_ / "files" / "source.txt", target = dir_ / "files" / "target.txt";
+  WriteFile(source, "the old art");
+  WriteFile(target, "");
+  if (mount(source.c_str(), target.c_str(), nullptr, MS_BIND, nullptr) != 0) {
+    GTEST_SKIP() << "cannot bind-mount a file here (needs root)";
+  }
+  WriteFileReplacing(target, "the new art");
+  const std::string seen = ReadFile(target);
+  umount2(target.c_str(), MNT_DETACH);
+  EXPECT_EQ(seen, "the new art");
+  EXPECT_EQ(ReadFile(source), "the new art");
+  EXPECT_EQ(FilesIn(dir_ / "files"), (std::vector<std::string>{"source.txt", "target.txt"}));
+}
+
+TEST_F(InPlace, FilesTheKernelMakesUpAreRefused) {
+  const std::string comm = ReadFile("/proc/self/comm");
+  EXPECT_FAILURE(WriteFileReplacing("/proc/self/comm", "changed\n"), "Cannot create file /proc/self/comm");
+  EXPECT_EQ(ReadFile("/proc/self/comm"), comm);
+  EXPECT_FAILURE(WriteFileReplacing("/sys/kernel/morvexa-art.txt", "x"),
+                 "Cannot create file /sys/kernel/morvexa-art.txt");
+  EXPECT_FAILURE(WriteFileReplacing("/proc/morvexa-art.txt", "x"), "Cannot create file /proc/morvexa-art.txt");
+}
+
+TEST_F(InPlace, CopiesOfOtherSavesAreSettledByTheirOwnRules) {
+  const std::string old(4 << 20, 'o');
+  const fs::path file = Linked("art.txt", old), other = Linked("other.txt", "other");
+  // A killed save of another file is left to its own next save, or to the
+  // next start.
+  for (int attempt = 0; attempt < 200 && Copies().empty(); ++attempt) {
+    WriteFile(other, "other");
+    SaveKilledAfter(other, std::string(4 << 20, 'n'), SIGKILL, std::chrono::microseconds(2000 + 100 * attempt));
+  }
+  if (Copies().empty()) GTEST_SKIP() << "no kill landed while a save was under way";
+  std::vector<InterruptedSave> told;
+  OnInterruptedSaveSettled([&told](const InterruptedSave& save) { told.push_back(save); });
+  WriteFileReplacing(file, "new");
+  EXPECT_TRUE(told.empty());
+  EXPECT_EQ(Copies().size(), 1u);
+  WriteFileReplacing(other, "newer");
+  OnInterruptedSaveSettled({});
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_EQ(told[0].target, other.string());
+  EXPECT_TRUE(Copies().empty());
+  EXPECT_EQ(ReadFile(other), "newer");
+}
+
+}  // namespace
+}  // namespace morvexa
