@@ -4,6 +4,7 @@
 #include "byte_string.h"
 #include "char_list.h"
 #include "glyph_font.h"
+#include "text_symbols.h"
 
 namespace morvexa {
 
@@ -16,9 +17,6 @@ struct TextColors {
   Rgb ink = 0x000000;
   Rgb blank = 0xFFFFFF;
 };
-
-// The foreground text that draws every character with the character itself.
-inline constexpr ByteStringView kSelfCharacter = "\xD7\xD6";  // 字
 
 // Draws text, a string of double-byte characters, as 16 lines of art: each
 // inked pixel of each glyph becomes the foreground symbol, each blank one
