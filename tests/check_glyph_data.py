@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Regenerates the glyph font and compares; skipped (77) without Unifont."""
+"""Regenerates built-in glyph data and compares; skipped (77) without Unifont."""
 import os
 import subprocess
 import sys

@@ -10,6 +10,7 @@ std::string_view FailureTemplate(FailureKind kind) {
     case FailureKind::CannotCreateFile: return "Cannot create file %s";
     case FailureKind::StreamWriteError: return "Stream write error";
     case FailureKind::ResourceNotFound: return "Resource %s not found";
+    case FailureKind::CannotOpenFont: return "Cannot open font %s";
   }
   return "Unknown failure";
 }

@@ -10,6 +10,7 @@
 #endif
 
 #include "text/glyph_font.h"
+#include "text/text_symbols.h"
 
 namespace morvexa {
 
@@ -22,19 +23,6 @@ bool OnlyDoubleByteCharacters(ByteStringView text) {
     if (!IsLeadByte(static_cast<unsigned char>(text[i]))) return false;
   }
   return true;
-}
-
-// A symbol shorter than width is joined with itself and cut to two bytes,
-// so that both symbols take the same number of bytes per pixel. An empty
-// symbol stays empty.
-ByteString WidenSymbol(ByteStringView symbol, std::size_t width) {
-  ByteString out(symbol);
-  if (!out.empty() && out.size() < width) out = (out + out).substr(0, 2);
-  return out;
-}
-
-bool IsOneByteSymbol(ByteStringView text) {
-  return text.size() == 1 && !IsLeadByte(static_cast<unsigned char>(text[0]));
 }
 
 // Appends symbol to the line at out and returns the position after it.
@@ -118,14 +106,12 @@ TextToAscResult TextToAsc(ByteStringView text, ByteStringView foreText, ByteStri
   if (text.empty()) return TextToAscResult::EmptyText;
   if (!OnlyDoubleByteCharacters(text)) return TextToAscResult::NotChinese;
 
-  const std::size_t width = std::max(FirstTwoBytes(foreText).size(), FirstTwoBytes(backText).size());
-  const ByteString foreSymbol = WidenSymbol(FirstTwoBytes(foreText), width);
-  const ByteString backSymbol = WidenSymbol(FirstTwoBytes(backText), width);
-  const bool selfCharacter = foreText == kSelfCharacter;
+  const TextSymbols symbols = MakeTextSymbols(foreText, backText);
+  const ByteString& foreSymbol = symbols.ink;
+  const ByteString& backSymbol = symbols.blank;
+  const bool selfCharacter = symbols.selfCharacter;
 
-  list.Clear();
-  if (IsOneByteSymbol(foreText)) list.Add(foreText);
-  if (IsOneByteSymbol(backText)) list.Add(backText);
+  ListTextSymbols(foreText, backText, list);
 
   area.Clear();
   const GlyphFont font = GlyphFont::Open();

@@ -3,19 +3,20 @@ set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
-# What every build needs (the picture libraries among it), the font the
-# windows draw art with, and Qt's Chinese translations for the texts of
-# Qt's own dialogs.
+# What every build needs (the picture libraries and the font libraries
+# among it), the font the windows draw art with, and Qt's Chinese
+# translations for the texts of Qt's own dialogs.
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev fonts-arphic-uming qt6-translations-l10n
-  libspng-dev libjpeg62-turbo-dev libgif-dev libwebp-dev libimagequant-dev)
+  libspng-dev libjpeg62-turbo-dev libgif-dev libwebp-dev libimagequant-dev libfreetype-dev libfontconfig-dev)
 # What the tests and benchmarks need beyond that: unifont to check that the
 # built-in font is what the generator makes of it; Xvfb, xdotool,
 # ImageMagick and python3-xlib to run the real window in the smoke test;
 # python3-html5lib to check the pages the program writes; locales to make a
 # Chinese locale for the command line's tests; openbox and x11-utils (xprop)
-# to run the real window under a window manager.
+# to run the real window under a window manager; the fonts that banners are
+# drawn in by the tests, and fontconfig's fc-match to find them on its own.
 TEST_PACKAGES=(libgtest-dev libbenchmark-dev python3 unifont xvfb xauth xdotool imagemagick python3-xlib
-  python3-html5lib locales openbox x11-utils)
+  python3-html5lib locales openbox x11-utils fonts-arphic-ukai fonts-dejavu-core fontconfig)
 # The manual pages are made by help2man from the programs' --help, the
 # shell completion by Python from the same.
 BUILD_PACKAGES+=(help2man python3)

@@ -15,6 +15,7 @@ enum class FailureKind {
   CannotCreateFile,
   StreamWriteError,
   ResourceNotFound,
+  CannotOpenFont,
 };
 
 // The fixed text of a failure, with %s where a name goes.
