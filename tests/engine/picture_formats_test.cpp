@@ -104,6 +104,35 @@ TEST_F(PictureFormats, TransparencyIsLaidOverTheChosenBackground) {
       << "white by default";
 }
 
+// The first frame of an animation, smaller than its canvas and offset on
+// it, with transparent pixels: drawn on the canvas as ImageMagick coalesces
+// it, uncovered and transparent pixels laid over white.
+TEST_F(PictureFormats, FirstFramesAreDrawnOnTheirCanvas) {
+  struct Case {
+    const char* name;
+    std::string command;  // ImageMagick's settings, the file's name added
+    const char* file;
+  };
+  const std::string frame =
+      "-size 10x8 -seed 3 plasma:red-blue \\( -size 10x8 gradient:white-black \\) -alpha off "
+      "-compose CopyOpacity -composite -channel A -threshold 50% +channel -background none -repage 30x20+7+5 "
+      "\\( -size 30x20 xc:green -repage 30x20+0+0 \\) -loop 0";
+  const Case cases[] = {
+      {"GIF", frame + " -colors 32", "anim.gif"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(testing_support::Convert(c.command + " " + Quoted(c.file)));
+    ASSERT_TRUE(testing_support::Convert(Quoted(c.file) + "[0] -coalesce -background white -alpha remove -alpha off " +
+                                         "-depth 8 " + Quoted("flat.png")));
+    const std::vector<Rgb> theirs = testing_support::ImageMagickPixels(dir_ / "flat.png", dir_);
+    const testing_support::DecodedPixels ours = testing_support::DecodeFile(dir_ / c.file);
+    ASSERT_EQ(ours.width, 30u);
+    ASSERT_EQ(ours.height, 20u);
+    EXPECT_EQ(ours.pixels, theirs);
+  }
+}
+
 // Broken files of every format fail with one of the two messages, never
 // anything worse: cut short at every sixteenth of their length, and with
 // bits flipped.

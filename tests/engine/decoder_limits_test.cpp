@@ -1,0 +1,139 @@
+// Small files that claim huge pictures, and big pictures read in bands:
+// what each decoder refuses, and the most memory it takes, measured as the
+// peak resident size of a child process that reads the picture.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+
+#include "../support/failure_matchers.h"
+#include "../support/files.h"
+#include "../support/imagemagick.h"
+#include "area_average.h"
+#include "open_picture.h"
+
+namespace morvexa {
+namespace {
+
+namespace fs = std::filesystem;
+constexpr std::uint64_t kMiB = 1 << 20;
+
+std::string Le16(unsigned v) { return {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8 & 0xFF)}; }
+
+// A GIF whose one picture claims side x side pixels and holds a single
+// LZW code: a file that ends with the GIF trailer, or one cut short.
+std::string ClaimingGif(unsigned side, bool interlaced, bool cut) {
+  std::string gif = "GIF89a" + Le16(side) + Le16(side) + std::string("\x80\0\0\0\0\0\xff\xff\xff", 9);
+  gif += "," + Le16(0) + Le16(0) + Le16(side) + Le16(side) + std::string(1, interlaced ? '\x40' : '\0');
+  gif += std::string("\x02\x02\x4c\x01", 4);
+  if (!cut) gif += std::string("\0;", 2);
+  return gif;
+}
+
+// The failure of reading every row of a file, or "no failure".
+std::string Outcome(const std::string& bytes, std::size_t columns = 0) {
+  return testing_support::FailureOf([&] {
+    std::unique_ptr<PictureReader> picture = OpenPicture(FileBytes::FromMemory(bytes));
+    if (columns != 0) {
+      picture->PreferAtLeast(columns, columns / 2);
+      picture = AreaAverage(std::move(picture), columns, columns / 2);
+    }
+    RowBand band;
+    while (picture->ReadRows(picture->RowsPerBand(), band) > 0) {
+    }
+    return 0;
+  });
+}
+
+// How much more memory than the test program a child process that runs f
+// takes at its peak.
+std::uint64_t ChildPeakGrowth(const std::function<void()>& f) {
+  long pages = 0, resident = 0;
+  if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    std::fclose(statm);
+  }
+  const pid_t child = fork();
+  if (child == 0) {
+    try {
+      f();
+    } catch (...) {
+    }
+    _exit(0);
+  }
+  int status = 0;
+  rusage usage{};
+  if (child < 0 || wait4(child, &status, 0, &usage) != child) return ~std::uint64_t{0};
+  const std::uint64_t peak = static_cast<std::uint64_t>(usage.ru_maxrss) * 1024;
+  const std::uint64_t before = static_cast<std::uint64_t>(resident) * static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE));
+  return peak > before ? peak - before : 0;
+}
+
+struct Claim {
+  const char* name;
+  std::string bytes;
+  const char* failure;
+};
+
+// Each is refused from its headers and the size of what follows them:
+// whole files whose data cannot hold the picture are not valid; files cut
+// short are a read error, as they would be when decoding reached their end.
+TEST(DecoderLimits, FilesTooSmallForTheirPicturesAreRefused) {
+  const Claim claims[] = {
+      {"GIF, 16383 x 16383 with one code", ClaimingGif(16383, false, false), "Bitmap image is not valid"},
+      {"GIF, interlaced, 16383 x 16383 with one code", ClaimingGif(16383, true, false), "Bitmap image is not valid"},
+      {"GIF, interlaced, cut short", ClaimingGif(16383, true, true), "Stream read error"},
+  };
+  for (const Claim& claim : claims) {
+    SCOPED_TRACE(claim.name);
+    EXPECT_EQ(Outcome(claim.bytes), claim.failure);
+    EXPECT_EQ(Outcome(claim.bytes, 100), claim.failure) << "sized";
+    EXPECT_LT(ChildPeakGrowth([&] { (void)Outcome(claim.bytes); }), 16 * kMiB);
+  }
+}
+
+class DecoderMemory : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (!testing_support::HaveImageMagick()) GTEST_SKIP() << "ImageMagick is not installed";
+    dir_ = fs::temp_directory_path() / ("morvexa-limits-" + std::to_string(getpid()));
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  // The file ImageMagick writes from its arguments, as bytes.
+  std::string Written(const std::string& args, const std::string& name) {
+    const fs::path file = dir_ / name;
+    EXPECT_TRUE(testing_support::Convert(args + " '" + file.string() + "'"));
+    return testing_support::ReadFile(file);
+  }
+
+  fs::path dir_;
+};
+
+// Read band by band, a picture takes a few rows' worth of memory, unless
+// its format needs it whole (an interlaced GIF: a byte a pixel).
+TEST_F(DecoderMemory, RowsAreStreamedWhereTheFormatAllows) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::uint64_t budget;
+  };
+  const std::string checkers = "-size 4096x4096 pattern:checkerboard";
+  const Case cases[] = {
+      {"GIF", Written(checkers, "a.gif"), 6 * kMiB},
+      {"GIF, interlaced: a byte a pixel", Written(checkers + " -interlace GIF", "b.gif"), 16 * kMiB + 6 * kMiB},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(Outcome(c.bytes), "no failure");
+    EXPECT_LT(ChildPeakGrowth([&] { (void)Outcome(c.bytes); }), c.budget);
+  }
+}
+
+}  // namespace
+}  // namespace morvexa
