@@ -34,6 +34,36 @@ std::string ClaimingGif(unsigned side, bool interlaced, bool cut) {
   return gif;
 }
 
+std::string Be32(std::uint32_t v) {
+  return {static_cast<char>(v >> 24), static_cast<char>(v >> 16 & 0xFF), static_cast<char>(v >> 8 & 0xFF),
+          static_cast<char>(v & 0xFF)};
+}
+
+std::uint32_t Crc32(const std::string& bytes) {
+  std::uint32_t crc = 0xFFFFFFFF;
+  for (const char c : bytes) {
+    crc ^= static_cast<unsigned char>(c);
+    for (int k = 0; k < 8; ++k) crc = crc >> 1 ^ (crc & 1 ? 0xEDB88320 : 0);
+  }
+  return ~crc;
+}
+
+std::string PngChunk(const std::string& type, const std::string& data) {
+  return Be32(static_cast<std::uint32_t>(data.size())) + type + data + Be32(Crc32(type + data));
+}
+
+// An RGBA PNG of width x height whose data is a kilobyte of a
+// deflate stream of zeros; then IEND, unless cut.
+std::string ClaimingPng(std::uint32_t width, std::uint32_t height, bool interlaced, bool cut) {
+  // A stored deflate block of 1,000 zero bytes behind a zlib header.
+  const std::string data = std::string("\x78\x01\x00\xe8\x03\x17\xfc", 7) + std::string(1000, '\0');
+  std::string png = "\x89PNG\r\n\x1a\n" + PngChunk("IHDR", Be32(width) + Be32(height) + std::string("\x08\x06\0\0", 4) +
+                                                               (interlaced ? "\x01" : std::string(1, '\0')));
+  png += PngChunk("IDAT", data);
+  if (!cut) png += PngChunk("IEND", "");
+  return png;
+}
+
 // The failure of reading every row of a file, or "no failure".
 std::string Outcome(const std::string& bytes, std::size_t columns = 0) {
   return testing_support::FailureOf([&] {
@@ -87,6 +117,9 @@ TEST(DecoderLimits, FilesTooSmallForTheirPicturesAreRefused) {
       {"GIF, 16383 x 16383 with one code", ClaimingGif(16383, false, false), "Bitmap image is not valid"},
       {"GIF, interlaced, 16383 x 16383 with one code", ClaimingGif(16383, true, false), "Bitmap image is not valid"},
       {"GIF, interlaced, cut short", ClaimingGif(16383, true, true), "Stream read error"},
+      {"PNG, interlaced, 16384 x 16383, cut short", ClaimingPng(16384, 16383, true, true), "Stream read error"},
+      {"PNG, interlaced, 16384 x 16383, whole", ClaimingPng(16384, 16383, true, false), "Bitmap image is not valid"},
+      {"PNG, 16384 x 16383, whole", ClaimingPng(16384, 16383, false, false), "Bitmap image is not valid"},
   };
   for (const Claim& claim : claims) {
     SCOPED_TRACE(claim.name);
@@ -127,6 +160,9 @@ TEST_F(DecoderMemory, RowsAreStreamedWhereTheFormatAllows) {
   const Case cases[] = {
       {"GIF", Written(checkers, "a.gif"), 6 * kMiB},
       {"GIF, interlaced: a byte a pixel", Written(checkers + " -interlace GIF", "b.gif"), 16 * kMiB + 6 * kMiB},
+      {"PNG, 16 bits a channel, interlaced: four bytes a pixel",
+       Written("-size 2048x2048 pattern:checkerboard -alpha set -depth 16 -interlace PNG", "a.png"),
+       16 * kMiB + 6 * kMiB},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -53,6 +53,7 @@ const Form kForms[] = {
     {"PNG, palette", "source.png", "-colors 50 -type Palette", "a.png", 0},
     {"PNG, 16 bits a channel", "source.png", "-depth 16 -evaluate Multiply 0.9371", "a.png", 1},
     {"PNG, interlaced", "source.png", "-interlace PNG", "a.png", 0},
+    {"PNG, interlaced, 16 bits with alpha", "alpha.png", "-depth 16 -interlace PNG", "a.png", 1},
     {"PNG, with alpha", "alpha.png", "", "a.png", 1},
     {"PNG, palette with transparency", "alpha.png", "-channel A -threshold 50% +channel -colors 30 -type PaletteAlpha",
      "a.png", 1},
