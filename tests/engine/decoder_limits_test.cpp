@@ -145,8 +145,82 @@ class DecoderMemory : public testing::Test {
     return testing_support::ReadFile(file);
   }
 
+  // The output of a shell command, as bytes.
+  std::string Output(const std::string& command, const std::string& name) {
+    const fs::path file = dir_ / name;
+    EXPECT_EQ(std::system((command + " >'" + file.string() + "'").c_str()), 0) << command;
+    return testing_support::ReadFile(file);
+  }
+  std::string Path(const std::string& name) const { return "'" + (dir_ / name).string() + "'"; }
+
   fs::path dir_;
 };
+
+// The frame header's height and width set to side.
+std::string WithJpegSide(std::string jpeg, unsigned side) {
+  std::size_t frame = jpeg.find("\xFF\xC2", 0, 2);
+  if (frame == std::string::npos) frame = jpeg.find("\xFF\xC0", 0, 2);
+  if (frame == std::string::npos) frame = jpeg.find("\xFF\xC9", 0, 2);
+  if (frame != std::string::npos) {
+    const std::string size = {static_cast<char>(side >> 8), static_cast<char>(side & 0xFF)};
+    jpeg.replace(frame + 5, 4, size + size);
+  }
+  return jpeg;
+}
+
+// The file with the scan that starts last repeated times more.
+std::string WithLastScanRepeated(const std::string& jpeg, int times) {
+  const std::size_t last = jpeg.rfind("\xFF\xDA", std::string::npos, 2);
+  const std::string scan = jpeg.substr(last, jpeg.size() - 2 - last);
+  std::string out = jpeg.substr(0, jpeg.size() - 2);
+  for (int i = 0; i < times; ++i) out += scan;
+  return out + "\xFF\xD9";
+}
+
+// JPEG files that claim more blocks than their first scan holds, and
+// progressions that repeat scans or have far too many, are refused before
+// libjpeg passes over them; legitimate files near each bound are drawn.
+TEST_F(DecoderMemory, JpegFilesAreDecodedOnlyAsFarAsTheirDataGoes) {
+  if (std::system("cjpeg -version </dev/null >/dev/null 2>&1") != 0) GTEST_SKIP() << "cjpeg is not installed";
+  ASSERT_TRUE(testing_support::Convert("-size 64x64 -seed 3 plasma: " + Path("small.ppm")));
+  ASSERT_TRUE(testing_support::Convert("-size 4096x4096 xc:gray50 " + Path("flat.ppm")));
+  const std::string progressive = Output("cjpeg -progressive -sample 1x1 " + Path("small.ppm"), "p.jpg");
+  // Each coefficient of each component refined from its tenth bit down: 44
+  // scans, the longest progression of whole bands there can be.
+  std::string longest = "0,1,2: 0 0 0 10;\n";
+  for (int a = 10; a > 0; --a) longest += "0,1,2: 0 0 " + std::to_string(a) + " " + std::to_string(a - 1) + ";\n";
+  std::string bands = "0,1,2: 0 0 0 0;\n";
+  for (int c = 0; c < 3; ++c) {
+    longest += std::to_string(c) + ": 1 63 0 10;\n";
+    for (int a = 10; a > 0; --a) {
+      longest += std::to_string(c) + ": 1 63 " + std::to_string(a) + " " + std::to_string(a - 1) + ";\n";
+    }
+    for (int k = 1; k < (c == 0 ? 64 : c == 1 ? 21 : 1); ++k)
+      bands += std::to_string(c) + ": " + std::to_string(k) + " " + std::to_string(k) + " 0 0;\n";
+  }
+  testing_support::WriteFile(dir_ / "longest.txt", longest);
+  testing_support::WriteFile(dir_ / "bands.txt", bands);
+  const Claim cases[] = {
+      {"progressive, 16383 x 16383 claimed", WithJpegSide(progressive, 16383), "Bitmap image is not valid"},
+      {"progressive, 16383 x 16383 claimed, cut short",
+       WithJpegSide(progressive, 16383).substr(0, progressive.size() - 2), "Stream read error"},
+      {"baseline, 16383 x 16383 claimed", WithJpegSide(Output("cjpeg " + Path("small.ppm"), "b.jpg"), 16383),
+       "Bitmap image is not valid"},
+      {"baseline, 4096 x 4096 of one color", Output("cjpeg " + Path("flat.ppm"), "f.jpg"), "no failure"},
+      {"arithmetic, 4096 x 4096 of one color", Output("cjpeg -arithmetic -progressive " + Path("flat.ppm"), "a.jpg"),
+       "no failure"},
+      {"progressive, its last scan repeated", WithLastScanRepeated(progressive, 10), "Bitmap image is not valid"},
+      {"progressive, 44 scans", Output("jpegtran -scans " + Path("longest.txt") + " " + Path("p.jpg"), "l.jpg"),
+       "no failure"},
+      {"progressive, 84 scans, one coefficient each",
+       Output("jpegtran -scans " + Path("bands.txt") + " " + Path("p.jpg"), "s.jpg"), "Bitmap image is not valid"},
+  };
+  for (const Claim& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(Outcome(c.bytes), c.failure);
+    if (c.failure != std::string("no failure")) EXPECT_LT(ChildPeakGrowth([&] { (void)Outcome(c.bytes); }), 16 * kMiB);
+  }
+}
 
 // Read band by band, a picture takes a few rows' worth of memory, unless
 // its format needs it whole (an interlaced GIF: a byte a pixel).
