@@ -64,6 +64,36 @@ std::string ClaimingPng(std::uint32_t width, std::uint32_t height, bool interlac
   return png;
 }
 
+std::string Le32(std::uint32_t v) { return Le16(v & 0xFFFF) + Le16(v >> 16); }
+
+std::string Riff(const std::string& tag, const std::string& data, std::uint32_t claimed = 0) {
+  const std::uint32_t size = claimed != 0 ? claimed : static_cast<std::uint32_t>(data.size());
+  return "RIFF" + Le32(4 + 8 + size) + "WEBP" + tag + Le32(size) + data;
+}
+
+// A lossy key frame of side x side whose first partition is said to take
+// partition bytes, with no data after its header.
+std::string ClaimingLossyWebp(unsigned side, std::uint32_t partition) {
+  const std::uint32_t tag = 1u << 4 | partition << 5;  // a key frame, shown
+  const std::string header = Le16(tag & 0xFFFF) + std::string(1, static_cast<char>(tag >> 16)) + "\x9d\x01\x2a" +
+                             Le16(side) + Le16(side) + std::string(3, '\0');
+  return Riff("VP8 ", header, partition + 10);
+}
+
+// A lossless picture of side x side whose every pixel is 0, coded in no
+// bits: legitimately a few bytes (or only its header, when cut).
+std::string ZeroLosslessWebp(unsigned side, bool cut) {
+  std::uint64_t bits = 0x2F | std::uint64_t{side - 1} << 8 | std::uint64_t{side - 1} << 22;
+  int count = 40;
+  // No transform, no color cache, one group of codes; then five codes of a
+  // single symbol, 0.
+  count += 3;
+  for (int code = 0; code < 5; ++code, count += 4) bits |= std::uint64_t{1} << count;
+  std::string data;
+  for (int i = 0; i < (count + 7) / 8; ++i) data += static_cast<char>(bits >> (8 * i) & 0xFF);
+  return Riff("VP8L", cut ? data.substr(0, 5) : data, static_cast<std::uint32_t>(data.size()));
+}
+
 // The failure of reading every row of a file, or "no failure".
 std::string Outcome(const std::string& bytes, std::size_t columns = 0) {
   return testing_support::FailureOf([&] {
@@ -119,6 +149,10 @@ TEST(DecoderLimits, FilesTooSmallForTheirPicturesAreRefused) {
       {"GIF, interlaced, cut short", ClaimingGif(16383, true, true), "Stream read error"},
       {"PNG, interlaced, 16384 x 16383, cut short", ClaimingPng(16384, 16383, true, true), "Stream read error"},
       {"PNG, interlaced, 16384 x 16383, whole", ClaimingPng(16384, 16383, true, false), "Bitmap image is not valid"},
+      {"WebP, lossy, 16383 x 16383 in a first partition of 100,000 bytes", ClaimingLossyWebp(16383, 100000),
+       "Bitmap image is not valid"},
+      {"WebP, lossy, 16383 x 16383, cut short", ClaimingLossyWebp(16383, 300000), "Stream read error"},
+      {"WebP, lossless, 16383 x 16383, cut short", ZeroLosslessWebp(16383, true), "Stream read error"},
       {"PNG, 16384 x 16383, whole", ClaimingPng(16384, 16383, false, false), "Bitmap image is not valid"},
   };
   for (const Claim& claim : claims) {
@@ -177,6 +211,31 @@ std::string WithLastScanRepeated(const std::string& jpeg, int times) {
   return out + "\xFF\xD9";
 }
 
+// Asked for 100 columns, libwebp scales a lossy picture as it decodes: a
+// few rows at a time. A lossless one it holds whole as it decodes, at four
+// bytes a pixel, however small the file.
+TEST_F(DecoderMemory, SizedWebpIsScaledAsItIsDecoded) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::uint64_t budget;
+  };
+  const std::string plasma = "-size 2048x2048 -seed 4 plasma:";
+  const Case cases[] = {
+      {"lossy", Written(plasma + " -quality 80", "a.webp"), 6 * kMiB},
+      {"lossy with alpha", Written(plasma + " -alpha set -channel A -fx 'i/w' -quality 80", "b.webp"),
+       2048 * 2048 * 5 + 6 * kMiB},
+      {"lossless: four bytes a pixel", Written(plasma + " -define webp:lossless=true", "c.webp"),
+       2048 * 2048 * 4 + 6 * kMiB},
+      {"lossless, 2048 x 2048 in 28 bytes", ZeroLosslessWebp(2048, false), 2048 * 2048 * 4 + 6 * kMiB},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(Outcome(c.bytes, 100), "no failure");
+    EXPECT_LT(ChildPeakGrowth([&] { (void)Outcome(c.bytes, 100); }), c.budget);
+  }
+}
+
 // JPEG files that claim more blocks than their first scan holds, and
 // progressions that repeat scans or have far too many, are refused before
 // libjpeg passes over them; legitimate files near each bound are drawn.
@@ -231,9 +290,11 @@ TEST_F(DecoderMemory, RowsAreStreamedWhereTheFormatAllows) {
     std::uint64_t budget;
   };
   const std::string checkers = "-size 4096x4096 pattern:checkerboard";
+  const std::string plasma = "-size 2048x2048 -seed 4 plasma:";
   const Case cases[] = {
       {"GIF", Written(checkers, "a.gif"), 6 * kMiB},
       {"GIF, interlaced: a byte a pixel", Written(checkers + " -interlace GIF", "b.gif"), 16 * kMiB + 6 * kMiB},
+      {"WebP, lossy", Written(plasma + " -quality 80", "a.webp"), 6 * kMiB},
       {"PNG, 16 bits a channel, interlaced: four bytes a pixel",
        Written("-size 2048x2048 pattern:checkerboard -alpha set -depth 16 -interlace PNG", "a.png"),
        16 * kMiB + 6 * kMiB},
