@@ -58,7 +58,7 @@ constexpr std::uint64_t kMostPixelsPerByte = 4096;
 //
 // A picture's rows are read a line at a time as they are asked for; an
 // interlaced one, whose rows come in four passes, is read whole first, one
-// byte a pixel.
+// byte a pixel (or, when a smaller picture would do, reduced as it comes).
 class GifReader final : public PictureReader {
  public:
   GifReader(FileBytes file, const ReadSettings& settings) : file_(std::move(file)), background_(settings.background) {
@@ -87,14 +87,35 @@ class GifReader final : public PictureReader {
     if (transparent >= 0 && transparent < 256) palette_[static_cast<std::size_t>(transparent)] = background_;
     CheckData();
     line_.resize(pictureWidth_);
-    if (desc.Interlace) ReadInterlaced();
+    interlaced_ = desc.Interlace;
+    canvasWidth_ = width_, canvasHeight_ = height_;
+  }
+
+  // An interlaced picture, held whole otherwise, is reduced as its lines
+  // come when a smaller one would do.
+  void PreferAtLeast(std::size_t width, std::size_t height) override {
+    if (!interlaced_ || started_) return;
+    const std::size_t factor = BlockAverage::Factor(canvasWidth_, canvasHeight_, width, height);
+    if (factor == 1) return;
+    reduced_ = BlockAverage(canvasWidth_, canvasHeight_, factor);
+    width_ = reduced_.Width(), height_ = reduced_.Height();
   }
 
   std::size_t ReadRows(std::size_t count, RowBand& band) override {
+    if (interlaced_ && !started_) ReadInterlaced();
+    started_ = true;
     count = std::min(count, height_ - next_);
     band.form = PixelForm::Rgb32;
     band.rows.clear();
     band.storage.resize(count * width_ * 4 + RowBand::kSlack);
+    if (reduced_.Width() != 0) {
+      for (std::size_t i = 0; i < count; ++i, ++next_) {
+        auto* out = reinterpret_cast<Rgb*>(band.storage.data() + i * width_ * 4);
+        reduced_.AverageRow(next_, background_, out);
+        band.rows.push_back(reinterpret_cast<const unsigned char*>(out));
+      }
+      return count;
+    }
     for (std::size_t i = 0; i < count; ++i, ++next_) {
       auto* out = reinterpret_cast<Rgb*>(band.storage.data() + i * width_ * 4);
       if (next_ < top_ || next_ >= top_ + pictureHeight_) {
@@ -157,14 +178,17 @@ class GifReader final : public PictureReader {
   }
 
   // Interlaced rows come in four passes: every 8th from 0, every 8th from
-  // 4, every 4th from 2, every 2nd from 1.
+  // 4, every 4th from 2, every 2nd from 1. Held whole, or reduced.
   void ReadInterlaced() {
-    whole_.resize(pictureWidth_ * pictureHeight_);
+    const bool reduced = reduced_.Width() != 0;
+    if (!reduced) whole_.resize(pictureWidth_ * pictureHeight_);
     static constexpr std::size_t kStart[] = {0, 4, 2, 1}, kStep[] = {8, 8, 4, 2};
     for (std::size_t pass = 0; pass < 4; ++pass) {
       for (std::size_t y = kStart[pass]; y < pictureHeight_; y += kStep[pass]) {
-        if (DGifGetLine(gif_.get(), whole_.data() + y * pictureWidth_, static_cast<int>(pictureWidth_)) != GIF_OK) {
-          Fail(input_);
+        unsigned char* line = reduced ? line_.data() : whole_.data() + y * pictureWidth_;
+        if (DGifGetLine(gif_.get(), line, static_cast<int>(pictureWidth_)) != GIF_OK) Fail(input_);
+        if (reduced) {
+          for (std::size_t x = 0; x < pictureWidth_; ++x) reduced_.Add(left_ + x, top_ + y, palette_[line[x]]);
         }
       }
     }
@@ -175,6 +199,9 @@ class GifReader final : public PictureReader {
   Input input_;
   std::unique_ptr<GifFileType, CloseGif> gif_;
   std::size_t left_ = 0, top_ = 0, pictureWidth_ = 0, pictureHeight_ = 0;
+  bool interlaced_ = false, started_ = false;
+  std::size_t canvasWidth_ = 0, canvasHeight_ = 0;
+  BlockAverage reduced_;              // an interlaced picture, reduced
   std::vector<unsigned char> line_;   // one line of the picture
   std::vector<unsigned char> whole_;  // an interlaced picture
   std::size_t next_ = 0;

@@ -52,15 +52,38 @@ class PngReader final : public PictureReader {
     Check(spng_decoded_image_size(ctx_.get(), format, &rowBytes));
     decoded_.resize(rowBytes / height_);
     Check(spng_decode_image(ctx_.get(), nullptr, 0, format, SPNG_DECODE_TRNS | SPNG_DECODE_PROGRESSIVE));
-    if (ihdr.interlace_method != 0) ReadInterlaced();
+    interlaced_ = ihdr.interlace_method != 0;
+    pictureWidth_ = width_, pictureHeight_ = height_;
   }
   PngReader(const PngReader&) = delete;
   PngReader& operator=(const PngReader&) = delete;
 
+  // An interlaced picture, held whole otherwise, is reduced as its pixels
+  // come when a smaller one would do.
+  void PreferAtLeast(std::size_t width, std::size_t height) override {
+    if (!interlaced_ || started_) return;
+    const std::size_t factor = BlockAverage::Factor(pictureWidth_, pictureHeight_, width, height);
+    if (factor == 1) return;
+    reduced_ = BlockAverage(pictureWidth_, pictureHeight_, factor);
+    width_ = reduced_.Width(), height_ = reduced_.Height();
+  }
+
   std::size_t ReadRows(std::size_t count, RowBand& band) override {
+    if (interlaced_ && !started_) ReadInterlaced();
+    started_ = true;
     count = std::min(count, height_ - next_);
     band.form = PixelForm::Rgb32;
     band.rows.clear();
+    if (reduced_.Width() != 0) {
+      band.storage.resize(count * width_ * 4 + RowBand::kSlack);
+      for (std::size_t i = 0; i < count; ++i) {
+        auto* out = reinterpret_cast<Rgb*>(band.storage.data() + i * width_ * 4);
+        reduced_.AverageRow(next_ + i, settings_.background, out);
+        band.rows.push_back(reinterpret_cast<const unsigned char*>(out));
+      }
+      next_ += count;
+      return count;
+    }
     if (!whole_.empty()) {
       for (std::size_t i = 0; i < count; ++i) {
         band.rows.push_back(reinterpret_cast<const unsigned char*>(whole_.data() + (next_ + i) * width_));
@@ -100,19 +123,25 @@ class PngReader final : public PictureReader {
   }
 
   // Interlaced rows come in seven passes, each of every so many pixels of
-  // every so many rows: the picture is held whole, as colors, each pass's
-  // pixels put in place as they come.
+  // every so many rows: the picture is held whole, as colors (or reduced),
+  // each pass's pixels put in place as they come.
   void ReadInterlaced() {
     static constexpr std::size_t kStartX[] = {0, 4, 0, 2, 0, 1, 0}, kStepX[] = {8, 8, 4, 4, 2, 2, 1};
-    whole_.resize(width_ * height_ + 1);  // and a pixel of slack
+    const bool reduced = reduced_.Width() != 0;
+    if (!reduced) whole_.resize(pictureWidth_ * pictureHeight_ + 1);  // and a pixel of slack
     for (bool more = true; more;) {
       spng_row_info row{};
       Check(spng_get_row_info(ctx_.get(), &row));
       more = DecodeRow();
       const auto pass = static_cast<std::size_t>(row.pass);
-      if (pass >= 7 || row.row_num >= height_) throw Failure(FailureKind::BitmapNotValid);
-      Rgb* out = whole_.data() + std::size_t{row.row_num} * width_;
-      for (std::size_t x = kStartX[pass]; x < width_; x += kStepX[pass]) out[x] = Color(x);
+      const std::size_t y = row.row_num;
+      if (pass >= 7 || y >= pictureHeight_) throw Failure(FailureKind::BitmapNotValid);
+      if (reduced) {
+        for (std::size_t x = kStartX[pass]; x < pictureWidth_; x += kStepX[pass]) reduced_.Add(x, y, Color(x));
+      } else {
+        Rgb* out = whole_.data() + y * pictureWidth_;
+        for (std::size_t x = kStartX[pass]; x < pictureWidth_; x += kStepX[pass]) out[x] = Color(x);
+      }
     }
   }
 
@@ -164,7 +193,9 @@ class PngReader final : public PictureReader {
   };
   std::unique_ptr<spng_ctx, FreeContext> ctx_;
   std::uint64_t at_ = 0;
-  bool sixteen_ = false;
+  bool sixteen_ = false, interlaced_ = false, started_ = false;
+  std::size_t pictureWidth_ = 0, pictureHeight_ = 0;
+  BlockAverage reduced_;                // an interlaced picture, reduced
   std::vector<unsigned char> decoded_;  // one decoded row
   std::vector<Rgb> whole_;              // an interlaced picture's colors
   std::size_t next_ = 0;

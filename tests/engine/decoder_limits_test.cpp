@@ -213,8 +213,9 @@ std::string WithLastScanRepeated(const std::string& jpeg, int times) {
 
 // Asked for 100 columns, libwebp scales a lossy picture as it decodes: a
 // few rows at a time. A lossless one it holds whole as it decodes, at four
-// bytes a pixel, however small the file.
-TEST_F(DecoderMemory, SizedWebpIsScaledAsItIsDecoded) {
+// bytes a pixel, however small the file. Interlaced PNG and GIF pictures
+// are reduced as their passes come.
+TEST_F(DecoderMemory, SizedPicturesAreReducedAsTheyAreDecoded) {
   struct Case {
     const char* name;
     std::string bytes;
@@ -222,12 +223,14 @@ TEST_F(DecoderMemory, SizedWebpIsScaledAsItIsDecoded) {
   };
   const std::string plasma = "-size 2048x2048 -seed 4 plasma:";
   const Case cases[] = {
-      {"lossy", Written(plasma + " -quality 80", "a.webp"), 6 * kMiB},
-      {"lossy with alpha", Written(plasma + " -alpha set -channel A -fx 'i/w' -quality 80", "b.webp"),
+      {"WebP, lossy", Written(plasma + " -quality 80", "a.webp"), 6 * kMiB},
+      {"WebP, lossy with alpha", Written(plasma + " -alpha set -channel A -fx 'i/w' -quality 80", "b.webp"),
        2048 * 2048 * 5 + 6 * kMiB},
-      {"lossless: four bytes a pixel", Written(plasma + " -define webp:lossless=true", "c.webp"),
+      {"WebP, lossless: four bytes a pixel", Written(plasma + " -define webp:lossless=true", "c.webp"),
        2048 * 2048 * 4 + 6 * kMiB},
-      {"lossless, 2048 x 2048 in 28 bytes", ZeroLosslessWebp(2048, false), 2048 * 2048 * 4 + 6 * kMiB},
+      {"WebP, lossless, 2048 x 2048 in 28 bytes", ZeroLosslessWebp(2048, false), 2048 * 2048 * 4 + 6 * kMiB},
+      {"PNG, interlaced", Written("-size 3072x3072 pattern:checkerboard -interlace PNG", "a.png"), 6 * kMiB},
+      {"GIF, interlaced", Written("-size 3072x3072 pattern:checkerboard -interlace GIF", "a.gif"), 6 * kMiB},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -10,6 +10,7 @@
 #include "../support/failure_matchers.h"
 #include "../support/files.h"
 #include "../support/imagemagick.h"
+#include "area_average.h"
 
 namespace morvexa {
 namespace {
@@ -149,6 +150,46 @@ TEST_F(PictureFormats, FirstFramesAreDrawnOnTheirCanvas) {
             << "pixel " << i << ": ours " << std::hex << ours.pixels[i] << ", theirs " << theirs[i];
       }
     }
+  }
+}
+
+// Asked for fewer pixels, a reader may decode a smaller picture (JPEG and
+// WebP scaled by their libraries, interlaced PNG and GIF averaged in blocks
+// as they come): the art still agrees with ImageMagick's area average of
+// its own decoding, to within what the smaller picture rounds.
+TEST_F(PictureFormats, SizedPicturesAgreeWithImageMagicksScale) {
+  ASSERT_TRUE(testing_support::Convert("-size 397x293 -seed 5 plasma: -blur 0x2 -depth 8 " + Quoted("big.png")));
+  struct Case {
+    const char* name;
+    const char* options;
+    const char* file;
+    int tolerance;
+  };
+  const Case cases[] = {
+      {"PNG", "", "a.png", 1},
+      {"PNG, interlaced", "-interlace PNG", "a.png", 2},
+      {"GIF, interlaced", "-interlace GIF", "a.gif", 2},
+      {"JPEG", "-quality 90", "a.jpg", 6},
+      {"WebP, lossy", "-quality 90", "a.webp", 3},
+      {"WebP, lossless", "-define webp:lossless=true", "a.webp", 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(testing_support::Convert(Quoted("big.png") + " " + c.options + " " + Quoted(c.file)));
+    ASSERT_TRUE(testing_support::Convert(Quoted(c.file) + "[0] -scale 20x10! -depth 8 " + Quoted("scaled.png")));
+    const std::vector<Rgb> theirs = testing_support::ImageMagickPixels(dir_ / "scaled.png", dir_);
+    std::unique_ptr<PictureReader> picture = OpenPicture(dir_ / c.file);
+    picture->PreferAtLeast(20, 10);
+    const PixelImage ours = ReadWhole(*AreaAverage(std::move(picture), 20, 10));
+    ASSERT_EQ(theirs.size(), 200u);
+    int most = 0;
+    for (std::size_t i = 0; i < theirs.size(); ++i) {
+      for (int shift : {0, 8, 16}) {
+        most = std::max(most, std::abs(static_cast<int>(ours.pixels[i] >> shift & 0xFF) -
+                                       static_cast<int>(theirs[i] >> shift & 0xFF)));
+      }
+    }
+    EXPECT_LE(most, c.tolerance);
   }
 }
 
