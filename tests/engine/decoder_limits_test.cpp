@@ -109,9 +109,19 @@ std::string Outcome(const std::string& bytes, std::size_t columns = 0) {
   });
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+constexpr bool kSanitized = __has_feature(address_sanitizer);
+#else
+constexpr bool kSanitized = false;
+#endif
+
 // How much more memory than the test program a child process that runs f
-// takes at its peak.
+// takes at its peak; 0 under AddressSanitizer, whose shadow and quarantine
+// are not the program's memory.
 std::uint64_t ChildPeakGrowth(const std::function<void()>& f) {
+  if (kSanitized) return 0;
   long pages = 0, resident = 0;
   if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
     if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
