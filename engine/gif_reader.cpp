@@ -92,11 +92,12 @@ class GifReader final : public PictureReader {
   }
 
   // An interlaced picture, held whole otherwise, is reduced as its lines
-  // come when a smaller one would do.
+  // come when a smaller one would do: by 4 at least, so that its blocks
+  // take no more than the byte a pixel it would.
   void PreferAtLeast(std::size_t width, std::size_t height) override {
     if (!interlaced_ || started_) return;
     const std::size_t factor = BlockAverage::Factor(canvasWidth_, canvasHeight_, width, height);
-    if (factor == 1) return;
+    if (factor < 4) return;
     reduced_ = BlockAverage(canvasWidth_, canvasHeight_, factor);
     width_ = reduced_.Width(), height_ = reduced_.Height();
   }
