@@ -6,6 +6,7 @@
 #include <jerror.h>
 // clang-format on
 
+#include <bitset>
 #include <csetjmp>
 #include <cstring>
 #include <vector>
@@ -45,10 +46,32 @@ void Warned(j_common_ptr info, int level) {
 // as it is read, as libjpeg-turbo advises for files from anywhere.
 constexpr int kMostScans = 64;
 
-void CountScans(j_common_ptr info) {
-  if (info->is_decompressor && reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMostScans) {
+// Watches the scans as libjpeg reads them (it calls before each row of
+// blocks it reads): too many, or one that sends a coefficient's first bits
+// again (libjpeg warns only of refinements out of turn), is refused.
+struct ScanWatch {
+  jpeg_progress_mgr manager;
+  int scan = 0;
+  std::bitset<DCTSIZE2> sent[MAX_COMPONENTS];  // whose first bits have come
+};
+
+void WatchScans(j_common_ptr common) {
+  auto* info = reinterpret_cast<j_decompress_ptr>(common);
+  auto* watch = reinterpret_cast<ScanWatch*>(info->progress);
+  if (!info->is_decompressor || info->input_scan_number == watch->scan) return;
+  watch->scan = info->input_scan_number;
+  bool again = watch->scan > kMostScans || info->Ss < 0 || info->Se >= DCTSIZE2 || info->Ss > info->Se;
+  for (int i = 0; i < info->comps_in_scan && !again; ++i) {
+    const int component = info->cur_comp_info[i]->component_index;
+    if (component < 0 || component >= MAX_COMPONENTS) again = true;
+    for (int k = info->Ss; k <= info->Se && !again && info->Ah == 0; ++k) {
+      again = watch->sent[component][static_cast<std::size_t>(k)];
+      watch->sent[component][static_cast<std::size_t>(k)] = true;
+    }
+  }
+  if (again) {
     info->err->msg_code = JERR_BAD_PROGRESSION;
-    info->err->error_exit(info);
+    info->err->error_exit(common);
   }
 }
 
@@ -131,8 +154,8 @@ class JpegReader final : public PictureReader {
     source_.manager.resync_to_restart = jpeg_resync_to_restart;
     source_.manager.term_source = TermSource;
     info_.src = &source_.manager;
-    progress_.progress_monitor = CountScans;
-    info_.progress = &progress_;
+    watch_.manager.progress_monitor = WatchScans;
+    info_.progress = &watch_.manager;
     if (setjmp(error_.jump) != 0) Fail();
     jpeg_read_header(&info_, TRUE);
     settings_.CheckSize(info_.image_width, info_.image_height);
@@ -247,7 +270,7 @@ class JpegReader final : public PictureReader {
   jpeg_decompress_struct& info_ = decompressor_.info;
   ErrorJump& error_ = decompressor_.error;
   Source source_{};
-  jpeg_progress_mgr progress_{};
+  ScanWatch watch_{};
   bool started_ = false, cmyk_ = false;
   std::vector<JSAMPROW> rows_;
   std::size_t next_ = 0;

@@ -270,6 +270,7 @@ TEST_F(DecoderMemory, JpegFilesAreDecodedOnlyAsFarAsTheirDataGoes) {
     for (int k = 1; k < (c == 0 ? 64 : c == 1 ? 21 : 1); ++k)
       bands += std::to_string(c) + ": " + std::to_string(k) + " " + std::to_string(k) + " 0 0;\n";
   }
+  testing_support::WriteFile(dir_ / "spectral.txt", "0,1,2: 0 0 0 0;\n0: 1 63 0 0;\n1: 1 63 0 0;\n2: 1 63 0 0;\n");
   testing_support::WriteFile(dir_ / "longest.txt", longest);
   testing_support::WriteFile(dir_ / "bands.txt", bands);
   const Claim cases[] = {
@@ -282,6 +283,9 @@ TEST_F(DecoderMemory, JpegFilesAreDecodedOnlyAsFarAsTheirDataGoes) {
       {"arithmetic, 4096 x 4096 of one color", Output("cjpeg -arithmetic -progressive " + Path("flat.ppm"), "a.jpg"),
        "no failure"},
       {"progressive, its last scan repeated", WithLastScanRepeated(progressive, 10), "Bitmap image is not valid"},
+      {"progressive, its last first scan of coefficients repeated",
+       WithLastScanRepeated(Output("jpegtran -scans " + Path("spectral.txt") + " " + Path("p.jpg"), "r.jpg"), 10),
+       "Bitmap image is not valid"},
       {"progressive, 44 scans", Output("jpegtran -scans " + Path("longest.txt") + " " + Path("p.jpg"), "l.jpg"),
        "no failure"},
       {"progressive, 84 scans, one coefficient each",
