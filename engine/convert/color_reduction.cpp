@@ -2,7 +2,9 @@
 
 #include <libimagequant.h>
 
+#include <cstdlib>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <unordered_set>
 #include <vector>
@@ -15,6 +17,66 @@ struct LiqDeleter {
   void operator()(liq_attr* attr) const { liq_attr_destroy(attr); }
   void operator()(liq_image* image) const { liq_image_destroy(image); }
   void operator()(liq_result* result) const { liq_result_destroy(result); }
+};
+
+// libimagequant 2.17 (Debian 12's) keeps a row buffer for each of its
+// threads for a picture of more than 4,194,304 pixels, and each time it
+// prepares such a picture's rows (for its histogram, then for remapping) it
+// allocates a new buffer over the last without freeing it: 16 bytes a
+// pixel of a row a thread, hundreds of kilobytes lost a reduction. It takes
+// its memory from an allocator it is given: every block is recorded, and
+// those it has not freed once its objects are destroyed are freed then.
+// Reductions take turns, so that the blocks left are the last one's.
+class LiqBlocks {
+ public:
+  static void* Allocate(std::size_t size) {
+    void* block = std::malloc(size);
+    if (!block) return nullptr;
+    try {
+      const std::lock_guard lock(Mutex());
+      Live().insert(block);
+    } catch (...) {
+      std::free(block);
+      return nullptr;
+    }
+    return block;
+  }
+  static void Free(void* block) {
+    if (!block) return;
+    {
+      const std::lock_guard lock(Mutex());
+      Live().erase(block);
+    }
+    std::free(block);
+  }
+  // Frees what libimagequant left.
+  static void FreeLeft() {
+    const std::lock_guard lock(Mutex());
+    for (void* block : Live()) std::free(block);
+    Live().clear();
+  }
+  // Held for a whole reduction.
+  static std::mutex& Turn() {
+    static std::mutex turn;
+    return turn;
+  }
+
+ private:
+  static std::mutex& Mutex() {
+    static std::mutex mutex;
+    return mutex;
+  }
+  static std::unordered_set<void*>& Live() {
+    static std::unordered_set<void*> live;
+    return live;
+  }
+};
+
+// Frees what libimagequant left, however the reduction ends: made before
+// its objects, so destroyed after them.
+struct FreeLeftBlocks {
+  std::lock_guard<std::mutex> turn{LiqBlocks::Turn()};
+  ~FreeLeftBlocks() { LiqBlocks::FreeLeft(); }
 };
 
 }  // namespace
@@ -30,7 +92,8 @@ std::unique_ptr<PictureReader> ReduceColors(const PixelImage& picture, int color
   std::vector<unsigned char> indices(width * height + RowBand::kSlack);
   std::vector<Rgb> palette(256, 0);
   if (width * height > 0) {
-    std::unique_ptr<liq_attr, LiqDeleter> attr(liq_attr_create());
+    const FreeLeftBlocks freeLeft;
+    std::unique_ptr<liq_attr, LiqDeleter> attr(liq_attr_create_with_allocator(LiqBlocks::Allocate, LiqBlocks::Free));
     if (!attr) throw std::bad_alloc();
     liq_set_max_colors(attr.get(), colors);
     std::unique_ptr<liq_image, LiqDeleter> image(

@@ -2,6 +2,7 @@
 
 #include <gif_lib.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -42,6 +43,171 @@ struct CloseGif {
   }
 };
 
+// How many pixels LZW data of some bytes can stand for, at most. A code
+// stands for a string one pixel longer than the longest in the table when
+// it was read, and the table holds 4,096 strings, so a code gives at most
+// 4,096 pixels; a code is at least log2 of the table's size wide, so over
+// the whole table the most a bit can give is 4,096 / 12 = 342 pixels, 2,731
+// a byte. 4,096 a byte (and a code's worth more) leaves a margin.
+constexpr std::uint64_t kMostPixelsPerByte = 4096;
+
+// The first picture of the file (of an animation, its first frame) on the
+// file's canvas (its logical screen, widened to hold the picture if it is
+// smaller), at its offset; pixels it leaves uncovered, and its transparent
+// ones, take the background's color.
+//
+// A picture's rows are read a line at a time as they are asked for; an
+// interlaced one, whose rows come in four passes, is read whole first, one
+// byte a pixel (or, when a smaller picture would do, reduced as it comes).
+class GifReader final : public PictureReader {
+ public:
+  GifReader(FileBytes file, const ReadSettings& settings) : file_(std::move(file)), background_(settings.background) {
+    input_.file = &file_;
+    int error = 0;
+    gif_.reset(DGifOpen(&input_, ReadInput, &error));
+    if (!gif_) Fail(input_);
+    const int transparent = ReadToPicture();
+    const GifImageDesc& desc = gif_->Image;
+    if (desc.Width <= 0 || desc.Height <= 0 || desc.Left < 0 || desc.Top < 0) {
+      throw Failure(FailureKind::BitmapNotValid);
+    }
+    left_ = static_cast<std::size_t>(desc.Left), top_ = static_cast<std::size_t>(desc.Top);
+    pictureWidth_ = static_cast<std::size_t>(desc.Width), pictureHeight_ = static_cast<std::size_t>(desc.Height);
+    width_ = std::max(static_cast<std::size_t>(std::max(gif_->SWidth, 0)), left_ + pictureWidth_);
+    height_ = std::max(static_cast<std::size_t>(std::max(gif_->SHeight, 0)), top_ + pictureHeight_);
+    settings.CheckSize(width_, height_);
+    form_ = PixelForm::Rgb32;
+    const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif_->SColorMap;
+    if (!map) throw Failure(FailureKind::BitmapNotValid);
+    palette_.assign(256, 0);  // black past the file's color map
+    for (int i = 0; i < map->ColorCount && i < 256; ++i) {
+      const GifColorType& c = map->Colors[i];
+      palette_[static_cast<std::size_t>(i)] = static_cast<Rgb>(c.Red) << 16 | c.Green << 8 | c.Blue;
+    }
+    if (transparent >= 0 && transparent < 256) palette_[static_cast<std::size_t>(transparent)] = background_;
+    CheckData();
+    line_.resize(pictureWidth_);
+    interlaced_ = desc.Interlace;
+    canvasWidth_ = width_, canvasHeight_ = height_;
+  }
+
+  // An interlaced picture, held whole otherwise, is reduced as its lines
+  // come when a smaller one would do: by 4 at least, so that its blocks
+  // take no more than the byte a pixel it would.
+  void PreferAtLeast(std::size_t width, std::size_t height) override {
+    if (!interlaced_ || started_) return;
+    const std::size_t factor = BlockAverage::Factor(canvasWidth_, canvasHeight_, width, height);
+    if (factor < 4) return;
+    reduced_ = BlockAverage(canvasWidth_, canvasHeight_, factor);
+    width_ = reduced_.Width(), height_ = reduced_.Height();
+  }
+
+  std::size_t ReadRows(std::size_t count, RowBand& band) override {
+    if (interlaced_ && !started_) ReadInterlaced();
+    started_ = true;
+    count = std::min(count, height_ - next_);
+    band.form = PixelForm::Rgb32;
+    band.rows.clear();
+    band.storage.resize(count * width_ * 4 + RowBand::kSlack);
+    if (reduced_.Width() != 0) {
+      for (std::size_t i = 0; i < count; ++i, ++next_) {
+        auto* out = reinterpret_cast<Rgb*>(band.storage.data() + i * width_ * 4);
+        reduced_.AverageRow(next_, background_, out);
+        band.rows.push_back(reinterpret_cast<const unsigned char*>(out));
+      }
+      return count;
+    }
+    for (std::size_t i = 0; i < count; ++i, ++next_) {
+      auto* out = reinterpret_cast<Rgb*>(band.storage.data() + i * width_ * 4);
+      if (next_ < top_ || next_ >= top_ + pictureHeight_) {
+        std::fill_n(out, width_, background_);
+      } else {
+        const unsigned char* indices = whole_.empty() ? ReadLine() : whole_.data() + (next_ - top_) * pictureWidth_;
+        std::fill_n(out, left_, background_);
+        for (std::size_t x = 0; x < pictureWidth_; ++x) out[left_ + x] = palette_[indices[x]];
+        std::fill(out + left_ + pictureWidth_, out + width_, background_);
+      }
+      band.rows.push_back(reinterpret_cast<const unsigned char*>(out));
+    }
+    return count;
+  }
+
+ private:
+  // Reads up to the first picture's descriptor; its transparent index, or
+  // -1.
+  int ReadToPicture() {
+    int transparent = -1;
+    for (;;) {
+      GifRecordType type;
+      if (DGifGetRecordType(gif_.get(), &type) != GIF_OK) Fail(input_);
+      if (type == TERMINATE_RECORD_TYPE) Fail(input_);  // no picture at all
+      if (type == EXTENSION_RECORD_TYPE) {
+        int code = 0;
+        GifByteType* extension = nullptr;
+        if (DGifGetExtension(gif_.get(), &code, &extension) != GIF_OK) Fail(input_);
+        if (code == GRAPHICS_EXT_FUNC_CODE && extension && extension[0] >= 4) {
+          GraphicsControlBlock control{};
+          if (DGifExtensionToGCB(extension[0], extension + 1, &control) == GIF_OK) {
+            transparent = control.TransparentColor;
+          }
+        }
+        while (extension) {
+          if (DGifGetExtensionNext(gif_.get(), &extension) != GIF_OK) Fail(input_);
+        }
+        continue;
+      }
+      if (type == IMAGE_DESC_RECORD_TYPE) break;
+    }
+    if (DGifGetImageDesc(gif_.get()) != GIF_OK) Fail(input_);
+    return transparent;
+  }
+
+  // Refuses a picture that the rest of the file is too short to hold, before
+  // anything is decoded: "Stream read error" as for a file cut short, unless
+  // the file ends with the GIF trailer, whole and wrong.
+  void CheckData() const {
+    const std::uint64_t left = file_.Size() > input_.at ? file_.Size() - input_.at : 0;
+    if (std::uint64_t{pictureWidth_} * pictureHeight_ <= (left + 2) * kMostPixelsPerByte) return;
+    unsigned char last = 0;
+    const bool whole = file_.Size() > 0 && file_.ReadSome(file_.Size() - 1, {&last, 1}) == 1 && last == ';';
+    throw Failure(whole ? FailureKind::BitmapNotValid : FailureKind::StreamReadError);
+  }
+
+  const unsigned char* ReadLine() {
+    if (DGifGetLine(gif_.get(), line_.data(), static_cast<int>(pictureWidth_)) != GIF_OK) Fail(input_);
+    return line_.data();
+  }
+
+  // Interlaced rows come in four passes: every 8th from 0, every 8th from
+  // 4, every 4th from 2, every 2nd from 1. Held whole, or reduced.
+  void ReadInterlaced() {
+    const bool reduced = reduced_.Width() != 0;
+    if (!reduced) whole_.resize(pictureWidth_ * pictureHeight_);
+    static constexpr std::size_t kStart[] = {0, 4, 2, 1}, kStep[] = {8, 8, 4, 2};
+    for (std::size_t pass = 0; pass < 4; ++pass) {
+      for (std::size_t y = kStart[pass]; y < pictureHeight_; y += kStep[pass]) {
+        unsigned char* line = reduced ? line_.data() : whole_.data() + y * pictureWidth_;
+        if (DGifGetLine(gif_.get(), line, static_cast<int>(pictureWidth_)) != GIF_OK) Fail(input_);
+        if (reduced) {
+          for (std::size_t x = 0; x < pictureWidth_; ++x) reduced_.Add(left_ + x, top_ + y, palette_[line[x]]);
+        }
+      }
+    }
+  }
+
+  FileBytes file_;
+  Rgb background_;
+  Input input_;
+  std::unique_ptr<GifFileType, CloseGif> gif_;
+  std::size_t left_ = 0, top_ = 0, pictureWidth_ = 0, pictureHeight_ = 0;
+  bool interlaced_ = false, started_ = false;
+  std::size_t canvasWidth_ = 0, canvasHeight_ = 0;
+  BlockAverage reduced_;              // an interlaced picture, reduced
+  std::vector<unsigned char> line_;   // one line of the picture
+  std::vector<unsigned char> whole_;  // an interlaced picture
+  std::size_t next_ = 0;
+};
+
 }  // namespace
 
 bool LooksLikeGif(std::span<const unsigned char> start) {
@@ -49,60 +215,8 @@ bool LooksLikeGif(std::span<const unsigned char> start) {
          (std::memcmp(start.data(), "GIF87a", 6) == 0 || std::memcmp(start.data(), "GIF89a", 6) == 0);
 }
 
-// The first picture of the file (of an animation, its first frame), read
-// whole: interlaced rows arrive out of order. One byte a pixel, a palette
-// index; the transparent index takes the background's color.
 std::unique_ptr<PictureReader> ReadGif(FileBytes file, const ReadSettings& settings) {
-  Input input;
-  input.file = &file;
-  int error = 0;
-  const std::unique_ptr<GifFileType, CloseGif> gif(DGifOpen(&input, ReadInput, &error));
-  if (!gif) Fail(input);
-  int transparent = -1;
-  for (;;) {
-    GifRecordType type;
-    if (DGifGetRecordType(gif.get(), &type) != GIF_OK) Fail(input);
-    if (type == TERMINATE_RECORD_TYPE) Fail(input);  // no picture at all
-    if (type == EXTENSION_RECORD_TYPE) {
-      int code = 0;
-      GifByteType* extension = nullptr;
-      if (DGifGetExtension(gif.get(), &code, &extension) != GIF_OK) Fail(input);
-      if (code == GRAPHICS_EXT_FUNC_CODE && extension && extension[0] >= 4) {
-        GraphicsControlBlock control{};
-        if (DGifExtensionToGCB(extension[0], extension + 1, &control) == GIF_OK) transparent = control.TransparentColor;
-      }
-      while (extension) {
-        if (DGifGetExtensionNext(gif.get(), &extension) != GIF_OK) Fail(input);
-      }
-      continue;
-    }
-    if (type == IMAGE_DESC_RECORD_TYPE) break;
-  }
-  if (DGifGetImageDesc(gif.get()) != GIF_OK) Fail(input);
-  const GifImageDesc& desc = gif->Image;
-  if (desc.Width <= 0 || desc.Height <= 0) throw Failure(FailureKind::BitmapNotValid);
-  settings.CheckSize(static_cast<std::uint64_t>(desc.Width), static_cast<std::uint64_t>(desc.Height));
-  const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
-  if (!map) throw Failure(FailureKind::BitmapNotValid);
-  const auto width = static_cast<std::size_t>(desc.Width), height = static_cast<std::size_t>(desc.Height);
-  std::vector<Rgb> palette(256, 0);  // black past the file's color map
-  for (int i = 0; i < map->ColorCount && i < 256; ++i) {
-    const GifColorType& c = map->Colors[i];
-    palette[static_cast<std::size_t>(i)] = static_cast<Rgb>(c.Red) << 16 | c.Green << 8 | c.Blue;
-  }
-  if (transparent >= 0 && transparent < 256) palette[static_cast<std::size_t>(transparent)] = settings.background;
-
-  std::vector<unsigned char> indices(width * height + RowBand::kSlack);
-  const bool interlaced = desc.Interlace;
-  // Interlaced rows come in four passes: every 8th from 0, every 8th from
-  // 4, every 4th from 2, every 2nd from 1.
-  static constexpr std::size_t kStart[] = {0, 4, 2, 1}, kStep[] = {8, 8, 4, 2};
-  for (std::size_t pass = 0; pass < (interlaced ? 4u : 1u); ++pass) {
-    for (std::size_t y = interlaced ? kStart[pass] : 0; y < height; y += interlaced ? kStep[pass] : 1) {
-      if (DGifGetLine(gif.get(), indices.data() + y * width, static_cast<int>(width)) != GIF_OK) Fail(input);
-    }
-  }
-  return std::make_unique<IndexedMemoryPicture>(width, height, std::move(indices), std::move(palette));
+  return std::make_unique<GifReader>(std::move(file), settings);
 }
 
 }  // namespace morvexa

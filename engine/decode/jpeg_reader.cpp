@@ -6,6 +6,7 @@
 #include <jerror.h>
 // clang-format on
 
+#include <bitset>
 #include <csetjmp>
 #include <cstring>
 #include <vector>
@@ -26,8 +27,63 @@ struct ErrorJump {
 };
 
 [[noreturn]] void JumpBack(j_common_ptr info) { std::longjmp(reinterpret_cast<ErrorJump*>(info->err)->jump, 1); }
-void Quiet(j_common_ptr, int) {}  // warnings about recoverable damage: the picture is still drawn
 void NoOutput(j_common_ptr) {}
+
+// Warnings about recoverable damage are let pass: the picture is still
+// drawn. A scan that repeats or reorders the refinement of coefficients is
+// not damage but a progression the format does not allow, and the way a
+// small file makes libjpeg pass over the whole picture thousands of times.
+void Warned(j_common_ptr info, int level) {
+  if (level < 0 && info->err->msg_code == JWRN_BOGUS_PROGRESSION) {
+    info->err->msg_code = JERR_BAD_PROGRESSION;
+    info->err->error_exit(info);
+  }
+}
+
+// Legitimate progressive files have a few scans (libjpeg writes 10 for
+// color, 18 for CMYK) and each scan of a large picture takes libjpeg a
+// pass over all its blocks: a file with more than this many is refused
+// as it is read, as libjpeg-turbo advises for files from anywhere.
+constexpr int kMostScans = 64;
+
+// Watches the scans as libjpeg reads them (it calls before each row of
+// blocks it reads): too many, or one that sends a coefficient's first bits
+// again (libjpeg warns only of refinements out of turn), is refused.
+struct ScanWatch {
+  jpeg_progress_mgr manager;
+  int scan = 0;
+  std::bitset<DCTSIZE2> sent[MAX_COMPONENTS];  // whose first bits have come
+};
+
+void WatchScans(j_common_ptr common) {
+  auto* info = reinterpret_cast<j_decompress_ptr>(common);
+  auto* watch = reinterpret_cast<ScanWatch*>(info->progress);
+  if (!info->is_decompressor || info->input_scan_number == watch->scan) return;
+  watch->scan = info->input_scan_number;
+  bool again = watch->scan > kMostScans || info->Ss < 0 || info->Se >= DCTSIZE2 || info->Ss > info->Se;
+  for (int i = 0; i < info->comps_in_scan && !again; ++i) {
+    const int component = info->cur_comp_info[i]->component_index;
+    if (component < 0 || component >= MAX_COMPONENTS) again = true;
+    for (int k = info->Ss; k <= info->Se && !again && info->Ah == 0; ++k) {
+      again = watch->sent[component][static_cast<std::size_t>(k)];
+      watch->sent[component][static_cast<std::size_t>(k)] = true;
+    }
+  }
+  if (again) {
+    info->err->msg_code = JERR_BAD_PROGRESSION;
+    info->err->error_exit(common);
+  }
+}
+
+// How many 8 x 8 blocks a byte of a scan can hold at most. Each block of
+// the first scan (every component's DC coefficients, or the whole of a
+// sequential file's) is at least one Huffman code, at least one bit long.
+// An arithmetic coder can spend far less: a decision whose estimate has
+// reached its smallest (1 in the 16-bit interval) shrinks the interval by
+// at most 1 / 32,768, so it takes 32,768 of them to use up a bit, 2^18 a
+// byte; 2^19 leaves a margin for the coder's start and end.
+constexpr std::uint64_t kMostHuffmanBlocksPerByte = 8;
+constexpr std::uint64_t kMostArithmeticBlocksPerByte = std::uint64_t{1} << 19;
 
 // The file, read in pieces as libjpeg asks for them. At its end libjpeg is
 // not handed a made-up end marker (its usual way): the file ended early.
@@ -79,7 +135,7 @@ struct Decompressor {
   Decompressor() {
     info.err = jpeg_std_error(&error.manager);
     error.manager.error_exit = JumpBack;
-    error.manager.emit_message = Quiet;
+    error.manager.emit_message = Warned;
     error.manager.output_message = NoOutput;
     jpeg_create_decompress(&info);
   }
@@ -98,9 +154,12 @@ class JpegReader final : public PictureReader {
     source_.manager.resync_to_restart = jpeg_resync_to_restart;
     source_.manager.term_source = TermSource;
     info_.src = &source_.manager;
+    watch_.manager.progress_monitor = WatchScans;
+    info_.progress = &watch_.manager;
     if (setjmp(error_.jump) != 0) Fail();
     jpeg_read_header(&info_, TRUE);
     settings_.CheckSize(info_.image_width, info_.image_height);
+    CheckFirstScan();
     // Four bytes a pixel, as the engine reads them: blue, green, red and
     // one more; or the inks of a CMYK picture, turned into colors here.
     cmyk_ = info_.jpeg_color_space == JCS_CMYK || info_.jpeg_color_space == JCS_YCCK;
@@ -154,6 +213,27 @@ class JpegReader final : public PictureReader {
     throw Failure(source_.ended ? FailureKind::StreamReadError : FailureKind::BitmapNotValid);
   }
 
+  // Refuses, before libjpeg allocates for the picture, a file whose first
+  // scan (read up to its start) is too short for the blocks it codes:
+  // "Stream read error" as for a file cut short, unless the file ends with
+  // the end-of-image marker, whole and wrong. A progressive file must start
+  // with its DC coefficients, as the format says.
+  void CheckFirstScan() const {
+    if (info_.progressive_mode && info_.Ss != 0) throw Failure(FailureKind::BitmapNotValid);
+    std::uint64_t blocks = 0;
+    for (int i = 0; i < info_.comps_in_scan; ++i) {
+      blocks += std::uint64_t{info_.cur_comp_info[i]->width_in_blocks} * info_.cur_comp_info[i]->height_in_blocks;
+    }
+    const std::uint64_t at = source_.at - source_.manager.bytes_in_buffer;
+    const std::uint64_t left = file_.Size() > at ? file_.Size() - at : 0;
+    const std::uint64_t most = info_.arith_code ? kMostArithmeticBlocksPerByte : kMostHuffmanBlocksPerByte;
+    if (blocks <= left * most) return;
+    unsigned char end[2] = {};
+    const bool whole =
+        file_.Size() >= 2 && file_.ReadSome(file_.Size() - 2, end) == 2 && end[0] == 0xFF && end[1] == 0xD9;
+    throw Failure(whole ? FailureKind::BitmapNotValid : FailureKind::StreamReadError);
+  }
+
   void Start() {
     if (started_) return;
     if (setjmp(error_.jump) != 0) Fail();
@@ -190,6 +270,7 @@ class JpegReader final : public PictureReader {
   jpeg_decompress_struct& info_ = decompressor_.info;
   ErrorJump& error_ = decompressor_.error;
   Source source_{};
+  ScanWatch watch_{};
   bool started_ = false, cmyk_ = false;
   std::vector<JSAMPROW> rows_;
   std::size_t next_ = 0;

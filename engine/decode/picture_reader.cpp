@@ -50,6 +50,34 @@ PixelImage ReadWhole(PictureReader& picture) {
   return image;
 }
 
+BlockAverage::BlockAverage(std::size_t width, std::size_t height, std::size_t factor)
+    : width_(width),
+      height_(height),
+      factor_(factor),
+      columns_((width + factor - 1) / factor),
+      lines_((height + factor - 1) / factor),
+      sums_(columns_ * lines_) {}
+
+std::size_t BlockAverage::Factor(std::size_t width, std::size_t height, std::size_t wanted, std::size_t wantedHeight) {
+  if (wanted == 0 || wantedHeight == 0) return 1;
+  constexpr std::size_t kBlocksPerPixel = 8, kMostFactor = 4096;
+  return std::clamp<std::size_t>(
+      std::min(width / (kBlocksPerPixel * wanted), height / (kBlocksPerPixel * wantedHeight)), 1, kMostFactor);
+}
+
+void BlockAverage::AverageRow(std::size_t line, Rgb background, Rgb* out) const {
+  const std::uint64_t high = std::min(factor_, height_ - line * factor_);
+  for (std::size_t column = 0; column < columns_; ++column) {
+    const Sum& sum = sums_[line * columns_ + column];
+    const std::uint64_t area = high * std::min(factor_, width_ - column * factor_);
+    const std::uint64_t rest = area > sum.count ? area - sum.count : 0;
+    auto channel = [&](std::uint64_t given, int shift) {
+      return static_cast<Rgb>((given + rest * (background >> shift & 0xFF) + area / 2) / area) << shift;
+    };
+    out[column] = channel(sum.r, 16) | channel(sum.g, 8) | channel(sum.b, 0);
+  }
+}
+
 MemoryPicture::MemoryPicture(PixelImage image) : image_(std::move(image)) {
   width_ = image_.width;
   height_ = image_.height;

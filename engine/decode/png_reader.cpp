@@ -47,54 +47,133 @@ class PngReader final : public PictureReader {
     height_ = ihdr.height;
     form_ = PixelForm::Rgb32;
     sixteen_ = ihdr.bit_depth == 16;
+    CheckData(ihdr);
     const int format = sixteen_ ? SPNG_FMT_RGBA16 : SPNG_FMT_RGBA8;
     std::size_t rowBytes = 0;
     Check(spng_decoded_image_size(ctx_.get(), format, &rowBytes));
-    rowBytes /= height_;
-    decoded_.resize(rowBytes);
-    if (ihdr.interlace_method != 0) {
-      // Interlaced rows come in passes: the whole picture is decoded first.
-      whole_.resize(rowBytes * height_);
-      Check(spng_decode_image(ctx_.get(), whole_.data(), whole_.size(), format, SPNG_DECODE_TRNS));
-    } else {
-      Check(spng_decode_image(ctx_.get(), nullptr, 0, format, SPNG_DECODE_TRNS | SPNG_DECODE_PROGRESSIVE));
-    }
+    decoded_.resize(rowBytes / height_);
+    Check(spng_decode_image(ctx_.get(), nullptr, 0, format, SPNG_DECODE_TRNS | SPNG_DECODE_PROGRESSIVE));
+    interlaced_ = ihdr.interlace_method != 0;
+    pictureWidth_ = width_, pictureHeight_ = height_;
   }
   PngReader(const PngReader&) = delete;
   PngReader& operator=(const PngReader&) = delete;
 
+  // An interlaced picture, held whole otherwise, is reduced as its pixels
+  // come when a smaller one would do.
+  void PreferAtLeast(std::size_t width, std::size_t height) override {
+    if (!interlaced_ || started_) return;
+    const std::size_t factor = BlockAverage::Factor(pictureWidth_, pictureHeight_, width, height);
+    if (factor == 1) return;
+    reduced_ = BlockAverage(pictureWidth_, pictureHeight_, factor);
+    width_ = reduced_.Width(), height_ = reduced_.Height();
+  }
+
   std::size_t ReadRows(std::size_t count, RowBand& band) override {
+    if (interlaced_ && !started_) ReadInterlaced();
+    started_ = true;
     count = std::min(count, height_ - next_);
     band.form = PixelForm::Rgb32;
     band.rows.clear();
+    if (reduced_.Width() != 0) {
+      band.storage.resize(count * width_ * 4 + RowBand::kSlack);
+      for (std::size_t i = 0; i < count; ++i) {
+        auto* out = reinterpret_cast<Rgb*>(band.storage.data() + i * width_ * 4);
+        reduced_.AverageRow(next_ + i, settings_.background, out);
+        band.rows.push_back(reinterpret_cast<const unsigned char*>(out));
+      }
+      next_ += count;
+      return count;
+    }
+    if (!whole_.empty()) {
+      for (std::size_t i = 0; i < count; ++i) {
+        band.rows.push_back(reinterpret_cast<const unsigned char*>(whole_.data() + (next_ + i) * width_));
+      }
+      next_ += count;
+      return count;
+    }
     band.storage.resize(count * width_ * 4 + RowBand::kSlack);
     for (std::size_t i = 0; i < count; ++i) {
-      const unsigned char* rgba = whole_.empty() ? DecodeRow() : whole_.data() + (next_ + i) * decoded_.size();
-      auto* out = band.storage.data() + i * width_ * 4;
-      for (std::size_t x = 0; x < width_; ++x) {
-        Rgb c;
-        if (sixteen_) {
-          std::uint16_t s[4];
-          std::memcpy(s, rgba + 8 * x, 8);
-          c = Composite(To8(s[0]), To8(s[1]), To8(s[2]), To8(s[3]), settings_.background);
-        } else {
-          const unsigned char* p = rgba + 4 * x;
-          c = p[3] == 255 ? static_cast<Rgb>(p[0]) << 16 | p[1] << 8 | p[2]
-                          : Composite(p[0], p[1], p[2], p[3], settings_.background);
-        }
-        std::memcpy(out + 4 * x, &c, 4);
-      }
-      band.rows.push_back(out);
+      DecodeRow();
+      auto* out = reinterpret_cast<Rgb*>(band.storage.data() + i * width_ * 4);
+      for (std::size_t x = 0; x < width_; ++x) out[x] = Color(x);
+      band.rows.push_back(reinterpret_cast<const unsigned char*>(out));
     }
     next_ += count;
     return count;
   }
 
  private:
-  const unsigned char* DecodeRow() {
+  // The color of the decoded row's pixel at x.
+  Rgb Color(std::size_t x) const {
+    if (sixteen_) {
+      std::uint16_t s[4];
+      std::memcpy(s, decoded_.data() + 8 * x, 8);
+      return Composite(To8(s[0]), To8(s[1]), To8(s[2]), To8(s[3]), settings_.background);
+    }
+    const unsigned char* p = decoded_.data() + 4 * x;
+    return p[3] == 255 ? static_cast<Rgb>(p[0]) << 16 | p[1] << 8 | p[2]
+                       : Composite(p[0], p[1], p[2], p[3], settings_.background);
+  }
+
+  // Returns false after the last row.
+  bool DecodeRow() {
     const int error = spng_decode_row(ctx_.get(), decoded_.data(), decoded_.size());
     if (error != 0 && error != SPNG_EOI) Fail(error);
-    return decoded_.data();
+    return error == 0;
+  }
+
+  // Interlaced rows come in seven passes, each of every so many pixels of
+  // every so many rows: the picture is held whole, as colors (or reduced),
+  // each pass's pixels put in place as they come.
+  void ReadInterlaced() {
+    static constexpr std::size_t kStartX[] = {0, 4, 0, 2, 0, 1, 0}, kStepX[] = {8, 8, 4, 4, 2, 2, 1};
+    const bool reduced = reduced_.Width() != 0;
+    if (!reduced) whole_.resize(pictureWidth_ * pictureHeight_ + 1);  // and a pixel of slack
+    for (bool more = true; more;) {
+      spng_row_info row{};
+      Check(spng_get_row_info(ctx_.get(), &row));
+      more = DecodeRow();
+      const auto pass = static_cast<std::size_t>(row.pass);
+      const std::size_t y = row.row_num;
+      if (pass >= 7 || y >= pictureHeight_) throw Failure(FailureKind::BitmapNotValid);
+      if (reduced) {
+        for (std::size_t x = kStartX[pass]; x < pictureWidth_; x += kStepX[pass]) reduced_.Add(x, y, Color(x));
+      } else {
+        Rgb* out = whole_.data() + y * pictureWidth_;
+        for (std::size_t x = kStartX[pass]; x < pictureWidth_; x += kStepX[pass]) out[x] = Color(x);
+      }
+    }
+  }
+
+  // Refuses a picture that the rest of the file is too short to hold, before
+  // anything is decoded. Its rows, each with a filter byte, are deflated,
+  // and deflate gives at most 258 bytes for a match coded in two bits (its
+  // length and distance codes of a bit each): at most 1,032 bytes a byte.
+  // "Stream read error" as for a file cut short, unless the file ends with
+  // IEND, whole and wrong.
+  void CheckData(const spng_ihdr& ihdr) const {
+    static constexpr unsigned kChannels[] = {1, 0, 3, 1, 2, 0, 4};
+    const std::uint64_t bits = std::uint64_t{ihdr.bit_depth} * kChannels[std::min<unsigned>(ihdr.color_type, 6)];
+    auto bytes = [&](std::uint64_t w, std::uint64_t h) { return w == 0 ? 0 : h * (1 + (w * bits + 7) / 8); };
+    std::uint64_t raw = bytes(width_, height_);
+    if (ihdr.interlace_method != 0) {
+      static constexpr std::uint64_t kX[] = {0, 4, 0, 2, 0, 1, 0}, kDx[] = {8, 8, 4, 4, 2, 2, 1};
+      static constexpr std::uint64_t kY[] = {0, 0, 4, 0, 2, 0, 1}, kDy[] = {8, 8, 8, 4, 4, 2, 2};
+      raw = 0;
+      for (int p = 0; p < 7; ++p) {
+        const std::uint64_t w = width_ > kX[p] ? (width_ - kX[p] + kDx[p] - 1) / kDx[p] : 0;
+        const std::uint64_t h = height_ > kY[p] ? (height_ - kY[p] + kDy[p] - 1) / kDy[p] : 0;
+        raw += bytes(w, h);
+      }
+    }
+    const std::uint64_t left = file_.Size() > at_ ? file_.Size() - at_ : 0;
+    if (raw <= (left + 1) * 1032) return;
+    static constexpr unsigned char kEnd[] = {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82};
+    unsigned char end[sizeof kEnd] = {};
+    const bool whole = file_.Size() >= sizeof end && file_.ReadSome(file_.Size() - sizeof end, end) == sizeof end &&
+                       std::memcmp(end, kEnd, sizeof end) == 0;
+    throw Failure(whole ? FailureKind::BitmapNotValid : FailureKind::StreamReadError);
   }
 
   static int ReadFile(spng_ctx*, void* user, void* dest, std::size_t length) {
@@ -115,9 +194,11 @@ class PngReader final : public PictureReader {
   };
   std::unique_ptr<spng_ctx, FreeContext> ctx_;
   std::uint64_t at_ = 0;
-  bool sixteen_ = false;
+  bool sixteen_ = false, interlaced_ = false, started_ = false;
+  std::size_t pictureWidth_ = 0, pictureHeight_ = 0;
+  BlockAverage reduced_;                // an interlaced picture, reduced
   std::vector<unsigned char> decoded_;  // one decoded row
-  std::vector<unsigned char> whole_;    // an interlaced picture, decoded whole
+  std::vector<Rgb> whole_;              // an interlaced picture's colors
   std::size_t next_ = 0;
 };
 

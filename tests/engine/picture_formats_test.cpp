@@ -10,6 +10,7 @@
 #include "../support/failure_matchers.h"
 #include "../support/files.h"
 #include "../support/imagemagick.h"
+#include "convert/area_average.h"
 
 namespace morvexa {
 namespace {
@@ -53,6 +54,7 @@ const Form kForms[] = {
     {"PNG, palette", "source.png", "-colors 50 -type Palette", "a.png", 0},
     {"PNG, 16 bits a channel", "source.png", "-depth 16 -evaluate Multiply 0.9371", "a.png", 1},
     {"PNG, interlaced", "source.png", "-interlace PNG", "a.png", 0},
+    {"PNG, interlaced, 16 bits with alpha", "alpha.png", "-depth 16 -interlace PNG", "a.png", 1},
     {"PNG, with alpha", "alpha.png", "", "a.png", 1},
     {"PNG, palette with transparency", "alpha.png", "-channel A -threshold 50% +channel -colors 30 -type PaletteAlpha",
      "a.png", 1},
@@ -102,6 +104,93 @@ TEST_F(PictureFormats, TransparencyIsLaidOverTheChosenBackground) {
   EXPECT_EQ(pixels.pixels, std::vector<Rgb>(8, 0x336699));
   EXPECT_EQ(testing_support::DecodeFile(dir_ / "clear.png").pixels, std::vector<Rgb>(8, 0xFFFFFF))
       << "white by default";
+}
+
+// The first frame of an animation, smaller than its canvas and offset on
+// it, with transparent pixels: drawn on the canvas as ImageMagick coalesces
+// it, uncovered and transparent pixels laid over white.
+TEST_F(PictureFormats, FirstFramesAreDrawnOnTheirCanvas) {
+  ASSERT_TRUE(testing_support::Convert("-size 10x8 -seed 3 plasma:red-blue \\( -size 10x8 gradient:white-black \\) " +
+                                       std::string("-alpha off -compose CopyOpacity -composite ") +
+                                       Quoted("frame.png")));
+  ASSERT_TRUE(testing_support::Convert("-size 30x20 xc:green " + Quoted("whole.png")));
+  struct Case {
+    const char* name;
+    std::string commands;  // shell commands that write the file
+    const char* file;
+    int tolerance;  // 1 where alpha is laid over white, rounded another way
+  };
+  auto webp = [&](const std::string& frameOptions) {
+    return "cd " + Quoted("") + " && cwebp -quiet " + frameOptions + " frame.png -o f1.webp && " +
+           "cwebp -quiet -q 80 whole.png -o f2.webp && " +
+           "webpmux -frame f1.webp +100+8+6 -frame f2.webp +100+0+0 -loop 0 -o anim.webp >/dev/null";
+  };
+  const Case cases[] = {
+      {"GIF",
+       "convert " + Quoted("frame.png") + " -channel A -threshold 50% +channel -colors 32 -background none " +
+           "-repage 30x20+7+5 \\( " + Quoted("whole.png") + " -repage 30x20+0+0 \\) -loop 0 " + Quoted("anim.gif"),
+       "anim.gif", 0},
+      {"WebP, a lossless frame", webp("-lossless"), "anim.webp", 1},
+      {"WebP, a lossy frame with alpha", webp("-q 90"), "anim.webp", 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(std::system(c.commands.c_str()), 0) << c.commands;
+    ASSERT_TRUE(testing_support::Convert(Quoted(c.file) + "[0] -coalesce -background white -alpha remove -alpha off " +
+                                         "-depth 8 " + Quoted("flat.png")));
+    const std::vector<Rgb> theirs = testing_support::ImageMagickPixels(dir_ / "flat.png", dir_);
+    const testing_support::DecodedPixels ours = testing_support::DecodeFile(dir_ / c.file);
+    ASSERT_EQ(ours.width, 30u);
+    ASSERT_EQ(ours.height, 20u);
+    ASSERT_EQ(theirs.size(), ours.pixels.size());
+    for (std::size_t i = 0; i < theirs.size(); ++i) {
+      for (int shift : {0, 8, 16}) {
+        const int a = static_cast<int>(ours.pixels[i] >> shift & 0xFF), b = static_cast<int>(theirs[i] >> shift & 0xFF);
+        ASSERT_LE(std::abs(a - b), c.tolerance)
+            << "pixel " << i << ": ours " << std::hex << ours.pixels[i] << ", theirs " << theirs[i];
+      }
+    }
+  }
+}
+
+// Asked for fewer pixels, a reader may decode a smaller picture (JPEG and
+// WebP scaled by their libraries, interlaced PNG and GIF averaged in blocks
+// as they come): the art still agrees with ImageMagick's area average of
+// its own decoding, to within what the smaller picture rounds.
+TEST_F(PictureFormats, SizedPicturesAgreeWithImageMagicksScale) {
+  ASSERT_TRUE(testing_support::Convert("-size 397x293 -seed 5 plasma: -blur 0x2 -depth 8 " + Quoted("big.png")));
+  struct Case {
+    const char* name;
+    const char* options;
+    const char* file;
+    int tolerance;
+  };
+  const Case cases[] = {
+      {"PNG", "", "a.png", 1},
+      {"PNG, interlaced", "-interlace PNG", "a.png", 4},
+      {"GIF, interlaced", "-interlace GIF", "a.gif", 4},
+      {"JPEG", "-quality 90", "a.jpg", 6},
+      {"WebP, lossy", "-quality 90", "a.webp", 3},
+      {"WebP, lossless", "-define webp:lossless=true", "a.webp", 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(testing_support::Convert(Quoted("big.png") + " " + c.options + " " + Quoted(c.file)));
+    ASSERT_TRUE(testing_support::Convert(Quoted(c.file) + "[0] -scale 10x5! -depth 8 " + Quoted("scaled.png")));
+    const std::vector<Rgb> theirs = testing_support::ImageMagickPixels(dir_ / "scaled.png", dir_);
+    std::unique_ptr<PictureReader> picture = OpenPicture(dir_ / c.file);
+    picture->PreferAtLeast(10, 5);
+    const PixelImage ours = ReadWhole(*AreaAverage(std::move(picture), 10, 5));
+    ASSERT_EQ(theirs.size(), 50u);
+    int most = 0;
+    for (std::size_t i = 0; i < theirs.size(); ++i) {
+      for (int shift : {0, 8, 16}) {
+        most = std::max(most, std::abs(static_cast<int>(ours.pixels[i] >> shift & 0xFF) -
+                                       static_cast<int>(theirs[i] >> shift & 0xFF)));
+      }
+    }
+    EXPECT_LE(most, c.tolerance);
+  }
 }
 
 // Broken files of every format fail with one of the two messages, never

@@ -1,0 +1,313 @@
+// Small files that claim huge pictures, and big pictures read in bands:
+// what each decoder refuses, and the most memory it takes, measured as the
+// peak resident size of a child process that reads the picture.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+
+#include "../support/failure_matchers.h"
+#include "../support/files.h"
+#include "../support/imagemagick.h"
+#include "convert/area_average.h"
+#include "decode/open_picture.h"
+
+namespace morvexa {
+namespace {
+
+namespace fs = std::filesystem;
+constexpr std::uint64_t kMiB = 1 << 20;
+
+std::string Le16(unsigned v) { return {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8 & 0xFF)}; }
+
+// A GIF whose one picture claims side x side pixels and holds a single
+// LZW code: a file that ends with the GIF trailer, or one cut short.
+std::string ClaimingGif(unsigned side, bool interlaced, bool cut) {
+  std::string gif = "GIF89a" + Le16(side) + Le16(side) + std::string("\x80\0\0\0\0\0\xff\xff\xff", 9);
+  gif += "," + Le16(0) + Le16(0) + Le16(side) + Le16(side) + std::string(1, interlaced ? '\x40' : '\0');
+  gif += std::string("\x02\x02\x4c\x01", 4);
+  if (!cut) gif += std::string("\0;", 2);
+  return gif;
+}
+
+std::string Be32(std::uint32_t v) {
+  return {static_cast<char>(v >> 24), static_cast<char>(v >> 16 & 0xFF), static_cast<char>(v >> 8 & 0xFF),
+          static_cast<char>(v & 0xFF)};
+}
+
+std::uint32_t Crc32(const std::string& bytes) {
+  std::uint32_t crc = 0xFFFFFFFF;
+  for (const char c : bytes) {
+    crc ^= static_cast<unsigned char>(c);
+    for (int k = 0; k < 8; ++k) crc = crc >> 1 ^ (crc & 1 ? 0xEDB88320 : 0);
+  }
+  return ~crc;
+}
+
+std::string PngChunk(const std::string& type, const std::string& data) {
+  return Be32(static_cast<std::uint32_t>(data.size())) + type + data + Be32(Crc32(type + data));
+}
+
+// An RGBA PNG of width x height whose data is a kilobyte of a
+// deflate stream of zeros; then IEND, unless cut.
+std::string ClaimingPng(std::uint32_t width, std::uint32_t height, bool interlaced, bool cut) {
+  // A stored deflate block of 1,000 zero bytes behind a zlib header.
+  const std::string data = std::string("\x78\x01\x00\xe8\x03\x17\xfc", 7) + std::string(1000, '\0');
+  std::string png = "\x89PNG\r\n\x1a\n" + PngChunk("IHDR", Be32(width) + Be32(height) + std::string("\x08\x06\0\0", 4) +
+                                                               (interlaced ? "\x01" : std::string(1, '\0')));
+  png += PngChunk("IDAT", data);
+  if (!cut) png += PngChunk("IEND", "");
+  return png;
+}
+
+std::string Le32(std::uint32_t v) { return Le16(v & 0xFFFF) + Le16(v >> 16); }
+
+std::string Riff(const std::string& tag, const std::string& data, std::uint32_t claimed = 0) {
+  const std::uint32_t size = claimed != 0 ? claimed : static_cast<std::uint32_t>(data.size());
+  return "RIFF" + Le32(4 + 8 + size) + "WEBP" + tag + Le32(size) + data;
+}
+
+// A lossy key frame of side x side whose first partition is said to take
+// partition bytes, with no data after its header.
+std::string ClaimingLossyWebp(unsigned side, std::uint32_t partition) {
+  const std::uint32_t tag = 1u << 4 | partition << 5;  // a key frame, shown
+  const std::string header = Le16(tag & 0xFFFF) + std::string(1, static_cast<char>(tag >> 16)) + "\x9d\x01\x2a" +
+                             Le16(side) + Le16(side) + std::string(3, '\0');
+  return Riff("VP8 ", header, partition + 10);
+}
+
+// A lossless picture of side x side whose every pixel is 0, coded in no
+// bits: legitimately a few bytes (or only its header, when cut).
+std::string ZeroLosslessWebp(unsigned side, bool cut) {
+  std::uint64_t bits = 0x2F | std::uint64_t{side - 1} << 8 | std::uint64_t{side - 1} << 22;
+  int count = 40;
+  // No transform, no color cache, one group of codes; then five codes of a
+  // single symbol, 0.
+  count += 3;
+  for (int code = 0; code < 5; ++code, count += 4) bits |= std::uint64_t{1} << count;
+  std::string data;
+  for (int i = 0; i < (count + 7) / 8; ++i) data += static_cast<char>(bits >> (8 * i) & 0xFF);
+  return Riff("VP8L", cut ? data.substr(0, 5) : data, static_cast<std::uint32_t>(data.size()));
+}
+
+// The failure of reading every row of a file, or "no failure".
+std::string Outcome(const std::string& bytes, std::size_t columns = 0) {
+  return testing_support::FailureOf([&] {
+    std::unique_ptr<PictureReader> picture = OpenPicture(FileBytes::FromMemory(bytes));
+    if (columns != 0) {
+      picture->PreferAtLeast(columns, columns / 2);
+      picture = AreaAverage(std::move(picture), columns, columns / 2);
+    }
+    RowBand band;
+    while (picture->ReadRows(picture->RowsPerBand(), band) > 0) {
+    }
+    return 0;
+  });
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+constexpr bool kSanitized = __has_feature(address_sanitizer);
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// How much more memory than the test program a child process that runs f
+// takes at its peak; 0 under AddressSanitizer, whose shadow and quarantine
+// are not the program's memory.
+std::uint64_t ChildPeakGrowth(const std::function<void()>& f) {
+  if (kSanitized) return 0;
+  long pages = 0, resident = 0;
+  if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    std::fclose(statm);
+  }
+  const pid_t child = fork();
+  if (child == 0) {
+    try {
+      f();
+    } catch (...) {
+    }
+    _exit(0);
+  }
+  int status = 0;
+  rusage usage{};
+  if (child < 0 || wait4(child, &status, 0, &usage) != child) return ~std::uint64_t{0};
+  const std::uint64_t peak = static_cast<std::uint64_t>(usage.ru_maxrss) * 1024;
+  const std::uint64_t before = static_cast<std::uint64_t>(resident) * static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE));
+  return peak > before ? peak - before : 0;
+}
+
+struct Claim {
+  const char* name;
+  std::string bytes;
+  const char* failure;
+};
+
+// Each is refused from its headers and the size of what follows them:
+// whole files whose data cannot hold the picture are not valid; files cut
+// short are a read error, as they would be when decoding reached their end.
+TEST(DecoderLimits, FilesTooSmallForTheirPicturesAreRefused) {
+  const Claim claims[] = {
+      {"GIF, 16383 x 16383 with one code", ClaimingGif(16383, false, false), "Bitmap image is not valid"},
+      {"GIF, interlaced, 16383 x 16383 with one code", ClaimingGif(16383, true, false), "Bitmap image is not valid"},
+      {"GIF, interlaced, cut short", ClaimingGif(16383, true, true), "Stream read error"},
+      {"PNG, interlaced, 16384 x 16383, cut short", ClaimingPng(16384, 16383, true, true), "Stream read error"},
+      {"PNG, interlaced, 16384 x 16383, whole", ClaimingPng(16384, 16383, true, false), "Bitmap image is not valid"},
+      {"WebP, lossy, 16383 x 16383 in a first partition of 100,000 bytes", ClaimingLossyWebp(16383, 100000),
+       "Bitmap image is not valid"},
+      {"WebP, lossy, 16383 x 16383, cut short", ClaimingLossyWebp(16383, 300000), "Stream read error"},
+      {"WebP, lossless, 16383 x 16383, cut short", ZeroLosslessWebp(16383, true), "Stream read error"},
+      {"PNG, 16384 x 16383, whole", ClaimingPng(16384, 16383, false, false), "Bitmap image is not valid"},
+  };
+  for (const Claim& claim : claims) {
+    SCOPED_TRACE(claim.name);
+    EXPECT_EQ(Outcome(claim.bytes), claim.failure);
+    EXPECT_EQ(Outcome(claim.bytes, 100), claim.failure) << "sized";
+    EXPECT_LT(ChildPeakGrowth([&] { (void)Outcome(claim.bytes); }), 16 * kMiB);
+  }
+}
+
+class DecoderMemory : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (!testing_support::HaveImageMagick()) GTEST_SKIP() << "ImageMagick is not installed";
+    dir_ = fs::temp_directory_path() / ("morvexa-limits-" + std::to_string(getpid()));
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  // The file ImageMagick writes from its arguments, as bytes.
+  std::string Written(const std::string& args, const std::string& name) {
+    const fs::path file = dir_ / name;
+    EXPECT_TRUE(testing_support::Convert(args + " '" + file.string() + "'"));
+    return testing_support::ReadFile(file);
+  }
+
+  // The output of a shell command, as bytes.
+  std::string Output(const std::string& command, const std::string& name) {
+    const fs::path file = dir_ / name;
+    EXPECT_EQ(std::system((command + " >'" + file.string() + "'").c_str()), 0) << command;
+    return testing_support::ReadFile(file);
+  }
+  std::string Path(const std::string& name) const { return "'" + (dir_ / name).string() + "'"; }
+
+  fs::path dir_;
+};
+
+// The frame header's height and width set to side.
+std::string WithJpegSide(std::string jpeg, unsigned side) {
+  std::size_t frame = jpeg.find("\xFF\xC2", 0, 2);
+  if (frame == std::string::npos) frame = jpeg.find("\xFF\xC0", 0, 2);
+  if (frame == std::string::npos) frame = jpeg.find("\xFF\xC9", 0, 2);
+  if (frame != std::string::npos) {
+    const std::string size = {static_cast<char>(side >> 8), static_cast<char>(side & 0xFF)};
+    jpeg.replace(frame + 5, 4, size + size);
+  }
+  return jpeg;
+}
+
+// The file with the scan that starts last repeated times more.
+std::string WithLastScanRepeated(const std::string& jpeg, int times) {
+  const std::size_t last = jpeg.rfind("\xFF\xDA", std::string::npos, 2);
+  const std::string scan = jpeg.substr(last, jpeg.size() - 2 - last);
+  std::string out = jpeg.substr(0, jpeg.size() - 2);
+  for (int i = 0; i < times; ++i) out += scan;
+  return out + "\xFF\xD9";
+}
+
+// Read band by band, a picture takes a few rows' worth of memory unless
+// its format needs it whole (an interlaced GIF a byte a pixel, an
+// interlaced PNG four). Asked for 100 columns, libwebp scales a lossy
+// picture as it decodes, and interlaced PNG and GIF pictures are reduced
+// as their passes come; a lossless WebP libwebp holds whole, at four bytes
+// a pixel, however small the file.
+TEST_F(DecoderMemory, EachFormatHoldsOnlyWhatItMust) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::size_t columns;  // 0: unsized
+    std::uint64_t budget;
+  };
+  const std::string checkers = "-size 4096x4096 pattern:checkerboard", plasma = "-size 2048x2048 -seed 4 plasma:";
+  const Case cases[] = {
+      {"GIF", Written(checkers, "a.gif"), 0, 6 * kMiB},
+      {"GIF, interlaced", Written(checkers + " -interlace GIF", "b.gif"), 0, 16 * kMiB + 6 * kMiB},
+      {"GIF, interlaced, sized", testing_support::ReadFile(dir_ / "b.gif"), 100, 6 * kMiB},
+      {"PNG, 16 bits a channel, interlaced", Written(checkers + " -alpha set -depth 16 -interlace PNG", "a.png"), 0,
+       64 * kMiB + 6 * kMiB},
+      {"PNG, 16 bits a channel, interlaced, sized", testing_support::ReadFile(dir_ / "a.png"), 100, 6 * kMiB},
+      {"WebP, lossy", Written(plasma + " -quality 80", "a.webp"), 0, 6 * kMiB},
+      {"WebP, lossy, sized", testing_support::ReadFile(dir_ / "a.webp"), 100, 6 * kMiB},
+      {"WebP, lossy with alpha, sized", Written(plasma + " -alpha set -channel A -fx 'i/w' -quality 80", "b.webp"), 100,
+       2048 * 2048 * 5 + 6 * kMiB},
+      {"WebP, lossless, sized", Written(plasma + " -define webp:lossless=true", "c.webp"), 100,
+       2048 * 2048 * 4 + 6 * kMiB},
+      {"WebP, lossless, 2048 x 2048 in 28 bytes, sized", ZeroLosslessWebp(2048, false), 100,
+       2048 * 2048 * 4 + 6 * kMiB},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(Outcome(c.bytes, c.columns), "no failure");
+    EXPECT_LT(ChildPeakGrowth([&] { (void)Outcome(c.bytes, c.columns); }), c.budget);
+  }
+}
+
+// JPEG files that claim more blocks than their first scan holds, and
+// progressions that repeat scans or have far too many, are refused before
+// libjpeg passes over them; legitimate files near each bound are drawn.
+TEST_F(DecoderMemory, JpegFilesAreDecodedOnlyAsFarAsTheirDataGoes) {
+  if (std::system("cjpeg -version </dev/null >/dev/null 2>&1") != 0) GTEST_SKIP() << "cjpeg is not installed";
+  ASSERT_TRUE(testing_support::Convert("-size 64x64 -seed 3 plasma: " + Path("small.ppm")));
+  ASSERT_TRUE(testing_support::Convert("-size 4096x4096 xc:gray50 " + Path("flat.ppm")));
+  const std::string progressive = Output("cjpeg -progressive -sample 1x1 " + Path("small.ppm"), "p.jpg");
+  // Each coefficient of each component refined from its tenth bit down: 44
+  // scans, the longest progression of whole bands there can be.
+  std::string longest = "0,1,2: 0 0 0 10;\n";
+  for (int a = 10; a > 0; --a) longest += "0,1,2: 0 0 " + std::to_string(a) + " " + std::to_string(a - 1) + ";\n";
+  std::string bands = "0,1,2: 0 0 0 0;\n";
+  for (int c = 0; c < 3; ++c) {
+    longest += std::to_string(c) + ": 1 63 0 10;\n";
+    for (int a = 10; a > 0; --a) {
+      longest += std::to_string(c) + ": 1 63 " + std::to_string(a) + " " + std::to_string(a - 1) + ";\n";
+    }
+    for (int k = 1; k < (c == 0 ? 64 : c == 1 ? 21 : 1); ++k)
+      bands += std::to_string(c) + ": " + std::to_string(k) + " " + std::to_string(k) + " 0 0;\n";
+  }
+  testing_support::WriteFile(dir_ / "spectral.txt", "0,1,2: 0 0 0 0;\n0: 1 63 0 0;\n1: 1 63 0 0;\n2: 1 63 0 0;\n");
+  testing_support::WriteFile(dir_ / "longest.txt", longest);
+  testing_support::WriteFile(dir_ / "bands.txt", bands);
+  const Claim cases[] = {
+      {"progressive, 16383 x 16383 claimed", WithJpegSide(progressive, 16383), "Bitmap image is not valid"},
+      {"progressive, 16383 x 16383 claimed, cut short",
+       WithJpegSide(progressive, 16383).substr(0, progressive.size() - 2), "Stream read error"},
+      {"baseline, 16383 x 16383 claimed", WithJpegSide(Output("cjpeg " + Path("small.ppm"), "b.jpg"), 16383),
+       "Bitmap image is not valid"},
+      {"baseline, 4096 x 4096 of one color", Output("cjpeg " + Path("flat.ppm"), "f.jpg"), "no failure"},
+      {"arithmetic, 4096 x 4096 of one color", Output("cjpeg -arithmetic -progressive " + Path("flat.ppm"), "a.jpg"),
+       "no failure"},
+      {"progressive, its last scan repeated", WithLastScanRepeated(progressive, 10), "Bitmap image is not valid"},
+      {"progressive, its last first scan of coefficients repeated",
+       WithLastScanRepeated(Output("jpegtran -scans " + Path("spectral.txt") + " " + Path("p.jpg"), "r.jpg"), 10),
+       "Bitmap image is not valid"},
+      {"progressive, 44 scans", Output("jpegtran -scans " + Path("longest.txt") + " " + Path("p.jpg"), "l.jpg"),
+       "no failure"},
+      {"progressive, 84 scans, one coefficient each",
+       Output("jpegtran -scans " + Path("bands.txt") + " " + Path("p.jpg"), "s.jpg"), "Bitmap image is not valid"},
+  };
+  for (const Claim& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(Outcome(c.bytes), c.failure);
+    if (c.failure != std::string("no failure")) {
+      EXPECT_LT(ChildPeakGrowth([&] { (void)Outcome(c.bytes); }), 16 * kMiB);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace morvexa
