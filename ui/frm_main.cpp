@@ -308,12 +308,18 @@ void Tfrmmain::RunCommand(const std::function<void()>& command) {
     failure = QStringLiteral("Unknown failure");
   }
   if (art_->Flush()) {
-    // The command's one undo step, and the symbol list on either side of it.
-    ListChange change{stepsBefore, ui->Memo1->document()->availableUndoSteps(), std::move(before), {}};
-    for (int i = 0; i < list_.Count(); ++i) change.after.push_back(list_.Get(i));
-    std::erase_if(listChanges_, [&](const ListChange& old) { return old.stepsBefore >= stepsBefore; });
-    listChanges_.push_back(std::move(change));
-    undoSteps_ = listChanges_.back().stepsAfter;
+    if (art_->UndoForgotten()) {
+      // Nothing to undo to: no symbol list to bring back either.
+      listChanges_.clear();
+      undoSteps_ = ui->Memo1->document()->availableUndoSteps();
+    } else {
+      // The command's one undo step, and the symbol list on either side of it.
+      ListChange change{stepsBefore, ui->Memo1->document()->availableUndoSteps(), std::move(before), {}};
+      for (int i = 0; i < list_.Count(); ++i) change.after.push_back(list_.Get(i));
+      std::erase_if(listChanges_, [&](const ListChange& old) { return old.stepsBefore >= stepsBefore; });
+      listChanges_.push_back(std::move(change));
+      undoSteps_ = listChanges_.back().stepsAfter;
+    }
   }
   if (!failure.isNull()) ReportFailure(failure);
 }

@@ -102,7 +102,18 @@ std::string MemoArtArea::Export(const ArtFormSettings& form, const QTextCursor& 
 
 bool MemoArtArea::Flush() {
   const bool flushing = changed_ && (copy_ || adopted_) && memo_;
+  forgotten_ = false;
   if (flushing) {
+    QTextDocument* document = memo_->document();
+    const qint64 replaced = document->characterCount();
+    undoCharacters_ += replaced;
+    // Past the budget, the step is made with undo off: the document then
+    // lets go of every text it kept, which clearing its stacks alone does not.
+    forgotten_ = undoCharacters_ > kUndoCharacters;
+    if (forgotten_) {
+      document->setUndoRedoEnabled(false);
+      undoCharacters_ = 0;
+    }
     const int across = memo_->horizontalScrollBar()->value();
     const int down = memo_->verticalScrollBar()->value();
     writing_ = true;
@@ -112,6 +123,7 @@ bool MemoArtArea::Flush() {
     cursor.select(QTextCursor::Document);
     cursor.insertText(adopted_ ? *adopted_ : BytesToQString(copy_->Text()));
     cursor.endEditBlock();
+    if (forgotten_) document->setUndoRedoEnabled(true);
     writing_ = false;
     memo_->horizontalScrollBar()->setValue(across);
     memo_->verticalScrollBar()->setValue(down);

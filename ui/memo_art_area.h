@@ -39,7 +39,15 @@ class MemoArtArea final : public QObject, public ArtArea {
 
   // Puts what the command changed into the box, as one step of its undo;
   // whether there was anything.
+  //
+  // Each step keeps the text it replaced. A step that would make the steps
+  // kept hold more than kUndoCharacters forgets them all and cannot be
+  // undone itself (UndoForgotten says so), so that the window's memory does
+  // not grow with every conversion of a large picture.
   bool Flush();
+  static constexpr qint64 kUndoCharacters = qint64{1} << 23;
+  // Whether the last Flush forgot the steps before it, and its own.
+  bool UndoForgotten() const { return forgotten_; }
   // Takes the box's text for art made elsewhere (see DisplayText), and
   // its colors, as what the command changed.
   void Adopt(QString&& text, ColorLayer&& colors);
@@ -61,6 +69,8 @@ class MemoArtArea final : public QObject, public ArtArea {
   ColorLayer colors_;
   bool changed_ = false;
   bool writing_ = false;
+  qint64 undoCharacters_ = 0;  // what the steps kept hold, roughly
+  bool forgotten_ = false;
 };
 
 }  // namespace morvexa
