@@ -10,7 +10,7 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
-#include <ranges>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -45,10 +45,13 @@ constexpr std::array kGenericFamilies = {"sans-serif", "sans",    "serif",     "
 // ASCII letters do not count.
 bool SameFamily(std::string_view a, std::string_view b) {
   const auto folded = [](std::string_view s) {
-    return s | std::views::filter([](char c) { return c != ' '; }) |
-           std::views::transform([](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    std::string out;
+    for (const char c : s) {
+      if (c != ' ') out += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return out;
   };
-  return std::ranges::equal(folded(a), folded(b));
+  return folded(a) == folded(b);
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <ranges>
 
 #include "morvexa/failure.h"
 #include "text/embedded_resource.h"
@@ -74,10 +73,17 @@ std::optional<int> UnifontData::CombiningOffset(char32_t c) const {
   // The combining characters, each a code point and an offset, are sorted
   // by code point.
   const auto code = [this](std::size_t i) { return Load<std::uint16_t>(data_, kMarksAt + 4 * i); };
-  const auto marks = std::views::iota(std::size_t{0}, markCount_);
-  const auto found = std::ranges::lower_bound(marks, c, {}, code);
-  if (found == marks.end() || code(*found) != c) return {};
-  return static_cast<std::int16_t>(Load<std::uint16_t>(data_, kMarksAt + 4 * *found + 2));
+  std::size_t low = 0, high = markCount_;
+  while (low < high) {
+    const std::size_t middle = low + (high - low) / 2;
+    if (code(middle) < c) {
+      low = middle + 1;
+    } else {
+      high = middle;
+    }
+  }
+  if (low == markCount_ || code(low) != c) return {};
+  return static_cast<std::int16_t>(Load<std::uint16_t>(data_, kMarksAt + 4 * low + 2));
 }
 
 }  // namespace morvexa
