@@ -39,6 +39,36 @@ const std::vector<std::uint16_t>& EncodeTable() {
   return table;
 }
 
+// The four-byte index of each character of the basic plane that has one:
+// kFourByte turned round, once per process, when first needed.
+const std::vector<std::uint16_t>& FourByteIndex() {
+  static const std::vector<std::uint16_t> table = [] {
+    std::vector<std::uint16_t> index(0x10000, kNone);
+    for (unsigned i = 0; i < kFourByteCount; ++i) {
+      if (const char16_t c = kFourByte[i]) index[c] = static_cast<std::uint16_t>(i);
+    }
+    return index;
+  }();
+  return table;
+}
+
+// Appends the four bytes of c; false when it has none.
+bool AppendFourBytes(char32_t c, ByteString& out) {
+  unsigned index;
+  if (c >= 0x10000 && c <= 0x10FFFF) {
+    index = (0x90 - 0x81) * 12600 + (c - 0x10000);
+  } else if (c < 0x10000 && FourByteIndex()[c] != kNone) {
+    index = FourByteIndex()[c];
+  } else {
+    return false;
+  }
+  out += static_cast<char>(0x81 + index / 12600);
+  out += static_cast<char>(0x30 + index / 1260 % 10);
+  out += static_cast<char>(0x81 + index / 10 % 126);
+  out += static_cast<char>(0x30 + index % 10);
+  return true;
+}
+
 // Appends the bytes of c; false when code page 936 cannot hold it.
 bool AppendEncoded(const std::vector<std::uint16_t>& encode, char32_t c, ByteString& out) {
   if (c > 0xFFFF) return false;
@@ -51,8 +81,35 @@ bool AppendEncoded(const std::vector<std::uint16_t>& encode, char32_t c, ByteStr
 
 }  // namespace
 
+namespace {
+
+constexpr bool IsDigit(unsigned char b) { return b >= 0x30 && b <= 0x39; }
+
+// The character of the four bytes at at (a lead byte, a digit, a lead byte,
+// a digit), or 0 when they spell none.
+char32_t FourByte(const unsigned char* at) {
+  const unsigned index = ((at[0] - 0x81u) * 10 + (at[1] - 0x30u)) * 1260 + (at[2] - 0x81u) * 10 + (at[3] - 0x30u);
+  if (at[0] <= 0x84) return index < kFourByteCount ? kFourByte[index] : 0;
+  // Past the basic plane: U+10000 on from 0x90 0x30 0x81 0x30.
+  constexpr unsigned kPlane1 = (0x90 - 0x81) * 12600;
+  if (at[0] < 0x90) return 0;
+  const char32_t c = 0x10000 + (index - kPlane1);
+  return c <= 0x10FFFF ? c : 0;
+}
+
+}  // namespace
+
 std::size_t DecodeAt(ByteStringView bytes, std::size_t i, char32_t& c) {
   const auto b = static_cast<unsigned char>(bytes[i]);
+  if (IsLeadByte(b) && i + 3 < bytes.size()) {
+    const auto* at = reinterpret_cast<const unsigned char*>(bytes.data() + i);
+    if (IsDigit(at[1]) && IsLeadByte(at[2]) && IsDigit(at[3])) {
+      if (const char32_t four = FourByte(at)) {
+        c = four;
+        return 4;
+      }
+    }
+  }
   if (IsLeadByte(b) && i + 1 < bytes.size()) {
     if (const char16_t pair = kDoubleByte[(b - kFirstLead) * 256 + static_cast<unsigned char>(bytes[i + 1])]) {
       c = pair;
@@ -89,7 +146,7 @@ std::optional<ByteString> EncodeStrict(std::u32string_view text) {
 void AppendEncoded(char32_t c, ByteString& out) {
   if (IsByteEscape(c)) {
     out += static_cast<char>(c - kByteEscapeBase);
-  } else if (!AppendEncoded(EncodeTable(), c, out)) {
+  } else if (!AppendEncoded(EncodeTable(), c, out) && !AppendFourBytes(c, out)) {
     out += '?';
   }
 }

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <iconv.h>
 
 #include <random>
 
@@ -50,7 +51,7 @@ TEST(Cp936, StrictEncodingRefusesWhatCodePage936CannotHold) {
   EXPECT_EQ(cp936::FromUtf8("编程 $"), ByteString("\xB1\xE0\xB3\xCC $"));
   EXPECT_EQ(cp936::FromUtf8("😀"), std::nullopt);
   EXPECT_EQ(cp936::FromUtf8("\xF3\xB0\x82\xB1"), std::nullopt) << "an escape is not typed text";
-  EXPECT_EQ(cp936::Encode(U"a😀b"), "a?b");
+  EXPECT_EQ(cp936::Encode(std::u32string{U'a', 0xD800, U'b'}), "a?b") << "a surrogate has no bytes";
   EXPECT_FALSE(cp936::CanEncode(U'😀'));
   EXPECT_TRUE(cp936::CanEncode(U'字'));
 }
@@ -60,6 +61,34 @@ TEST(Cp936, IllFormedUtf8IsRefused) {
     EXPECT_EQ(cp936::Utf8Decode(bad), std::nullopt) << bad;
   }
   EXPECT_EQ(cp936::Utf8Decode("\xF0\x9F\x98\x80"), std::u32string(1, U'😀'));
+}
+
+// What code page 936 cannot hold is spelled as GB18030 spells it, checked
+// against glibc's own converter.
+TEST(Cp936, CharactersOutsideCodePage936TakeGb18030sFourBytes) {
+  const iconv_t toGb18030 = iconv_open("GB18030", "UTF-32LE");
+  ASSERT_NE(toGb18030, reinterpret_cast<iconv_t>(-1));
+  for (const char32_t c : {U'한', U'▀', U'▐', U'▖', U'⣿', U'😀', U'\x80', U'\U0010FFFF', U'ſ', U'ㄱ'}) {
+    SCOPED_TRACE(static_cast<unsigned>(c));
+    char in[4], out[16];
+    for (int k = 0; k < 4; ++k) in[k] = static_cast<char>(c >> (8 * k));
+    char *inPtr = in, *outPtr = out;
+    std::size_t inLeft = 4, outLeft = sizeof out;
+    ASSERT_NE(iconv(toGb18030, &inPtr, &inLeft, &outPtr, &outLeft), static_cast<std::size_t>(-1));
+    const ByteString expected(out, static_cast<std::size_t>(outPtr - out));
+    ASSERT_EQ(expected.size(), 4u);
+    EXPECT_EQ(cp936::Encode(std::u32string(1, c)), expected);
+    EXPECT_EQ(cp936::Decode("a" + expected + "b"), U"a" + std::u32string(1, c) + U"b");
+  }
+  iconv_close(toGb18030);
+  // Bytes of that shape that spell nothing stay bytes.
+  EXPECT_EQ(cp936::Decode("\xFE\x39\xFE\x39"),
+            (std::u32string{cp936::kByteEscapeBase + 0xFE, U'9', cp936::kByteEscapeBase + 0xFE, U'9'}));
+  // And text of code page 936 decodes as it always has: a lead byte is never
+  // followed by a digit in it.
+  EXPECT_EQ(cp936::Decode("\xB1\xE0"
+                          "09"),
+            U"编09");
 }
 
 }  // namespace

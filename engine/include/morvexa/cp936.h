@@ -16,7 +16,13 @@
 // same byte. So art whose double-byte characters a replacement has broken
 // survives a trip through the window's text unchanged.
 //
-// The tables come from glibc's iconv ("CP936"), at build time.
+// Art may also hold characters that code page 936 cannot (the blocks and
+// the characters of other scripts that the forms of Unicode show): they are
+// spelled as GB18030 spells them, in four bytes (a lead byte, a digit, a
+// lead byte, a digit), which no text of code page 936 holds. Only the
+// forms of Unicode show them; the saved art text keeps them as they are.
+//
+// The tables come from glibc's iconv ("CP936", "GB18030"), at build time.
 namespace morvexa::cp936 {
 
 inline constexpr char32_t kByteEscapeBase = 0xF0000;
@@ -27,11 +33,12 @@ constexpr bool IsByteEscape(char32_t c) { return c >= kByteEscapeBase && c <= kB
 std::u32string Decode(ByteStringView bytes);
 
 // The character that starts at bytes[i] (i < bytes.size()), in the same way
-// as Decode; returns how many bytes it takes (1 or 2).
+// as Decode; returns how many bytes it takes (1, 2 or 4).
 std::size_t DecodeAt(ByteStringView bytes, std::size_t i, char32_t& c);
 
 // Appends the bytes of c as Encode does: a byte escape becomes its byte, a
-// character that cannot be held "?".
+// character of code page 936 its bytes, any other its four bytes, and "?"
+// one that has none (a surrogate, or past U+10FFFF).
 void AppendEncoded(char32_t c, ByteString& out);
 
 // Whether c is a character that code page 936 can hold (escapes are not).
@@ -41,8 +48,8 @@ bool CanEncode(char32_t c);
 // escape counts as such): for text typed by a person.
 std::optional<ByteString> EncodeStrict(std::u32string_view text);
 
-// The bytes of text, byte escapes included; a character that cannot be held
-// becomes "?".
+// The bytes of text, byte escapes and four-byte characters included (see
+// AppendEncoded).
 ByteString Encode(std::u32string_view text);
 
 // UTF-8, strictly: nothing for ill-formed input (overlong forms, surrogates,
