@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <cstring>
 
-#include "morvexa/cp936.h"
 #include "morvexa/failure.h"
 
 namespace morvexa {
@@ -182,13 +181,6 @@ class Expansion {
   std::vector<char> table_;
 };
 
-// A character's own bytes as the ink of its pixels.
-ByteString SelfSymbol(char32_t c, std::size_t width) {
-  ByteString bytes;
-  cp936::AppendEncoded(c, bytes);
-  return WidenSymbol(bytes, width);
-}
-
 class BannerDrawer {
  public:
   BannerDrawer(std::u32string_view text, const TextSymbols& symbols, const BannerOptions& options, int lineHeight,
@@ -206,9 +198,7 @@ class BannerDrawer {
     }
   }
 
-  std::size_t ColumnsPerPixel() const {
-    return std::max(symbols_.ink.size(), symbols_.blank.size()) * static_cast<std::size_t>(repeat_);
-  }
+  std::size_t ColumnsPerPixel() const { return symbols_.PixelColumns() * static_cast<std::size_t>(repeat_); }
 
   // Draws a row of banner of the items, which start at start in the text.
   BannerRow Draw(std::span<const Item> items, std::size_t start) {
@@ -291,7 +281,7 @@ class BannerDrawer {
     std::vector<ByteString> inks;
     std::vector<std::size_t> owners;
     if (symbols_.selfCharacter) {
-      for (const Item& item : items) inks.push_back(SelfSymbol(text_[item.index], symbols_.blank.size()));
+      for (const Item& item : items) inks.push_back(symbols_.Self(text_[item.index]));
       owners = Owners(canvas.Width(), items, pens);
     }
     const bool colored = area_.Colors() != CellColors::None;

@@ -20,9 +20,9 @@ struct BannerOptions {
   // Each pixel is two symbols wide, so that a glyph keeps its proportions
   // where a text cell is twice as tall as wide.
   bool square = false;
-  // The widest a row of banner may be, in columns (bytes of its lines, as a
-  // two-byte symbol takes two columns); a row wider than that goes on under
-  // itself, broken between characters. 0: rows are as wide as their text.
+  // The widest a row of banner may be, in columns (TextSymbols'
+  // PixelColumns a pixel); a row wider than that goes on under itself,
+  // broken between characters. 0: rows are as wide as their text.
   std::size_t wrapColumns = 0;
   // The colors of the cells, for an area that keeps them.
   TextColors colors;
@@ -42,12 +42,11 @@ struct BannerRow {
 // glyphs.LineHeight() rows side by side on one baseline, each placed where
 // the one before moves the pen; each row of banner under the one before,
 // each line as wide as its own row. Each inked pixel becomes symbols.ink,
-// or with symbols.selfCharacter the character's own bytes in code page 936
-// (a character it cannot hold "?"), widened to symbols.blank's width as
-// WidenSymbol does (ink that falls outside every character's advance takes
+// or with symbols.selfCharacter the character's own (TextSymbols::Self; ink
+// that falls outside every character's advance takes
 // the nearest character's); each blank pixel becomes symbols.blank. The
-// symbols should be of one width: the wrap counts symbols.blank's bytes (or
-// ink's, when longer) as a pixel's columns.
+// symbols should be of one width: the wrap counts symbols.PixelColumns() as a
+// pixel's columns.
 //
 // The area is cleared, then every glyph is found: a character the source has
 // no glyph for fails with "Stream read error" before any line is written.
