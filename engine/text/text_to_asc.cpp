@@ -1,6 +1,7 @@
 #include "morvexa/text_to_asc.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -9,8 +10,10 @@
 #include <emmintrin.h>
 #endif
 
+#include "morvexa/cp936.h"
 #include "text/glyph_font.h"
 #include "text/text_symbols.h"
+#include "text/unifont_data.h"
 
 namespace morvexa {
 
@@ -99,6 +102,41 @@ void DrawLines(std::size_t lineBytes, ArtSink& area, Row drawRow) {
   }
 }
 
+// The glyphs text art draws its characters with. A character of GB2312's
+// own table is drawn from the 16x16 font; any other character that code
+// page 936 holds is drawn with its own glyph from Unifont (one of 8 columns
+// in the middle of the 16), where Unifont has one. Two bytes that are no
+// character, or a character Unifont does not draw (the private use area),
+// take the glyph that the font's lookup reaches, as the font's own table
+// lays its codes out (and fail past its end).
+class TrueGlyphs {
+ public:
+  explicit TrueGlyphs(std::size_t characters) { made_.reserve(characters); }
+
+  GlyphFont::GlyphBytes Of(const GlyphFont& font, ByteStringView pair) {
+    const auto b1 = static_cast<unsigned char>(pair[0]), b2 = static_cast<unsigned char>(pair[1]);
+    char32_t c = 0;
+    if (!GlyphFont::OwnCode(b1, b2) && cp936::DecodeAt(pair, 0, c) == 2) {
+      if (const auto glyph = UnifontData::BuiltIn().Find(c)) {
+        std::array<unsigned char, GlyphFont::kGlyphBytes>& bytes = made_.emplace_back();
+        for (int r = 0; r < 16; ++r) {
+          if (glyph->width == 16) {
+            bytes[2 * r] = glyph->bits[2 * r], bytes[2 * r + 1] = glyph->bits[2 * r + 1];
+          } else {
+            const unsigned char row = glyph->bits[r];
+            bytes[2 * r] = static_cast<unsigned char>(row >> 4), bytes[2 * r + 1] = static_cast<unsigned char>(row << 4);
+          }
+        }
+        return GlyphFont::GlyphBytes(bytes);
+      }
+    }
+    return font.Glyph(b1, b2);
+  }
+
+ private:
+  std::vector<std::array<unsigned char, GlyphFont::kGlyphBytes>> made_;  // reserved: never moves
+};
+
 }  // namespace
 
 TextToAscResult TextToAsc(ByteStringView text, ByteStringView foreText, ByteStringView backText, CharList& list,
@@ -121,9 +159,8 @@ TextToAscResult TextToAsc(ByteStringView text, ByteStringView foreText, ByteStri
   const std::size_t characters = text.size() / 2;
   std::vector<GlyphFont::GlyphBytes> glyphs;
   glyphs.reserve(characters);
-  for (std::size_t k = 0; k < characters; ++k) {
-    glyphs.push_back(font.Glyph(static_cast<unsigned char>(text[2 * k]), static_cast<unsigned char>(text[2 * k + 1])));
-  }
+  TrueGlyphs own(characters);
+  for (std::size_t k = 0; k < characters; ++k) glyphs.push_back(own.Of(font, text.substr(2 * k, 2)));
 
   const std::size_t lineBytes = characters * 16 * 2;
   if (area.Colors() != CellColors::None) {

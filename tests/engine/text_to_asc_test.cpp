@@ -2,6 +2,7 @@
 
 #include "../support/art.h"
 #include "../support/failure_matchers.h"
+#include "../support/unifont_hex.h"
 #include "morvexa/memory_art_area.h"
 #include "morvexa/memory_char_list.h"
 #include "morvexa/text_to_asc.h"
@@ -125,6 +126,36 @@ TEST(TextToAsc, LowTrailByteDrawsTheGlyphItReaches) {
   EXPECT_EQ(c.area.LineCount(), 16u);
 }
 
+// Characters of code page 936 outside GB2312 (Traditional ones among them)
+// are drawn with their own glyphs, as GNU Unifont draws them, rather than
+// with the glyph their codes reach in the 16x16 font.
+TEST(TextToAsc, CharactersOutsideGb2312AreDrawnWithTheirOwnGlyphs) {
+  const auto unifont = testing_support::ReadUnifontHex();
+  if (!unifont) GTEST_SKIP() << "the unifont package is not installed";
+  struct Case {
+    ByteString text;
+    char32_t c;
+  };
+  const Case cases[] = {
+      {"\xF3\x77", U'體'}, {"\x81\x47", U'丟'}, {"\xBE\x8E", U'編'},
+      {"\xA8\x95", U'〞'}, {"\xA8\x40", U'ˊ'},  // a glyph of 8 columns
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<unsigned>(c.c));
+    const Converted drawn = Convert(c.text, "#", ".");
+    ASSERT_EQ(drawn.result, TextToAscResult::Done);
+    const testing_support::HexGlyph& glyph = unifont->at(c.c);
+    const int offset = glyph.width == 8 ? 4 : 0;  // a narrow glyph stands in the middle
+    for (int y = 0; y < 16; ++y) {
+      std::string expected(16, '.');
+      for (int x = 0; x < glyph.width; ++x) {
+        if (glyph.Inked(x, y)) expected[static_cast<std::size_t>(offset + x)] = '#';
+      }
+      EXPECT_EQ(drawn.area.GetLine(static_cast<std::size_t>(y)), expected) << "row " << y;
+    }
+  }
+}
+
 TEST(TextToAsc, FontFailuresLeaveTheNewListAndAnEmptyArea) {
   struct Case {
     const char* name;
@@ -132,7 +163,7 @@ TEST(TextToAsc, FontFailuresLeaveTheNewListAndAnEmptyArea) {
   };
   const Case cases[] = {
       {"lead byte past the font", "\xF8\xA1"},
-      {"lead byte below the font", "\xA0\xA1"},
+      {"lead byte below the font, no character", "\x81\x7F"},
       {"good character before a bad one", kBian + "\xFE\xFE"},
   };
   for (const auto& c : cases) {
