@@ -70,7 +70,7 @@ void AppendAsText(ByteStringView bytes, QString& text) {
       ++i;
     } else {
       char32_t c;
-      i += cp936::DecodeAt(bytes, i, c);
+      i += cp936::DecodeCodePageAt(bytes, i, c);
       out = PutUtf16(c, out);
     }
   }

@@ -110,6 +110,11 @@ std::size_t DecodeAt(ByteStringView bytes, std::size_t i, char32_t& c) {
       }
     }
   }
+  return DecodeCodePageAt(bytes, i, c);
+}
+
+std::size_t DecodeCodePageAt(ByteStringView bytes, std::size_t i, char32_t& c) {
+  const auto b = static_cast<unsigned char>(bytes[i]);
   if (IsLeadByte(b) && i + 1 < bytes.size()) {
     if (const char16_t pair = kDoubleByte[(b - kFirstLead) * 256 + static_cast<unsigned char>(bytes[i + 1])]) {
       c = pair;

@@ -35,6 +35,10 @@ std::u32string Decode(ByteStringView bytes);
 // The character that starts at bytes[i] (i < bytes.size()), in the same way
 // as Decode; returns how many bytes it takes (1, 2 or 4).
 std::size_t DecodeAt(ByteStringView bytes, std::size_t i, char32_t& c);
+// The same for text of code page 936 alone, as the window holds it: four
+// bytes spelling a character outside it are four bytes (each its escape, or
+// a digit), so that what a person types stays code page 936.
+std::size_t DecodeCodePageAt(ByteStringView bytes, std::size_t i, char32_t& c);
 
 // Appends the bytes of c as Encode does: a byte escape becomes its byte, a
 // character of code page 936 its bytes, any other its four bytes, and "?"
