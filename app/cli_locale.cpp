@@ -50,6 +50,13 @@ std::optional<ByteString> LocaleText::ToCp936(std::string_view argument) const {
   return cp936::FromUtf8(*utf8);
 }
 
+std::optional<std::u32string> LocaleText::ToUnicode(std::string_view argument) const {
+  if (utf8_) return cp936::Utf8Decode(argument);
+  const auto utf8 = Convert("UTF-8", codeset_.c_str(), argument);
+  if (!utf8) return {};
+  return cp936::Utf8Decode(*utf8);
+}
+
 std::string LocaleText::ForTerminal(std::string_view utf8) const {
   if (utf8_) return std::string(utf8);
   return Convert((codeset_ + "//TRANSLIT").c_str(), "UTF-8", utf8).value_or(std::string(utf8));

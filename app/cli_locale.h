@@ -19,6 +19,9 @@ class LocaleText {
   // An argument's text as code page 936 bytes; nothing when it is not
   // valid in the locale's set or holds a character code page 936 cannot.
   std::optional<ByteString> ToCp936(std::string_view argument) const;
+  // An argument's text as Unicode; nothing when it is not valid in the
+  // locale's set.
+  std::optional<std::u32string> ToUnicode(std::string_view argument) const;
   // A message (UTF-8) as the terminal shows it.
   std::string ForTerminal(std::string_view utf8) const;
 

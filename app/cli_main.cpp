@@ -1,4 +1,5 @@
 // morvexa-cli: the art engine from scripts.
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 #include "cli_locale.h"
 #include "cli_options.h"
 #include "cli_output.h"
+#include "morvexa/banner.h"
 #include "morvexa/convert_picture.h"
 #include "morvexa/cp936.h"
 #include "morvexa/failure.h"
@@ -25,6 +27,7 @@
 #include "morvexa/save_recovery.h"
 #include "morvexa/standard_streams.h"
 #include "morvexa/temporary_files.h"
+#include "morvexa/text_symbols.h"
 #include "morvexa/text_to_asc.h"
 
 namespace morvexa::cli {
@@ -66,14 +69,48 @@ class Command {
     return *bytes;
   }
 
-  // Characters outside the font's own table are drawn with the glyph that
-  // its lookup reaches, another character's: say so.
-  void WarnOfBorrowedGlyphs(ByteStringView text) const {
-    for (const BorrowedGlyph& glyph : BorrowedGlyphs(text)) {
-      std::cerr << locale_.ForTerminal("morvexa-cli: warning: " + cp936::ToUtf8(glyph.character) +
-                                       " is not in GB2312; the built-in font draws " + cp936::ToUtf8(glyph.drawn) +
-                                       " in its place\n");
+  std::u32string UnicodeFromCommandLine(const std::string& argument, const char* what) const {
+    auto text = locale_.ToUnicode(argument);
+    if (!text) throw Stop{kRefused, std::string(what) + " is not text of the locale's character set"};
+    return *text;
+  }
+
+  // The columns of the terminal that standard output shows the art on,
+  // when it does: a banner wider than that goes on under itself. 0 when
+  // the art goes to a file or a pipe.
+  std::size_t TerminalColumns() const {
+    if (ArtDestination() != "-" || !isatty(STDOUT_FILENO)) return 0;
+    winsize size{};
+    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+    const char* columns = std::getenv("COLUMNS");
+    return columns && std::atoi(columns) > 0 ? static_cast<std::size_t>(std::atoi(columns)) : 80;
+  }
+
+  // The symbols of text art in the form: by their bytes, as the window
+  // draws them, for code page 936; by the columns they take on a screen for
+  // the forms of Unicode.
+  TextSymbols SymbolsFor(const ArtFormSettings& form, std::u32string_view text, ByteString& fore,
+                         ByteString& back) const {
+    if (form.form == ArtForm::Gbk) {
+      fore = FromCommandLine(options_.fore, "--fg");
+      back = FromCommandLine(options_.back, "--bg");
+      TextSymbols symbols = MakeTextSymbols(fore, back);
+      if (symbols.selfCharacter) {
+        for (const char32_t c : text) {
+          if (c == U'\n' || c == U'\r' || cp936::CanEncode(c)) continue;
+          throw Stop{kRefused, "--fg 字 draws each character with itself, but code page 936 cannot hold " +
+                                   cp936::Utf8Encode(std::u32string(1, c)) + "; --format utf8 can"};
+        }
+      }
+      return symbols;
     }
+    const std::u32string foreText = UnicodeFromCommandLine(options_.fore, "--fg");
+    const std::u32string backText = UnicodeFromCommandLine(options_.back, "--bg");
+    const auto symbols = MakeDisplaySymbols(foreText, backText);
+    if (!symbols) throw Stop{kRefused, "--fg and --bg take symbols a terminal can show"};
+    fore = cp936::Encode(foreText);
+    back = cp936::Encode(backText);
+    return *symbols;
   }
 
   // Each --replace, in order, as the window's replace button: the first
@@ -154,15 +191,23 @@ class Command {
   }
 
   void RunText() const {
-    const ByteString text = FromCommandLine(options_.input, "TEXT");
-    const ByteString fore = FromCommandLine(options_.fore, "--fg");
-    const ByteString back = FromCommandLine(options_.back, "--bg");
+    const std::u32string text = UnicodeFromCommandLine(options_.input, "TEXT");
+    if (text.empty()) throw Stop{kRefused, std::string(RefusalOf(TextToAscResult::EmptyText).text)};
+    const std::string title = cp936::Utf8Encode(text);
+    const ArtFormSettings form = Form(title);
+    ByteString fore, back;
+    const TextSymbols symbols = SymbolsFor(form, text, fore, back);
     MemoryCharList list;
-    const std::string title = cp936::ToUtf8(text);
+    ListTextSymbols(fore, back, list);
     MemoryArtArea area = AreaFor(title);
-    const TextToAscResult result = TextToAsc(text, fore, back, list, area, {options_.inkColor, options_.blankColor});
-    if (result != TextToAscResult::Done) throw Stop{kRefused, std::string(RefusalOf(result).text)};
-    WarnOfBorrowedGlyphs(text);
+    BannerOptions banner;
+    banner.scale = options_.scale;
+    banner.square = options_.square;
+    banner.wrapColumns = TerminalColumns();
+    banner.colors = {options_.inkColor, options_.blankColor};
+    banner.font = options_.font;
+    banner.size = options_.size.value_or(16);
+    DrawBanner(text, symbols, banner, area);
     RunReplacements(list, area);
     WriteArt(area, list, title);
   }
@@ -194,15 +239,28 @@ class Command {
   const LocaleText& locale_;
 };
 
+// A failure as the command line tells it: its fixed text, with the
+// system's reason when there is one; a picture of a kind the program knows
+// but does not read, by that kind.
+std::string Told(const Failure& failure) {
+  const FailureCause& cause = failure.Cause();
+  if (!cause.unreadFormat.empty()) return cause.unreadFormat + " pictures are not read; convert it to PNG";
+  if (!cause.reason.empty()) return FailureReportText(std::string(failure.what()) + ": " + cause.reason);
+  return FailureReportText(failure.what());
+}
+
 int Run(const Options& options, const LocaleText& locale) {
   try {
     Command(options, locale).Run();
     return kDone;
   } catch (const Stop& stop) {
-    std::cerr << locale.ForTerminal(stop.message) << '\n';
+    std::cerr << locale.ForTerminal("morvexa-cli: " + stop.message) << '\n';
     return stop.status;
+  } catch (const Failure& failure) {
+    std::cerr << locale.ForTerminal("morvexa-cli: " + Told(failure)) << '\n';
+    return kFailed;
   } catch (const std::exception& e) {
-    std::cerr << locale.ForTerminal(FailureReportText(e.what())) << '\n';
+    std::cerr << locale.ForTerminal("morvexa-cli: " + FailureReportText(e.what())) << '\n';
     return kFailed;
   }
 }

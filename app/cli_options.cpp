@@ -17,11 +17,11 @@ const char kProgramHelp[] =
     "Usage: morvexa-cli text [OPTION]... TEXT\n"
     "  or:  morvexa-cli picture [OPTION]... FILE\n"
     "  or:  morvexa-cli --help | --version\n"
-    "Makes text pictures: Chinese characters drawn with symbols, and pictures turned into\n"
+    "Makes text pictures: text drawn as banners of symbols, and pictures turned into\n"
     "text, one printable ASCII symbol per color.\n"
     "\n"
     "Commands:\n"
-    "  text TEXT       draw Chinese characters as 16 lines of art\n"
+    "  text TEXT       draw TEXT as a banner, 16 lines a row of text\n"
     "  picture FILE    convert a picture (BMP, PNG, JPEG, GIF, WebP; \"-\": standard input)\n"
     "\n"
     "Run 'morvexa-cli COMMAND --help' for the options of a command.\n"
@@ -55,8 +55,11 @@ const char kOutputHelp[] =
 
 const char kTextHelp[] =
     "Usage: morvexa-cli text [OPTION]... TEXT\n"
-    "Draws the Chinese characters of TEXT as 16 lines of art from the built-in 16x16 font,\n"
-    "each inked pixel a foreground symbol and each blank one a background symbol.\n"
+    "Draws TEXT as a banner: each character's glyph from the built-in font (GNU Unifont;\n"
+    "its 16x16 GB2312 font for Chinese), 16 lines high, each inked pixel a foreground\n"
+    "symbol and each blank one a background symbol. A line break in TEXT starts a new\n"
+    "row of banner under the one before. On a terminal a banner wider than the screen\n"
+    "goes on under itself, broken between characters.\n"
     "\n"
     "Options:\n"
     "      --fg=SYMBOL     the foreground symbol (default \"$\"; \"字\" draws each character\n"
@@ -64,7 +67,12 @@ const char kTextHelp[] =
     "      --bg=SYMBOL     the background symbol (default a space)\n"
     "      --fg-color=COLOR, --bg-color=COLOR\n"
     "                      the colors of the symbols in the forms that show colors\n"
-    "                      (default black on white; #RRGGBB, #RGB or a name)\n";
+    "                      (default black on white; #RRGGBB, #RGB or a name)\n"
+    "      --scale=N       draw each pixel as N x N symbols (1 to 8)\n"
+    "      --square        draw each pixel two symbols wide, square on a terminal\n"
+    "      --font=FONT     draw with an installed font, by its name (as fc-list shows it)\n"
+    "                      or its file, instead of the built-in one\n"
+    "      --size=PX       the font's size in pixels, the lines a row takes (default 16)\n";
 
 const char kPictureHelp[] =
     "Usage: morvexa-cli picture [OPTION]... FILE\n"
@@ -88,7 +96,9 @@ const char kPictureHelp[] =
     "                      what transparent pixels are laid over (default white; #RRGGBB,\n"
     "                      #RGB or a name: black, white, red, green, blue, gray...)\n";
 
-enum LongOnly {
+enum Id {
+  kOutput = 'o',
+  kHelp = 'h',
   kSymbols = 256,
   kReplace,
   kFore,
@@ -104,8 +114,96 @@ enum LongOnly {
   kFormat,
   kColor,
   kForeColor,
-  kBackColor
+  kBackColor,
+  kScale,
+  kSquare,
+  kFont,
+  kSize,
 };
+
+// Which command an option belongs to.
+enum class Of { Both, Text, Picture };
+
+// An option: its name, whether it takes a value, which command's it is, and
+// what its value may be (for the messages).
+struct Spec {
+  const char* name;
+  int hasValue;
+  Id id;
+  Of of;
+  const char* allowed;
+};
+
+const Spec kSpecs[] = {
+    {"output", required_argument, kOutput, Of::Both, "a file, or \"-\" for standard output"},
+    {"symbols", required_argument, kSymbols, Of::Both, "a file, or \"-\" for standard output"},
+    {"replace", required_argument, kReplace, Of::Both, "a listed symbol OLD and its new symbol NEW"},
+    {"format", required_argument, kFormat, Of::Both, "gbk, utf8, html or ansi"},
+    {"color", optional_argument, kColor, Of::Both, "always, never or auto"},
+    {"help", no_argument, kHelp, Of::Both, ""},
+    {"fg", required_argument, kFore, Of::Text, "a symbol"},
+    {"bg", required_argument, kBack, Of::Text, "a symbol"},
+    {"fg-color", required_argument, kForeColor, Of::Text, "a color: #RRGGBB, #RGB or a name such as black"},
+    {"bg-color", required_argument, kBackColor, Of::Text, "a color: #RRGGBB, #RGB or a name such as white"},
+    {"scale", required_argument, kScale, Of::Text, "a whole number from 1 to 8"},
+    {"square", no_argument, kSquare, Of::Text, ""},
+    {"font", required_argument, kFont, Of::Text, "an installed font's name or a font file"},
+    {"size", required_argument, kSize, Of::Text, "a whole number from 4 to 512"},
+    {"width", required_argument, kWidth, Of::Picture, "a whole number from 0 to 1048576"},
+    {"height", required_argument, kHeight, Of::Picture, "a whole number from 0 to 1048576"},
+    {"aspect", required_argument, kAspect, Of::Picture, "a number from 0.01 to 100"},
+    {"colors", required_argument, kColors, Of::Picture, "a whole number from 2 to 95"},
+    {"dither", no_argument, kDither, Of::Picture, ""},
+    {"ramp", optional_argument, kRamp, Of::Picture, "at least two printable ASCII symbols"},
+    {"invert", no_argument, kInvert, Of::Picture, ""},
+    {"background", required_argument, kBackground, Of::Picture, "a color: #RRGGBB, #RGB or a name such as white"},
+};
+
+const Spec* SpecOf(int id) {
+  for (const Spec& spec : kSpecs) {
+    if (spec.id == id) return &spec;
+  }
+  return nullptr;
+}
+
+// How an option is named in messages: "-o" for output given short.
+std::string Named(const Spec& spec, bool shortForm) {
+  return shortForm ? "-" + std::string(1, static_cast<char>(spec.id)) : "--" + std::string(spec.name);
+}
+
+// A value in a message: in double quotes, with what would upset a terminal
+// escaped.
+std::string Shown(std::string_view value) {
+  std::string out = "\"";
+  for (const char c : value) {
+    const auto b = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (b < 0x20 || b == 0x7F) {
+      static constexpr char kHex[] = "0123456789abcdef";
+      out += "\\x";
+      out += kHex[b >> 4];
+      out += kHex[b & 0xF];
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+// A word as it is typed in a shell: in single quotes when it holds
+// anything the shell would take for something else.
+std::string QuotedForShell(std::string_view word) {
+  const bool plain = !word.empty() && std::all_of(word.begin(), word.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+           std::string_view("_-./:@%+,=").find(c) != std::string_view::npos || static_cast<unsigned char>(c) >= 0x80;
+  });
+  if (plain) return std::string(word);
+  std::string out = "'";
+  for (const char c : word) c == '\'' ? out += "'\\''" : out += c;
+  return out + "'";
+}
 
 // The whole of text as a number, read the same in every locale; nothing
 // when it is not one.
@@ -117,11 +215,52 @@ std::optional<Number> Read(std::string_view text, Base... base) {
   return value;
 }
 
-// A whole number from 0 to most; nothing otherwise.
-std::optional<std::size_t> Count(std::string_view text, std::size_t most) {
+// A whole number from least to most; nothing otherwise.
+std::optional<std::size_t> Count(std::string_view text, std::size_t least, std::size_t most) {
   const auto value = Read<std::size_t>(text);
-  if (!value || *value > most) return {};
+  if (!value || *value < least || *value > most) return {};
   return value;
+}
+
+// How many edits (a character added, taken away, changed, or two swapped)
+// make a into b.
+std::size_t EditDistance(std::string_view a, std::string_view b) {
+  std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+  for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+  for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+        d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+    }
+  }
+  return d[a.size()][b.size()];
+}
+
+// The candidate nearest word, when it is near enough to be what was meant:
+// at most two edits, and fewer than half the word's length.
+std::optional<std::string> Nearest(std::string_view word, const std::vector<std::string>& candidates) {
+  std::optional<std::string> best;
+  std::size_t bestDistance = 3;
+  for (const std::string& candidate : candidates) {
+    const std::size_t distance = EditDistance(word, candidate);
+    if (distance < bestDistance && 2 * distance < std::max(word.size(), candidate.size())) {
+      best = candidate;
+      bestDistance = distance;
+    }
+  }
+  return best;
+}
+
+// "unknown option --widht; did you mean --width?"
+std::string UnknownOption(std::string_view word) {
+  const std::string option(word.substr(0, word.find('=')));
+  std::vector<std::string> names = {"-o", "-h"};
+  for (const Spec& spec : kSpecs) names.push_back("--" + std::string(spec.name));
+  std::string message = "unknown option " + option;
+  if (const auto nearest = Nearest(option, names)) message += "; did you mean " + *nearest + "?";
+  return message;
 }
 
 }  // namespace
@@ -143,8 +282,6 @@ std::optional<Rgb> ParseColor(std::string_view text) {
   // #RGB: each digit twice.
   return (value >> 8 & 0xF) * 0x110000 + (value >> 4 & 0xF) * 0x1100 + (value & 0xF) * 0x11;
 }
-
-namespace {}  // namespace
 
 std::string HelpText(Command command) {
   switch (command) {
@@ -171,10 +308,16 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
     options.command = Command::Text;
   } else if (command == "picture") {
     options.command = Command::Picture;
+  } else if (command.starts_with('-')) {
+    return {{}, "a command is needed first: text or picture"};
   } else {
-    return {{}, "unknown command: " + command};
+    std::string message = "unknown command " + Shown(command);
+    if (const auto nearest = Nearest(command, {"text", "picture", "help"}))
+      message += "; did you mean " + *nearest + "?";
+    return {{}, message};
   }
   const bool text = options.command == Command::Text;
+  const Of mine = text ? Of::Text : Of::Picture;
 
   // getopt_long works on a writable argv, and moves the words that are not
   // options after those that are; the command takes argv[0]'s place.
@@ -183,101 +326,123 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
   for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
   const int argc = static_cast<int>(words.size());
+  std::vector<option> longOptions;
+  for (const Spec& spec : kSpecs) longOptions.push_back({spec.name, spec.hasValue, nullptr, spec.id});
+  longOptions.push_back({nullptr, 0, nullptr, 0});
 
-  static const option kLong[] = {
-      {"output", required_argument, nullptr, 'o'},
-      {"symbols", required_argument, nullptr, kSymbols},
-      {"replace", required_argument, nullptr, kReplace},
-      {"fg", required_argument, nullptr, kFore},
-      {"bg", required_argument, nullptr, kBack},
-      {"help", no_argument, nullptr, 'h'},
-      {"width", required_argument, nullptr, kWidth},
-      {"height", required_argument, nullptr, kHeight},
-      {"aspect", required_argument, nullptr, kAspect},
-      {"colors", required_argument, nullptr, kColors},
-      {"dither", no_argument, nullptr, kDither},
-      {"ramp", optional_argument, nullptr, kRamp},
-      {"invert", no_argument, nullptr, kInvert},
-      {"background", required_argument, nullptr, kBackground},
-      {"format", required_argument, nullptr, kFormat},
-      {"color", optional_argument, nullptr, kColor},
-      {"fg-color", required_argument, nullptr, kForeColor},
-      {"bg-color", required_argument, nullptr, kBackColor},
-      {nullptr, 0, nullptr, 0},
-  };
+  // Options of an optional value given with none, and the word after each
+  // as first given: a value meant for them, should it be left over.
+  std::vector<std::pair<std::string, std::string>> bare;
   optind = 0;  // starts getopt afresh
   opterr = 0;
   for (;;) {
-    const int c = getopt_long(argc, argv.data(), ":o:h", kLong, nullptr);
+    const int c = getopt_long(argc, argv.data(), ":o:h", longOptions.data(), nullptr);
     if (c == -1) break;
-    // The word just read (getopt moves words, so it is looked up after).
-    const std::string name = optind > 0 && optind <= argc ? argv[static_cast<std::size_t>(optind - 1)] : "";
-    switch (c) {
-      case 'o': options.artOutput = optarg; break;
-      case kSymbols: options.symbolsOutput = optarg; break;
+    if (c == '?') {
+      if (optopt != 0 && optopt < 256) return {{}, UnknownOption("-" + std::string(1, static_cast<char>(optopt)))};
+      return {{}, UnknownOption(argv[static_cast<std::size_t>(optind - 1)])};
+    }
+    const Spec* spec = SpecOf(c == ':' ? optopt : c);
+    // The word the option was given in: the one before its value, when that
+    // came as a word of its own.
+    const char* given = argv[static_cast<std::size_t>(optind - 1)];
+    if (optarg && optind >= 2 && optarg == given) given = argv[static_cast<std::size_t>(optind - 2)];
+    const std::string name = Named(*spec, given[1] != '-');
+    if (c == ':') return {{}, name + " needs a value: " + spec->allowed};
+    if (spec->of != Of::Both && spec->of != mine) {
+      return {{}, name + " is for the " + (spec->of == Of::Text ? "text" : "picture") + " command only"};
+    }
+    const std::string value = optarg ? optarg : "";
+    // "--width: "abc" is not a whole number from 0 to 1048576"
+    const auto bad = [&] { return ParseResult{{}, name + ": " + Shown(value) + " is not " + spec->allowed}; };
+    if (spec->hasValue == optional_argument && !optarg && optind < argc) {
+      bare.emplace_back(name, argv[static_cast<std::size_t>(optind)]);
+    }
+    PictureOptions& picture = options.picture;
+    switch (spec->id) {
+      case kOutput: options.artOutput = value; break;
+      case kSymbols: options.symbolsOutput = value; break;
       case kReplace:
         // NEW is the word after OLD, whatever it looks like.
-        if (optind >= argc) return {{}, "--replace needs OLD and NEW"};
-        options.replacements.emplace_back(optarg, argv[static_cast<std::size_t>(optind++)]);
+        if (optind >= argc) return {{}, name + " needs OLD and NEW: a listed symbol and its new symbol"};
+        options.replacements.emplace_back(value, argv[static_cast<std::size_t>(optind++)]);
         break;
-      case kFore:
-      case kBack:
-        if (!text) return {{}, (c == kFore ? "--fg" : "--bg") + std::string(" is for the text command only")};
-        (c == kFore ? options.fore : options.back) = optarg;
+      case kFore: options.fore = value; break;
+      case kBack: options.back = value; break;
+      case kForeColor:
+      case kBackColor: {
+        const auto color = ParseColor(value);
+        if (!color) return bad();
+        (spec->id == kForeColor ? options.inkColor : options.blankColor) = *color;
         break;
+      }
+      case kScale: {
+        const auto n = Count(value, 1, 8);
+        if (!n) return bad();
+        options.scale = static_cast<int>(*n);
+        break;
+      }
+      case kSquare: options.square = true; break;
+      case kFont:
+        if (value.empty()) return bad();
+        options.font = value;
+        break;
+      case kSize: {
+        const auto n = Count(value, 4, 512);
+        if (!n) return bad();
+        options.size = static_cast<int>(*n);
+        break;
+      }
       case kWidth:
-      case kHeight:
-      case kAspect:
-      case kColors:
-      case kDither:
-      case kRamp:
-      case kInvert:
-      case kBackground: {
-        const std::string option = name.substr(0, name.find('='));
-        if (text) return {{}, option + " is for the picture command only"};
-        PictureOptions& picture = options.picture;
-        if (c == kWidth || c == kHeight) {
-          const auto n = Count(optarg, std::size_t{1} << 20);
-          if (!n) return {{}, option + " takes a whole number from 0 to 1048576"};
-          (c == kWidth ? picture.width : picture.height) = *n;
-        } else if (c == kAspect) {
-          const auto aspect = Read<double>(optarg);
-          if (!aspect || !(*aspect >= 0.01 && *aspect <= 100)) return {{}, "--aspect takes a number from 0.01 to 100"};
-          picture.aspect = *aspect;
-        } else if (c == kColors) {
-          const auto n = Count(optarg, PictureOptions::kMostColors);
-          if (!n || *n < 2) return {{}, "--colors takes a whole number from 2 to 95"};
-          picture.colors = static_cast<int>(*n);
-        } else if (c == kDither) {
-          picture.dither = true;
-        } else if (c == kRamp) {
-          options.ramp = optarg ? std::string(optarg) : std::string(PictureOptions::kDefaultRamp);
-        } else if (c == kInvert) {
-          picture.invert = true;
-        } else {
-          const auto color = ParseColor(optarg);
-          if (!color) return {{}, "--background takes a color: #RRGGBB, #RGB or a name such as white"};
-          options.background = *color;
+      case kHeight: {
+        const auto n = Count(value, 0, std::size_t{1} << 20);
+        if (!n) return bad();
+        (spec->id == kWidth ? picture.width : picture.height) = *n;
+        break;
+      }
+      case kAspect: {
+        const auto aspect = Read<double>(value);
+        if (!aspect || !(*aspect >= 0.01 && *aspect <= 100)) return bad();
+        picture.aspect = *aspect;
+        break;
+      }
+      case kColors: {
+        const auto n = Count(value, 2, PictureOptions::kMostColors);
+        if (!n) return bad();
+        picture.colors = static_cast<int>(*n);
+        break;
+      }
+      case kDither: picture.dither = true; break;
+      case kRamp: {
+        options.ramp = optarg ? value : std::string(PictureOptions::kDefaultRamp);
+        const std::string& ramp = *options.ramp;
+        if (ramp.size() < 2 || std::any_of(ramp.begin(), ramp.end(), [](char ch) { return ch < ' ' || ch > '~'; })) {
+          return bad();
         }
         break;
       }
-      case kFormat: {
-        const std::string form = optarg;
-        if (form == "gbk") {
+      case kInvert: picture.invert = true; break;
+      case kBackground: {
+        const auto color = ParseColor(value);
+        if (!color) return bad();
+        options.background = *color;
+        break;
+      }
+      case kFormat:
+        if (value == "gbk") {
           options.form = ArtForm::Gbk;
-        } else if (form == "utf8") {
+        } else if (value == "utf8") {
           options.form = ArtForm::Utf8;
-        } else if (form == "html") {
+        } else if (value == "html") {
           options.form = ArtForm::Html;
-        } else if (form == "ansi") {
+        } else if (value == "ansi") {
           options.form = ArtForm::Ansi;
         } else {
-          return {{}, "--format takes gbk, utf8, html or ansi"};
+          return bad();
         }
         break;
-      }
       case kColor: {
-        const std::string when = optarg ? optarg : "always";
+        const std::string when = optarg ? value : "always";
         if (when == "always" || when == "yes" || when == "force") {
           options.color = ColorWhen::Always;
         } else if (when == "never" || when == "no" || when == "none") {
@@ -285,48 +450,39 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         } else if (when == "auto" || when == "tty" || when == "if-tty") {
           options.color = ColorWhen::Auto;
         } else {
-          return {{}, "--color takes always, never or auto"};
+          return bad();
         }
         options.colorGiven = true;
         break;
       }
-      case kForeColor:
-      case kBackColor: {
-        const std::string option = c == kForeColor ? "--fg-color" : "--bg-color";
-        if (!text) return {{}, option + " is for the text command only"};
-        const auto color = ParseColor(optarg);
-        if (!color) return {{}, option + " takes a color: #RRGGBB, #RGB or a name such as black"};
-        (c == kForeColor ? options.inkColor : options.blankColor) = *color;
-        break;
-      }
-      case 'h':
+      case kHelp:
         options.helpFor = options.command;
         options.command = Command::Help;
         return {options, {}};
-      case ':': return {{}, name.substr(0, name.find('=')) + " needs a value"};
-      default:
-        if (optopt != 0 && optopt < 256 && optopt != '?') {
-          // A short option that needs a value and has none, or an unknown one.
-          const bool needsValue = optopt == 'o';
-          return {{},
-                  needsValue ? "-o needs a value" : "unknown option: -" + std::string(1, static_cast<char>(optopt))};
-        }
-        return {{}, "unknown option: " + name.substr(0, name.find('='))};
     }
   }
   // What is left, after getopt moved the options first: the argument.
   if (optind >= argc) return {{}, text ? "TEXT is missing" : "FILE is missing"};
-  if (optind + 1 < argc) return {{}, "unexpected argument: " + words[static_cast<std::size_t>(optind + 1)]};
+  if (optind + 1 < argc) {
+    const std::vector<std::string> left(argv.begin() + optind, argv.begin() + argc);
+    std::string message = "unexpected argument " + Shown(left[1]);
+    // A value given to an option of an optional value as the next word.
+    for (const auto& [option, next] : bare) {
+      if (std::find(left.begin(), left.end(), next) != left.end()) {
+        message = "unexpected argument " + Shown(next) + "; " + option +
+                  " takes its value joined with \"=\": " + option + "=" + QuotedForShell(next);
+        break;
+      }
+    }
+    return {{}, message};
+  }
   options.input = argv[static_cast<std::size_t>(optind)];
   if (options.ramp) {
-    const std::string& ramp = *options.ramp;
-    if (ramp.size() < 2 || std::any_of(ramp.begin(), ramp.end(), [](char ch) { return ch < ' ' || ch > '~'; })) {
-      return {{}, "--ramp takes at least two printable ASCII symbols"};
-    }
     if (options.picture.colors != 0) return {{}, "--ramp and --colors cannot be used together"};
-    options.picture.ramp = ByteString(ramp);
+    options.picture.ramp = ByteString(*options.ramp);
   }
   if (options.picture.invert && !options.ramp) return {{}, "--invert is for --ramp only"};
+  if (options.size && !options.font) return {{}, "--size is for --font only: the built-in font is 16 pixels high"};
   if (options.artOutput == "-" && options.symbolsOutput == "-") {
     return {{}, "-o - and --symbols - cannot both take standard output"};
   }

@@ -40,6 +40,13 @@ struct Options {
   // text: the colors of ink and blank cells, for the forms that show them.
   Rgb inkColor = 0x000000;
   Rgb blankColor = 0xFFFFFF;
+  // text: each pixel scale x scale symbols, or two symbols wide; an
+  // installed font (a name or a file) at size pixels instead of the
+  // built-in one.
+  int scale = 1;
+  bool square = false;
+  std::optional<std::string> font;
+  std::optional<int> size;
 };
 
 // A color as the command line takes it: #RRGGBB, RRGGBB, #RGB, or one of

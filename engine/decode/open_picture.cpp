@@ -1,12 +1,16 @@
 #include "decode/open_picture.h"
 
+#include <algorithm>
 #include <array>
+#include <optional>
+#include <string_view>
 
 #include "decode/bmp_reader.h"
 #include "decode/gif_reader.h"
 #include "decode/jpeg_reader.h"
 #include "decode/png_reader.h"
 #include "decode/webp_reader.h"
+#include "morvexa/failure.h"
 
 namespace morvexa {
 
@@ -14,19 +18,62 @@ std::unique_ptr<PictureReader> OpenPicture(const std::filesystem::path& path, co
   return OpenPicture(FileBytes::Open(path), settings);
 }
 
+namespace {
+
+bool StartsWith(std::span<const unsigned char> bytes, std::string_view start, std::size_t at = 0) {
+  return bytes.size() >= at + start.size() &&
+         std::equal(start.begin(), start.end(), bytes.begin() + at,
+                    [](char a, unsigned char b) { return static_cast<unsigned char>(a) == b; });
+}
+
+// The kind of picture the first bytes begin, of those the program knows but
+// does not read: TIFF, AVIF, HEIC, JPEG XL, PSD, SVG, ICO; nothing for any
+// other bytes.
+std::optional<std::string_view> UnreadKind(std::span<const unsigned char> head) {
+  using namespace std::string_view_literals;
+  if (StartsWith(head, "II*\0"sv) || StartsWith(head, "MM\0*"sv) || StartsWith(head, "II+\0"sv) ||
+      StartsWith(head, "MM\0+"sv)) {
+    return "TIFF";
+  }
+  if (StartsWith(head, "ftyp", 4)) {
+    for (const std::string_view brand : {"avif"sv, "avis"sv}) {
+      if (StartsWith(head, brand, 8)) return "AVIF";
+    }
+    for (const std::string_view brand :
+         {"heic"sv, "heix"sv, "hevc"sv, "hevx"sv, "heim"sv, "heis"sv, "mif1"sv, "msf1"sv}) {
+      if (StartsWith(head, brand, 8)) return "HEIC";
+    }
+  }
+  if (StartsWith(head, "\xFF\x0A"sv) || StartsWith(head, "\0\0\0\x0CJXL \r\n\x87\n"sv)) return "JPEG XL";
+  if (StartsWith(head, "8BPS"sv)) return "PSD";
+  if (StartsWith(head, "\0\0\x01\0"sv) || StartsWith(head, "\0\0\x02\0"sv)) return "ICO";
+  // SVG: XML text (after a byte order mark and blanks) whose first element
+  // is svg, within the first bytes.
+  std::string_view text(reinterpret_cast<const char*>(head.data()), head.size());
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+  text.remove_prefix(std::min(text.size(), text.find_first_not_of(" \t\r\n")));
+  if (text.starts_with("<svg") || (text.starts_with("<?xml") && text.find("<svg") != std::string_view::npos))
+    return "SVG";
+  return {};
+}
+
+}  // namespace
+
 // The format is told by the file's first bytes, not its name. Whatever is
 // none of the others goes to the BMP reader, whose rules then apply: an
 // empty file is an empty picture, one too short for a header is "Stream
 // read error", and one that does not start with "BM" is "Bitmap image is
-// not valid".
+// not valid" (naming, for the command line, a known kind the program does
+// not read).
 std::unique_ptr<PictureReader> OpenPicture(FileBytes bytes, const ReadSettings& settings) {
-  std::array<unsigned char, 16> start{};
+  std::array<unsigned char, 512> start{};
   const std::size_t got = bytes.ReadSome(0, start);
   const std::span<const unsigned char> head(start.data(), got);
   if (LooksLikePng(head)) return ReadPng(std::move(bytes), settings);
   if (LooksLikeJpeg(head)) return ReadJpeg(std::move(bytes), settings);
   if (LooksLikeGif(head)) return ReadGif(std::move(bytes), settings);
   if (LooksLikeWebp(head)) return ReadWebp(std::move(bytes), settings);
+  if (const auto kind = UnreadKind(head)) throw Failure(FailureKind::BitmapNotValid, {}, {{}, std::string(*kind)});
   return ReadBmp(std::move(bytes), settings);
 }
 

@@ -1,5 +1,7 @@
 #include "morvexa/failure.h"
 
+#include <cstring>
+
 namespace morvexa {
 
 std::string_view FailureTemplate(FailureKind kind) {
@@ -25,8 +27,13 @@ std::string Format(std::string_view text, std::string_view name) {
 
 }  // namespace
 
-Failure::Failure(FailureKind kind, std::string_view name)
-    : std::runtime_error(Format(FailureTemplate(kind), name)), kind_(kind) {}
+Failure::Failure(FailureKind kind, std::string_view name, FailureCause cause)
+    : std::runtime_error(Format(FailureTemplate(kind), name)), kind_(kind), cause_(std::move(cause)) {}
+
+std::string SystemReason(int error) {
+  const char* description = strerrordesc_np(error);
+  return description ? description : "error " + std::to_string(error);
+}
 
 std::string FailureReportText(std::string_view message) {
   std::string out(message);

@@ -45,20 +45,37 @@ std::string ReadToEnd(int fd, std::uint64_t most) {
   return bytes;
 }
 
+// "Cannot open file PATH", with the system's reason (errno), or what the
+// file is instead of a regular one.
+[[noreturn]] void CannotOpen(const std::filesystem::path& path, int error, const struct stat* info = nullptr) {
+  std::string reason = SystemReason(error);
+  if (info && S_ISDIR(info->st_mode)) {
+    reason = SystemReason(EISDIR);
+  } else if (info && S_ISFIFO(info->st_mode)) {
+    reason = "It is a pipe (FIFO), not a regular file";
+  } else if (info && (S_ISCHR(info->st_mode) || S_ISBLK(info->st_mode))) {
+    reason = "It is a device, not a regular file";
+  } else if (info && S_ISSOCK(info->st_mode)) {
+    reason = "It is a socket, not a regular file";
+  }
+  throw Failure(FailureKind::CannotOpenFile, ShownPath(path), {reason, {}});
+}
+
 }  // namespace
 
 FileBytes FileBytes::Open(const std::filesystem::path& path, std::uint64_t most) {
   // Looked at before it is opened: opening a FIFO or a device can block or
   // do something to the device.
   struct stat info {};
-  if (path.empty() || stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
-    throw Failure(FailureKind::CannotOpenFile, ShownPath(path));
-  }
+  if (path.empty()) CannotOpen(path, ENOENT);
+  if (stat(path.c_str(), &info) != 0) CannotOpen(path, errno);
+  if (!S_ISREG(info.st_mode)) CannotOpen(path, 0, &info);
   const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) throw Failure(FailureKind::CannotOpenFile, ShownPath(path));
+  if (fd < 0) CannotOpen(path, errno);
   auto descriptor = std::make_shared<const Descriptor>(fd);
   // The same check on what was opened, in case the name changed hands.
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) throw Failure(FailureKind::CannotOpenFile, ShownPath(path));
+  if (fstat(fd, &info) != 0) CannotOpen(path, errno);
+  if (!S_ISREG(info.st_mode)) CannotOpen(path, 0, &info);
   if (info.st_size == 0) return FromMemory(ReadToEnd(fd, most));
   posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
   FileBytes bytes;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "morvexa/failure.h"
+#include "text/font_glyph_source.h"
 
 namespace morvexa {
 
@@ -358,6 +359,16 @@ std::vector<BannerRow> DrawBanner(std::u32string_view text, GlyphSource& glyphs,
     }
   }
   return rows;
+}
+
+std::vector<BannerRow> DrawBanner(std::u32string_view text, const TextSymbols& symbols, const BannerOptions& options,
+                                  ArtSink& sink) {
+  if (!options.font) {
+    BuiltInGlyphs glyphs;
+    return DrawBanner(text, glyphs, symbols, options, sink);
+  }
+  FontGlyphSource glyphs = FontGlyphSource::Open(*options.font, options.size);
+  return DrawBanner(text, glyphs, symbols, options, sink);
 }
 
 }  // namespace morvexa

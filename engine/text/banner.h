@@ -5,37 +5,11 @@
 #include <vector>
 
 #include "morvexa/art_sink.h"
-#include "morvexa/text_to_asc.h"
+#include "morvexa/banner.h"
+#include "morvexa/text_symbols.h"
 #include "text/glyph_source.h"
-#include "text/text_symbols.h"
 
 namespace morvexa {
-
-struct BannerOptions {
-  static constexpr int kLargestScale = 8;
-
-  // Each pixel of a glyph becomes scale x scale symbols (1 to
-  // kLargestScale; others are taken as the nearest).
-  int scale = 1;
-  // Each pixel is two symbols wide, so that a glyph keeps its proportions
-  // where a text cell is twice as tall as wide.
-  bool square = false;
-  // The widest a row of banner may be, in columns (TextSymbols'
-  // PixelColumns a pixel); a row wider than that goes on under itself,
-  // broken between characters. 0: rows are as wide as their text.
-  std::size_t wrapColumns = 0;
-  // The colors of the cells, for an area that keeps them.
-  TextColors colors;
-};
-
-// A row of banner: the lines it takes in the area and the characters of the
-// text drawn on it.
-struct BannerRow {
-  std::size_t firstLine = 0;
-  std::size_t lineCount = 0;
-  std::size_t firstCharacter = 0;
-  std::size_t characterCount = 0;
-};
 
 // Draws text as a banner into area: each row of text (a line break, "\n" or
 // "\r\n", starts the next; a final one ends the text) as the glyphs of

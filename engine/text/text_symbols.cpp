@@ -1,4 +1,4 @@
-#include "text/text_symbols.h"
+#include "morvexa/text_symbols.h"
 
 #include <langinfo.h>
 #include <locale.h>

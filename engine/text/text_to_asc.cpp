@@ -11,8 +11,8 @@
 #endif
 
 #include "morvexa/cp936.h"
+#include "morvexa/text_symbols.h"
 #include "text/glyph_font.h"
-#include "text/text_symbols.h"
 #include "text/unifont_data.h"
 
 namespace morvexa {
@@ -124,7 +124,8 @@ class TrueGlyphs {
             bytes[2 * r] = glyph->bits[2 * r], bytes[2 * r + 1] = glyph->bits[2 * r + 1];
           } else {
             const unsigned char row = glyph->bits[r];
-            bytes[2 * r] = static_cast<unsigned char>(row >> 4), bytes[2 * r + 1] = static_cast<unsigned char>(row << 4);
+            bytes[2 * r] = static_cast<unsigned char>(row >> 4),
+                      bytes[2 * r + 1] = static_cast<unsigned char>(row << 4);
           }
         }
         return GlyphFont::GlyphBytes(bytes);

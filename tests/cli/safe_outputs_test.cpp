@@ -21,7 +21,7 @@ TEST_F(Cli, AClosedStandardOutputIsAWriteErrorNotAnotherFile) {
   // The art would go to standard output, which is closed.
   Outcome closed = RunShell("(" + cli + " text 汉字 --symbols " + Quote(dir_ / "s.txt") + " >&-)");
   EXPECT_EQ(closed.status, 1);
-  EXPECT_EQ(closed.err, "Stream write error.\n");
+  EXPECT_EQ(closed.err, "morvexa-cli: Stream write error.\n");
   EXPECT_FALSE(fs::exists(dir_ / "s.txt")) << "a failed command writes no file";
 
   closed = RunShell("(" + cli + " text 汉字 -o " + Quote(dir_ / "a.txt") + " --symbols - >&-)");
@@ -50,7 +50,7 @@ TEST_F(Cli, BothFilesOrNeitherOnAFullDisk) {
   const std::string symbols = ReadFile(small / "s.txt");
   umount2(small.c_str(), MNT_DETACH);
   EXPECT_EQ(full.status, 1);
-  EXPECT_EQ(full.err, "Stream write error.\n");
+  EXPECT_EQ(full.err, "morvexa-cli: Stream write error.\n");
   EXPECT_EQ(ReadFile(dir_ / "a.txt"), "old art") << "the art is not put in place when the symbols cannot be";
   EXPECT_EQ(symbols, "");
 }
@@ -89,26 +89,26 @@ TEST_F(Cli, TheKernelsOwnFilesAreNoTargetsAndAreReadNoFurtherThanAPicture) {
   const std::string comm = ReadFile("/proc/self/comm");
   const Outcome proc = RunCli({"text", "编程", "-o", "/proc/self/comm"});
   EXPECT_EQ(proc.status, 1);
-  EXPECT_EQ(proc.err, "Cannot create file /proc/self/comm.\n");
+  EXPECT_EQ(proc.err, "morvexa-cli: Cannot create file /proc/self/comm.\n");
   const Outcome sys = RunCli({"text", "编程", "--symbols", "/sys/kernel/morvexa.txt"});
   EXPECT_EQ(sys.status, 1);
-  EXPECT_EQ(sys.err, "Cannot create file /sys/kernel/morvexa.txt.\n");
+  EXPECT_EQ(sys.err, "morvexa-cli: Cannot create file /sys/kernel/morvexa.txt.\n");
   // A small file of the kernel's is read, and is no picture.
   const Outcome status = RunCli({"picture", "/proc/self/status"});
   EXPECT_EQ(status.status, 1);
-  EXPECT_EQ(status.err, "Bitmap image is not valid.\n");
+  EXPECT_EQ(status.err, "morvexa-cli: Bitmap image is not valid.\n");
 }
 
 TEST_F(Cli, NamesAreShownOnOneLineWithTheirControlCharactersEscaped) {
   const Outcome missing = RunCli({"picture", dir_ / "a\x1b[31mb\nc\xff.bmp"});
   EXPECT_EQ(missing.status, 1);
-  // (No full stop after a closing quote, as after any character below ".")
-  EXPECT_EQ(missing.err, "Cannot open file '" + dir_.string() + "/a'$'\\033''[31mb'$'\\n''c'$'\\377''.bmp'\n");
+  EXPECT_EQ(missing.err, "morvexa-cli: Cannot open file '" + dir_.string() +
+                             "/a'$'\\033''[31mb'$'\\n''c'$'\\377''.bmp': No such file or directory.\n");
   const Outcome uncreatable = RunCli({"text", "编程", "-o", dir_ / "none" / "it's\tart.txt"});
-  EXPECT_EQ(uncreatable.err, "Cannot create file '" + dir_.string() + "/none/it'\\''s'$'\\t''art.txt'\n");
+  EXPECT_EQ(uncreatable.err, "morvexa-cli: Cannot create file '" + dir_.string() + "/none/it'\\''s'$'\\t''art.txt'\n");
   // Names that need no escape are shown as they are.
   const Outcome plain = RunCli({"picture", dir_ / "图 片.bmp"});
-  EXPECT_EQ(plain.err, "Cannot open file " + dir_.string() + "/图 片.bmp.\n");
+  EXPECT_EQ(plain.err, "morvexa-cli: Cannot open file " + dir_.string() + "/图 片.bmp: No such file or directory.\n");
 }
 
 TEST_F(Cli, NumbersAreReadTheSameInEveryLocale) {

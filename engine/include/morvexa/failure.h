@@ -21,16 +21,32 @@ enum class FailureKind {
 // The fixed text of a failure, with %s where a name goes.
 std::string_view FailureTemplate(FailureKind kind);
 
+// What is known of why a failure happened, beyond its fixed text: for the
+// command line, which says more than the window.
+struct FailureCause {
+  // The system's reason (an errno value's description, in English), e.g.
+  // "No such file or directory".
+  std::string reason;
+  // For "Bitmap image is not valid": the name of a known kind of picture
+  // that the program does not read (e.g. "TIFF").
+  std::string unreadFormat;
+};
+
 // The one exception type of the engine. what() is the failure's full
 // message (UTF-8), e.g. "Cannot open file /home/u/a.bmp".
 class Failure : public std::runtime_error {
  public:
-  explicit Failure(FailureKind kind, std::string_view name = {});
+  explicit Failure(FailureKind kind, std::string_view name = {}, FailureCause cause = {});
   FailureKind Kind() const noexcept { return kind_; }
+  const FailureCause& Cause() const noexcept { return cause_; }
 
  private:
   FailureKind kind_;
+  FailureCause cause_;
 };
+
+// The system's reason for errno value error, in English.
+std::string SystemReason(int error);
 
 // A failure message as the failure report shows it: a full stop is added
 // when the last character's code is above that of ".".

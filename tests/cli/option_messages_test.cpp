@@ -1,0 +1,144 @@
+// What morvexa-cli says when it is given something wrong: every option with
+// a bad value, in both forms, and in the other command; mistyped names;
+// files it cannot open or does not read.
+#include "../support/bmp_builder.h"
+#include "cli_fixture.h"
+
+namespace morvexa {
+namespace {
+
+using testing_support::Cli;
+using testing_support::Outcome;
+using testing_support::WriteFile;
+
+// The first line of what the program said.
+std::string FirstLine(const Outcome& run) { return run.err.substr(0, run.err.find('\n')); }
+
+TEST_F(Cli, EveryOptionWithABadValueIsNamedWithWhatItTakes) {
+  WriteFile(dir_ / "p.bmp", testing_support::BmpBuilder(2, 2, {0, 1, 1, 0}, {0, 0xFFFFFF}).Build({40, 24}));
+  struct Case {
+    const char* command;
+    const char* option;
+    const char* bad;
+    const char* allowed;
+  };
+  const Case cases[] = {
+      {"picture", "--width", "abc", "a whole number from 0 to 1048576"},
+      {"picture", "--width", "-3", "a whole number from 0 to 1048576"},
+      {"picture", "--height", "1048577", "a whole number from 0 to 1048576"},
+      {"picture", "--aspect", "0,5", "a number from 0.01 to 100"},
+      {"picture", "--aspect", "1000", "a number from 0.01 to 100"},
+      {"picture", "--colors", "1", "a whole number from 2 to 95"},
+      {"picture", "--colors", "96", "a whole number from 2 to 95"},
+      {"picture", "--background", "mauve", "a color: #RRGGBB, #RGB or a name such as white"},
+      {"picture", "--format", "tiff", "gbk, utf8, html or ansi"},
+      {"text", "--fg-color", "#12", "a color: #RRGGBB, #RGB or a name such as black"},
+      {"text", "--bg-color", "x", "a color: #RRGGBB, #RGB or a name such as white"},
+      {"text", "--scale", "0", "a whole number from 1 to 8"},
+      {"text", "--scale", "9", "a whole number from 1 to 8"},
+      {"text", "--size", "3", "a whole number from 4 to 512"},
+  };
+  for (const Case& c : cases) {
+    const std::string input = std::string(c.command) == "text" ? "字" : (dir_ / "p.bmp").string();
+    const std::string expected = "morvexa-cli: " + std::string(c.option) + ": \"" + c.bad + "\" is not " + c.allowed;
+    SCOPED_TRACE(expected);
+    const Outcome joined = RunCli({c.command, std::string(c.option) + "=" + c.bad, input});
+    EXPECT_EQ(joined.status, 2);
+    EXPECT_EQ(FirstLine(joined), expected);
+    const Outcome next = RunCli({c.command, c.option, c.bad, input});
+    EXPECT_EQ(next.status, 2);
+    EXPECT_EQ(FirstLine(next), expected);
+    // Without a value.
+    const Outcome none = RunCli({c.command, input, c.option});
+    EXPECT_EQ(FirstLine(none), "morvexa-cli: " + std::string(c.option) + " needs a value: " + c.allowed);
+  }
+  // Values that only the optional forms take joined.
+  EXPECT_EQ(FirstLine(RunCli({"picture", "--ramp=x", dir_ / "p.bmp"})),
+            "morvexa-cli: --ramp: \"x\" is not at least two printable ASCII symbols");
+  EXPECT_EQ(FirstLine(RunCli({"picture", "--color=sometimes", dir_ / "p.bmp"})),
+            "morvexa-cli: --color: \"sometimes\" is not always, never or auto");
+}
+
+TEST_F(Cli, OptionsOfTheOtherCommandAreNamedAsSuch) {
+  struct Case {
+    const char* command;
+    std::vector<std::string> option;
+    const char* of;
+  };
+  const Case cases[] = {
+      {"text", {"--width", "80"}, "picture"},
+      {"text", {"--width=80"}, "picture"},
+      {"text", {"--ramp"}, "picture"},
+      {"text", {"--dither"}, "picture"},
+      {"text", {"--background", "red"}, "picture"},
+      {"picture", {"--fg", "#"}, "text"},
+      {"picture", {"--scale=2"}, "text"},
+      {"picture", {"--square"}, "text"},
+      {"picture", {"--font", "x"}, "text"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {c.command};
+    args.insert(args.end(), c.option.begin(), c.option.end());
+    args.push_back(std::string(c.command) == "text" ? "字" : "p.bmp");
+    const std::string name = c.option[0].substr(0, c.option[0].find('='));
+    SCOPED_TRACE(name);
+    const Outcome run = RunCli(args);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(FirstLine(run), "morvexa-cli: " + name + " is for the " + c.of + " command only");
+  }
+}
+
+TEST_F(Cli, MistakesGetTheNearestNameAndAHint) {
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"pictrue", "x.png"}, "morvexa-cli: unknown command \"pictrue\"; did you mean picture?"},
+      {{"txet", "x"}, "morvexa-cli: unknown command \"txet\"; did you mean text?"},
+      {{"draw", "x"}, "morvexa-cli: unknown command \"draw\""},
+      {{"picture", "--widht", "3", "x.png"}, "morvexa-cli: unknown option --widht; did you mean --width?"},
+      {{"picture", "--colours=8", "x.png"}, "morvexa-cli: unknown option --colours; did you mean --colors?"},
+      {{"text", "--bogus", "x"}, "morvexa-cli: unknown option --bogus"},
+      {{"picture", "x.png", "--ramp", " .:#"},
+       "morvexa-cli: unexpected argument \" .:#\"; --ramp takes its value joined with \"=\": --ramp=' .:#'"},
+      {{"picture", "x.png", "--color", "never"},
+       "morvexa-cli: unexpected argument \"never\"; --color takes its value joined with \"=\": --color=never"},
+      {{"text", "a", "b"}, "morvexa-cli: unexpected argument \"b\""},
+  };
+  for (const auto& [args, message] : cases) {
+    SCOPED_TRACE(message);
+    const Outcome run = RunCli(args);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(FirstLine(run), message);
+    EXPECT_EQ(run.err.substr(run.err.find('\n') + 1), "Try 'morvexa-cli --help' for more information.\n");
+  }
+}
+
+TEST_F(Cli, PicturesOfKindsThatAreNotReadAreNamed) {
+  using namespace std::string_literals;
+  const std::pair<std::string, std::string> kinds[] = {
+      {"II*\0\x08\0\0\0"s, "TIFF"},
+      {"MM\0*\0\0\0\x08"s, "TIFF"},
+      {"\0\0\0\x1c"
+       "ftypavif\0\0\0\0"s,
+       "AVIF"},
+      {"\0\0\0\x18"
+       "ftypheic\0\0\0\0"s,
+       "HEIC"},
+      {"\xFF\x0A\x20\x08"s, "JPEG XL"},
+      {"\0\0\0\x0CJXL \r\n\x87\n"s, "JPEG XL"},
+      {"8BPS\0\x01"s, "PSD"},
+      {"<?xml version=\"1.0\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\"/>"s, "SVG"},
+      {"\0\0\x01\0\x01\0"s, "ICO"},
+  };
+  for (const auto& [bytes, kind] : kinds) {
+    SCOPED_TRACE(kind);
+    WriteFile(dir_ / "picture", bytes + std::string(64, '\0'));
+    const Outcome run = RunCli({"picture", dir_ / "picture"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "morvexa-cli: " + kind + " pictures are not read; convert it to PNG\n");
+  }
+  // A file that cannot be opened says why.
+  const Outcome folder = RunCli({"picture", dir_});
+  EXPECT_EQ(folder.err, "morvexa-cli: Cannot open file " + dir_.string() + ": Is a directory.\n");
+}
+
+}  // namespace
+}  // namespace morvexa
