@@ -175,10 +175,10 @@ class Command {
 
   void WriteArt(const MemoryArtArea& area, const MemoryCharList& list, const std::string& title) const {
     Outputs outputs(ArtDestination(), Form(title), options_.symbolsOutput);
-    std::vector<Rgb> colors;
+    std::vector<Rgb> ink, paper;
     for (std::size_t i = 0; i < area.LineCount(); ++i) {
-      if (area.Colors() != CellColors::None) area.ColorsOf(i, colors);
-      outputs.WriteLine(area.GetLine(i), colors);
+      if (area.Colors() != CellColors::None) area.ColorsOf(i, ink, paper);
+      outputs.WriteLine(area.GetLine(i), {ink, paper});
     }
     Finish(outputs, list);
   }

@@ -59,11 +59,11 @@ Outputs::Outputs(const std::optional<std::string>& art, const ArtFormSettings& f
   if (art_) writer_.emplace(form, [this](std::string_view bytes) { art_->Write(bytes); });
 }
 
-void Outputs::WriteLine(ByteStringView line, std::span<const Rgb> colors) {
+void Outputs::WriteLine(ByteStringView line, LineColors colors) {
   if (writer_) writer_->Line(line, colors);
 }
 
-void Outputs::WriteLines(ByteStringView text, std::span<const Rgb> colors) {
+void Outputs::WriteLines(ByteStringView text, LineColors colors) {
   if (!writer_) return;
   if (gbk_) {
     // The art text exactly as the window saves it, as it stands.
@@ -73,7 +73,7 @@ void Outputs::WriteLines(ByteStringView text, std::span<const Rgb> colors) {
   for (std::size_t at = 0; at < text.size();) {
     const std::size_t end = text.find(kLineBreak, at);
     const std::size_t length = (end == ByteStringView::npos ? text.size() : end) - at;
-    writer_->Line(text.substr(at, length), colors.empty() ? colors : colors.subspan(at, length));
+    writer_->Line(text.substr(at, length), colors.Part(at, length));
     at += length + kLineBreak.size();
   }
 }
@@ -103,11 +103,11 @@ void StreamedArt::WriteLine(std::size_t, ByteStringView line) { outputs_.WriteLi
 
 void StreamedArt::WriteLines(std::size_t, std::size_t, ByteStringView text) { outputs_.WriteLines(text); }
 
-void StreamedArt::WriteColoredLine(std::size_t, ByteStringView line, std::span<const Rgb> colors) {
+void StreamedArt::WriteColoredLine(std::size_t, ByteStringView line, LineColors colors) {
   outputs_.WriteLine(line, colors);
 }
 
-void StreamedArt::WriteColoredLines(std::size_t, std::size_t, ByteStringView text, std::span<const Rgb> colors) {
+void StreamedArt::WriteColoredLines(std::size_t, std::size_t, ByteStringView text, LineColors colors) {
   outputs_.WriteLines(text, colors);
 }
 

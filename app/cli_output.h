@@ -44,10 +44,10 @@ class Outputs {
           const std::optional<std::string>& symbols);
 
   // The next line of the art, with its cells' colors (or none).
-  void WriteLine(ByteStringView line, std::span<const Rgb> colors = {});
+  void WriteLine(ByteStringView line, LineColors colors = {});
   // The next lines, as art text (each followed by CR LF), with the colors
   // of their bytes (or none).
-  void WriteLines(ByteStringView text, std::span<const Rgb> colors = {});
+  void WriteLines(ByteStringView text, LineColors colors = {});
   // Whether the art's form shows colors.
   bool ShowsColors() const { return writer_ && writer_->ShowsColors(); }
   // Writes the symbol list and puts every file in place; returns how many
@@ -69,9 +69,8 @@ class StreamedArt final : public ArtSink {
   void WriteLine(std::size_t i, ByteStringView line) override;
   void WriteLines(std::size_t first, std::size_t count, ByteStringView text) override;
   CellColors Colors() const override { return outputs_.ShowsColors() ? CellColors::Own : CellColors::None; }
-  void WriteColoredLine(std::size_t i, ByteStringView line, std::span<const Rgb> colors) override;
-  void WriteColoredLines(std::size_t first, std::size_t count, ByteStringView text,
-                         std::span<const Rgb> colors) override;
+  void WriteColoredLine(std::size_t i, ByteStringView line, LineColors colors) override;
+  void WriteColoredLines(std::size_t first, std::size_t count, ByteStringView text, LineColors colors) override;
 
  private:
   Outputs& outputs_;

@@ -39,7 +39,8 @@ const ColoredArt& Art(const std::string& kind) {
     PictureToAsc(*picture, list, area);
     for (std::size_t i = 0; i < area.LineCount(); ++i) {
       it->second.lines.push_back(area.GetLine(i));
-      area.ColorsOf(i, it->second.colors.emplace_back());
+      std::vector<Rgb> paper;
+      area.ColorsOf(i, it->second.colors.emplace_back(), paper);
       it->second.bytes += it->second.lines.back().size();
     }
   }

@@ -15,18 +15,18 @@ void DisplayText::WriteLines(std::size_t first, std::size_t count, ByteStringVie
   WriteColoredLines(first, count, text, {});
 }
 
-void DisplayText::WriteColoredLine(std::size_t, ByteStringView line, std::span<const Rgb> colors) {
+void DisplayText::WriteColoredLine(std::size_t, ByteStringView line, LineColors colors) {
   AppendAsText(line, text_);
   text_ += QLatin1Char('\n');
   colors_.AppendLine(line, colors);
 }
 
-void DisplayText::WriteColoredLines(std::size_t, std::size_t, ByteStringView text, std::span<const Rgb> colors) {
+void DisplayText::WriteColoredLines(std::size_t, std::size_t, ByteStringView text, LineColors colors) {
   AppendAsText(text, text_);
   for (std::size_t at = 0; at < text.size();) {
     const std::size_t end = text.find(kLineBreak, at);
     const std::size_t length = (end == ByteStringView::npos ? text.size() : end) - at;
-    colors_.AppendLine(text.substr(at, length), colors.empty() ? colors : colors.subspan(at, length));
+    colors_.AppendLine(text.substr(at, length), colors.Part(at, length));
     at += length + kLineBreak.size();
   }
 }

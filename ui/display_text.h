@@ -22,9 +22,8 @@ class DisplayText final : public ArtSink {
   void WriteLine(std::size_t i, ByteStringView line) override;
   void WriteLines(std::size_t first, std::size_t count, ByteStringView text) override;
   CellColors Colors() const override { return CellColors::Own; }
-  void WriteColoredLine(std::size_t i, ByteStringView line, std::span<const Rgb> colors) override;
-  void WriteColoredLines(std::size_t first, std::size_t count, ByteStringView text,
-                         std::span<const Rgb> colors) override;
+  void WriteColoredLine(std::size_t i, ByteStringView line, LineColors colors) override;
+  void WriteColoredLines(std::size_t first, std::size_t count, ByteStringView text, LineColors colors) override;
 
  private:
   QString text_;

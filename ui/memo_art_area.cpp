@@ -46,7 +46,7 @@ void MemoArtArea::WriteLine(std::size_t i, ByteStringView line) {
   colors_.AppendLine(line, {});
 }
 
-void MemoArtArea::WriteColoredLine(std::size_t i, ByteStringView line, std::span<const Rgb> colors) {
+void MemoArtArea::WriteColoredLine(std::size_t i, ByteStringView line, LineColors colors) {
   Changing().WriteLine(i, line);
   colors_.AppendLine(line, colors);
 }
@@ -83,18 +83,19 @@ std::string MemoArtArea::Export(const ArtFormSettings& form, const QTextCursor& 
   // A line of the art is a block of the box; the empty block after the
   // last line break is not a line.
   const bool lastIsLine = last.blockNumber() + 1 < document->blockCount() || !last.text().isEmpty();
-  std::vector<Rgb> colors;
+  std::vector<Rgb> ink, paper;
   for (QTextBlock block = first; block.isValid() && block.blockNumber() <= last.blockNumber(); block = block.next()) {
     if (block == last && !lastIsLine && block != first) break;
     const QString text = block.text();
     const int from = block == first ? selection.selectionStart() - block.position() : 0;
     const int to = block == last ? selection.selectionEnd() - block.position() : static_cast<int>(text.size());
     const ByteString line = QStringToBytes(text);
-    colors_.ColorsOf(static_cast<std::size_t>(block.blockNumber()), line, colors);
+    colors_.ColorsOf(static_cast<std::size_t>(block.blockNumber()), line, ink, paper);
     // The selected characters' bytes: those of the text before them on.
     const std::size_t begin = QStringToBytes(text.left(from)).size(), end = QStringToBytes(text.left(to)).size();
     writer.Line(ByteStringView(line).substr(begin, end - begin),
-                std::span<const Rgb>(colors).subspan(begin, end - begin));
+                LineColors(ink, colors_.HasPaper() ? std::span<const Rgb>(paper) : std::span<const Rgb>())
+                    .Part(begin, end - begin));
   }
   writer.Finish();
   return out;

@@ -31,7 +31,7 @@ class MemoArtArea final : public QObject, public ArtArea {
   void Clear() override;
   void WriteLine(std::size_t i, ByteStringView line) override;
   CellColors Colors() const override { return CellColors::Own; }
-  void WriteColoredLine(std::size_t i, ByteStringView line, std::span<const Rgb> colors) override;
+  void WriteColoredLine(std::size_t i, ByteStringView line, LineColors colors) override;
   std::size_t LineCount() const override;
   ByteString GetLine(std::size_t i) const override;
   void SetLine(std::size_t i, ByteStringView line) override;

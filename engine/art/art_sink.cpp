@@ -10,9 +10,9 @@ void ArtSink::WriteLines(std::size_t first, std::size_t count, ByteStringView te
   }
 }
 
-void ArtSink::WriteColoredLine(std::size_t i, ByteStringView line, std::span<const Rgb>) { WriteLine(i, line); }
+void ArtSink::WriteColoredLine(std::size_t i, ByteStringView line, LineColors) { WriteLine(i, line); }
 
-void ArtSink::WriteColoredLines(std::size_t first, std::size_t count, ByteStringView text, std::span<const Rgb>) {
+void ArtSink::WriteColoredLines(std::size_t first, std::size_t count, ByteStringView text, LineColors) {
   WriteLines(first, count, text);
 }
 

@@ -62,7 +62,7 @@ void MemoryArtArea::WriteLine(std::size_t i, ByteStringView line) {
   ColorNewLines(before, start, {});
 }
 
-void MemoryArtArea::WriteColoredLine(std::size_t i, ByteStringView line, std::span<const Rgb> colors) {
+void MemoryArtArea::WriteColoredLine(std::size_t i, ByteStringView line, LineColors colors) {
   const std::size_t before = LineCount();
   WriteLine(i, line);
   if (keepsColors_) {
@@ -75,8 +75,7 @@ void MemoryArtArea::WriteLines(std::size_t first, std::size_t count, ByteStringV
   WriteColoredLines(first, count, text, {});
 }
 
-void MemoryArtArea::WriteColoredLines(std::size_t first, std::size_t count, ByteStringView text,
-                                      std::span<const Rgb> colors) {
+void MemoryArtArea::WriteColoredLines(std::size_t first, std::size_t count, ByteStringView text, LineColors colors) {
   if (first != written_ || (!text_.empty() && !ByteStringView(text_).ends_with(kLineBreak))) {
     ArtArea::WriteColoredLines(first, count, text, colors);
     return;
@@ -88,16 +87,18 @@ void MemoryArtArea::WriteColoredLines(std::size_t first, std::size_t count, Byte
   ColorNewLines(before, start, colors);
 }
 
-void MemoryArtArea::ColorNewLines(std::size_t firstLine, std::size_t firstByte, std::span<const Rgb> colors) {
+void MemoryArtArea::ColorNewLines(std::size_t firstLine, std::size_t firstByte, LineColors colors) {
   if (!keepsColors_) return;
   for (std::size_t i = firstLine; i < LineCount(); ++i) {
     const std::size_t from = starts_[i] - firstByte, length = LineEnd(i) - starts_[i];
     colors_.AppendLine(ByteStringView(text_).substr(starts_[i], length),
-                       colors.size() >= from + length ? colors.subspan(from, length) : std::span<const Rgb>());
+                       colors.ink.size() >= from + length ? colors.Part(from, length) : LineColors());
   }
 }
 
-void MemoryArtArea::ColorsOf(std::size_t i, std::vector<Rgb>& colors) const { colors_.ColorsOf(i, GetLine(i), colors); }
+void MemoryArtArea::ColorsOf(std::size_t i, std::vector<Rgb>& ink, std::vector<Rgb>& paper) const {
+  colors_.ColorsOf(i, GetLine(i), ink, paper);
+}
 
 ByteString MemoryArtArea::GetLine(std::size_t i) const {
   if (i >= LineCount()) throw std::out_of_range("MemoryArtArea::GetLine");

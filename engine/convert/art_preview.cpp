@@ -23,14 +23,15 @@ class LookSink final : public ArtSink {
   void Clear() override { cells_.clear(); }
   void WriteLine(std::size_t, ByteStringView line) override { cells_.insert(cells_.end(), line.size(), kNoColor); }
   CellColors Colors() const override { return CellColors::Look; }
-  void WriteColoredLine(std::size_t, ByteStringView, std::span<const Rgb> colors) override {
-    cells_.insert(cells_.end(), colors.begin(), colors.end());
+  // A look's color is given as the ink.
+  void WriteColoredLine(std::size_t, ByteStringView, LineColors colors) override {
+    cells_.insert(cells_.end(), colors.ink.begin(), colors.ink.end());
   }
-  void WriteColoredLines(std::size_t, std::size_t, ByteStringView text, std::span<const Rgb> colors) override {
+  void WriteColoredLines(std::size_t, std::size_t, ByteStringView text, LineColors colors) override {
     for (std::size_t at = 0; at < text.size();) {
       const std::size_t end = std::min(text.find(kLineBreak, at), text.size());
-      cells_.insert(cells_.end(), colors.begin() + static_cast<std::ptrdiff_t>(at),
-                    colors.begin() + static_cast<std::ptrdiff_t>(end));
+      cells_.insert(cells_.end(), colors.ink.begin() + static_cast<std::ptrdiff_t>(at),
+                    colors.ink.begin() + static_cast<std::ptrdiff_t>(end));
       at = end + kLineBreak.size();
     }
   }

@@ -39,9 +39,9 @@ constexpr std::string_view kPageEnd = "</pre>\n</body>\n</html>\n";
 // less than kMostPerCharacter bytes are left in it.
 constexpr std::size_t kBufferSize = 64 * 1024;
 // The most one character can take: closing a span and opening another
-// (7 + 27 bytes), then "&amp;" (5); or a 24-bit color escape (19) and
-// three bytes of UTF-8.
-constexpr std::size_t kMostPerCharacter = 48;
+// with both colors (7 + 49 bytes), then "&amp;" (5); or two 24-bit color
+// escapes (2 x 19) and four bytes of UTF-8.
+constexpr std::size_t kMostPerCharacter = 80;
 
 // Writing into the buffer at a moving pointer.
 char* Put(char* out, std::string_view text) {
@@ -67,13 +67,28 @@ bool IsPlain(char c, bool html) {
   return byte >= 0x20 && byte < 0x7F && c != '&' && c != '<' && c != '>';
 }
 
+// Whether the colors of bytes at and at + 1 ... at + count - 1 all equal
+// color, sixteen at a time (none given: they do).
+#if defined(__SSE2__)
+__m128i SameColors16(std::span<const Rgb> colors, std::size_t at, Rgb color) {
+  if (colors.empty()) return _mm_set1_epi8(-1);
+  const __m128i wanted = _mm_set1_epi32(static_cast<int>(color));
+  const auto* from = reinterpret_cast<const __m128i*>(colors.data() + at);
+  const __m128i same03 = _mm_packs_epi32(_mm_cmpeq_epi32(_mm_loadu_si128(from), wanted),
+                                         _mm_cmpeq_epi32(_mm_loadu_si128(from + 1), wanted));
+  const __m128i same47 = _mm_packs_epi32(_mm_cmpeq_epi32(_mm_loadu_si128(from + 2), wanted),
+                                         _mm_cmpeq_epi32(_mm_loadu_si128(from + 3), wanted));
+  return _mm_packs_epi16(same03, same47);
+}
+#endif
+
 // Where the run of bytes from i on that the form keeps as they are, all of
-// the color of byte i (when colors are given), ends, at most at most.
-std::size_t PlainRunEnd(ByteStringView line, std::span<const Rgb> colors, std::size_t i, std::size_t most, bool html) {
+// the colors of byte i (when colors are given), ends, at most at most.
+std::size_t PlainRunEnd(ByteStringView line, LineColors colors, std::size_t i, std::size_t most, bool html) {
   std::size_t end = i;
+  const Rgb ink = colors.ink.empty() ? 0 : colors.ink[i], paper = colors.paper.empty() ? 0 : colors.paper[i];
 #if defined(__SSE2__)
   // Sixteen bytes and their colors at a time.
-  const __m128i color = _mm_set1_epi32(static_cast<int>(colors.empty() ? 0 : colors[i]));
   for (; end + 16 <= most; end += 16) {
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + end));
     __m128i kept;
@@ -88,19 +103,16 @@ std::size_t PlainRunEnd(ByteStringView line, std::span<const Rgb> colors, std::s
     } else {
       kept = _mm_cmpgt_epi8(bytes, _mm_set1_epi8(-1));
     }
-    if (!colors.empty()) {
-      const auto* at = reinterpret_cast<const __m128i*>(colors.data() + end);
-      const __m128i same03 =
-          _mm_packs_epi32(_mm_cmpeq_epi32(_mm_loadu_si128(at), color), _mm_cmpeq_epi32(_mm_loadu_si128(at + 1), color));
-      const __m128i same47 = _mm_packs_epi32(_mm_cmpeq_epi32(_mm_loadu_si128(at + 2), color),
-                                             _mm_cmpeq_epi32(_mm_loadu_si128(at + 3), color));
-      kept = _mm_and_si128(kept, _mm_packs_epi16(same03, same47));
-    }
+    kept =
+        _mm_and_si128(kept, _mm_and_si128(SameColors16(colors.ink, end, ink), SameColors16(colors.paper, end, paper)));
     const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(kept));
     if (mask != 0xFFFF) return end + static_cast<std::size_t>(std::countr_one(mask));
   }
 #endif
-  while (end < most && IsPlain(line[end], html) && (colors.empty() || colors[end] == colors[i])) ++end;
+  while (end < most && IsPlain(line[end], html) && (colors.ink.empty() || colors.ink[end] == ink) &&
+         (colors.paper.empty() || colors.paper[end] == paper)) {
+    ++end;
+  }
   return end;
 }
 
@@ -171,6 +183,23 @@ char* PutNumber(char* out, unsigned n) {
 
 }  // namespace
 
+int NearestPalette16(Rgb color) {
+  // xterm's own sixteen colors.
+  static constexpr Rgb kColors[16] = {0x000000, 0xCD0000, 0x00CD00, 0xCDCD00, 0x0000EE, 0xCD00CD, 0x00CDCD, 0xE5E5E5,
+                                      0x7F7F7F, 0xFF0000, 0x00FF00, 0xFFFF00, 0x5C5CFF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
+  int best = 0;
+  int bestDistance = 1 << 30;
+  for (int i = 0; i < 16; ++i) {
+    const int dr = static_cast<int>(color >> 16 & 0xFF) - static_cast<int>(kColors[i] >> 16 & 0xFF);
+    const int dg = static_cast<int>(color >> 8 & 0xFF) - static_cast<int>(kColors[i] >> 8 & 0xFF);
+    const int db = static_cast<int>(color & 0xFF) - static_cast<int>(kColors[i] & 0xFF);
+    // Weighted toward the eye's sense of difference.
+    const int distance = 3 * dr * dr + 4 * dg * dg + 2 * db * db;
+    if (distance < bestDistance) best = i, bestDistance = distance;
+  }
+  return best;
+}
+
 int NearestPalette256(Rgb color) {
   static constexpr std::array<unsigned, 6> kLevels = {0, 95, 135, 175, 215, 255};
   const unsigned r = color >> 16 & 0xFF, g = color >> 8 & 0xFF, b = color & 0xFF;
@@ -210,38 +239,40 @@ ArtWriter::ArtWriter(const ArtFormSettings& settings, Sink sink) : settings_(set
 
 ArtWriter::~ArtWriter() = default;
 
-void ArtWriter::Line(ByteStringView line, std::span<const Rgb> colors) {
+void ArtWriter::Line(ByteStringView line, LineColors colors) {
   if (settings_.form == ArtForm::Gbk) {
     sink_(line);
     sink_(kLineBreak);
     return;
   }
   const bool html = settings_.form == ArtForm::Html, ansi = settings_.form == ArtForm::Ansi;
-  const bool colored = (html || ansi) && colors.size() == line.size();
-  if (!html && !colored && IsAscii(line)) {
+  const bool inked = (html || ansi) && colors.ink.size() == line.size();
+  const bool papered = (html || ansi) && colors.paper.size() == line.size();
+  if (!html && !inked && !papered && IsAscii(line)) {
     sink_(line);
     sink_("\n");
     return;
   }
+  const LineColors used(inked ? colors.ink : std::span<const Rgb>(), papered ? colors.paper : std::span<const Rgb>());
   char* const begin = buffer_.get();
   char* const full = begin + kBufferSize - kMostPerCharacter;
   char* out = begin;
-  Rgb current = kNoColor;
+  Rgb ink = kNoColor, paper = kNoColor;
   for (std::size_t i = 0; i < line.size();) {
     if (out >= full) {
       sink_(std::string_view(begin, static_cast<std::size_t>(out - begin)));
       out = begin;
     }
-    const Rgb color = colored && (colors[i] & kNoColor) == 0 ? colors[i] : kNoColor;
-    if (color != current) {
-      if (html && current != kNoColor) out = Put(out, "</span>");
-      current = color;
-      out = PutColor(out, color);
+    const Rgb nextInk = inked && (colors.ink[i] & kNoColor) == 0 ? colors.ink[i] : kNoColor;
+    const Rgb nextPaper = papered && (colors.paper[i] & kNoColor) == 0 ? colors.paper[i] : kNoColor;
+    if (nextInk != ink || nextPaper != paper) {
+      out = PutColors(out, nextInk, nextPaper, ink, paper);
+      ink = nextInk, paper = nextPaper;
     }
     // Most art is runs of printable ASCII, which every form keeps as it is
     // but for a page's specials.
     const std::size_t most = std::min(line.size(), i + static_cast<std::size_t>(full - out) + 1);
-    const std::size_t end = PlainRunEnd(line, colored ? colors : std::span<const Rgb>(), i, most, html);
+    const std::size_t end = PlainRunEnd(line, used, i, most, html);
     if (end > i) {
       out = Put(out, line.substr(i, end - i));
       i = end;
@@ -260,30 +291,54 @@ void ArtWriter::Line(ByteStringView line, std::span<const Rgb> colors) {
     }
     out = PutUtf8(out, c);
   }
-  if (html && current != kNoColor) out = Put(out, "</span>");
-  if (ansi && current != kNoColor) out = Put(out, "\x1b[0m");
+  if (html && (ink != kNoColor || paper != kNoColor)) out = Put(out, "</span>");
+  if (ansi && (ink != kNoColor || paper != kNoColor)) out = Put(out, "\x1b[0m");
   *out++ = '\n';
   sink_(std::string_view(begin, static_cast<std::size_t>(out - begin)));
 }
 
-char* ArtWriter::PutColor(char* out, Rgb color) const {
+char* ArtWriter::PutColors(char* out, Rgb ink, Rgb paper, Rgb wasInk, Rgb wasPaper) const {
   if (settings_.form == ArtForm::Html) {
-    if (color == kNoColor) return out;
-    out = Put(out, "<span style=\"color:#");
-    out = PutHex(out, color);
+    if (wasInk != kNoColor || wasPaper != kNoColor) out = Put(out, "</span>");
+    if (ink == kNoColor && paper == kNoColor) return out;
+    out = Put(out, "<span style=\"");
+    if (ink != kNoColor) {
+      out = Put(out, "color:#");
+      out = PutHex(out, ink);
+    }
+    if (paper != kNoColor) {
+      out = Put(out, ink != kNoColor ? ";background:#" : "background:#");
+      out = PutHex(out, paper);
+    }
     return Put(out, "\">");
   }
-  if (color == kNoColor) return Put(out, "\x1b[39m");
-  if (settings_.terminal == TerminalColors::TrueColor) {
-    out = Put(out, "\x1b[38;2;");
-    out = PutNumber(out, color >> 16 & 0xFF);
-    *out++ = ';';
-    out = PutNumber(out, color >> 8 & 0xFF);
-    *out++ = ';';
-    out = PutNumber(out, color & 0xFF);
-  } else {
-    out = Put(out, "\x1b[38;5;");
-    out = PutNumber(out, static_cast<unsigned>(NearestPalette256(color)));
+  if (ink != wasInk) out = PutTerminalColor(out, ink, false);
+  if (paper != wasPaper) out = PutTerminalColor(out, paper, true);
+  return out;
+}
+
+char* ArtWriter::PutTerminalColor(char* out, Rgb color, bool paper) const {
+  if (color == kNoColor) return Put(out, paper ? "\x1b[49m" : "\x1b[39m");
+  switch (settings_.terminal) {
+    case TerminalColors::TrueColor:
+      out = Put(out, paper ? "\x1b[48;2;" : "\x1b[38;2;");
+      out = PutNumber(out, color >> 16 & 0xFF);
+      *out++ = ';';
+      out = PutNumber(out, color >> 8 & 0xFF);
+      *out++ = ';';
+      out = PutNumber(out, color & 0xFF);
+      break;
+    case TerminalColors::Palette256:
+      out = Put(out, paper ? "\x1b[48;5;" : "\x1b[38;5;");
+      out = PutNumber(out, static_cast<unsigned>(NearestPalette256(color)));
+      break;
+    case TerminalColors::Palette16: {
+      // 30-37 and 90-97 for ink, 40-47 and 100-107 for paper.
+      const auto index = static_cast<unsigned>(NearestPalette16(color));
+      out = Put(out, "\x1b[");
+      out = PutNumber(out, (index < 8 ? 30 + index : 90 + index - 8) + (paper ? 10 : 0));
+      break;
+    }
   }
   *out++ = 'm';
   return out;

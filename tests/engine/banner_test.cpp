@@ -66,10 +66,10 @@ TEST(Banner, Gb2312TextIsDrawnAsTextToAscDrawsIt) {
         options.colors = colors;
         DrawBanner(cp936::Decode(text), glyphs, MakeTextSymbols(fore, back), options, drawn);
         ASSERT_EQ(drawn.Text(), expected.Text());
-        std::vector<Rgb> expectedColors, drawnColors;
+        std::vector<Rgb> expectedColors, drawnColors, paper;
         for (std::size_t i = 0; colored && i < expected.LineCount(); ++i) {
-          expected.ColorsOf(i, expectedColors);
-          drawn.ColorsOf(i, drawnColors);
+          expected.ColorsOf(i, expectedColors, paper);
+          drawn.ColorsOf(i, drawnColors, paper);
           ASSERT_EQ(drawnColors, expectedColors) << "line " << i;
         }
       }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <span>
+#include <vector>
 
 #include "morvexa/byte_string.h"
 #include "morvexa/color.h"
@@ -10,6 +11,24 @@ namespace morvexa {
 
 // What ends each line of the art text.
 inline constexpr ByteStringView kLineBreak = "\r\n";
+
+// The colors of a line's bytes (a symbol of two bytes has its colors
+// twice): each one's ink, the color its symbol is drawn in, and its paper,
+// the cell's background; kNoColor where it has none. Either may be empty:
+// no colors of that kind at all.
+struct LineColors {
+  std::span<const Rgb> ink;
+  std::span<const Rgb> paper;
+
+  LineColors() = default;
+  LineColors(std::span<const Rgb> inkColors, std::span<const Rgb> paperColors = {})
+      : ink(inkColors), paper(paperColors) {}
+  LineColors(const std::vector<Rgb>& inkColors) : ink(inkColors) {}
+  // The colors of length bytes from at (an empty kind stays empty).
+  LineColors Part(std::size_t at, std::size_t length) const {
+    return {ink.empty() ? ink : ink.subspan(at, length), paper.empty() ? paper : paper.subspan(at, length)};
+  }
+};
 
 // Which colors a sink takes with the cells of the art.
 enum class CellColors {
@@ -37,13 +56,11 @@ class ArtSink {
   // Which colors the sink takes: only those are worked out and given with
   // the Colored writes.
   virtual CellColors Colors() const { return CellColors::None; }
-  // WriteLine with the color of each of the line's bytes (a symbol of two
-  // bytes has its color twice; kNoColor: none).
-  virtual void WriteColoredLine(std::size_t i, ByteStringView line, std::span<const Rgb> colors);
-  // WriteLines with the color of each byte of text (those of the line
+  // WriteLine with the colors of the line's bytes.
+  virtual void WriteColoredLine(std::size_t i, ByteStringView line, LineColors colors);
+  // WriteLines with the colors of each byte of text (those of the line
   // breaks are not used).
-  virtual void WriteColoredLines(std::size_t first, std::size_t count, ByteStringView text,
-                                 std::span<const Rgb> colors);
+  virtual void WriteColoredLines(std::size_t first, std::size_t count, ByteStringView text, LineColors colors);
 };
 
 }  // namespace morvexa

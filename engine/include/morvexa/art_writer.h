@@ -24,7 +24,7 @@ enum class ArtForm {
 constexpr bool ShowsColors(ArtForm form) { return form == ArtForm::Html || form == ArtForm::Ansi; }
 
 // How many colors a terminal shows.
-enum class TerminalColors { TrueColor, Palette256 };
+enum class TerminalColors { TrueColor, Palette256, Palette16 };
 
 struct ArtFormSettings {
   ArtForm form = ArtForm::Gbk;
@@ -43,8 +43,8 @@ class ArtWriter {
   ArtWriter(const ArtFormSettings& settings, Sink sink);
   ~ArtWriter();
 
-  // A line of art and the color of each of its bytes (or none at all).
-  void Line(ByteStringView line, std::span<const Rgb> colors = {});
+  // A line of art and the colors of each of its bytes (or none at all).
+  void Line(ByteStringView line, LineColors colors = {});
   // Ends the art (a page's end).
   void Finish();
 
@@ -53,8 +53,10 @@ class ArtWriter {
   bool ShowsColors() const { return morvexa::ShowsColors(settings_.form); }
 
  private:
-  // Writes the start of a run of a color; returns the end of what it wrote.
-  char* PutColor(char* out, Rgb color) const;
+  // Writes what changes the colors from was to now; returns the end of
+  // what it wrote.
+  char* PutColors(char* out, Rgb ink, Rgb paper, Rgb wasInk, Rgb wasPaper) const;
+  char* PutTerminalColor(char* out, Rgb color, bool paper) const;
 
   ArtFormSettings settings_;
   Sink sink_;
@@ -64,5 +66,7 @@ class ArtWriter {
 
 // The xterm 256-color palette index nearest a color.
 int NearestPalette256(Rgb color);
+// The index of the terminal's sixteen colors (xterm's) nearest a color.
+int NearestPalette16(Rgb color);
 
 }  // namespace morvexa

@@ -14,26 +14,35 @@ namespace morvexa {
 // while its symbol does. A replacement keeps every cell's color.
 class ColorLayer {
  public:
-  void Clear() { lines_.clear(); }
+  void Clear() {
+    lines_.clear();
+    hasPaper_ = false;
+  }
   // Forgets the lines from count on.
   void Truncate(std::size_t count) {
     if (count < lines_.size()) lines_.resize(count);
   }
-  // The next line; colors may be empty (no colors), or one per byte.
-  void AppendLine(ByteStringView line, std::span<const Rgb> colors);
+  // The next line; each kind of colors may be empty (none), or one per
+  // byte.
+  void AppendLine(ByteStringView line, LineColors colors);
   // Line i's bytes were replaced, old by new, as a replacement does: where
   // a byte still held what it was given, it now holds new's byte.
   void Replace(std::size_t i, ByteStringView oldLine, ByteStringView newLine);
 
-  // The color of each byte of line i as it is now (kNoColor where none).
-  void ColorsOf(std::size_t i, ByteStringView now, std::vector<Rgb>& colors) const;
+  // The ink and paper of each byte of line i as it is now (kNoColor where
+  // none).
+  void ColorsOf(std::size_t i, ByteStringView now, std::vector<Rgb>& ink, std::vector<Rgb>& paper) const;
   bool Empty() const { return lines_.empty(); }
+  // Whether any line has paper colors.
+  bool HasPaper() const { return hasPaper_; }
 
  private:
   struct Line {
     ByteString given;
-    std::vector<Rgb> colors;
+    std::vector<Rgb> ink;
+    std::vector<Rgb> paper;  // empty: none
   };
+  bool hasPaper_ = false;
   std::vector<Line> lines_;
 };
 

@@ -22,9 +22,8 @@ class MemoryArtArea final : public ArtArea {
   void WriteLine(std::size_t i, ByteStringView line) override;
   void WriteLines(std::size_t first, std::size_t count, ByteStringView text) override;
   CellColors Colors() const override { return keepsColors_ ? CellColors::Own : CellColors::None; }
-  void WriteColoredLine(std::size_t i, ByteStringView line, std::span<const Rgb> colors) override;
-  void WriteColoredLines(std::size_t first, std::size_t count, ByteStringView text,
-                         std::span<const Rgb> colors) override;
+  void WriteColoredLine(std::size_t i, ByteStringView line, LineColors colors) override;
+  void WriteColoredLines(std::size_t first, std::size_t count, ByteStringView text, LineColors colors) override;
   std::size_t LineCount() const override { return starts_.size(); }
   ByteString GetLine(std::size_t i) const override;
   void SetLine(std::size_t i, ByteStringView line) override;
@@ -32,14 +31,14 @@ class MemoryArtArea final : public ArtArea {
 
   // Keeps the colors of the cells from now on (see ColorLayer).
   void KeepColors() { keepsColors_ = true; }
-  // The color of each byte of line i (kNoColor where none).
-  void ColorsOf(std::size_t i, std::vector<Rgb>& colors) const;
+  // The ink and paper of each byte of line i (kNoColor where none).
+  void ColorsOf(std::size_t i, std::vector<Rgb>& ink, std::vector<Rgb>& paper) const;
 
  private:
   std::size_t LineEnd(std::size_t i) const;
   // Gives the lines from firstLine on, whose bytes start at firstByte, the
   // colors of those bytes (aligned with them; empty for none).
-  void ColorNewLines(std::size_t firstLine, std::size_t firstByte, std::span<const Rgb> colors);
+  void ColorNewLines(std::size_t firstLine, std::size_t firstByte, LineColors colors);
   // Finds the lines again from the one that starts at from.
   void IndexFrom(std::size_t line, std::size_t from);
 
