@@ -1,5 +1,4 @@
 // morvexa-cli: the art engine from scripts.
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,6 +14,7 @@
 #include "cli_locale.h"
 #include "cli_options.h"
 #include "cli_output.h"
+#include "cli_terminal.h"
 #include "morvexa/banner.h"
 #include "morvexa/convert_picture.h"
 #include "morvexa/cp936.h"
@@ -79,11 +79,14 @@ class Command {
   // when it does: a banner wider than that goes on under itself. 0 when
   // the art goes to a file or a pipe.
   std::size_t TerminalColumns() const {
-    if (ArtDestination() != "-" || !isatty(STDOUT_FILENO)) return 0;
-    winsize size{};
-    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
-    const char* columns = std::getenv("COLUMNS");
-    return columns && std::atoi(columns) > 0 ? static_cast<std::size_t>(std::atoi(columns)) : 80;
+    const auto terminal = ShownOn();
+    return terminal ? terminal->columns : 0;
+  }
+
+  // The terminal the art is shown on, when it is.
+  std::optional<TerminalSize> ShownOn() const {
+    if (ArtDestination() != "-") return {};
+    return StandardOutputTerminal();
   }
 
   // The symbols of text art in the form: by their bytes, as the window
@@ -142,9 +145,7 @@ class Command {
   ArtFormSettings Form(const std::string& title) const {
     ArtFormSettings settings;
     settings.title = title;
-    const char* colorTerm = std::getenv("COLORTERM");
-    const std::string_view term = colorTerm ? colorTerm : "";
-    settings.terminal = term == "truecolor" || term == "24bit" ? TerminalColors::TrueColor : TerminalColors::Palette256;
+    settings.terminal = options_.palette ? *options_.palette : TerminalPalette();
     const bool noColor = std::getenv("NO_COLOR") && *std::getenv("NO_COLOR") != '\0';
     const bool shown = !options_.artOutput;
     bool colors = false;
@@ -212,6 +213,35 @@ class Command {
     WriteArt(area, list, title);
   }
 
+  // The picture's options in the art's form. Shown on a terminal with no
+  // size, the art fits the terminal (but for --original), drawn by shapes
+  // (with fill when colors show) unless another way is asked for.
+  PictureOptions PictureOptionsFor(const Picture& picture, const ArtFormSettings& form) const {
+    PictureOptions options = options_.picture;
+    if (form.form == ArtForm::Gbk && options.blocks == PictureOptions::Blocks::Braille) {
+      throw Stop{kRefused, "code page 936 holds no braille; --blocks=braille takes --format utf8, ansi or html"};
+    }
+    // Code page 936 holds only some of the block elements.
+    if (form.form == ArtForm::Gbk && options.blocks == PictureOptions::Blocks::Quadrants) {
+      options.blocks = PictureOptions::Blocks::CodePage936;
+    }
+    const auto terminal = ShownOn();
+    if (!terminal || options.Sized() || options_.original) return options;
+    const ArtSize fit = FitArtWithin(picture.Width(), picture.Height(), terminal->columns,
+                                     std::max<std::size_t>(terminal->rows, 2) - 1, options.aspect);
+    options.width = fit.columns;
+    options.height = fit.lines;
+    if (options.colors == 0 && !options.ramp && options.blocks == PictureOptions::Blocks::None) {
+      options.shapes = true;
+      if (ShowsColors(form.form)) {
+        options.fill = true;
+      } else if (!options.invert) {
+        options.invert = TerminalBackgroundDark().value_or(false);
+      }
+    }
+    return options;
+  }
+
   void RunPicture() const {
     ReadSettings settings;
     settings.background = options_.background;
@@ -220,17 +250,19 @@ class Command {
     MemoryCharList list;
     const std::string title =
         options_.input == "-" ? "Morvexa" : std::filesystem::path(options_.input).filename().string();
+    const ArtFormSettings form = Form(title);
+    const PictureOptions pictureOptions = PictureOptionsFor(picture, form);
     if (options_.replacements.empty()) {
       // Straight from the file to the outputs, a band of rows at a time.
-      Outputs outputs(ArtDestination(), Form(title), options_.symbolsOutput);
+      Outputs outputs(ArtDestination(), form, options_.symbolsOutput);
       StreamedArt art(outputs);
-      ConvertPicture(std::move(picture), options_.picture, list, art);
+      ConvertPicture(std::move(picture), pictureOptions, list, art);
       Finish(outputs, list);
       return;
     }
     // Replacements need the whole art and the final symbol list.
     MemoryArtArea area = AreaFor(title);
-    ConvertPicture(std::move(picture), options_.picture, list, area);
+    ConvertPicture(std::move(picture), pictureOptions, list, area);
     RunReplacements(list, area);
     WriteArt(area, list, title);
   }

@@ -41,8 +41,10 @@ const char kOutputHelp[] =
     "                      terminal's color escapes); shown on a terminal it is ansi\n"
     "                      when colors are on, utf8 otherwise\n"
     "      --color[=WHEN]  show colors always, never or auto (the default: on a terminal,\n"
-    "                      unless NO_COLOR is set); 24-bit colors unless COLORTERM says\n"
-    "                      otherwise, then 256\n"
+    "                      unless NO_COLOR is set)\n"
+    "      --palette=P     the colors of ansi: 16, 256 or truecolor; by default truecolor\n"
+    "                      when COLORTERM says so, 16 when the terminal (TERM) has no\n"
+    "                      more, 256 otherwise\n"
     "      --symbols=FILE  write the symbol list to FILE, one entry a line (\"-\": standard\n"
     "                      output)\n"
     "      --replace OLD NEW\n"
@@ -89,12 +91,28 @@ const char kPictureHelp[] =
     "      --colors=K      reduce the picture to at most K colors (2 to 95); a picture\n"
     "                      given a size is reduced to 95 when it has more\n"
     "      --dither        diffuse the error of reduced colors\n"
+    "      --shapes        give each cell the symbol whose glyph is most like the shape of\n"
+    "                      the pixels it covers (8 x 16 samples a cell)\n"
+    "      --blocks[=KIND]\n"
+    "                      draw cells with block elements, each of the best two colors of\n"
+    "                      its pixels: quadrants (the default: halves, quadrants, the full\n"
+    "                      block; in the gbk form, the eighths code page 936 holds) or\n"
+    "                      braille (2 x 4 dots a cell)\n"
     "      --ramp[=CHARS]  give each cell the symbol of its brightness, CHARS running\n"
-    "                      from light to dark (default \" .:-=+*#%@\")\n"
-    "      --invert        run the ramp from dark to light, for light-on-dark terminals\n"
+    "                      from light to dark (default \" .-=+*\", by their ink)\n"
+    "      --fill          in the forms that show colors, give each cell a background\n"
+    "                      color too: with --shapes, the best two colors of its pixels;\n"
+    "                      otherwise its own color, behind a symbol that stands out\n"
+    "      --invert        light symbols on dark paper, for --ramp, --shapes and --blocks\n"
+    "                      without colors (by default the ink is dark on light paper)\n"
+    "      --original      on a terminal, one symbol per pixel, as everywhere else\n"
     "      --background=COLOR\n"
     "                      what transparent pixels are laid over (default white; #RRGGBB,\n"
-    "                      #RGB or a name: black, white, red, green, blue, gray...)\n";
+    "                      #RGB or a name: black, white, red, green, blue, gray...)\n"
+    "\n"
+    "Shown on a terminal, with no size given and no --original, the art fits the\n"
+    "terminal, drawn with --shapes (and --fill when colors are on) unless another way\n"
+    "is asked for. Shapes and blocks without a size take a sample a pixel.\n";
 
 enum Id {
   kOutput = 'o',
@@ -119,6 +137,11 @@ enum Id {
   kSquare,
   kFont,
   kSize,
+  kShapes,
+  kFill,
+  kBlocks,
+  kPalette,
+  kOriginal,
 };
 
 // Which command an option belongs to.
@@ -140,6 +163,7 @@ const Spec kSpecs[] = {
     {"replace", required_argument, kReplace, Of::Both, "a listed symbol OLD and its new symbol NEW"},
     {"format", required_argument, kFormat, Of::Both, "gbk, utf8, html or ansi"},
     {"color", optional_argument, kColor, Of::Both, "always, never or auto"},
+    {"palette", required_argument, kPalette, Of::Both, "16, 256 or truecolor"},
     {"help", no_argument, kHelp, Of::Both, ""},
     {"fg", required_argument, kFore, Of::Text, "a symbol"},
     {"bg", required_argument, kBack, Of::Text, "a symbol"},
@@ -156,6 +180,10 @@ const Spec kSpecs[] = {
     {"dither", no_argument, kDither, Of::Picture, ""},
     {"ramp", optional_argument, kRamp, Of::Picture, "at least two printable ASCII symbols"},
     {"invert", no_argument, kInvert, Of::Picture, ""},
+    {"shapes", no_argument, kShapes, Of::Picture, ""},
+    {"fill", no_argument, kFill, Of::Picture, ""},
+    {"blocks", optional_argument, kBlocks, Of::Picture, "quadrants or braille"},
+    {"original", no_argument, kOriginal, Of::Picture, ""},
     {"background", required_argument, kBackground, Of::Picture, "a color: #RRGGBB, #RGB or a name such as white"},
 };
 
@@ -422,6 +450,29 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         break;
       }
       case kInvert: picture.invert = true; break;
+      case kShapes: picture.shapes = true; break;
+      case kFill: picture.fill = true; break;
+      case kBlocks:
+        if (!optarg || value == "quadrants") {
+          picture.blocks = PictureOptions::Blocks::Quadrants;
+        } else if (value == "braille") {
+          picture.blocks = PictureOptions::Blocks::Braille;
+        } else {
+          return bad();
+        }
+        break;
+      case kOriginal: options.original = true; break;
+      case kPalette:
+        if (value == "16") {
+          options.palette = TerminalColors::Palette16;
+        } else if (value == "256") {
+          options.palette = TerminalColors::Palette256;
+        } else if (value == "truecolor" || value == "24bit") {
+          options.palette = TerminalColors::TrueColor;
+        } else {
+          return bad();
+        }
+        break;
       case kBackground: {
         const auto color = ParseColor(value);
         if (!color) return bad();
@@ -477,11 +528,27 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
     return {{}, message};
   }
   options.input = argv[static_cast<std::size_t>(optind)];
-  if (options.ramp) {
-    if (options.picture.colors != 0) return {{}, "--ramp and --colors cannot be used together"};
-    options.picture.ramp = ByteString(*options.ramp);
+  // The ways of choosing symbols, of which one at most is given.
+  const PictureOptions& picture = options.picture;
+  const std::pair<bool, const char*> ways[] = {{options.ramp.has_value(), "--ramp"},
+                                               {picture.colors != 0, "--colors"},
+                                               {picture.shapes, "--shapes"},
+                                               {picture.blocks != PictureOptions::Blocks::None, "--blocks"}};
+  const char* chosen = nullptr;
+  for (const auto& [given, name] : ways) {
+    if (!given) continue;
+    if (chosen) return {{}, std::string(chosen) + " and " + name + " cannot be used together"};
+    chosen = name;
   }
-  if (options.picture.invert && !options.ramp) return {{}, "--invert is for --ramp only"};
+  if (options.ramp) options.picture.ramp = ByteString(*options.ramp);
+  if (picture.invert && !options.ramp && !picture.shapes && picture.blocks == PictureOptions::Blocks::None) {
+    return {{}, "--invert is for --ramp, --shapes and --blocks only"};
+  }
+  if (options.original && picture.Sized()) {
+    return {
+        {},
+        std::string("--original and ") + (picture.width != 0 ? "--width" : "--height") + " cannot be used together"};
+  }
   if (options.size && !options.font) return {{}, "--size is for --font only: the built-in font is 16 pixels high"};
   if (options.artOutput == "-" && options.symbolsOutput == "-") {
     return {{}, "-o - and --symbols - cannot both take standard output"};

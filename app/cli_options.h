@@ -37,6 +37,10 @@ struct Options {
   std::optional<ArtForm> form;
   ColorWhen color = ColorWhen::Auto;
   bool colorGiven = false;
+  // --palette: the colors a terminal shows, when given.
+  std::optional<TerminalColors> palette;
+  // picture: one symbol per pixel even on a terminal (--original).
+  bool original = false;
   // text: the colors of ink and blank cells, for the forms that show them.
   Rgb inkColor = 0x000000;
   Rgb blankColor = 0xFFFFFF;

@@ -1,11 +1,14 @@
 #include "convert/brightness_ramp.h"
 
+#include "convert/ink_and_paper.h"
+#include "convert/symbol_glyphs.h"
+
 #include <array>
 #include <vector>
 
 namespace morvexa {
 
-void RampToAsc(PictureReader& picture, ByteStringView ramp, bool invert, CharList& list, ArtSink& sink) {
+void RampToAsc(PictureReader& picture, ByteStringView ramp, bool invert, CharList& list, ArtSink& sink, bool fill) {
   sink.Clear();
   list.Clear();
   if (ramp.empty()) return;
@@ -15,7 +18,7 @@ void RampToAsc(PictureReader& picture, ByteStringView ramp, bool invert, CharLis
   std::array<bool, 256> met{};
   const CellColors wanted = sink.Colors();
   const std::size_t width = picture.Width();
-  std::vector<Rgb> colors(width);
+  std::vector<Rgb> colors(width), inks(fill ? width : 0);
   ByteString line(width, ' ');
   RowBand band;
   std::size_t y = 0;
@@ -34,6 +37,14 @@ void RampToAsc(PictureReader& picture, ByteStringView ramp, bool invert, CharLis
       }
       if (wanted == CellColors::None) {
         sink.WriteLine(y++, line);
+      } else if (fill && wanted == CellColors::Own) {
+        const auto& shareOf = SymbolGlyphs::Get().shareOf;
+        for (std::size_t x = 0; x < width; ++x) {
+          const InkAndPaper cell = FillCell(colors[x], shareOf[static_cast<unsigned char>(line[x])]);
+          inks[x] = cell.ink;
+          colors[x] = cell.paper;
+        }
+        sink.WriteColoredLine(y++, line, {inks, colors});
       } else {
         sink.WriteColoredLine(y++, line, colors);
       }

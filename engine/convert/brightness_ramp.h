@@ -31,7 +31,9 @@ constexpr Rgb RampShade(std::size_t index, std::size_t count) {
 // ink on a light background looks like the picture. The area and the
 // symbol list are cleared first; the list then holds the symbols in use, in
 // the order first met (AddIfAbsent). The cells' own colors are their
-// pixels'; the colors they show, their symbols' grays (RampShade).
-void RampToAsc(PictureReader& picture, ByteStringView ramp, bool invert, CharList& list, ArtSink& sink);
+// pixels' (with fill, shown as an ink and a paper, FillCell); the colors
+// they show, their symbols' grays (RampShade).
+void RampToAsc(PictureReader& picture, ByteStringView ramp, bool invert, CharList& list, ArtSink& sink,
+               bool fill = false);
 
 }  // namespace morvexa

@@ -4,24 +4,60 @@
 #include <stdexcept>
 
 #include "convert/area_average.h"
+#include "convert/blocks_to_art.h"
 #include "convert/brightness_ramp.h"
 #include "convert/color_reduction.h"
 #include "convert/picture_to_asc.h"
+#include "convert/shapes_to_art.h"
 #include "decode/picture_reader.h"
 #include "morvexa/read_settings.h"
 
 namespace morvexa {
 
+namespace {
+
+std::size_t AtLeastOne(double v) { return static_cast<std::size_t>(std::max(1.0, std::round(v))); }
+
+}  // namespace
+
+PictureOptions::CellSamples PictureOptions::Samples() const {
+  if (shapes) return {kShapeSamplesWide, kShapeSamplesHigh};
+  if (blocks != Blocks::None) {
+    const BlockSamples samples = SamplesOf(blocks);
+    return {samples.wide, samples.high};
+  }
+  return {};
+}
+
 ArtSize FitArtSize(std::size_t width, std::size_t height, const PictureOptions& options) {
   if (width == 0 || height == 0) return {0, 0};
   if (options.width != 0 && options.height != 0) return {options.width, options.height};
-  auto atLeastOne = [](double v) { return static_cast<std::size_t>(std::max(1.0, std::round(v))); };
+  const PictureOptions::CellSamples samples = options.Samples();
+  if (!options.Sized() && (samples.wide > 1 || samples.high > 1)) {
+    PictureOptions sized = options;
+    sized.width = AtLeastOne(static_cast<double>(width) / samples.wide);
+    return FitArtSize(width, height, sized);
+  }
   const double proportion = static_cast<double>(height) / static_cast<double>(width);
   if (options.width != 0)
-    return {options.width, atLeastOne(static_cast<double>(options.width) * proportion * options.aspect)};
+    return {options.width, AtLeastOne(static_cast<double>(options.width) * proportion * options.aspect)};
   if (options.height != 0)
-    return {atLeastOne(static_cast<double>(options.height) / proportion / options.aspect), options.height};
+    return {AtLeastOne(static_cast<double>(options.height) / proportion / options.aspect), options.height};
   return {width, height};
+}
+
+ArtSize FitArtWithin(std::size_t width, std::size_t height, std::size_t columns, std::size_t lines, double aspect) {
+  if (width == 0 || height == 0 || columns == 0 || lines == 0) return {0, 0};
+  PictureOptions fit;
+  fit.aspect = aspect;
+  fit.width = columns;
+  const ArtSize wide = FitArtSize(width, height, fit);
+  if (wide.lines <= lines) return wide;
+  fit.width = 0;
+  fit.height = lines;
+  ArtSize high = FitArtSize(width, height, fit);
+  high.columns = std::min(high.columns, columns);
+  return high;
 }
 
 void ConvertPicture(Picture source, const PictureOptions& options, CharList& list, ArtSink& sink) {
@@ -30,17 +66,37 @@ void ConvertPicture(Picture source, const PictureOptions& options, CharList& lis
     PictureToAsc(*picture, list, sink);
     return;
   }
+  // A symbol per pixel and color, each on its own color.
+  if (!options.Sized() && options.colors == 0 && !options.ramp && !options.shapes &&
+      options.blocks == PictureOptions::Blocks::None) {
+    PictureToAsc(*picture, list, sink, nullptr, options.fill);
+    return;
+  }
   const ArtSize size = FitArtSize(picture->Width(), picture->Height(), options);
   if (static_cast<double>(size.columns) * static_cast<double>(size.lines) >
       static_cast<double>(ReadSettings{}.maxPixels)) {
     throw std::length_error("The art would have more than 268435456 symbols");
+  }
+  if ((options.shapes || options.blocks != PictureOptions::Blocks::None) && size.columns != 0) {
+    // Each cell seen as a few samples of the picture.
+    const PictureOptions::CellSamples samples = options.Samples();
+    const std::size_t wide = size.columns * static_cast<std::size_t>(samples.wide);
+    const std::size_t high = size.lines * static_cast<std::size_t>(samples.high);
+    picture->PreferAtLeast((wide + 1) / 2, (high + 1) / 2);
+    picture = AreaAverage(std::move(picture), wide, high);
+    if (options.shapes) {
+      ShapesToArt(*picture, size.columns, options.fill, options.invert, list, sink);
+    } else {
+      BlocksToArt(*picture, size.columns, options.blocks, options.invert, list, sink);
+    }
+    return;
   }
   if (options.Sized() && size.columns != 0) {
     picture->PreferAtLeast(size.columns, size.lines);
     picture = AreaAverage(std::move(picture), size.columns, size.lines);
   }
   if (options.ramp) {
-    RampToAsc(*picture, *options.ramp, options.invert, list, sink);
+    RampToAsc(*picture, *options.ramp, options.invert, list, sink, options.fill);
     return;
   }
   // The colors are counted, or reduced, from the whole (sized) picture.
@@ -51,12 +107,12 @@ void ConvertPicture(Picture source, const PictureOptions& options, CharList& lis
   }
   if (colors == 0) {
     MemoryPicture art(std::move(cells));
-    PictureToAsc(art, list, sink);
+    PictureToAsc(art, list, sink, nullptr, options.fill);
     return;
   }
   // The cells keep the colors they had before the reduction.
   const std::unique_ptr<PictureReader> art = ReduceColors(cells, colors, options.dither);
-  PictureToAsc(*art, list, sink, &cells);
+  PictureToAsc(*art, list, sink, &cells, options.fill);
 }
 
 }  // namespace morvexa

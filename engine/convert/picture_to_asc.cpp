@@ -8,6 +8,8 @@
 
 #include "convert/band_pipeline.h"
 #include "convert/color_table.h"
+#include "convert/ink_and_paper.h"
+#include "convert/symbol_glyphs.h"
 #include "morvexa/byte_string.h"
 
 namespace morvexa {
@@ -147,12 +149,13 @@ bool MapRows(Mapper& mapper, Band& band, std::size_t width) {
 // reduced ones).
 class SymbolMapping final : public BandMapping {
  public:
-  SymbolMapping(const PictureReader& picture, CharList& list, ArtSink& sink, const PixelImage* given)
+  SymbolMapping(const PictureReader& picture, CharList& list, ArtSink& sink, const PixelImage* given, bool fill)
       : palette_(picture.Palette()),
         width_(picture.Width()),
         mapper_(known_, palette_, &list),
         sink_(sink),
-        given_(given) {
+        given_(given),
+        fill_(fill) {
     known_.ofIndex.assign(palette_.size(), 0);
     Publish();
   }
@@ -187,7 +190,19 @@ class SymbolMapping final : public BandMapping {
           RowColors(band.rows.form, band.rows.rows[i], width_, palette_, row);
         }
       }
-      sink_.WriteColoredLines(y_, band.count, art, colors_);
+      if (fill_ && wanted == CellColors::Own) {
+        // The cells' own colors are their paper.
+        const auto& shareOf = SymbolGlyphs::Get().shareOf;
+        inks_.resize(colors_.size());
+        for (std::size_t i = 0; i < colors_.size(); ++i) {
+          const InkAndPaper cell = FillCell(colors_[i], shareOf[static_cast<unsigned char>(art[i])]);
+          inks_[i] = cell.ink;
+          colors_[i] = cell.paper;
+        }
+        sink_.WriteColoredLines(y_, band.count, art, {inks_, colors_});
+      } else {
+        sink_.WriteColoredLines(y_, band.count, art, colors_);
+      }
     }
     y_ += band.count;
   }
@@ -200,16 +215,17 @@ class SymbolMapping final : public BandMapping {
   std::shared_ptr<const Symbols> published_;
   ArtSink& sink_;
   const PixelImage* given_;
-  std::vector<Rgb> colors_;
+  const bool fill_;
+  std::vector<Rgb> colors_, inks_;
   std::size_t y_ = 0;
 };
 
 }  // namespace
 
-void PictureToAsc(PictureReader& picture, CharList& list, ArtSink& sink, const PixelImage* cellColors) {
+void PictureToAsc(PictureReader& picture, CharList& list, ArtSink& sink, const PixelImage* cellColors, bool fill) {
   sink.Clear();
   list.Clear();
-  SymbolMapping mapping(picture, list, sink, cellColors);
+  SymbolMapping mapping(picture, list, sink, cellColors, fill);
   RunBandPipeline(picture, mapping);
 }
 

@@ -17,6 +17,9 @@ namespace morvexa {
 // The cells' own colors are their pixels', or, when cellColors (of the
 // picture's size) is given, those: a picture whose colors were reduced
 // keeps the colors it had. The colors the cells show are their pixels'.
-void PictureToAsc(PictureReader& picture, CharList& list, ArtSink& sink, const PixelImage* cellColors = nullptr);
+// With fill, a cell's own color is shown as an ink that stands out on a
+// paper, which keep it from afar (FillCell).
+void PictureToAsc(PictureReader& picture, CharList& list, ArtSink& sink, const PixelImage* cellColors = nullptr,
+                  bool fill = false);
 
 }  // namespace morvexa

@@ -33,6 +33,10 @@ class Cli : public testing::Test {
     std::filesystem::create_directories(dir_);
     // Copies of files rewritten in place go to the test's own folder.
     setenv("XDG_STATE_HOME", (dir_ / "state").c_str(), 1);
+    // The same terminal for every run, whoever runs the tests.
+    setenv("TERM", "xterm-256color", 1);
+    unsetenv("COLORTERM");
+    unsetenv("COLORFGBG");
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
 

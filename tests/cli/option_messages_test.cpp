@@ -32,6 +32,7 @@ TEST_F(Cli, EveryOptionWithABadValueIsNamedWithWhatItTakes) {
       {"picture", "--colors", "96", "a whole number from 2 to 95"},
       {"picture", "--background", "mauve", "a color: #RRGGBB, #RGB or a name such as white"},
       {"picture", "--format", "tiff", "gbk, utf8, html or ansi"},
+      {"picture", "--palette", "88", "16, 256 or truecolor"},
       {"text", "--fg-color", "#12", "a color: #RRGGBB, #RGB or a name such as black"},
       {"text", "--bg-color", "x", "a color: #RRGGBB, #RGB or a name such as white"},
       {"text", "--scale", "0", "a whole number from 1 to 8"},
@@ -57,6 +58,35 @@ TEST_F(Cli, EveryOptionWithABadValueIsNamedWithWhatItTakes) {
             "morvexa-cli: --ramp: \"x\" is not at least two printable ASCII symbols");
   EXPECT_EQ(FirstLine(RunCli({"picture", "--color=sometimes", dir_ / "p.bmp"})),
             "morvexa-cli: --color: \"sometimes\" is not always, never or auto");
+  EXPECT_EQ(FirstLine(RunCli({"picture", "--blocks=hexagons", dir_ / "p.bmp"})),
+            "morvexa-cli: --blocks: \"hexagons\" is not quadrants or braille");
+}
+
+TEST_F(Cli, OneWayOfChoosingSymbolsAtATime) {
+  WriteFile(dir_ / "p.bmp", testing_support::BmpBuilder(2, 2, {0, 1, 1, 0}, {0, 0xFFFFFF}).Build({40, 24}));
+  const std::string p = (dir_ / "p.bmp").string();
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"--ramp", "--colors=4"}, "--ramp and --colors cannot be used together"},
+      {{"--shapes", "--ramp"}, "--ramp and --shapes cannot be used together"},
+      {{"--blocks", "--shapes"}, "--shapes and --blocks cannot be used together"},
+      {{"--colors=8", "--blocks=braille"}, "--colors and --blocks cannot be used together"},
+      {{"--invert"}, "--invert is for --ramp, --shapes and --blocks only"},
+      {{"--original", "--width=10"}, "--original and --width cannot be used together"},
+  };
+  for (const auto& [options, message] : cases) {
+    std::vector<std::string> args = {"picture", p};
+    args.insert(args.end(), options.begin(), options.end());
+    const Outcome run = RunCli(args);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(FirstLine(run), "morvexa-cli: " + message);
+  }
+  // Braille is not in code page 936: refused before anything is written.
+  WriteFile(dir_ / "art.txt", "kept");
+  const Outcome braille = RunCli({"picture", p, "--blocks=braille", "-o", dir_ / "art.txt"});
+  EXPECT_EQ(braille.status, 2);
+  EXPECT_EQ(FirstLine(braille),
+            "morvexa-cli: code page 936 holds no braille; --blocks=braille takes --format utf8, ansi or html");
+  EXPECT_EQ(testing_support::ReadFile(dir_ / "art.txt"), "kept");
 }
 
 TEST_F(Cli, OptionsOfTheOtherCommandAreNamedAsSuch) {

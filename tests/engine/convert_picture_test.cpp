@@ -135,14 +135,17 @@ TEST(ConvertPicture, RampSymbolsFollowBrightness) {
     if (order.empty() || order.back() != symbol) order += symbol;
   }
   EXPECT_EQ(order, PictureOptions::kDefaultRamp) << "every symbol, in ramp order, left to right";
-  EXPECT_EQ(line.front(), ' ');
-  EXPECT_EQ(line.back(), '@');
-  EXPECT_EQ(c.list.Entries(), (Entries{" ", ".", ":", "-", "=", "+", "*", "#", "%", "@"}));
+  const std::string_view steps = PictureOptions::kDefaultRamp;
+  EXPECT_EQ(line.front(), steps.front());
+  EXPECT_EQ(line.back(), steps.back());
+  Entries each;
+  for (const char symbol : steps) each.emplace_back(1, symbol);
+  EXPECT_EQ(c.list.Entries(), each);
 
   ramp.invert = true;
   const ByteString inverted = Convert(gradient(), ramp).area.GetLine(0);
-  EXPECT_EQ(inverted.front(), '@');
-  EXPECT_EQ(inverted.back(), ' ');
+  EXPECT_EQ(inverted.front(), steps.back());
+  EXPECT_EQ(inverted.back(), steps.front());
 
   // Symbols a letter case apart are listed once, as every list is.
   PictureOptions letters;

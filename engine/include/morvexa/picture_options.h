@@ -22,25 +22,53 @@ struct PictureOptions {
   int colors = 0;
   bool dither = false;
   // Symbols from light to dark: each cell takes the one of its brightness
-  // instead of one for its color. invert turns dark into light.
+  // instead of one for its color. invert turns dark into light (for the
+  // ramp, the shapes and the blocks: light ink on dark paper).
   std::optional<ByteString> ramp;
   bool invert = false;
+  // Each cell takes the printable ASCII symbol whose glyph best matches
+  // the pattern of the pixels it covers (see convert/shapes_to_art.h).
+  bool shapes = false;
+  // Each cell gets a paper color as well as an ink color, for the forms
+  // that show colors: the two colors of the best split of its pixels in
+  // two (shapes, blocks), or its own color behind a symbol that contrasts
+  // with it (the ramp, a symbol per color).
+  bool fill = false;
+  // Cells of block elements, each split in two colors (see
+  // convert/blocks_to_art.h): halves and quadrants; only the halves and
+  // eighths that code page 936 holds; braille's 2 x 4 dots.
+  enum class Blocks { None, Quadrants, CodePage936, Braille };
+  Blocks blocks = Blocks::None;
 
   // As many as there are printable ASCII symbols, one for each color.
   static constexpr int kMostColors = 95;
-  static constexpr std::string_view kDefaultRamp = " .:-=+*#%@";
+  // The symbols of the ramp, in the order of the ink they have in the
+  // built-in font's glyphs, lightest first.
+  static constexpr std::string_view kDefaultRamp = " .-=+*";
 
   bool Sized() const { return width != 0 || height != 0; }
+  // The samples of the picture each cell is seen as, wide and high: more
+  // than one for the shapes and the blocks, whose cells have a pattern.
+  struct CellSamples {
+    int wide = 1, high = 1;
+  };
+  CellSamples Samples() const;
   // Whether the options ask for anything but one symbol per color of each
   // pixel.
-  bool Plain() const { return !Sized() && colors == 0 && !ramp; }
+  bool Plain() const { return !Sized() && colors == 0 && !ramp && !shapes && !fill && blocks == Blocks::None; }
 };
 
-// The columns and lines of the art of a width x height picture.
+// The columns and lines of the art of a width x height picture. Without a
+// size, a cell of one sample is a pixel; a cell of more (shapes, blocks)
+// covers as many pixels across as it has samples, and its lines follow.
 struct ArtSize {
   std::size_t columns = 0;
   std::size_t lines = 0;
 };
 ArtSize FitArtSize(std::size_t width, std::size_t height, const PictureOptions& options);
+
+// The largest art of a width x height picture's proportions (corrected by
+// aspect) that fits in columns x lines.
+ArtSize FitArtWithin(std::size_t width, std::size_t height, std::size_t columns, std::size_t lines, double aspect);
 
 }  // namespace morvexa

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+
+#include "morvexa/art_writer.h"
+
+namespace morvexa::cli {
+
+// The terminal standard output shows, as far as it tells.
+struct TerminalSize {
+  std::size_t columns = 0, rows = 0;
+};
+// Its size in character cells; nothing when standard output is not a
+// terminal. A terminal that does not say takes COLUMNS and LINES, else
+// 80 x 24.
+std::optional<TerminalSize> StandardOutputTerminal();
+
+// The colors a terminal shows: 24-bit when COLORTERM says so; else as its
+// terminfo entry (TERM) has it: 16 for a terminal of 8 or 16 colors, 24-bit
+// for one of more than 256; 256 when it says nothing plainer.
+TerminalColors TerminalPalette();
+
+// Whether the terminal says its background is dark (COLORFGBG, which some
+// terminals set); nothing when it does not say.
+std::optional<bool> TerminalBackgroundDark();
+
+}  // namespace morvexa::cli

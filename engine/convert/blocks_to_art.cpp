@@ -1,0 +1,189 @@
+#include "convert/blocks_to_art.h"
+
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <vector>
+
+#include "convert/cell_rows.h"
+#include "convert/ink_and_paper.h"
+#include "morvexa/cp936.h"
+
+namespace morvexa {
+
+namespace {
+
+// An element a cell can be drawn with: its character, and which samples
+// its ink covers (bit s for sample s, row by row).
+struct Element {
+  char32_t character;
+  std::uint64_t ink;
+};
+
+// The elements of a kind, by the samples their ink covers.
+std::vector<Element> ElementsOf(PictureOptions::Blocks blocks) {
+  std::vector<Element> elements;
+  switch (blocks) {
+    case PictureOptions::Blocks::Quadrants: {
+      // Quarters: top left 1, top right 2, bottom left 4, bottom right 8.
+      static constexpr char32_t kByQuarters[16] = {U' ', U'▘', U'▝', U'▀', U'▖', U'▌', U'▞', U'▛',
+                                                   U'▗', U'▚', U'▐', U'▜', U'▄', U'▙', U'▟', U'█'};
+      for (std::uint64_t quarters = 1; quarters < 16; ++quarters) elements.push_back({kByQuarters[quarters], quarters});
+      break;
+    }
+    case PictureOptions::Blocks::CodePage936: {
+      // Lower eighths (rows from the bottom) and left eighths (columns
+      // from the left) of 8 x 8 samples, where code page 936 holds them.
+      static constexpr char32_t kLower[9] = {0, U'▁', U'▂', U'▃', U'▄', U'▅', U'▆', U'▇', U'█'};
+      static constexpr char32_t kLeft[8] = {0, U'▏', U'▎', U'▍', U'▌', U'▋', U'▊', U'▉'};
+      for (int k = 1; k <= 8; ++k) {
+        if (!cp936::CanEncode(kLower[k])) continue;
+        std::uint64_t ink = 0;
+        for (int row = 8 - k; row < 8; ++row) ink |= std::uint64_t{0xFF} << (8 * row);
+        elements.push_back({kLower[k], ink});
+      }
+      for (int k = 1; k < 8; ++k) {
+        if (!cp936::CanEncode(kLeft[k])) continue;
+        // The first k samples of each row.
+        std::uint64_t ink = 0;
+        for (int row = 0; row < 8; ++row) {
+          for (int column = 0; column < k; ++column) ink |= std::uint64_t{1} << (8 * row + column);
+        }
+        elements.push_back({kLeft[k], ink});
+      }
+      break;
+    }
+    case PictureOptions::Blocks::Braille: {
+      // Dots by sample (column, row): (0,0) 1, (0,1) 2, (0,2) 4, (1,0) 8,
+      // (1,1) 16, (1,2) 32, (0,3) 64, (1,3) 128.
+      static constexpr int kDotOfSample[8] = {0x01, 0x08, 0x02, 0x10, 0x04, 0x20, 0x40, 0x80};
+      for (std::uint64_t samples = 1; samples < 256; ++samples) {
+        int dots = 0;
+        for (int s = 0; s < 8; ++s) {
+          if (samples >> s & 1) dots |= kDotOfSample[s];
+        }
+        elements.push_back({static_cast<char32_t>(0x2800 + dots), samples});
+      }
+      break;
+    }
+    case PictureOptions::Blocks::None: break;
+  }
+  return elements;
+}
+
+Rgb Mean(const double* sums, int count) {
+  Rgb out = 0;
+  for (int c = 0; c < 3; ++c) {
+    const double v = sums[c] / count;
+    out |= static_cast<Rgb>(v < 0 ? 0 : v > 255 ? 255 : v + 0.5) << (16 - 8 * c);
+  }
+  return out;
+}
+
+}  // namespace
+
+BlockSamples SamplesOf(PictureOptions::Blocks blocks) {
+  switch (blocks) {
+    case PictureOptions::Blocks::Quadrants: return {2, 2};
+    case PictureOptions::Blocks::CodePage936: return {8, 8};
+    case PictureOptions::Blocks::Braille: return {2, 4};
+    case PictureOptions::Blocks::None: break;
+  }
+  return {1, 1};
+}
+
+void BlocksToArt(PictureReader& samples, std::size_t columns, PictureOptions::Blocks blocks, bool invert,
+                 CharList& list, ArtSink& sink) {
+  sink.Clear();
+  list.Clear();
+  const CellColors wanted = sink.Colors();
+  const std::vector<Element> elements = ElementsOf(blocks);
+  const BlockSamples size = SamplesOf(blocks);
+  const int count = size.wide * size.high;
+  // Each element's bytes in the art.
+  std::vector<ByteString> bytesOf;
+  for (const Element& element : elements) {
+    ByteString bytes;
+    cp936::AppendEncoded(element.character, bytes);
+    bytesOf.push_back(bytes);
+  }
+  CellRows rows(samples, columns, size.wide, size.high);
+  std::vector<float> red(static_cast<std::size_t>(count)), green(red.size()), blue(red.size());
+  ByteString line;
+  std::vector<Rgb> inks, papers;
+  for (std::size_t y = 0; rows.Next(); ++y) {
+    line.clear(), inks.clear(), papers.clear();
+    for (std::size_t x = 0; x < columns; ++x) {
+      rows.Samples(x, red.data(), green.data(), blue.data());
+      if (wanted == CellColors::None) {
+        // Black ink on white paper (invert: white on black): the element
+        // whose ink lies nearest where the cell is dark.
+        std::uint64_t dark = 0;
+        for (int s = 0; s < count; ++s) {
+          const float luma = (0.2126f * red[s] + 0.7152f * green[s] + 0.0722f * blue[s]) / 255.0f;
+          if ((luma < 0.5f) != invert) dark |= std::uint64_t{1} << s;
+        }
+        std::size_t chosen = elements.size();
+        int fewest = std::popcount(dark);  // wrong samples of the space
+        for (std::size_t e = 0; e < elements.size(); ++e) {
+          const int wrong = std::popcount(elements[e].ink ^ dark);
+          if (wrong < fewest) fewest = wrong, chosen = e;
+        }
+        line += chosen < elements.size() ? bytesOf[chosen] : ByteString(" ");
+        continue;
+      }
+      double total[3] = {};
+      for (int s = 0; s < count; ++s) total[0] += red[s], total[1] += green[s], total[2] += blue[s];
+      // The split of least squared error: the most spread between the
+      // sides' means.
+      double best = 1e-9 * count;
+      std::size_t chosen = elements.size();
+      Rgb ink = Mean(total, count), paper = ink;
+      for (std::size_t e = 0; e < elements.size(); ++e) {
+        double inside[3] = {};
+        int n = 0;
+        for (int s = 0; s < count; ++s) {
+          if (!(elements[e].ink >> s & 1)) continue;
+          inside[0] += red[s], inside[1] += green[s], inside[2] += blue[s];
+          ++n;
+        }
+        double between = 0;
+        if (n == count) {
+          between = 0;
+        } else {
+          for (int c = 0; c < 3; ++c) {
+            const double a = inside[c] / n, b = (total[c] - inside[c]) / (count - n);
+            between += static_cast<double>(n) * (count - n) * (a - b) * (a - b);
+          }
+        }
+        if (between <= best) continue;
+        const double outside[3] = {total[0] - inside[0], total[1] - inside[1], total[2] - inside[2]};
+        const Rgb inkColor = Mean(inside, n), paperColor = Mean(outside, count - n);
+        // The ink is the darker side (invert: the lighter); a kind whose
+        // elements cannot all be turned round keeps to those that can.
+        const bool inkDarker = Luma(inkColor) <= Luma(paperColor);
+        if (inkDarker == invert && blocks != PictureOptions::Blocks::CodePage936) continue;
+        best = between, chosen = e, ink = inkColor, paper = paperColor;
+      }
+      const ByteString& bytes = chosen < elements.size() ? bytesOf[chosen] : ByteString(" ");
+      const double share =
+          chosen < elements.size() ? static_cast<double>(std::popcount(elements[chosen].ink)) / count : 0.0;
+      line += bytes;
+      if (wanted == CellColors::Look) {
+        inks.insert(inks.end(), bytes.size(), Blend(paper, ink, share));
+      } else {
+        inks.insert(inks.end(), bytes.size(), ink);
+        papers.insert(papers.end(), bytes.size(), paper);
+      }
+    }
+    if (wanted == CellColors::None) {
+      sink.WriteLine(y, line);
+    } else if (wanted == CellColors::Own) {
+      sink.WriteColoredLine(y, line, {inks, papers});
+    } else {
+      sink.WriteColoredLine(y, line, inks);
+    }
+  }
+}
+
+}  // namespace morvexa

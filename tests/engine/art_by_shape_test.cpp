@@ -1,0 +1,279 @@
+// Art that follows the picture's shapes: symbols matched to the pixels of
+// their cells, cells of two colors, block elements, and the brightness ramp,
+// checked against Unifont as the Debian package has it and against patterns
+// drawn here.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "../support/unifont_hex.h"
+#include "decode/picture_reader.h"
+#include "morvexa/convert_picture.h"
+#include "morvexa/cp936.h"
+#include "morvexa/memory_art_area.h"
+#include "morvexa/memory_char_list.h"
+
+namespace morvexa {
+namespace {
+
+using testing_support::HexFont;
+
+const HexFont& Unifont() {
+  static const HexFont font = [] {
+    auto read = testing_support::ReadUnifontHex();
+    return read ? *read : HexFont{};
+  }();
+  return font;
+}
+
+std::unique_ptr<PictureReader> Painted(std::size_t w, std::size_t h,
+                                       const std::function<Rgb(std::size_t, std::size_t)>& color) {
+  PixelImage image(w, h);
+  for (std::size_t y = 0; y < h; ++y) {
+    for (std::size_t x = 0; x < w; ++x) image.Row(y)[x] = color(x, y);
+  }
+  return std::make_unique<MemoryPicture>(std::move(image));
+}
+
+struct Converted {
+  MemoryArtArea area;
+  MemoryCharList list;
+  std::vector<Rgb> ink, paper;  // of line 0, a byte each
+};
+
+Converted Convert(std::unique_ptr<PictureReader> picture, const PictureOptions& options, bool colors) {
+  Converted c;
+  if (colors) c.area.KeepColors();
+  ConvertPicture(Picture(std::move(picture)), options, c.list, c.area);
+  if (colors && c.area.LineCount() > 0) c.area.ColorsOf(0, c.ink, c.paper);
+  return c;
+}
+
+// Text drawn in Unifont's glyphs, a cell of 8 x 16 pixels each, in ink on
+// paper.
+std::unique_ptr<PictureReader> Drawn(const std::string& text, Rgb ink, Rgb paper) {
+  const HexFont& font = Unifont();
+  return Painted(text.size() * 8, 16, [&](std::size_t x, std::size_t y) {
+    const auto& glyph = font.at(static_cast<char32_t>(text[x / 8]));
+    return glyph.Inked(static_cast<int>(x % 8), static_cast<int>(y)) ? ink : paper;
+  });
+}
+
+PictureOptions Cells(std::size_t columns, std::size_t lines) {
+  PictureOptions options;
+  options.width = columns;
+  options.height = lines;
+  return options;
+}
+
+std::string AllSymbols() {
+  std::string all;
+  for (char c = ' '; c <= '~'; ++c) all += c;
+  return all;
+}
+
+// A glyph's share of its cell that is inked.
+double InkShare(char symbol) {
+  int inked = 0;
+  const auto& glyph = Unifont().at(static_cast<char32_t>(symbol));
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 8; ++x) inked += glyph.Inked(x, y);
+  }
+  return inked / 128.0;
+}
+
+class ArtByShape : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (Unifont().empty()) GTEST_SKIP() << testing_support::kUnifontHex << " is not installed";
+  }
+};
+
+TEST_F(ArtByShape, TextDrawnInTheFontComesBackAsItself) {
+  const std::string text = AllSymbols();
+  PictureOptions shapes = Cells(text.size(), 1);
+  shapes.shapes = true;
+  EXPECT_EQ(Convert(Drawn(text, 0x000000, 0xFFFFFF), shapes, false).area.GetLine(0), ByteString(text));
+
+  shapes.invert = true;
+  EXPECT_EQ(Convert(Drawn(text, 0xFFFFFF, 0x000000), shapes, false).area.GetLine(0), ByteString(text))
+      << "light on dark";
+
+  // With fill, in any two colors, either way round, and with the colors
+  // themselves as the cells' ink and paper.
+  shapes.invert = false;
+  shapes.fill = true;
+  for (const auto& [ink, paper] : {std::pair<Rgb, Rgb>{0xC01020, 0x2040F0}, {0xF0E0A0, 0x103010}}) {
+    const Converted c = Convert(Drawn(text, ink, paper), shapes, true);
+    ASSERT_EQ(c.area.GetLine(0), ByteString(text));
+    for (std::size_t x = 1; x < text.size(); ++x) {  // the space has no ink to show
+      EXPECT_EQ(c.ink[x], ink) << text[x];
+      EXPECT_EQ(c.paper[x], paper) << text[x];
+    }
+    EXPECT_EQ(c.ink[0], paper) << "a cell of one color is a space on it";
+    EXPECT_EQ(c.paper[0], paper);
+  }
+}
+
+TEST_F(ArtByShape, LinesFindTheSymbolsOfTheirDirection) {
+  // Cells of 8 x 16 pixels, each crossed by a thick stroke.
+  const std::pair<const char*, std::function<bool(int, int)>> strokes[] = {
+      {"|", [](int x, int) { return x == 3 || x == 4; }},
+      {"-", [](int, int y) { return y == 8 || y == 9; }},
+      {"_", [](int, int y) { return y >= 14; }},
+      {"/", [](int x, int y) { return std::abs((15 - y) / 2 - x) <= 0; }},
+      {"\\", [](int x, int y) { return std::abs(y / 2 - x) <= 0; }},
+  };
+  for (const auto& [symbol, inked] : strokes) {
+    PictureOptions shapes = Cells(1, 1);
+    shapes.shapes = true;
+    const Converted c =
+        Convert(Painted(8, 16,
+                        [&](std::size_t x, std::size_t y) {
+                          return inked(static_cast<int>(x), static_cast<int>(y)) ? 0x000000u : 0xFFFFFFu;
+                        }),
+                shapes, false);
+    EXPECT_EQ(c.area.GetLine(0), ByteString(symbol));
+  }
+}
+
+// Each 2 x 2 pattern of a dark and a light color, a cell each, as block
+// elements: by the quarters that are dark (top left 1, top right 2, bottom
+// left 4, bottom right 8).
+TEST_F(ArtByShape, QuadrantsAreTheDarkQuartersOfTheirCells) {
+  const char32_t byQuarters[16] = {U' ', U'▘', U'▝', U'▀', U'▖', U'▌', U'▞', U'▛',
+                                   U'▗', U'▚', U'▐', U'▜', U'▄', U'▙', U'▟', U'█'};
+  const Rgb dark = 0x203040, light = 0xE0D0A0;
+  auto checker = [&](Rgb darkColor, Rgb lightColor) {
+    return Painted(32, 2, [=](std::size_t x, std::size_t y) {
+      const unsigned quarters = static_cast<unsigned>(x / 2), quarter = 1u << (y * 2 + x % 2);
+      return quarters & quarter ? darkColor : lightColor;
+    });
+  };
+  PictureOptions blocks = Cells(16, 1);
+  blocks.blocks = PictureOptions::Blocks::Quadrants;
+
+  // In colors, the dark side is the ink; a cell of one color is a space.
+  const Converted c = Convert(checker(dark, light), blocks, true);
+  const std::u32string shown = cp936::Decode(c.area.GetLine(0));
+  ASSERT_EQ(shown.size(), 16u);
+  std::vector<Rgb> inks, papers;
+  for (std::size_t at = 0, cell = 0; at < c.ink.size(); ++cell) {
+    char32_t ch;
+    const std::size_t length = cp936::DecodeAt(c.area.GetLine(0), at, ch);
+    inks.push_back(c.ink[at]);
+    papers.push_back(c.paper[at]);
+    at += length;
+  }
+  for (unsigned quarters = 1; quarters < 15; ++quarters) {
+    EXPECT_EQ(shown[quarters], byQuarters[quarters]) << quarters;
+    EXPECT_EQ(inks[quarters], dark) << quarters;
+    EXPECT_EQ(papers[quarters], light) << quarters;
+  }
+  EXPECT_EQ(shown[0], U' ');
+  EXPECT_EQ(papers[0], light);
+  EXPECT_EQ(shown[15], U' ');
+  EXPECT_EQ(papers[15], dark);
+
+  // Without colors, black ink on white paper: a dark cell is a full block.
+  EXPECT_EQ(cp936::Decode(Convert(checker(0x000000, 0xFFFFFF), blocks, false).area.GetLine(0)),
+            std::u32string(byQuarters, 16));
+  blocks.invert = true;
+  std::u32string inverted;
+  for (unsigned quarters = 0; quarters < 16; ++quarters) inverted += byQuarters[15 - quarters];
+  EXPECT_EQ(cp936::Decode(Convert(checker(0x000000, 0xFFFFFF), blocks, false).area.GetLine(0)), inverted)
+      << "light on dark";
+}
+
+TEST_F(ArtByShape, BrailleDotsAreTheDarkSamples) {
+  // Dots by sample (column, row): 1 (0,0), 2 (0,1), 3 (0,2), 4 (1,0),
+  // 5 (1,1), 6 (1,2), 7 (0,3), 8 (1,3); dot n is bit n - 1 of U+2800.
+  const int dotOf[4][2] = {{1, 4}, {2, 5}, {3, 6}, {7, 8}};
+  const std::vector<unsigned> patterns = {0x01, 0x80, 0x0F, 0x5A, 0x7E, 0xC3};
+  PictureOptions braille = Cells(patterns.size(), 1);
+  braille.blocks = PictureOptions::Blocks::Braille;
+  const auto c = Convert(Painted(patterns.size() * 2, 4,
+                                 [&](std::size_t x, std::size_t y) {
+                                   const int dot = dotOf[y][x % 2];
+                                   return patterns[x / 2] >> (dot - 1) & 1 ? 0x000000u : 0xFFFFFFu;
+                                 }),
+                         braille, false);
+  std::u32string expected;
+  for (const unsigned pattern : patterns) expected += static_cast<char32_t>(0x2800 + pattern);
+  EXPECT_EQ(cp936::Decode(c.area.GetLine(0)), expected);
+}
+
+TEST_F(ArtByShape, CodePage936BlocksAreEighthsItHolds) {
+  // Cells of 8 x 8 samples, dark in their lowest k rows, or leftmost k
+  // columns.
+  PictureOptions blocks = Cells(8, 1);
+  blocks.blocks = PictureOptions::Blocks::CodePage936;
+  const auto lower =
+      Convert(Painted(64, 8, [](std::size_t x, std::size_t y) { return 8 - y <= x / 8 ? 0x000000u : 0xFFFFFFu; }),
+              blocks, false);
+  const auto left = Convert(
+      Painted(64, 8, [](std::size_t x, std::size_t) { return x % 8 < x / 8 ? 0x000000u : 0xFFFFFFu; }), blocks, false);
+  EXPECT_EQ(cp936::Decode(lower.area.GetLine(0)), U" ▁▂▃▄▅▆▇");
+  EXPECT_EQ(cp936::Decode(left.area.GetLine(0)), U" ▏▎▍▌▋▊▉");
+  // Every byte is code page 936's own, as iconv has it.
+  for (const char32_t c : U"▁▂▃▄▅▆▇▏▎▍▌▋▊▉") {
+    if (c != 0) {
+      EXPECT_FALSE(testing_support::Cp936Bytes(c).empty()) << static_cast<unsigned>(c);
+    }
+  }
+  const ByteString bytes = lower.area.GetLine(0) + left.area.GetLine(0);
+  EXPECT_EQ(cp936::Decode(bytes), *cp936::Utf8Decode(cp936::ToUtf8(bytes)));
+}
+
+TEST_F(ArtByShape, TheDefaultRampRunsByTheInkOfItsGlyphs) {
+  const std::string_view ramp = PictureOptions::kDefaultRamp;
+  for (std::size_t i = 1; i < ramp.size(); ++i) {
+    EXPECT_LE(InkShare(ramp[i - 1]), InkShare(ramp[i])) << "\"" << ramp[i - 1] << "\" before \"" << ramp[i] << "\"";
+  }
+  EXPECT_EQ(InkShare(ramp.front()), 0) << "the lightest is blank paper";
+}
+
+TEST_F(ArtByShape, FilledCellsLookTheirOwnColorFromAfar) {
+  // Four colors, a symbol each, and the ramp: each cell's ink stands out
+  // from its paper, and the two mixed as its glyph mixes them give its color.
+  const Rgb colors[] = {0x102030, 0xF0E0D0, 0x808080, 0xC06040};
+  for (const bool ramp : {false, true}) {
+    PictureOptions fill;
+    fill.fill = true;
+    if (ramp) fill.ramp = ByteString(PictureOptions::kDefaultRamp);
+    const Converted c = Convert(Painted(4, 1, [&](std::size_t x, std::size_t) { return colors[x]; }), fill, true);
+    const ByteString line = c.area.GetLine(0);
+    ASSERT_EQ(line.size(), 4u);
+    for (std::size_t x = 0; x < 4; ++x) {
+      const double share = InkShare(line[x]);
+      if (share == 0) continue;
+      EXPECT_NE(c.ink[x], c.paper[x]);
+      for (int shift = 0; shift <= 16; shift += 8) {
+        const double mixed = (c.ink[x] >> shift & 0xFF) * share + (c.paper[x] >> shift & 0xFF) * (1 - share);
+        EXPECT_NEAR(mixed, colors[x] >> shift & 0xFF, 1.5) << (ramp ? "ramp " : "") << x;
+      }
+    }
+  }
+}
+
+TEST(ArtSizes, ShapesAndBlocksWithoutASizeTakeASampleAPixel) {
+  PictureOptions shapes;
+  shapes.shapes = true;
+  const ArtSize cells = FitArtSize(800, 320, shapes);
+  EXPECT_EQ(cells.columns, 100u);
+  EXPECT_EQ(cells.lines, 20u);
+  PictureOptions quadrants;
+  quadrants.blocks = PictureOptions::Blocks::Quadrants;
+  EXPECT_EQ(FitArtSize(800, 320, quadrants).columns, 400u);
+  EXPECT_EQ(FitArtSize(800, 320, quadrants).lines, 80u);
+
+  // The largest art of the picture's proportions in a terminal's screen.
+  EXPECT_EQ(FitArtWithin(512, 512, 80, 23, 0.5).columns, 46u);
+  EXPECT_EQ(FitArtWithin(512, 512, 80, 23, 0.5).lines, 23u);
+  EXPECT_EQ(FitArtWithin(4000, 1000, 80, 23, 0.5).columns, 80u);
+  EXPECT_EQ(FitArtWithin(4000, 1000, 80, 23, 0.5).lines, 10u);
+}
+
+}  // namespace
+}  // namespace morvexa
