@@ -1,5 +1,6 @@
 #include "convert/color_reduction.h"
 
+#include <dlfcn.h>
 #include <libimagequant.h>
 
 #include <cstdlib>
@@ -12,6 +13,38 @@
 namespace morvexa {
 
 namespace {
+
+// libimagequant runs its loops on OpenMP's threads, one a core. For a
+// small picture (the cells of most sized art) starting them costs more than
+// they save, and on a busy machine they wait for each other: such a picture
+// is reduced on the calling thread alone. OpenMP's thread count is the
+// calling thread's own setting, asked of the OpenMP library libimagequant
+// brought in, and put back after.
+class OneThreadFor {
+ public:
+  explicit OneThreadFor(std::size_t pixels) {
+    if (pixels >= kOneThreadPixels) return;
+    using GetThreads = int (*)();
+    const auto get = reinterpret_cast<GetThreads>(dlsym(RTLD_DEFAULT, "omp_get_max_threads"));
+    set_ = reinterpret_cast<SetThreads>(dlsym(RTLD_DEFAULT, "omp_set_num_threads"));
+    if (!get || !set_) {
+      set_ = nullptr;
+      return;
+    }
+    before_ = get();
+    set_(1);
+  }
+  ~OneThreadFor() {
+    if (set_) set_(before_);
+  }
+  OneThreadFor(const OneThreadFor&) = delete;
+  OneThreadFor& operator=(const OneThreadFor&) = delete;
+
+ private:
+  using SetThreads = void (*)(int);
+  SetThreads set_ = nullptr;
+  int before_ = 1;
+};
 
 struct LiqDeleter {
   void operator()(liq_attr* attr) const { liq_attr_destroy(attr); }
@@ -81,7 +114,7 @@ struct FreeLeftBlocks {
 
 }  // namespace
 
-std::unique_ptr<PictureReader> ReduceColors(const PixelImage& picture, int colors, bool dither) {
+std::unique_ptr<PictureReader> ReduceColors(const PixelImage& picture, int colors, bool dither, bool allThreads) {
   const std::size_t width = picture.width, height = picture.height;
   std::vector<unsigned char> rgba(width * height * 4);
   for (std::size_t i = 0; i < width * height; ++i) {
@@ -93,6 +126,7 @@ std::unique_ptr<PictureReader> ReduceColors(const PixelImage& picture, int color
   std::vector<Rgb> palette(256, 0);
   if (width * height > 0) {
     const FreeLeftBlocks freeLeft;
+    const OneThreadFor threads(allThreads ? kOneThreadPixels : width * height);
     std::unique_ptr<liq_attr, LiqDeleter> attr(liq_attr_create_with_allocator(LiqBlocks::Allocate, LiqBlocks::Free));
     if (!attr) throw std::bad_alloc();
     liq_set_max_colors(attr.get(), colors);

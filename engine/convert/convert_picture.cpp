@@ -8,6 +8,7 @@
 #include "convert/brightness_ramp.h"
 #include "convert/color_reduction.h"
 #include "convert/picture_to_asc.h"
+#include "convert/read_ahead.h"
 #include "convert/shapes_to_art.h"
 #include "decode/picture_reader.h"
 #include "morvexa/read_settings.h"
@@ -15,6 +16,9 @@
 namespace morvexa {
 
 namespace {
+
+// Pixels from which reading a picture ahead on a second thread pays.
+constexpr std::size_t kLargePicture = std::size_t{1} << 20;
 
 std::size_t AtLeastOne(double v) { return static_cast<std::size_t>(std::max(1.0, std::round(v))); }
 
@@ -83,7 +87,11 @@ void ConvertPicture(Picture source, const PictureOptions& options, CharList& lis
     const std::size_t wide = size.columns * static_cast<std::size_t>(samples.wide);
     const std::size_t high = size.lines * static_cast<std::size_t>(samples.high);
     picture->PreferAtLeast((wide + 1) / 2, (high + 1) / 2);
+    const bool large = picture->Width() * picture->Height() >= kLargePicture;
     picture = AreaAverage(std::move(picture), wide, high);
+    // A large picture is read and sized on a second thread while its cells
+    // are matched on this one.
+    if (large) picture = ReadAhead(std::move(picture));
     if (options.shapes) {
       ShapesToArt(*picture, size.columns, options.fill, options.invert, list, sink);
     } else {

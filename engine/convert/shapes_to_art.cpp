@@ -18,93 +18,144 @@ namespace {
 // SSIM's constants for values of 0-1: C1 = (0.01)^2 and C2 = (0.03)^2; plain
 // art is scored with four times C2, which weighs a cell's structure less
 // against its mean where contrast is faint.
-constexpr double kC1 = 1e-4, kC2 = 9e-4, kPlainC2 = 4 * kC2;
+constexpr float kC1 = 1e-4f, kC2 = 9e-4f, kPlainC2 = 4 * kC2;
 constexpr int kCount = SymbolGlyphs::kCount;
 constexpr int kHalf = SymbolGlyphs::kPixels / 2;
-// The contrasts a glyph of fill is tried at, as multiples of the least
-// squares fit: more contrast than the fit often draws a line more plainly.
-constexpr double kScales[] = {1.0, 1.5, 2.2};
+// The glyphs' scores are worked out side by side, for as many glyphs as
+// vectors of 8 hold: the last is a blank that never wins.
+constexpr int kLanes = 96;
+// The contrasts a glyph of fill is tried at beyond the least squares fit,
+// as multiples of it: more contrast than the fit often draws a line more
+// plainly.
+constexpr float kStrongerScales[] = {1.5f, 2.2f};
 // Luma's weights (Rec. 709).
-constexpr double kLumaWeights[3] = {0.2126, 0.7152, 0.0722};
+constexpr float kLumaWeights[3] = {0.2126f, 0.7152f, 0.0722f};
 
-// The sums of samples x (0-255) with each glyph's ink, in each half.
-using InkSums = std::array<std::array<std::int32_t, 2>, kCount>;
+using Lanes = std::array<float, kLanes>;
 
-void SumWithInk(const std::int16_t* x, InkSums& sums) {
+// What scoring needs of each glyph: the share of its ink in each half and
+// in the whole cell, the variance of its ink in each half, and one over the
+// variance of its ink in the whole cell (0 for a blank).
+struct GlyphTable {
+  std::array<Lanes, 2> halfShare{}, halfVariance{};
+  Lanes share{}, inverseVariance{};
+
+  GlyphTable() {
+    const SymbolGlyphs& glyphs = SymbolGlyphs::Get();
+    for (std::size_t k = 0; k < kCount; ++k) {
+      for (std::size_t half = 0; half < 2; ++half) {
+        const float p = static_cast<float>(glyphs.inked[k][half]) / kHalf;
+        halfShare[half][k] = p;
+        halfVariance[half][k] = p * (1 - p);
+      }
+      const float p = static_cast<float>(glyphs.inked[k][0] + glyphs.inked[k][1]) / SymbolGlyphs::kPixels;
+      share[k] = p;
+      inverseVariance[k] = p > 0 && p < 1 ? 1 / (p * (1 - p)) : 0;
+    }
+  }
+};
+const GlyphTable& Table() {
+  static const GlyphTable table;
+  return table;
+}
+
+// The sums of samples x (0-255) with each glyph's ink, in each half, as
+// parts (0-1) of the half's samples.
+using InkSums = std::array<Lanes, 2>;
+
+// Made twice, for processors with AVX2 (twice as many products an
+// instruction) and for any other, the one to run chosen as the program
+// loads.
+__attribute__((target_clones("avx2", "default"))) void SumWithInk(const std::int16_t* x, InkSums& sums) {
   const SymbolGlyphs& glyphs = SymbolGlyphs::Get();
-  for (int half = 0; half < 2; ++half) {
+  for (std::size_t half = 0; half < 2; ++half) {
     const std::int16_t* part = x + half * kHalf;
     // The inner loop of the conversion: sums of 16-bit products, which the
     // compiler turns into vector multiply-adds.
-    for (int k = 0; k < kCount; ++k) {
-      const std::int16_t* ink = glyphs.ink[static_cast<std::size_t>(k)].data() + half * kHalf;
+    for (std::size_t k = 0; k < kCount; ++k) {
+      const std::int16_t* ink = glyphs.ink[k].data() + half * kHalf;
       std::int32_t inked = 0;
       for (int i = 0; i < kHalf; ++i) inked += static_cast<std::int32_t>(part[i]) * ink[i];
-      sums[static_cast<std::size_t>(k)][static_cast<std::size_t>(half)] = inked;
+      sums[half][k] = static_cast<float>(inked) / (kHalf * 255.0f);
     }
+    sums[half][kLanes - 1] = 0;
   }
 }
 
 // A cell's lumas as glyphs are scored against them: each half's mean and
 // variance (0-1), and its sums with every glyph's ink.
 struct CellLumas {
-  std::array<double, 2> mean{}, variance{};
+  std::array<float, 2> mean{}, variance{};
   InkSums inkSums{};
 
+  // The means and variances of lumas; their sums with the glyphs' ink
+  // follow from them (SumWithInk) or from the channels' (FromChannels).
   void Measure(const std::int16_t* luma) {
     for (std::size_t half = 0; half < 2; ++half) {
       const std::int16_t* x = luma + half * kHalf;
       std::int64_t sum = 0, squares = 0;
       for (int i = 0; i < kHalf; ++i) sum += x[i], squares += x[i] * x[i];
-      mean[half] = static_cast<double>(sum) / kHalf / 255.0;
-      variance[half] = static_cast<double>(squares) / kHalf / (255.0 * 255.0) - mean[half] * mean[half];
+      const double m = static_cast<double>(sum) / kHalf / 255.0;
+      mean[half] = static_cast<float>(m);
+      variance[half] = static_cast<float>(static_cast<double>(squares) / kHalf / (255.0 * 255.0) - m * m);
     }
-    SumWithInk(luma, inkSums);
-  }
-
-  // The covariance (0-1) of half's lumas with glyph k's ink, whose share
-  // of the half is p.
-  double WithInk(int k, std::size_t half, double p) const {
-    return inkSums[static_cast<std::size_t>(k)][half] / (kHalf * 255.0) - mean[half] * p;
   }
 };
 
-// The share of glyph k's ink in half (or, for 2, in the whole cell).
-double InkShare(int k, std::size_t half) {
-  const auto& inked = SymbolGlyphs::Get().inked[static_cast<std::size_t>(k)];
-  if (half == 2) return (inked[0] + inked[1]) / static_cast<double>(SymbolGlyphs::kPixels);
-  return inked[half] / static_cast<double>(kHalf);
+// The SSIM of a half of the cell, of mean meanX, variance varianceX and sum
+// with a glyph's ink, with the glyph drawn on paper in an ink difference
+// lighter (negative: darker), its ink p of the half, of variance v.
+inline float HalfLikeness(float meanX, float varianceX, float sum, float paper, float difference, float p, float v,
+                          float c2) {
+  const float meanR = paper + difference * p;
+  const float together = difference * (sum - meanX * p);
+  return (2 * meanX * meanR + kC1) * (2 * together + c2) /
+         ((meanX * meanX + meanR * meanR + kC1) * (varianceX + difference * difference * v + c2));
 }
 
-// How like the cell glyph k is when drawn on paper of luma paperLuma in an
-// ink difference lighter (negative: darker): the sum of its halves' SSIM.
-double Likeness(const CellLumas& cell, int k, double paperLuma, double difference, double c2) {
-  double score = 0;
+// How like the cell each glyph k is, drawn on paper of luma paper[k] in an
+// ink difference[k] lighter (negative: darker): the sum of its halves'
+// SSIM, in score.
+void Likeness(const CellLumas& cell, const Lanes& paper, const Lanes& difference, float c2, Lanes& score) {
+  const GlyphTable& table = Table();
+  score.fill(0);
   for (std::size_t half = 0; half < 2; ++half) {
-    const double p = InkShare(k, half);
-    const double meanX = cell.mean[half];
-    const double meanR = paperLuma + difference * p;
-    const double varianceR = difference * difference * p * (1 - p);
-    const double together = difference * cell.WithInk(k, half, p);
-    score += (2 * meanX * meanR + kC1) * (2 * together + c2) /
-             ((meanX * meanX + meanR * meanR + kC1) * (cell.variance[half] + varianceR + c2));
+    const float meanX = cell.mean[half], varianceX = cell.variance[half];
+    const Lanes& p = table.halfShare[half];
+    const Lanes& v = table.halfVariance[half];
+    const Lanes& sums = cell.inkSums[half];
+    for (std::size_t k = 0; k < kLanes; ++k) {
+      score[k] += HalfLikeness(meanX, varianceX, sums[k], paper[k], difference[k], p[k], v[k], c2);
+    }
+  }
+}
+
+// The same for glyph k alone.
+float LikenessOf(const CellLumas& cell, std::size_t k, float paper, float difference, float c2) {
+  const GlyphTable& table = Table();
+  float score = 0;
+  for (std::size_t half = 0; half < 2; ++half) {
+    score += HalfLikeness(cell.mean[half], cell.variance[half], cell.inkSums[half][k], paper, difference,
+                          table.halfShare[half][k], table.halfVariance[half][k], c2);
   }
   return score;
 }
 
-// The glyph of a plain cell: drawn black on white (invert: white on black).
-int PlainGlyph(const CellLumas& cell, bool invert) {
-  const double paper = invert ? 0 : 1;
-  int best = 0;
-  double bestScore = -std::numeric_limits<double>::infinity();
-  for (int k = 0; k < kCount; ++k) {
-    const double score = Likeness(cell, k, paper, -2 * paper + 1, kPlainC2);
-    if (score > bestScore) bestScore = score, best = k;
-  }
-  return best;
+// The first glyph of the highest score.
+int Best(const Lanes& score) {
+  return static_cast<int>(std::max_element(score.begin(), score.begin() + kCount) - score.begin());
 }
 
-Rgb ToRgb(const double* color) {
+// The glyph of a plain cell: drawn black on white (invert: white on black).
+int PlainGlyph(const CellLumas& cell, bool invert) {
+  Lanes paper, difference, score;
+  paper.fill(invert ? 0.0f : 1.0f);
+  difference.fill(invert ? 1.0f : -1.0f);
+  Likeness(cell, paper, difference, kPlainC2, score);
+  return Best(score);
+}
+
+Rgb ToRgb(const float* color) {
   Rgb out = 0;
   for (int c = 0; c < 3; ++c) {
     out = out << 8 | static_cast<Rgb>(std::clamp(std::lround(color[c] * 255), 0L, 255L));
@@ -115,13 +166,13 @@ Rgb ToRgb(const double* color) {
 // A cell's samples of one channel: their mean (0-1) and their sums with
 // every glyph's ink.
 struct CellChannel {
-  double mean = 0;
+  float mean = 0;
   InkSums inkSums{};
 
   void Measure(const std::int16_t* x) {
     std::int32_t sum = 0;
     for (int i = 0; i < SymbolGlyphs::kPixels; ++i) sum += x[i];
-    mean = sum / (SymbolGlyphs::kPixels * 255.0);
+    mean = static_cast<float>(sum) / (SymbolGlyphs::kPixels * 255.0f);
     SumWithInk(x, inkSums);
   }
 };
@@ -132,55 +183,72 @@ struct Drawn {
   Rgb ink = 0, paper = 0;
 };
 
-// The glyph and two colors of a cell of fill. For each glyph, the colors
-// are the least squares fit of ink and paper to the cell's samples (so the
-// cell's mean color is kept), its contrast then tried at kScales within
-// what colors can show; each is scored by likeness, and the best is drawn.
+// The glyph and two colors of a cell of fill. For each glyph, ink and
+// paper are the least squares fit to the cell's samples: the means of the
+// samples its ink covers and of those it leaves, so the cell keeps its
+// mean color. The glyphs are scored by likeness; the few that score best
+// are then tried at the stronger contrasts of kStrongerScales, as far as
+// colors go, and the best of all is drawn.
 Drawn FillGlyph(const CellLumas& cell, const std::array<CellChannel, 3>& channels) {
-  const double lumaMean = (cell.mean[0] + cell.mean[1]) / 2;
-  double bestScore = -std::numeric_limits<double>::infinity();
-  int best = 0;
-  double bestDifference[3] = {};
-  for (int k = 0; k < kCount; ++k) {
-    const double p = InkShare(k, 2);
-    const double variance = p * (1 - p);
-    // Ink minus paper, per channel: the samples' covariance with the
-    // glyph's ink over the ink's variance.
-    double difference[3] = {};
-    double largest = std::numeric_limits<double>::infinity();  // scale that keeps both colors showable
-    if (variance > 0) {
-      for (std::size_t c = 0; c < 3; ++c) {
-        const auto& sums = channels[c].inkSums[static_cast<std::size_t>(k)];
-        const double covariance = (sums[0] + sums[1]) / (SymbolGlyphs::kPixels * 255.0) - channels[c].mean * p;
-        difference[c] = covariance / variance;
-        // paper = mean - s * difference * p, ink = paper + s * difference.
-        for (const double change : {-difference[c] * p, difference[c] * (1 - p)}) {
-          if (change > 1e-12) largest = std::min(largest, (1 - channels[c].mean) / change);
-          if (change < -1e-12) largest = std::min(largest, channels[c].mean / -change);
-        }
-      }
-    }
-    const double lumaDifference =
-        kLumaWeights[0] * difference[0] + kLumaWeights[1] * difference[1] + kLumaWeights[2] * difference[2];
-    for (const double scale : kScales) {
-      const double s = std::min(scale, largest);
-      const double d = s * lumaDifference;
-      const double score = Likeness(cell, k, lumaMean - d * p, d, kC2);
-      if (score > bestScore) {
-        bestScore = score, best = k;
-        for (int c = 0; c < 3; ++c) bestDifference[c] = s * difference[c];
-      }
-      if (variance == 0) break;
-    }
-  }
-  const double p = InkShare(best, 2);
-  double paper[3], ink[3];
+  constexpr std::size_t kTried = 4;
+  const GlyphTable& table = Table();
+  const float lumaMean = (cell.mean[0] + cell.mean[1]) / 2;
+  // Ink minus paper, per channel and in luma: the samples' covariance with
+  // the glyph's ink over the ink's variance.
+  std::array<Lanes, 3> difference;
+  Lanes lumaDifference{}, paper, score;
   for (std::size_t c = 0; c < 3; ++c) {
-    paper[c] = channels[c].mean - bestDifference[c] * p;
-    ink[c] = paper[c] + bestDifference[c];
+    const CellChannel& channel = channels[c];
+    for (std::size_t k = 0; k < kLanes; ++k) {
+      const float sum = (channel.inkSums[0][k] + channel.inkSums[1][k]) / 2;
+      difference[c][k] = (sum - channel.mean * table.share[k]) * table.inverseVariance[k];
+      lumaDifference[k] += kLumaWeights[c] * difference[c][k];
+    }
   }
-  return {best, ToRgb(ink), ToRgb(paper)};
+  for (std::size_t k = 0; k < kLanes; ++k) paper[k] = lumaMean - lumaDifference[k] * table.share[k];
+  Likeness(cell, paper, lumaDifference, kC2, score);
+
+  // The best few, tried with more contrast.
+  std::array<int, kCount> order;
+  for (int k = 0; k < kCount; ++k) order[static_cast<std::size_t>(k)] = k;
+  std::partial_sort(order.begin(), order.begin() + kTried, order.end(), [&score](int a, int b) {
+    const float sa = score[static_cast<std::size_t>(a)], sb = score[static_cast<std::size_t>(b)];
+    return sa > sb || (sa == sb && a < b);
+  });
+  std::size_t best = static_cast<std::size_t>(order[0]);
+  float bestScore = score[best], bestScale = 1;
+  for (std::size_t i = 0; i < kTried; ++i) {
+    const auto k = static_cast<std::size_t>(order[i]);
+    const float p = table.share[k];
+    if (table.inverseVariance[k] == 0) continue;
+    // The largest scale that keeps paper (mean - s d p) and ink (paper + s d)
+    // in 0-1 in every channel.
+    float largest = std::numeric_limits<float>::infinity();
+    for (std::size_t c = 0; c < 3; ++c) {
+      const float m = channels[c].mean, d = difference[c][k];
+      for (const float change : {-d * p, d * (1 - p)}) {
+        if (change > 1e-9f) largest = std::min(largest, (1 - m) / change);
+        if (change < -1e-9f) largest = std::min(largest, m / -change);
+      }
+    }
+    for (const float scale : kStrongerScales) {
+      const float s = std::min(scale, largest);
+      const float d = s * lumaDifference[k];
+      const float stronger = LikenessOf(cell, k, lumaMean - d * p, d, kC2);
+      if (stronger > bestScore) bestScore = stronger, best = k, bestScale = s;
+    }
+  }
+  float inkColor[3], paperColor[3];
+  for (std::size_t c = 0; c < 3; ++c) {
+    const float d = bestScale * difference[c][best];
+    paperColor[c] = channels[c].mean - d * table.share[best];
+    inkColor[c] = paperColor[c] + d;
+  }
+  return {static_cast<int>(best), ToRgb(inkColor), ToRgb(paperColor)};
 }
+
+// The share of glyph k's ink in the whole cell.
+double InkShare(int k) { return Table().share[static_cast<std::size_t>(k)]; }
 
 }  // namespace
 
@@ -205,8 +273,17 @@ void ShapesToArt(PictureReader& samples, std::size_t columns, bool fill, bool in
         channels[0].Measure(red.data());
         channels[1].Measure(green.data());
         channels[2].Measure(blue.data());
+        // The lumas' sums with the ink, as luma weighs the channels'.
+        for (std::size_t half = 0; half < 2; ++half) {
+          for (std::size_t k = 0; k < kLanes; ++k) {
+            cell.inkSums[half][k] = kLumaWeights[0] * channels[0].inkSums[half][k] +
+                                    kLumaWeights[1] * channels[1].inkSums[half][k] +
+                                    kLumaWeights[2] * channels[2].inkSums[half][k];
+          }
+        }
         drawn = FillGlyph(cell, channels);
       } else {
+        SumWithInk(luma.data(), cell.inkSums);
         drawn = {PlainGlyph(cell, invert), rows.Mean(x), kNoColor};
       }
       const char symbol = SymbolGlyphs::SymbolOf(drawn.glyph);
@@ -217,7 +294,7 @@ void ShapesToArt(PictureReader& samples, std::size_t columns, bool fill, bool in
       }
       if (wanted == CellColors::Look) {
         // The cell from afar: its paper with its glyph's share of ink.
-        const double share = InkShare(drawn.glyph, 2);
+        const double share = InkShare(drawn.glyph);
         inks[x] = fill ? Blend(drawn.paper, drawn.ink, share)
                        : Blend(invert ? 0x000000 : 0xFFFFFF, invert ? 0xFFFFFF : 0x000000, share);
       } else {

@@ -263,8 +263,8 @@ void ArtWriter::Line(ByteStringView line, LineColors colors) {
       sink_(std::string_view(begin, static_cast<std::size_t>(out - begin)));
       out = begin;
     }
-    const Rgb nextInk = inked && (colors.ink[i] & kNoColor) == 0 ? colors.ink[i] : kNoColor;
-    const Rgb nextPaper = papered && (colors.paper[i] & kNoColor) == 0 ? colors.paper[i] : kNoColor;
+    const Rgb nextInk = inked && (colors.ink[i] & kNoColor) == 0 ? Shown(colors.ink[i]) : kNoColor;
+    const Rgb nextPaper = papered && (colors.paper[i] & kNoColor) == 0 ? Shown(colors.paper[i]) : kNoColor;
     if (nextInk != ink || nextPaper != paper) {
       out = PutColors(out, nextInk, nextPaper, ink, paper);
       ink = nextInk, paper = nextPaper;
@@ -317,8 +317,19 @@ char* ArtWriter::PutColors(char* out, Rgb ink, Rgb paper, Rgb wasInk, Rgb wasPap
   return out;
 }
 
+Rgb ArtWriter::Shown(Rgb color) const {
+  if (settings_.form != ArtForm::Ansi) return color;
+  switch (settings_.terminal) {
+    case TerminalColors::TrueColor: break;
+    case TerminalColors::Palette256: return kNoColor + 1 + static_cast<Rgb>(NearestPalette256(color));
+    case TerminalColors::Palette16: return kNoColor + 1 + static_cast<Rgb>(NearestPalette16(color));
+  }
+  return color;
+}
+
 char* ArtWriter::PutTerminalColor(char* out, Rgb color, bool paper) const {
   if (color == kNoColor) return Put(out, paper ? "\x1b[49m" : "\x1b[39m");
+  const auto index = static_cast<unsigned>(color - kNoColor - 1);  // of a palette's color (Shown)
   switch (settings_.terminal) {
     case TerminalColors::TrueColor:
       out = Put(out, paper ? "\x1b[48;2;" : "\x1b[38;2;");
@@ -330,11 +341,10 @@ char* ArtWriter::PutTerminalColor(char* out, Rgb color, bool paper) const {
       break;
     case TerminalColors::Palette256:
       out = Put(out, paper ? "\x1b[48;5;" : "\x1b[38;5;");
-      out = PutNumber(out, static_cast<unsigned>(NearestPalette256(color)));
+      out = PutNumber(out, index);
       break;
     case TerminalColors::Palette16: {
       // 30-37 and 90-97 for ink, 40-47 and 100-107 for paper.
-      const auto index = static_cast<unsigned>(NearestPalette16(color));
       out = Put(out, "\x1b[");
       out = PutNumber(out, (index < 8 ? 30 + index : 90 + index - 8) + (paper ? 10 : 0));
       break;

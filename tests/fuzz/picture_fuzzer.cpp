@@ -18,8 +18,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   settings.maxPixels = 1u << 18;
   // The last byte, when there is one, picks a way to convert.
   PictureOptions options;
-  if (size > 0 && data[size - 1] % 3 == 1) options.width = 7;
-  if (size > 0 && data[size - 1] % 3 == 2) options.ramp = ByteString(PictureOptions::kDefaultRamp);
+  const int way = size > 0 ? data[size - 1] % 5 : 0;
+  if (way == 1 || way >= 3) options.width = 7;
+  if (way == 2) options.ramp = ByteString(PictureOptions::kDefaultRamp);
+  if (way == 3) options.shapes = options.fill = true;
+  if (way == 4) options.blocks = PictureOptions::Blocks::Quadrants;
   try {
     auto picture = OpenPicture(FileBytes::FromMemory(std::string(data, data + size)), settings);
     const std::size_t height = options.Plain() ? picture->Height() : 0;

@@ -57,6 +57,9 @@ class ArtWriter {
   // what it wrote.
   char* PutColors(char* out, Rgb ink, Rgb paper, Rgb wasInk, Rgb wasPaper) const;
   char* PutTerminalColor(char* out, Rgb color, bool paper) const;
+  // The color as the form shows it: a terminal of a palette shows the
+  // nearest of its colors (by its index, above kNoColor's bits).
+  Rgb Shown(Rgb color) const;
 
   ArtFormSettings settings_;
   Sink sink_;
