@@ -1,8 +1,10 @@
 #include "art_edit.h"
 
+#include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QTextDocumentFragment>
 #include <QWheelEvent>
@@ -32,6 +34,16 @@ QMimeData* ArtEdit::createMimeDataFromSelection() const {
     mime->setHtml(QString::fromUtf8(page.data(), static_cast<qsizetype>(page.size())));
   }
   return mime;
+}
+
+void ArtEdit::contextMenuEvent(QContextMenuEvent* event) {
+  QMenu* menu = createStandardContextMenu(event->pos());
+  if (colorToggle_) {
+    menu->addSeparator();
+    menu->addAction(colorToggle_);
+  }
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  menu->popup(event->globalPos());
 }
 
 void ArtEdit::keyPressEvent(QKeyEvent* event) {

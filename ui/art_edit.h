@@ -14,7 +14,8 @@ class MemoArtArea;
 //    (Ctrl+Tab puts a tab character in);
 //  - zooms its font with Ctrl+wheel, in steps that keep a Chinese
 //    character exactly twice as wide as an ASCII one;
-//  - leaves files dropped on it to the window, which converts them.
+//  - leaves files dropped on it to the window, which converts them;
+//  - offers the window's color toggle in its context menu.
 class ArtEdit : public QPlainTextEdit {
   Q_OBJECT
 
@@ -25,6 +26,8 @@ class ArtEdit : public QPlainTextEdit {
 
   // The art area over this box, whose colors are copied.
   void SetArt(const MemoArtArea* art) { art_ = art; }
+  // An action its context menu offers after the usual ones.
+  void SetColorToggle(QAction* toggle) { colorToggle_ = toggle; }
 
   // The pixel sizes the art is shown at, smallest first: those at which
   // its font keeps art aligned.
@@ -36,6 +39,7 @@ class ArtEdit : public QPlainTextEdit {
  protected:
   QMimeData* createMimeDataFromSelection() const override;
   void keyPressEvent(QKeyEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
@@ -45,6 +49,7 @@ class ArtEdit : public QPlainTextEdit {
   void SetSize(int pixels);
 
   const MemoArtArea* art_ = nullptr;
+  QAction* colorToggle_ = nullptr;
   std::vector<int> sizes_;
   int wheelTurn_ = 0;
 };

@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QMimeData>
 #include <QResizeEvent>
+#include <QSettings>
 #include <QShortcut>
 #include <QTimer>
 #include <QTreeView>
@@ -90,6 +91,10 @@ constexpr int kMemoBottomMargin = 63;
 constexpr int kGroupHeight = 48;
 constexpr int kPanelWidth = 53;
 
+// The output area's color toggle, and where it is remembered.
+constexpr char kShowColors[] = "彩色显示";
+constexpr char kShowColorsKey[] = "display/colors";
+
 QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 QString Text(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
 
@@ -108,6 +113,18 @@ Tfrmmain::Tfrmmain(DialogSeam& dialogs, QWidget* parent)
   ui->Memo1->setFont(artFont);
   art_ = new MemoArtArea(ui->Memo1);
   ui->Memo1->SetArt(art_);
+  colorDisplay_ = new ArtColorDisplay(ui->Memo1->document(), *art_, this);
+  colorToggle_ = new QAction(Text(kShowColors), this);
+  colorToggle_->setObjectName("colorToggle");
+  colorToggle_->setCheckable(true);
+  colorToggle_->setChecked(
+      QSettings(QStringLiteral("Morvexa"), QStringLiteral("Morvexa")).value(kShowColorsKey).toBool());
+  connect(colorToggle_, &QAction::toggled, this, [this](bool on) {
+    QSettings(QStringLiteral("Morvexa"), QStringLiteral("Morvexa")).setValue(kShowColorsKey, on);
+    ShowColors();
+  });
+  ui->Memo1->SetColorToggle(colorToggle_);
+  ShowColors();
   list_ = ListCharList(ui->lstselc);
   for (QLabel* label : {ui->Label1, ui->Label2, ui->Label3}) label->adjustSize();
   auto* oneBetween = new IconSpacingStyle(1);  // 1 pixel between the text button's image and caption
@@ -321,7 +338,20 @@ void Tfrmmain::RunCommand(const std::function<void()>& command) {
       undoSteps_ = listChanges_.back().stepsAfter;
     }
   }
+  ShowColors();
   if (!failure.isNull()) ReportFailure(failure);
+}
+
+void Tfrmmain::ShowColors() {
+  if (colorToggle_->isChecked() != colorDisplay_->Showing()) {
+    colorDisplay_->SetShowing(colorToggle_->isChecked());
+  } else {
+    colorDisplay_->Refresh();
+  }
+  const bool fits = colorDisplay_->Fits();
+  colorToggle_->setText(
+      fits ? Text(kShowColors)
+           : Text(kShowColors) + Text("（字符画超过 %1 个字符，显示为纯文字）").arg(ArtColorDisplay::kMostCharacters));
 }
 
 void Tfrmmain::ReportFailure(const QString& message) {

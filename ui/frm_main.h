@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 
+#include "art_color_display.h"
 #include "dialog_seam.h"
 #include "list_char_list.h"
 #include "memo_art_area.h"
@@ -30,6 +31,8 @@ class Tfrmmain : public QWidget {
   ~Tfrmmain() override;
 
   ArtArea& Art() { return *art_; }
+  // 彩色显示: whether the output area shows the cells' colors.
+  QAction& ColorToggle() { return *colorToggle_; }
   QFileDialog& OpenDialog() { return *opendlgpic; }
   QFileDialog& SaveDialog() { return *savedlgasc; }
   // Whether the output area holds art that was made or changed since it
@@ -74,6 +77,9 @@ class Tfrmmain : public QWidget {
   // Keeps the symbol list in step with the output area's undo and redo of
   // whole commands.
   void FollowUndo();
+  // The output area in its cells' colors, or plain: as the toggle says,
+  // and as the art's size allows (the toggle says so when it does not).
+  void ShowColors();
 
   // The symbol list before and after a command, by the output area's undo
   // step that the command made.
@@ -90,6 +96,8 @@ class Tfrmmain : public QWidget {
   QFileDialog* savedlgasc;
   MemoArtArea* art_;
   ListCharList list_;
+  ArtColorDisplay* colorDisplay_;
+  QAction* colorToggle_;
 };
 
 }  // namespace morvexa

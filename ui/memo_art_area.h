@@ -56,6 +56,11 @@ class MemoArtArea final : public QObject, public ArtArea {
   // with its cells' colors; or, for a selection of the box, just that part.
   std::string Export(const ArtFormSettings& form) const;
   std::string Export(const ArtFormSettings& form, const QTextCursor& selection) const;
+  // The ink and paper of each byte of line i, as it now reads, as the
+  // cells were given them (kNoColor where none).
+  void ColorsOfLine(std::size_t i, ByteStringView line, std::vector<Rgb>& ink, std::vector<Rgb>& paper) const {
+    colors_.ColorsOf(i, line, ink, paper);
+  }
 
  private:
   MemoryArtArea& Loaded() const;

@@ -28,13 +28,17 @@ PictureSettings::PictureSettings(QWidget* parent)
       colors_(new QComboBox(this)),
       dither_(new QCheckBox(QStringLiteral("抖动"), this)),
       ramp_(new QCheckBox(QStringLiteral("明暗字符"), this)),
-      rampSymbols_(new QLineEdit(this)) {
+      rampSymbols_(new QLineEdit(this)),
+      shapes_(new QCheckBox(QStringLiteral("形状"), this)),
+      fill_(new QCheckBox(QStringLiteral("填充背景"), this)) {
   setObjectName("pictureSettings");
   width_->setObjectName("pictureWidth");
   colors_->setObjectName("pictureColors");
   dither_->setObjectName("pictureDither");
   ramp_->setObjectName("pictureRamp");
   rampSymbols_->setObjectName("pictureRampSymbols");
+  shapes_->setObjectName("pictureShapes");
+  fill_->setObjectName("pictureFill");
 
   width_->setRange(0, 4096);
   width_->setSpecialValueText(QStringLiteral("原始大小"));
@@ -45,6 +49,8 @@ PictureSettings::PictureSettings(QWidget* parent)
   colors_->setToolTip(QStringLiteral("把图片减少到这么多种颜色"));
   dither_->setToolTip(QStringLiteral("减少颜色时扩散误差"));
   ramp_->setToolTip(QStringLiteral("按亮度选字符，从亮到暗"));
+  shapes_->setToolTip(QStringLiteral("按每格像素的形状选字符，线条和边缘更清楚"));
+  fill_->setToolTip(QStringLiteral("每格除了字符的颜色，还有背景色（彩色显示、HTML 和复制时可见）"));
   // Printable ASCII only, at least two: each symbol one byte.
   rampSymbols_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[ -~]{0,95}")), this));
 
@@ -55,6 +61,8 @@ PictureSettings::PictureSettings(QWidget* parent)
   layout->addRow(dither_);
   layout->addRow(ramp_);
   layout->addRow(rampSymbols_);
+  layout->addRow(shapes_);
+  layout->addRow(fill_);
 
   Recall();
   UpdateEnabled();
@@ -68,12 +76,17 @@ PictureSettings::PictureSettings(QWidget* parent)
   connect(dither_, &QCheckBox::toggled, this, changed);
   connect(ramp_, &QCheckBox::toggled, this, changed);
   connect(rampSymbols_, &QLineEdit::textChanged, this, changed);
+  connect(shapes_, &QCheckBox::toggled, this, changed);
+  connect(fill_, &QCheckBox::toggled, this, changed);
 }
 
 PictureOptions PictureSettings::Options() const {
   PictureOptions options;
   options.width = static_cast<std::size_t>(width_->value());
-  if (ramp_->isChecked()) {
+  options.fill = fill_->isChecked();
+  if (shapes_->isChecked()) {
+    options.shapes = true;
+  } else if (ramp_->isChecked()) {
     const QByteArray symbols = rampSymbols_->text().toLatin1();
     options.ramp = symbols.size() >= 2 ? ByteString(symbols.constData(), static_cast<std::size_t>(symbols.size()))
                                        : ByteString(PictureOptions::kDefaultRamp);
@@ -89,14 +102,18 @@ void PictureSettings::SetOptions(const PictureOptions& options) {
   colors_->setCurrentIndex(std::max(0, colors_->findData(options.colors)));
   dither_->setChecked(options.dither);
   ramp_->setChecked(options.ramp.has_value());
+  shapes_->setChecked(options.shapes);
+  fill_->setChecked(options.fill);
   if (options.ramp)
     rampSymbols_->setText(QString::fromLatin1(options.ramp->data(), static_cast<qsizetype>(options.ramp->size())));
 }
 
 void PictureSettings::UpdateEnabled() {
-  const bool ramp = ramp_->isChecked();
-  colors_->setEnabled(!ramp);
-  dither_->setEnabled(!ramp && colors_->currentData().toInt() != 0);
+  // Shapes choose the symbols in place of colors or the ramp.
+  const bool shapes = shapes_->isChecked(), ramp = ramp_->isChecked() && !shapes;
+  colors_->setEnabled(!ramp && !shapes);
+  dither_->setEnabled(!ramp && !shapes && colors_->currentData().toInt() != 0);
+  ramp_->setEnabled(!shapes);
   rampSymbols_->setEnabled(ramp);
 }
 
@@ -108,6 +125,8 @@ void PictureSettings::Remember() const {
   settings.setValue("dither", dither_->isChecked());
   settings.setValue("ramp", ramp_->isChecked());
   settings.setValue("rampSymbols", rampSymbols_->text());
+  settings.setValue("shapes", shapes_->isChecked());
+  settings.setValue("fill", fill_->isChecked());
 }
 
 void PictureSettings::Recall() {
@@ -118,6 +137,8 @@ void PictureSettings::Recall() {
   dither_->setChecked(settings.value("dither", false).toBool());
   ramp_->setChecked(settings.value("ramp", false).toBool());
   rampSymbols_->setText(settings.value("rampSymbols", DefaultRamp()).toString());
+  shapes_->setChecked(settings.value("shapes", false).toBool());
+  fill_->setChecked(settings.value("fill", false).toBool());
 }
 
 }  // namespace morvexa

@@ -12,10 +12,12 @@ class QSpinBox;
 namespace morvexa {
 
 // The settings of a picture conversion, shown under the open dialog's
-// preview: 宽度 (columns, 0 for one a pixel), 颜色 (all, or 2 to 95), 抖动
-// and 明暗字符 with its ramp. They are remembered from one use to the next
-// (QSettings); at their defaults the conversion is one symbol per pixel and
-// color, as it has always been.
+// preview: 宽度 (columns, 0 for one a pixel), 颜色 (all, or 2 to 95), 抖动,
+// 明暗字符 with its ramp, 形状 (symbols by the shapes of their cells, in
+// place of colors or the ramp) and 填充背景 (a paper color for each cell).
+// They are remembered from one use to the next (QSettings); at their
+// defaults the conversion is one symbol per pixel and color, as it has
+// always been.
 class PictureSettings : public QGroupBox {
   Q_OBJECT
 
@@ -39,6 +41,8 @@ class PictureSettings : public QGroupBox {
   QCheckBox* dither_;
   QCheckBox* ramp_;
   QLineEdit* rampSymbols_;
+  QCheckBox* shapes_;
+  QCheckBox* fill_;
 };
 
 }  // namespace morvexa

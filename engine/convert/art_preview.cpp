@@ -54,11 +54,14 @@ std::optional<ArtPreview> PreviewArt(const std::filesystem::path& path, std::siz
   preview.columns = art.columns;
   preview.lines = art.lines;
   preview.tallCells = !options.Plain();
-  // The thumbnail converted as the picture will be, to the art's size.
+  // The thumbnail converted as the picture will be, to the art's size: a
+  // size given, or cells of several pixels (shapes).
+  const PictureOptions::CellSamples samples = options.Samples();
+  const bool ownCells = options.Sized() || samples.wide > 1 || samples.high > 1;
   PictureOptions small = options;
-  if (options.Sized()) small.width = art.columns, small.height = art.lines;
-  preview.cellsWide = options.Sized() ? art.columns : thumbnail->width;
-  preview.cellsHigh = options.Sized() ? art.lines : thumbnail->height;
+  if (ownCells) small.width = art.columns, small.height = art.lines;
+  preview.cellsWide = ownCells ? art.columns : thumbnail->width;
+  preview.cellsHigh = ownCells ? art.lines : thumbnail->height;
   PixelImage pixels(thumbnail->width, thumbnail->height);
   std::copy(thumbnail->pixels.begin(), thumbnail->pixels.end(), pixels.pixels.get());
   thumbnail.reset();

@@ -14,9 +14,9 @@ const SymbolGlyphs& SymbolGlyphs::Get() {
       if (!glyph || glyph->width != kWidth) throw Failure(FailureKind::StreamReadError);
       for (int y = 0; y < kHeight; ++y) {
         for (int x = 0; x < kWidth; ++x) {
-          const auto inked = static_cast<std::int16_t>((glyph->bits[static_cast<std::size_t>(y)] >> (7 - x)) & 1);
-          made.ink[static_cast<std::size_t>(k)][static_cast<std::size_t>(y * kWidth + x)] = inked;
-          made.inked[static_cast<std::size_t>(k)][y < kHeight / 2 ? 0 : 1] += inked;
+          const auto bit = static_cast<std::int16_t>((glyph->bits[static_cast<std::size_t>(y)] >> (7 - x)) & 1);
+          made.ink[static_cast<std::size_t>(k)][static_cast<std::size_t>(y * kWidth + x)] = bit;
+          made.inked[static_cast<std::size_t>(k)][y < kHeight / 2 ? 0 : 1] += bit;
         }
       }
       made.shareOf[static_cast<std::size_t>(0x20 + k)] =

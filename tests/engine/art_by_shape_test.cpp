@@ -125,7 +125,8 @@ TEST_F(ArtByShape, LinesFindTheSymbolsOfTheirDirection) {
       {"/", [](int x, int y) { return std::abs((15 - y) / 2 - x) <= 0; }},
       {"\\", [](int x, int y) { return std::abs(y / 2 - x) <= 0; }},
   };
-  for (const auto& [symbol, inked] : strokes) {
+  for (const auto& stroke : strokes) {
+    const std::function<bool(int, int)>& inked = stroke.second;
     PictureOptions shapes = Cells(1, 1);
     shapes.shapes = true;
     const Converted c =
@@ -134,7 +135,7 @@ TEST_F(ArtByShape, LinesFindTheSymbolsOfTheirDirection) {
                           return inked(static_cast<int>(x), static_cast<int>(y)) ? 0x000000u : 0xFFFFFFu;
                         }),
                 shapes, false);
-    EXPECT_EQ(c.area.GetLine(0), ByteString(symbol));
+    EXPECT_EQ(c.area.GetLine(0), ByteString(stroke.first));
   }
 }
 

@@ -7,17 +7,24 @@
 #include <regex>
 #include <set>
 
+#include <QAction>
+#include <QLabel>
+#include <QTextBlock>
+#include <QTextLayout>
+
 #include "../support/bmp_builder.h"
 #include "memo_art_area.h"
 #include "morvexa/art_writer.h"
+#include "picture_preview.h"
+#include "picture_settings.h"
 #include "window_fixture.h"
 
 namespace morvexa {
 namespace {
 
-std::set<std::string> PageColors(const std::string& page) {
+std::set<std::string> PageColors(const std::string& page, const char* pattern = "color:#([0-9a-f]{6})") {
   std::set<std::string> colors;
-  const std::regex color("color:#([0-9a-f]{6})");
+  const std::regex color(pattern);
   for (auto it = std::sregex_iterator(page.begin(), page.end(), color); it != std::sregex_iterator(); ++it) {
     colors.insert((*it)[1]);
   }
@@ -101,6 +108,125 @@ TEST_F(ArtColorsTest, CopyingGivesTextAndAPageInColor) {
   EXPECT_NE(page.find("<span style=\"color:#ff8000\"> </span><span style=\"color:#0040c0\">!!</span>"),
             std::string::npos)
       << page;
+}
+
+// The colors the output area shows for line's characters, as the formats
+// laid over them: "ink/paper" in hex, "-" where none.
+std::vector<std::string> ShownColors(QPlainTextEdit* memo, int line) {
+  const QTextBlock block = memo->document()->findBlockByNumber(line);
+  std::vector<std::string> shown(static_cast<std::size_t>(block.length() - 1), "-");
+  for (const QTextLayout::FormatRange& range : block.layout()->formats()) {
+    const auto hex = [](const QBrush& brush) {
+      return brush.style() == Qt::NoBrush ? std::string("none") : brush.color().name().toStdString().substr(1);
+    };
+    for (int i = range.start; i < range.start + range.length; ++i) {
+      shown[static_cast<std::size_t>(i)] = hex(range.format.foreground()) + "/" + hex(range.format.background());
+    }
+  }
+  return shown;
+}
+
+TEST_F(ArtColorsTest, TheOutputAreaShowsTheCellsColorsWhenAskedAndRemembersIt) {
+  ConvertTwoColors();
+  auto* memo = Control<QPlainTextEdit>("Memo1");
+  QAction& toggle = window.ColorToggle();
+  toggle.setChecked(false);
+  EXPECT_EQ(ShownColors(memo, 0), std::vector<std::string>(8, "-")) << "plain by default";
+
+  const int steps = memo->document()->availableUndoSteps();
+  const bool modified = memo->document()->isModified();
+  toggle.setChecked(true);
+  std::vector<std::string> expected(3, "ff8000/none");
+  expected.resize(8, "0040c0/none");
+  EXPECT_EQ(ShownColors(memo, 1), expected);
+  EXPECT_EQ(memo->document()->availableUndoSteps(), steps) << "coloring is no edit";
+  EXPECT_EQ(memo->document()->isModified(), modified);
+  {
+    RecordingDialogs otherDialogs;
+    Tfrmmain later(otherDialogs);  // a later run of the program
+    EXPECT_TRUE(later.ColorToggle().isChecked());
+  }
+
+  // Typing over a cell takes its color away, there alone.
+  QTextCursor cursor(memo->document());
+  cursor.movePosition(QTextCursor::Right, QTextCursor::KeepAnchor);
+  cursor.insertText("x");
+  EXPECT_EQ(ShownColors(memo, 0)[0], "-");
+  EXPECT_EQ(ShownColors(memo, 0)[1], "ff8000/none");
+
+  // Art too large to color quickly is shown plain, and the toggle says why.
+  const unsigned side = 600;  // 360,000 symbols
+  std::vector<unsigned> indices(side * side);
+  for (unsigned i = 0; i < indices.size(); ++i) indices[i] = i % 3 == 0;
+  WriteFile(dir / "large.bmp", testing_support::BmpBuilder(side, side, indices, {0x102030, 0xF0E0D0}).Build({40, 8}));
+  dialogs.answers = {Path("large.bmp")};
+  Click("BitBtn1");
+  ASSERT_EQ(window.Art().LineCount(), side);
+  EXPECT_EQ(ShownColors(memo, 0), std::vector<std::string>(side, "-"));
+  EXPECT_NE(toggle.text().toStdString().find("显示为纯文字"), std::string::npos) << toggle.text().toStdString();
+  EXPECT_TRUE(toggle.isChecked()) << "the wish is kept for smaller art";
+
+  ConvertTwoColors();
+  EXPECT_EQ(ShownColors(memo, 1), expected);
+  EXPECT_EQ(toggle.text(), "彩色显示");
+  toggle.setChecked(false);
+  EXPECT_EQ(ShownColors(memo, 1), std::vector<std::string>(8, "-"));
+}
+
+TEST_F(ArtColorsTest, ShapesWithFillKeepBothColorsOfEachCellInPagesAndCopies) {
+  // 16 x 16 pixels, two cells of 8 x 16: the left one a red "/" on yellow,
+  // the right one plain blue.
+  std::vector<unsigned> indices;
+  for (unsigned y = 0; y < 16; ++y) {
+    for (unsigned x = 0; x < 16; ++x) indices.push_back(x >= 8 ? 2 : (x == (15 - y) / 2 ? 0 : 1));
+  }
+  WriteFile(dir / "cells.bmp",
+            testing_support::BmpBuilder(16, 16, indices, {0xC00000, 0xF0F000, 0x0000C0}).Build({40, 8}));
+  auto* settings = window.OpenDialog().findChild<PictureSettings*>("pictureSettings");
+  PictureOptions shapes;
+  shapes.width = 2;
+  shapes.shapes = true;
+  shapes.fill = true;
+  settings->SetOptions(shapes);
+  EXPECT_TRUE(settings->Options().shapes && settings->Options().fill);
+  dialogs.answers = {Path("cells.bmp")};
+  Click("BitBtn1");
+  settings->SetOptions(PictureOptions{});
+  ASSERT_EQ(window.Art().LineCount(), 1u);
+  EXPECT_EQ(window.Art().GetLine(0)[1], ' ') << "a cell of one color is a space on it";
+
+  SaveAs("HTML 网页 (*.html)", "cells.html");
+  const std::string page = ReadFile(dir / "cells.html");
+  EXPECT_EQ(PageColors(page, "background:#([0-9a-f]{6})").count("0000c0"), 1u) << page;
+  // The stroke's cell: a red ink on a yellow paper, near the picture's (the
+  // glyph's stroke is not the picture's exactly).
+  std::smatch cell;
+  ASSERT_TRUE(std::regex_search(page, cell, std::regex("color:#(..)(..)(..);background:#(..)(..)(..)\">/<"))) << page;
+  auto channel = [&cell](int i) { return std::stoi(cell[i].str(), nullptr, 16); };
+  EXPECT_TRUE(channel(1) > 0xA0 && channel(2) < 0x40 && channel(3) < 0x40) << cell[0];
+  EXPECT_TRUE(channel(4) > 0xD0 && channel(5) > 0xD0 && channel(6) < 0x40) << cell[0];
+
+  auto* memo = Control<QPlainTextEdit>("Memo1");
+  memo->selectAll();
+  memo->copy();
+  const QMimeData* copied = QApplication::clipboard()->mimeData();
+  ASSERT_TRUE(copied && copied->hasHtml());
+  EXPECT_NE(copied->html().toStdString().find("background:#0000c0"), std::string::npos);
+}
+
+TEST_F(ArtColorsTest, ThePreviewShowsShapesAsTheyWillBeDrawn) {
+  auto* preview = window.OpenDialog().findChild<PicturePreview*>("picturePreview");
+  // 64 x 32 pixels, unsized: cells of 8 x 16 pixels, 8 x 2 of them.
+  std::vector<unsigned> indices(64 * 32);
+  for (unsigned i = 0; i < indices.size(); ++i) indices[i] = i % 64 < 32;
+  WriteFile(dir / "halves.bmp", testing_support::BmpBuilder(64, 32, indices, {0xFFFFFF, 0}).Build({40, 8}));
+  PictureOptions shapes;
+  shapes.shapes = true;
+  preview->Settings()->SetOptions(shapes);
+  preview->ShowFile(Path("halves.bmp"));
+  ASSERT_TRUE(preview->Picture().has_value());
+  EXPECT_EQ(preview->findChild<QLabel*>("previewCaption")->text(), "64 x 32 → 8 x 2");
+  preview->Settings()->SetOptions(PictureOptions{});
 }
 
 }  // namespace
