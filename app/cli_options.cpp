@@ -95,8 +95,8 @@ const char kPictureHelp[] =
     "                      the pixels it covers (8 x 16 samples a cell)\n"
     "      --blocks[=KIND]\n"
     "                      draw cells with block elements, each of the best two colors of\n"
-    "                      its pixels: quadrants (the default: halves, quadrants, the full\n"
-    "                      block; in the gbk form, the eighths code page 936 holds) or\n"
+    "                      its pixels: quadrants (the default: halves, quadrants, eighths,\n"
+    "                      the full block; in the gbk form, those code page 936 holds) or\n"
     "                      braille (2 x 4 dots a cell)\n"
     "      --ramp[=CHARS]  give each cell the symbol of its brightness, CHARS running\n"
     "                      from light to dark (default \" .-=+*\", by their ink)\n"
@@ -112,7 +112,7 @@ const char kPictureHelp[] =
     "\n"
     "Shown on a terminal, with no size given and no --original, the art fits the\n"
     "terminal, drawn with --shapes (and --fill when colors are on) unless another way\n"
-    "is asked for. Shapes and blocks without a size take a sample a pixel.\n";
+    "is asked for. Without a size, a cell of shapes covers 8 pixels across, of blocks 2.\n";
 
 enum Id {
   kOutput = 'o',

@@ -56,8 +56,7 @@ std::optional<ArtPreview> PreviewArt(const std::filesystem::path& path, std::siz
   preview.tallCells = !options.Plain();
   // The thumbnail converted as the picture will be, to the art's size: a
   // size given, or cells of several pixels (shapes).
-  const PictureOptions::CellSamples samples = options.Samples();
-  const bool ownCells = options.Sized() || samples.wide > 1 || samples.high > 1;
+  const bool ownCells = options.Sized() || options.PixelsAcross() > 1;
   PictureOptions small = options;
   if (ownCells) small.width = art.columns, small.height = art.lines;
   preview.cellsWide = ownCells ? art.columns : thumbnail->width;

@@ -1,5 +1,6 @@
 #include "convert/blocks_to_art.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -18,41 +19,51 @@ namespace {
 struct Element {
   char32_t character;
   std::uint64_t ink;
+  bool turned = false;  // whether the set holds the element of the other samples too
 };
+
+// The lower eighths (rows from the bottom) and left eighths (columns from
+// the left) of 8 x 8 samples, where code page 936 holds them if asked.
+void AddEighths(std::vector<Element>& elements, bool codePage936Only) {
+  static constexpr char32_t kLower[9] = {0, U'▁', U'▂', U'▃', U'▄', U'▅', U'▆', U'▇', U'█'};
+  static constexpr char32_t kLeft[8] = {0, U'▏', U'▎', U'▍', U'▌', U'▋', U'▊', U'▉'};
+  for (int k = 1; k <= 8; ++k) {
+    if (codePage936Only && !cp936::CanEncode(kLower[k])) continue;
+    std::uint64_t ink = 0;
+    for (int row = 8 - k; row < 8; ++row) ink |= std::uint64_t{0xFF} << (8 * row);
+    elements.push_back({kLower[k], ink});
+  }
+  for (int k = 1; k < 8; ++k) {
+    if (codePage936Only && !cp936::CanEncode(kLeft[k])) continue;
+    std::uint64_t ink = 0;
+    for (int row = 0; row < 8; ++row) {
+      for (int column = 0; column < k; ++column) ink |= std::uint64_t{1} << (8 * row + column);
+    }
+    elements.push_back({kLeft[k], ink});
+  }
+}
 
 // The elements of a kind, by the samples their ink covers.
 std::vector<Element> ElementsOf(PictureOptions::Blocks blocks) {
   std::vector<Element> elements;
   switch (blocks) {
     case PictureOptions::Blocks::Quadrants: {
-      // Quarters: top left 1, top right 2, bottom left 4, bottom right 8.
+      // Quarters of 8 x 8 samples: top left 1, top right 2, bottom left 4,
+      // bottom right 8; and the eighths.
       static constexpr char32_t kByQuarters[16] = {U' ', U'▘', U'▝', U'▀', U'▖', U'▌', U'▞', U'▛',
                                                    U'▗', U'▚', U'▐', U'▜', U'▄', U'▙', U'▟', U'█'};
-      for (std::uint64_t quarters = 1; quarters < 16; ++quarters) elements.push_back({kByQuarters[quarters], quarters});
-      break;
-    }
-    case PictureOptions::Blocks::CodePage936: {
-      // Lower eighths (rows from the bottom) and left eighths (columns
-      // from the left) of 8 x 8 samples, where code page 936 holds them.
-      static constexpr char32_t kLower[9] = {0, U'▁', U'▂', U'▃', U'▄', U'▅', U'▆', U'▇', U'█'};
-      static constexpr char32_t kLeft[8] = {0, U'▏', U'▎', U'▍', U'▌', U'▋', U'▊', U'▉'};
-      for (int k = 1; k <= 8; ++k) {
-        if (!cp936::CanEncode(kLower[k])) continue;
+      for (std::uint64_t quarters = 1; quarters < 16; ++quarters) {
         std::uint64_t ink = 0;
-        for (int row = 8 - k; row < 8; ++row) ink |= std::uint64_t{0xFF} << (8 * row);
-        elements.push_back({kLower[k], ink});
-      }
-      for (int k = 1; k < 8; ++k) {
-        if (!cp936::CanEncode(kLeft[k])) continue;
-        // The first k samples of each row.
-        std::uint64_t ink = 0;
-        for (int row = 0; row < 8; ++row) {
-          for (int column = 0; column < k; ++column) ink |= std::uint64_t{1} << (8 * row + column);
+        for (int s = 0; s < 64; ++s) {
+          const int quarter = (s / 8 >= 4 ? 4 : 1) << (s % 8 >= 4 ? 1 : 0);
+          if (quarters & static_cast<std::uint64_t>(quarter)) ink |= std::uint64_t{1} << s;
         }
-        elements.push_back({kLeft[k], ink});
+        elements.push_back({kByQuarters[quarters], ink});
       }
+      AddEighths(elements, false);
       break;
     }
+    case PictureOptions::Blocks::CodePage936: AddEighths(elements, true); break;
     case PictureOptions::Blocks::Braille: {
       // Dots by sample (column, row): (0,0) 1, (0,1) 2, (0,2) 4, (1,0) 8,
       // (1,1) 16, (1,2) 32, (0,3) 64, (1,3) 128.
@@ -68,7 +79,21 @@ std::vector<Element> ElementsOf(PictureOptions::Blocks blocks) {
     }
     case PictureOptions::Blocks::None: break;
   }
-  return elements;
+  // Each split once; an element whose other samples' element is there too
+  // is drawn with the darker ink only.
+  const BlockSamples size = SamplesOf(blocks);
+  const std::uint64_t all =
+      size.wide * size.high == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << (size.wide * size.high)) - 1;
+  std::vector<Element> kept;
+  for (const Element& element : elements) {
+    const auto same = [&](const Element& other) { return other.ink == element.ink; };
+    if (std::none_of(kept.begin(), kept.end(), same)) kept.push_back(element);
+  }
+  for (Element& element : kept) {
+    element.turned =
+        std::any_of(kept.begin(), kept.end(), [&](const Element& other) { return other.ink == (all & ~element.ink); });
+  }
+  return kept;
 }
 
 Rgb Mean(const double* sums, int count) {
@@ -84,7 +109,7 @@ Rgb Mean(const double* sums, int count) {
 
 BlockSamples SamplesOf(PictureOptions::Blocks blocks) {
   switch (blocks) {
-    case PictureOptions::Blocks::Quadrants: return {2, 2};
+    case PictureOptions::Blocks::Quadrants: return {8, 8};
     case PictureOptions::Blocks::CodePage936: return {8, 8};
     case PictureOptions::Blocks::Braille: return {2, 4};
     case PictureOptions::Blocks::None: break;
@@ -159,10 +184,10 @@ void BlocksToArt(PictureReader& samples, std::size_t columns, PictureOptions::Bl
         if (between <= best) continue;
         const double outside[3] = {total[0] - inside[0], total[1] - inside[1], total[2] - inside[2]};
         const Rgb inkColor = Mean(inside, n), paperColor = Mean(outside, count - n);
-        // The ink is the darker side (invert: the lighter); a kind whose
-        // elements cannot all be turned round keeps to those that can.
+        // The ink is the darker side (invert: the lighter), for an element
+        // whose turned-round split is in the set too.
         const bool inkDarker = Luma(inkColor) <= Luma(paperColor);
-        if (inkDarker == invert && blocks != PictureOptions::Blocks::CodePage936) continue;
+        if (inkDarker == invert && elements[e].turned) continue;
         best = between, chosen = e, ink = inkColor, paper = paperColor;
       }
       const ByteString& bytes = chosen < elements.size() ? bytesOf[chosen] : ByteString(" ");

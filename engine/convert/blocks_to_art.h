@@ -19,13 +19,14 @@ BlockSamples SamplesOf(PictureOptions::Blocks blocks);
 // and drawn with the element of that split, ink in one color and paper in
 // the other:
 //  - Quadrants: the space, the half blocks, the quadrants and the full
-//    block (2 x 2 samples, every split of the four quarters);
+//    block (every split of the four quarters), and the lower and left
+//    eighths (8 x 8 samples);
 //  - CodePage936: those code page 936 holds: the lower and left eighths
-//    (the halves among them) and the full block, each either way round
-//    (8 x 8 samples);
+//    (the halves among them) and the full block (8 x 8 samples);
 //  - Braille: the 2 x 4 dots of braille patterns (2 x 4 samples, every
 //    split of the eight dots).
-// The ink is the darker color (invert: the lighter). Where no color is
+// The ink is the darker color (invert: the lighter) where the set holds
+// the element of the other samples too (else either). Where no color is
 // shown, the elements are black ink on white paper (invert: white on
 // black), inked where the cell is darker than mid-gray (invert: lighter).
 // A cell of one color is a space on it. The sink and the list are cleared first; the

@@ -33,13 +33,18 @@ PictureOptions::CellSamples PictureOptions::Samples() const {
   return {};
 }
 
+int PictureOptions::PixelsAcross() const {
+  if (shapes) return kShapeSamplesWide;
+  if (blocks != Blocks::None) return 2;
+  return 1;
+}
+
 ArtSize FitArtSize(std::size_t width, std::size_t height, const PictureOptions& options) {
   if (width == 0 || height == 0) return {0, 0};
   if (options.width != 0 && options.height != 0) return {options.width, options.height};
-  const PictureOptions::CellSamples samples = options.Samples();
-  if (!options.Sized() && (samples.wide > 1 || samples.high > 1)) {
+  if (!options.Sized() && options.PixelsAcross() > 1) {
     PictureOptions sized = options;
-    sized.width = AtLeastOne(static_cast<double>(width) / samples.wide);
+    sized.width = AtLeastOne(static_cast<double>(width) / options.PixelsAcross());
     return FitArtSize(width, height, sized);
   }
   const double proportion = static_cast<double>(height) / static_cast<double>(width);

@@ -53,14 +53,17 @@ struct PictureOptions {
     int wide = 1, high = 1;
   };
   CellSamples Samples() const;
+  // The pixels across a cell covers when no size is given: its finest
+  // detail a pixel (a glyph's 8 columns; the 2 of quadrants and braille).
+  int PixelsAcross() const;
   // Whether the options ask for anything but one symbol per color of each
   // pixel.
   bool Plain() const { return !Sized() && colors == 0 && !ramp && !shapes && !fill && blocks == Blocks::None; }
 };
 
 // The columns and lines of the art of a width x height picture. Without a
-// size, a cell of one sample is a pixel; a cell of more (shapes, blocks)
-// covers as many pixels across as it has samples, and its lines follow.
+// size, a cell covers PixelsAcross pixels across (one symbol a pixel and
+// color: one), and the lines follow.
 struct ArtSize {
   std::size_t columns = 0;
   std::size_t lines = 0;
