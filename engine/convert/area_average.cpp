@@ -1,5 +1,7 @@
 #include "convert/area_average.h"
 
+#include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -27,6 +29,23 @@ std::vector<std::vector<Share>> Shares(std::size_t sourceCount, std::size_t targ
   return shares;
 }
 
+// Each of count sums divided by area and rounded to the nearest whole
+// number, exactly as whole numbers divide: by the inverse, quicker than
+// dividing, then set right where rounding put it one off (the sums are
+// whole numbers far below 2^53, so it is never more). The loop vectorizes;
+// with AVX2 where the processor has it.
+__attribute__((target_clones("avx2", "default"))) void Round(const double* sums, Rgb* out, std::size_t count,
+                                                             double area, double inverse) {
+  const double half = std::floor(area / 2);
+  for (std::size_t k = 0; k < count; ++k) {
+    const double n = sums[k] + half;
+    double q = std::floor(n * inverse);
+    q -= q * area > n ? 1.0 : 0.0;
+    q += (q + 1) * area <= n ? 1.0 : 0.0;
+    out[k] = static_cast<Rgb>(static_cast<std::int32_t>(q));
+  }
+}
+
 class AreaAverageReader final : public PictureReader {
  public:
   AreaAverageReader(std::unique_ptr<PictureReader> picture, std::size_t columns, std::size_t lines)
@@ -47,17 +66,19 @@ class AreaAverageReader final : public PictureReader {
     band.form = PixelForm::Rgb32;
     band.rows.clear();
     band.storage.resize(count * width_ * 4 + RowBand::kSlack);
-    std::vector<std::uint64_t> cell(3 * width_);
+    cell_.resize(3 * width_);
+    channels_.resize(3 * width_);
     for (std::size_t i = 0; i < count; ++i) {
-      std::fill(cell.begin(), cell.end(), 0);
+      std::fill(cell_.begin(), cell_.end(), 0.0);
       for (const Share& line : lineShares_[next_ + i]) {
-        const std::vector<std::uint64_t>& row = RowSums(line.source);
-        for (std::size_t k = 0; k < cell.size(); ++k) cell[k] += row[k] * line.amount;
+        const std::vector<double>& row = RowSums(line.source);
+        const auto amount = static_cast<double>(line.amount);
+        for (std::size_t k = 0; k < cell_.size(); ++k) cell_[k] += row[k] * amount;
       }
+      Round(cell_.data(), channels_.data(), cell_.size(), static_cast<double>(area_), inverseArea_);
       unsigned char* out = band.storage.data() + i * width_ * 4;
       for (std::size_t x = 0; x < width_; ++x) {
-        auto channel = [&](int c) { return static_cast<Rgb>(Rounded(cell[3 * x + c])); };
-        const Rgb color = channel(0) << 16 | channel(1) << 8 | channel(2);
+        const Rgb color = channels_[3 * x] << 16 | channels_[3 * x + 1] << 8 | channels_[3 * x + 2];
         std::memcpy(out + 4 * x, &color, 4);
       }
       band.rows.push_back(out);
@@ -67,21 +88,10 @@ class AreaAverageReader final : public PictureReader {
   }
 
  private:
-  // sum / area_, rounded to the nearest: by the inverse, which is a few
-  // times quicker than dividing, then set right where rounding put it one
-  // off (sums stay far below 2^53, so it is never more).
-  std::uint64_t Rounded(std::uint64_t sum) const {
-    const std::uint64_t n = sum + area_ / 2;
-    auto q = static_cast<std::uint64_t>(static_cast<double>(n) * inverseArea_);
-    if (q * area_ > n) --q;
-    if ((q + 1) * area_ <= n) ++q;
-    return q;
-  }
-
   // The row of the picture at y summed across each target column, each
   // pixel weighted by its share; rows are asked for in order, and the
   // last one is kept for the next target row that shares it.
-  const std::vector<std::uint64_t>& RowSums(std::size_t y) {
+  const std::vector<double>& RowSums(std::size_t y) {
     if (y == summedRow_) return sums_;
     while (rowsRead_ <= y) {
       if (bandNext_ == band_.rows.size()) {
@@ -92,12 +102,13 @@ class AreaAverageReader final : public PictureReader {
       ++rowsRead_;
     }
     for (std::size_t x = 0; x < width_; ++x) {
-      std::uint64_t r = 0, g = 0, b = 0;
+      double r = 0, g = 0, b = 0;
       for (const Share& share : columnShares_[x]) {
         const Rgb c = sourceRow_[share.source];
-        r += (c >> 16 & 0xFF) * share.amount;
-        g += (c >> 8 & 0xFF) * share.amount;
-        b += (c & 0xFF) * share.amount;
+        const auto amount = static_cast<double>(share.amount);
+        r += (c >> 16 & 0xFF) * amount;
+        g += (c >> 8 & 0xFF) * amount;
+        b += (c & 0xFF) * amount;
       }
       sums_[3 * x] = r, sums_[3 * x + 1] = g, sums_[3 * x + 2] = b;
     }
@@ -108,7 +119,8 @@ class AreaAverageReader final : public PictureReader {
   std::unique_ptr<PictureReader> picture_;
   std::vector<std::vector<Share>> columnShares_, lineShares_;
   std::vector<Rgb> sourceRow_;
-  std::vector<std::uint64_t> sums_;
+  std::vector<double> sums_, cell_;  // whole numbers, exact: below 2^53
+  std::vector<Rgb> channels_;
   std::uint64_t area_ = 1;
   double inverseArea_ = 1;
   RowBand band_;

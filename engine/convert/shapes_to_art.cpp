@@ -209,12 +209,20 @@ Drawn FillGlyph(const CellLumas& cell, const std::array<CellChannel, 3>& channel
   Likeness(cell, paper, lumaDifference, kC2, score);
 
   // The best few, tried with more contrast.
-  std::array<int, kCount> order;
-  for (int k = 0; k < kCount; ++k) order[static_cast<std::size_t>(k)] = k;
-  std::partial_sort(order.begin(), order.begin() + kTried, order.end(), [&score](int a, int b) {
-    const float sa = score[static_cast<std::size_t>(a)], sb = score[static_cast<std::size_t>(b)];
-    return sa > sb || (sa == sb && a < b);
-  });
+  // (Kept in order as met: a glyph goes in above the first that scores less.)
+  std::array<int, kTried> order;
+  std::size_t held = 0;
+  for (int k = 0; k < kCount; ++k) {
+    const float s = score[static_cast<std::size_t>(k)];
+    if (held == kTried && s <= score[static_cast<std::size_t>(order[kTried - 1])]) continue;
+    std::size_t at = std::min(held, kTried - 1);
+    while (at > 0 && score[static_cast<std::size_t>(order[at - 1])] < s) {
+      order[at] = order[at - 1];
+      --at;
+    }
+    order[at] = k;
+    held = std::min(held + 1, kTried);
+  }
   std::size_t best = static_cast<std::size_t>(order[0]);
   float bestScore = score[best], bestScale = 1;
   for (std::size_t i = 0; i < kTried; ++i) {
