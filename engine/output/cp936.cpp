@@ -163,37 +163,41 @@ ByteString Encode(std::u32string_view text) {
   return out;
 }
 
+std::size_t Utf8DecodeAt(std::string_view text, std::size_t i, char32_t& c) {
+  const auto b = static_cast<unsigned char>(text[i]);
+  std::size_t length = 0;
+  char32_t least = 0;
+  if (b < 0x80) {
+    c = b;
+    return 1;
+  } else if ((b & 0xE0) == 0xC0) {
+    length = 2, c = b & 0x1F, least = 0x80;
+  } else if ((b & 0xF0) == 0xE0) {
+    length = 3, c = b & 0x0F, least = 0x800;
+  } else if ((b & 0xF8) == 0xF0) {
+    length = 4, c = b & 0x07, least = 0x10000;
+  } else {
+    return 0;
+  }
+  if (i + length > text.size()) return 0;
+  for (std::size_t k = 1; k < length; ++k) {
+    const auto next = static_cast<unsigned char>(text[i + k]);
+    if ((next & 0xC0) != 0x80) return 0;
+    c = c << 6 | (next & 0x3F);
+  }
+  if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
+  return length;
+}
+
 std::optional<std::u32string> Utf8Decode(std::string_view utf8) {
   std::u32string out;
   out.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size();) {
-    const auto b = static_cast<unsigned char>(utf8[i]);
-    if (b < 0x80) {
-      out += b;
-      ++i;
-      continue;
-    }
-    int length = 0;
     char32_t c = 0;
-    char32_t least = 0;
-    if ((b & 0xE0) == 0xC0) {
-      length = 2, c = b & 0x1F, least = 0x80;
-    } else if ((b & 0xF0) == 0xE0) {
-      length = 3, c = b & 0x0F, least = 0x800;
-    } else if ((b & 0xF8) == 0xF0) {
-      length = 4, c = b & 0x07, least = 0x10000;
-    } else {
-      return {};
-    }
-    if (i + static_cast<std::size_t>(length) > utf8.size()) return {};
-    for (int k = 1; k < length; ++k) {
-      const auto next = static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]);
-      if ((next & 0xC0) != 0x80) return {};
-      c = c << 6 | (next & 0x3F);
-    }
-    if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return {};
+    const std::size_t length = Utf8DecodeAt(utf8, i, c);
+    if (length == 0) return {};
     out += c;
-    i += static_cast<std::size_t>(length);
+    i += length;
   }
   return out;
 }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "../support/painted.h"
 #include "../support/unifont_hex.h"
 #include "decode/picture_reader.h"
 #include "morvexa/convert_picture.h"
@@ -27,14 +28,7 @@ const HexFont& Unifont() {
   return font;
 }
 
-std::unique_ptr<PictureReader> Painted(std::size_t w, std::size_t h,
-                                       const std::function<Rgb(std::size_t, std::size_t)>& color) {
-  PixelImage image(w, h);
-  for (std::size_t y = 0; y < h; ++y) {
-    for (std::size_t x = 0; x < w; ++x) image.Row(y)[x] = color(x, y);
-  }
-  return std::make_unique<MemoryPicture>(std::move(image));
-}
+using testing_support::Painted;
 
 struct Converted {
   MemoryArtArea area;

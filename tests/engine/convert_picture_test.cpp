@@ -8,6 +8,7 @@
 #include "../support/art.h"
 #include "../support/decoded_pixels.h"
 #include "../support/imagemagick.h"
+#include "../support/painted.h"
 #include "convert/area_average.h"
 #include "morvexa/convert_picture.h"
 #include "morvexa/memory_art_area.h"
@@ -18,14 +19,7 @@ namespace {
 
 using Entries = std::vector<ByteString>;
 
-std::unique_ptr<PictureReader> Painted(std::size_t w, std::size_t h,
-                                       const std::function<Rgb(std::size_t, std::size_t)>& color) {
-  PixelImage image(w, h);
-  for (std::size_t y = 0; y < h; ++y) {
-    for (std::size_t x = 0; x < w; ++x) image.Row(y)[x] = color(x, y);
-  }
-  return std::make_unique<MemoryPicture>(std::move(image));
-}
+using testing_support::Painted;
 
 struct Converted {
   MemoryArtArea area;

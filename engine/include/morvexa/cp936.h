@@ -59,6 +59,10 @@ ByteString Encode(std::u32string_view text);
 // UTF-8, strictly: nothing for ill-formed input (overlong forms, surrogates,
 // code points past U+10FFFF, cut sequences).
 std::optional<std::u32string> Utf8Decode(std::string_view utf8);
+// The length of the UTF-8 character at text[i], put in c, or 0 when the
+// bytes there are not one (cut short, overlong, a surrogate, past
+// U+10FFFF).
+std::size_t Utf8DecodeAt(std::string_view text, std::size_t i, char32_t& c);
 std::string Utf8Encode(std::u32string_view text);
 
 // Text arriving as UTF-8 from a person (the command line): nothing when it
