@@ -226,7 +226,7 @@ class Command {
       options.blocks = PictureOptions::Blocks::CodePage936;
     }
     const auto terminal = ShownOn();
-    if (!terminal || options.Sized() || options_.original) return options;
+    if (!terminal || options.Sized() || options_.original) return Checked(options);
     const ArtSize fit = FitArtWithin(picture.Width(), picture.Height(), terminal->columns,
                                      std::max<std::size_t>(terminal->rows, 2) - 1, options.aspect);
     options.width = fit.columns;
@@ -238,6 +238,15 @@ class Command {
       } else if (!options.invert) {
         options.invert = TerminalBackgroundDark().value_or(false);
       }
+    }
+    return Checked(options);
+  }
+
+  // The options, once it is known how the art is drawn: --invert turns the
+  // ramp, the shapes and the blocks alone.
+  static const PictureOptions& Checked(const PictureOptions& options) {
+    if (options.invert && !options.ramp && !options.shapes && options.blocks == PictureOptions::Blocks::None) {
+      throw Stop{kRefused, "--invert is for --ramp, --shapes and --blocks only"};
     }
     return options;
   }

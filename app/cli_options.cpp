@@ -541,9 +541,6 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
     chosen = name;
   }
   if (options.ramp) options.picture.ramp = ByteString(*options.ramp);
-  if (picture.invert && !options.ramp && !picture.shapes && picture.blocks == PictureOptions::Blocks::None) {
-    return {{}, "--invert is for --ramp, --shapes and --blocks only"};
-  }
   if (options.original && picture.Sized()) {
     return {
         {},
