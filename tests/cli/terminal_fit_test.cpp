@@ -1,14 +1,10 @@
 // A picture shown on a terminal: on a pseudo-terminal of a known size, the
 // art fits the screen; anywhere else it is one symbol per pixel, as ever.
-#include <pty.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <regex>
 
 #include "../support/bmp_builder.h"
 #include "cli_fixture.h"
+#include "on_terminal.h"
 
 namespace morvexa {
 namespace {
@@ -16,64 +12,8 @@ namespace {
 using testing_support::Cli;
 using testing_support::WriteFile;
 
-// What the program wrote to a terminal of columns x rows, with the
-// environment's variables set as given.
-std::string OnTerminal(const std::vector<std::string>& args, unsigned short columns, unsigned short rows,
-                       const std::vector<std::pair<std::string, std::string>>& environment) {
-  winsize size{};
-  size.ws_col = columns;
-  size.ws_row = rows;
-  int terminal = -1;
-  const pid_t child = forkpty(&terminal, nullptr, nullptr, &size);
-  if (child < 0) return "forkpty failed";
-  if (child == 0) {
-    for (const auto& [name, value] : environment) {
-      if (value.empty()) {
-        unsetenv(name.c_str());
-      } else {
-        setenv(name.c_str(), value.c_str(), 1);
-      }
-    }
-    std::vector<char*> argv = {const_cast<char*>(MORVEXA_CLI)};
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    execv(MORVEXA_CLI, argv.data());
-    _exit(127);
-  }
-  std::string out;
-  char buffer[65536];
-  for (;;) {
-    const ssize_t n = read(terminal, buffer, sizeof buffer);
-    if (n > 0) {
-      out.append(buffer, static_cast<std::size_t>(n));
-    } else if (n < 0 && errno == EINTR) {
-      continue;
-    } else {
-      break;  // EIO once the program has ended
-    }
-  }
-  close(terminal);
-  int status = 0;
-  waitpid(child, &status, 0);
-  return out;
-}
-
-// The lines shown, without the terminal's escapes; a line break on a
-// terminal is CR LF.
-std::vector<std::string> ShownLines(const std::string& out) {
-  const std::string plain = std::regex_replace(out, std::regex("\x1b\\[[0-9;]*m"), "");
-  std::vector<std::string> lines;
-  for (std::size_t at = 0; at < plain.size();) {
-    const std::size_t end = plain.find("\r\n", at);
-    if (end == std::string::npos) {
-      lines.push_back(plain.substr(at));
-      break;
-    }
-    lines.push_back(plain.substr(at, end - at));
-    at = end + 2;
-  }
-  return lines;
-}
+using testing_support::OnTerminal;
+using testing_support::ShownLines;
 
 class TerminalFit : public Cli {
  protected:

@@ -1,8 +1,6 @@
 // morvexa-cli text: banners of any text, compared with GNU Unifont's own
 // .hex file as the Debian package installs it; rows, sizes, installed
 // fonts, and the width of a terminal.
-#include <pty.h>
-#include <sys/ioctl.h>
 #include <wchar.h>
 
 #include <clocale>
@@ -12,6 +10,7 @@
 #include "../support/unifont_hex.h"
 #include "cli_fixture.h"
 #include "morvexa/cp936.h"
+#include "on_terminal.h"
 
 namespace morvexa {
 namespace {
@@ -131,43 +130,10 @@ TEST_F(Banners, LinesScaleSquareAndFonts) {
   EXPECT_EQ(missing.err, "morvexa-cli: Cannot open font No Such Font Family.\n");
 }
 
-// Runs the program with its standard output on a pseudo-terminal of
-// columns x 24; what it showed, line breaks as the terminal gives them
-// (CR LF).
-std::string OnTerminal(const std::vector<std::string>& args, unsigned short columns) {
-  winsize size{};
-  size.ws_col = columns;
-  size.ws_row = 24;
-  int master = -1;
-  const pid_t child = forkpty(&master, nullptr, nullptr, &size);
-  if (child == 0) {
-    std::vector<char*> argv = {const_cast<char*>(MORVEXA_CLI)};
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    setenv("LC_ALL", "C.UTF-8", 1);
-    setenv("NO_COLOR", "1", 1);
-    execv(MORVEXA_CLI, argv.data());
-    _exit(127);
-  }
-  std::string shown;
-  char buffer[4096];
-  for (ssize_t got; (got = read(master, buffer, sizeof buffer)) > 0;)
-    shown.append(buffer, static_cast<std::size_t>(got));
-  close(master);
-  waitpid(child, nullptr, 0);
-  return shown;
-}
-
 TEST_F(Banners, OnATerminalABannerWiderThanTheScreenGoesOnUnderItself) {
   // Seven characters of 16 columns: 112 columns.
-  const std::string shown = OnTerminal({"text", "新年快乐你好啊", "--fg", "#", "--bg", "."}, 80);
-  std::vector<std::string> lines;
-  for (std::size_t at = 0; at < shown.size();) {
-    const std::size_t end = shown.find("\r\n", at);
-    if (end == std::string::npos) break;
-    lines.push_back(shown.substr(at, end - at));
-    at = end + 2;
-  }
+  const std::vector<std::string> lines = testing_support::ShownLines(testing_support::OnTerminal(
+      {"text", "新年快乐你好啊", "--fg", "#", "--bg", "."}, 80, 24, {{"LC_ALL", "C.UTF-8"}, {"NO_COLOR", "1"}}));
   ASSERT_EQ(lines.size(), 32u) << "two rows of banner";
   for (const std::string& line : lines) EXPECT_LE(line.size(), 80u);
   const auto first = Expected(*unifont_, U"新年快乐你"), second = Expected(*unifont_, U"好啊");
