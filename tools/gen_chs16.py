@@ -21,6 +21,8 @@ import ctypes
 import ctypes.util
 import sys
 
+from generated_file import write_or_check
+
 ZONES = 87
 POSITIONS = 94
 GLYPH_BYTES = 32
@@ -110,18 +112,7 @@ def main():
     group.add_argument("--check", metavar="FILE", help="compare with FILE instead of writing")
     args = parser.parse_args()
 
-    font = generate(args.hex)
-    if args.check:
-        with open(args.check, "rb") as f:
-            existing = f.read()
-        if existing != font:
-            print("%s differs from the font generated from %s" % (args.check, args.hex), file=sys.stderr)
-            return 1
-        print("%s matches %s" % (args.check, args.hex))
-        return 0
-    with open(args.output, "wb") as f:
-        f.write(font)
-    return 0
+    return write_or_check(generate(args.hex), args.output, args.check, "font", args.hex)
 
 
 if __name__ == "__main__":

@@ -31,6 +31,8 @@ import os
 import struct
 import sys
 
+from generated_file import write_or_check
+
 DEFAULT_HEX = "/usr/share/unifont/unifont.hex"
 COMBINING_NAME = "plane00-combining.txt"
 BLOCKS = 1024
@@ -104,18 +106,7 @@ def main():
     args = parser.parse_args()
 
     combining = args.combining or os.path.join(os.path.dirname(args.hex), COMBINING_NAME)
-    data = generate(args.hex, combining)
-    if args.check:
-        with open(args.check, "rb") as f:
-            existing = f.read()
-        if existing != data:
-            print("%s differs from the data generated from %s" % (args.check, args.hex), file=sys.stderr)
-            return 1
-        print("%s matches %s" % (args.check, args.hex))
-        return 0
-    with open(args.output, "wb") as f:
-        f.write(data)
-    return 0
+    return write_or_check(generate(args.hex, combining), args.output, args.check, "data", args.hex)
 
 
 if __name__ == "__main__":
