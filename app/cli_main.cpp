@@ -226,7 +226,7 @@ class Command {
       options.blocks = PictureOptions::Blocks::CodePage936;
     }
     const auto terminal = ShownOn();
-    if (!terminal || options.Sized() || options_.original) return Checked(options);
+    if (!FirstLook()) return options;
     const ArtSize fit = FitArtWithin(picture.Width(), picture.Height(), terminal->columns,
                                      std::max<std::size_t>(terminal->rows, 2) - 1, options.aspect);
     options.width = fit.columns;
@@ -239,19 +239,25 @@ class Command {
         options.invert = TerminalBackgroundDark().value_or(false);
       }
     }
-    return Checked(options);
-  }
-
-  // The options, once it is known how the art is drawn: --invert turns the
-  // ramp, the shapes and the blocks alone.
-  static const PictureOptions& Checked(const PictureOptions& options) {
-    if (options.invert && !options.ramp && !options.shapes && options.blocks == PictureOptions::Blocks::None) {
-      throw Stop{kRefused, "--invert is for --ramp, --shapes and --blocks only"};
-    }
     return options;
   }
 
+  // Whether the picture is shown on a terminal with no size asked for: its
+  // first look, which fits the terminal.
+  bool FirstLook() const { return ShownOn() && !options_.picture.Sized() && !options_.original; }
+
+  // Before anything is read: --invert turns the ramp, the shapes and the
+  // blocks alone (the first look draws shapes unless told otherwise).
+  void CheckInvert() const {
+    const PictureOptions& options = options_.picture;
+    const bool drawnByShapes = options.shapes || (FirstLook() && options.colors == 0);
+    if (options.invert && !options.ramp && !drawnByShapes && options.blocks == PictureOptions::Blocks::None) {
+      throw Stop{kRefused, "--invert is for --ramp, --shapes and --blocks only"};
+    }
+  }
+
   void RunPicture() const {
+    CheckInvert();
     ReadSettings settings;
     settings.background = options_.background;
     Picture picture =

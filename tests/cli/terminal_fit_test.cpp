@@ -43,6 +43,12 @@ TEST_F(TerminalFit, APictureFitsTheTerminalItIsShownOn) {
   EXPECT_NE(plain.find_first_of("/\\"), std::string::npos) << plain;
   EXPECT_EQ(lines[0], std::string(46, ' ')) << "the paper around the disc is left blank";
 
+  // Light on dark: the light paper around the disc is inked.
+  const std::vector<std::string> inverted =
+      ShownLines(OnTerminal({"picture", picture_, "--invert"}, 80, 24, {{"NO_COLOR", "1"}}));
+  ASSERT_EQ(inverted.size(), 23u);
+  EXPECT_EQ(inverted[0].find(' '), std::string::npos) << inverted[0];
+
   // A wide screen of few rows: the rows decide.
   EXPECT_EQ(ShownLines(OnTerminal({"picture", picture_}, 200, 11, {{"NO_COLOR", "1"}})).size(), 10u);
 
