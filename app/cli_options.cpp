@@ -149,7 +149,7 @@ enum class Of { Both, Text, Picture };
 
 // An option: its name, whether it takes a value, which command's it is, and
 // what its value may be (for the messages).
-struct Spec {
+struct OptionEntry {
   const char* name;
   int hasValue;
   Id id;
@@ -157,7 +157,7 @@ struct Spec {
   const char* allowed;
 };
 
-const Spec kSpecs[] = {
+const OptionEntry kOptions[] = {
     {"output", required_argument, kOutput, Of::Both, "a file, or \"-\" for standard output"},
     {"symbols", required_argument, kSymbols, Of::Both, "a file, or \"-\" for standard output"},
     {"replace", required_argument, kReplace, Of::Both, "a listed symbol OLD and its new symbol NEW"},
@@ -187,16 +187,16 @@ const Spec kSpecs[] = {
     {"background", required_argument, kBackground, Of::Picture, "a color: #RRGGBB, #RGB or a name such as white"},
 };
 
-const Spec* SpecOf(int id) {
-  for (const Spec& spec : kSpecs) {
-    if (spec.id == id) return &spec;
+const OptionEntry* EntryOf(int id) {
+  for (const OptionEntry& entry : kOptions) {
+    if (entry.id == id) return &entry;
   }
   return nullptr;
 }
 
 // How an option is named in messages: "-o" for output given short.
-std::string Named(const Spec& spec, bool shortForm) {
-  return shortForm ? "-" + std::string(1, static_cast<char>(spec.id)) : "--" + std::string(spec.name);
+std::string Named(const OptionEntry& entry, bool shortForm) {
+  return shortForm ? "-" + std::string(1, static_cast<char>(entry.id)) : "--" + std::string(entry.name);
 }
 
 // A value in a message: in double quotes, with what would upset a terminal
@@ -285,7 +285,7 @@ std::optional<std::string> Nearest(std::string_view word, const std::vector<std:
 std::string UnknownOption(std::string_view word) {
   const std::string option(word.substr(0, word.find('=')));
   std::vector<std::string> names = {"-o", "-h"};
-  for (const Spec& spec : kSpecs) names.push_back("--" + std::string(spec.name));
+  for (const OptionEntry& entry : kOptions) names.push_back("--" + std::string(entry.name));
   std::string message = "unknown option " + option;
   if (const auto nearest = Nearest(option, names)) message += "; did you mean " + *nearest + "?";
   return message;
@@ -355,7 +355,7 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
   argv.push_back(nullptr);
   const int argc = static_cast<int>(words.size());
   std::vector<option> longOptions;
-  for (const Spec& spec : kSpecs) longOptions.push_back({spec.name, spec.hasValue, nullptr, spec.id});
+  for (const OptionEntry& entry : kOptions) longOptions.push_back({entry.name, entry.hasValue, nullptr, entry.id});
   longOptions.push_back({nullptr, 0, nullptr, 0});
 
   // Options of an optional value given with none, and the word after each
@@ -370,24 +370,24 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
       if (optopt != 0 && optopt < 256) return {{}, UnknownOption("-" + std::string(1, static_cast<char>(optopt)))};
       return {{}, UnknownOption(argv[static_cast<std::size_t>(optind - 1)])};
     }
-    const Spec* spec = SpecOf(c == ':' ? optopt : c);
+    const OptionEntry* entry = EntryOf(c == ':' ? optopt : c);
     // The word the option was given in: the one before its value, when that
     // came as a word of its own.
     const char* given = argv[static_cast<std::size_t>(optind - 1)];
     if (optarg && optind >= 2 && optarg == given) given = argv[static_cast<std::size_t>(optind - 2)];
-    const std::string name = Named(*spec, given[1] != '-');
-    if (c == ':') return {{}, name + " needs a value: " + spec->allowed};
-    if (spec->of != Of::Both && spec->of != mine) {
-      return {{}, name + " is for the " + (spec->of == Of::Text ? "text" : "picture") + " command only"};
+    const std::string name = Named(*entry, given[1] != '-');
+    if (c == ':') return {{}, name + " needs a value: " + entry->allowed};
+    if (entry->of != Of::Both && entry->of != mine) {
+      return {{}, name + " is for the " + (entry->of == Of::Text ? "text" : "picture") + " command only"};
     }
     const std::string value = optarg ? optarg : "";
     // "--width: "abc" is not a whole number from 0 to 1048576"
-    const auto bad = [&] { return ParseResult{{}, name + ": " + Shown(value) + " is not " + spec->allowed}; };
-    if (spec->hasValue == optional_argument && !optarg && optind < argc) {
+    const auto bad = [&] { return ParseResult{{}, name + ": " + Shown(value) + " is not " + entry->allowed}; };
+    if (entry->hasValue == optional_argument && !optarg && optind < argc) {
       bare.emplace_back(name, argv[static_cast<std::size_t>(optind)]);
     }
     PictureOptions& picture = options.picture;
-    switch (spec->id) {
+    switch (entry->id) {
       case kOutput: options.artOutput = value; break;
       case kSymbols: options.symbolsOutput = value; break;
       case kReplace:
@@ -401,7 +401,7 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
       case kBackColor: {
         const auto color = ParseColor(value);
         if (!color) return bad();
-        (spec->id == kForeColor ? options.inkColor : options.blankColor) = *color;
+        (entry->id == kForeColor ? options.inkColor : options.blankColor) = *color;
         break;
       }
       case kScale: {
@@ -425,7 +425,7 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
       case kHeight: {
         const auto n = Count(value, 0, std::size_t{1} << 20);
         if (!n) return bad();
-        (spec->id == kWidth ? picture.width : picture.height) = *n;
+        (entry->id == kWidth ? picture.width : picture.height) = *n;
         break;
       }
       case kAspect: {

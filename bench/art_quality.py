@@ -442,8 +442,8 @@ def main():
             else:
                 print(f"skipping {name}: {cmd.split()[0]} not found",
                       file=sys.stderr)
-    for spec in args.tool:
-        name, _, cmd = spec.partition("=")
+    for given in args.tool:
+        name, _, cmd = given.partition("=")
         tools[name] = cmd
     if args.only:
         keep = args.only.split(",")
