@@ -21,7 +21,7 @@ import ctypes
 import ctypes.util
 import sys
 
-from generated_file import write_or_check
+from glyph_generation import code_lines, write_or_check
 
 ZONES = 87
 POSITIONS = 94
@@ -65,15 +65,7 @@ class Cp936Decoder:
 
 
 def load_unifont(path):
-    glyphs = {}
-    with open(path, encoding="ascii") as f:
-        for line in f:
-            line = line.strip()
-            if not line or ":" not in line:
-                continue
-            code, bits = line.split(":", 1)
-            glyphs[int(code, 16)] = bits
-    return glyphs
+    return dict(code_lines(path))
 
 
 def glyph_bytes(bits):

@@ -31,7 +31,7 @@ import os
 import struct
 import sys
 
-from generated_file import write_or_check
+from glyph_generation import code_lines, write_or_check
 
 DEFAULT_HEX = "/usr/share/unifont/unifont.hex"
 COMBINING_NAME = "plane00-combining.txt"
@@ -41,31 +41,17 @@ BLOCK_SIZE = 64
 
 def load_hex(path):
     glyphs = {}
-    with open(path, encoding="ascii") as f:
-        for line in f:
-            line = line.strip()
-            if not line or ":" not in line:
-                continue
-            code, bits = line.split(":", 1)
-            code = int(code, 16)
-            if code > 0xFFFF:
-                raise ValueError("U+%X is not in plane 0" % code)
-            if len(bits) not in (32, 64):
-                raise ValueError("U+%04X: unexpected glyph width: %d hex digits" % (code, len(bits)))
-            glyphs[code] = bytes.fromhex(bits)
+    for code, bits in code_lines(path):
+        if code > 0xFFFF:
+            raise ValueError("U+%X is not in plane 0" % code)
+        if len(bits) not in (32, 64):
+            raise ValueError("U+%04X: unexpected glyph width: %d hex digits" % (code, len(bits)))
+        glyphs[code] = bytes.fromhex(bits)
     return glyphs
 
 
 def load_combining(path):
-    marks = {}
-    with open(path, encoding="ascii") as f:
-        for line in f:
-            line = line.strip()
-            if not line or ":" not in line:
-                continue
-            code, offset = line.split(":", 1)
-            marks[int(code, 16)] = int(offset)
-    return marks
+    return {code: int(offset) for code, offset in code_lines(path)}
 
 
 def generate(hex_path, combining_path):

@@ -1,7 +1,19 @@
-"""Writing a generated data file, or checking a file against what would be
-generated: the one way the generators in tools/ end."""
+"""What the glyph generators in tools/ share: reading Unifont's files of
+"CODE:VALUE" lines, and writing a generated data file, or checking a file
+against what would be generated."""
 
 import sys
+
+
+def code_lines(path):
+    """The (code point, value text) of each "CODE:VALUE" line of path."""
+    with open(path, encoding="ascii") as f:
+        for line in f:
+            line = line.strip()
+            if not line or ":" not in line:
+                continue
+            code, value = line.split(":", 1)
+            yield int(code, 16), value
 
 
 def write_or_check(data, output, check, what, source):
