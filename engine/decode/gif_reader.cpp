@@ -106,17 +106,14 @@ class GifReader final : public PictureReader {
     if (interlaced_ && !started_) ReadInterlaced();
     started_ = true;
     count = std::min(count, height_ - next_);
+    if (reduced_.Width() != 0) {
+      reduced_.AverageRows(next_, count, background_, band);
+      next_ += count;
+      return count;
+    }
     band.form = PixelForm::Rgb32;
     band.rows.clear();
     band.storage.resize(count * width_ * 4 + RowBand::kSlack);
-    if (reduced_.Width() != 0) {
-      for (std::size_t i = 0; i < count; ++i, ++next_) {
-        auto* out = reinterpret_cast<Rgb*>(band.storage.data() + i * width_ * 4);
-        reduced_.AverageRow(next_, background_, out);
-        band.rows.push_back(reinterpret_cast<const unsigned char*>(out));
-      }
-      return count;
-    }
     for (std::size_t i = 0; i < count; ++i, ++next_) {
       auto* out = reinterpret_cast<Rgb*>(band.storage.data() + i * width_ * 4);
       if (next_ < top_ || next_ >= top_ + pictureHeight_) {

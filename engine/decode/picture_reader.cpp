@@ -65,16 +65,24 @@ std::size_t BlockAverage::Factor(std::size_t width, std::size_t height, std::siz
       std::min(width / (kBlocksPerPixel * wanted), height / (kBlocksPerPixel * wantedHeight)), 1, kMostFactor);
 }
 
-void BlockAverage::AverageRow(std::size_t line, Rgb background, Rgb* out) const {
-  const std::uint64_t high = std::min(factor_, height_ - line * factor_);
-  for (std::size_t column = 0; column < columns_; ++column) {
-    const Sum& sum = sums_[line * columns_ + column];
-    const std::uint64_t area = high * std::min(factor_, width_ - column * factor_);
-    const std::uint64_t rest = area > sum.count ? area - sum.count : 0;
-    auto channel = [&](std::uint64_t given, int shift) {
-      return static_cast<Rgb>((given + rest * (background >> shift & 0xFF) + area / 2) / area) << shift;
-    };
-    out[column] = channel(sum.r, 16) | channel(sum.g, 8) | channel(sum.b, 0);
+void BlockAverage::AverageRows(std::size_t first, std::size_t count, Rgb background, RowBand& band) const {
+  band.form = PixelForm::Rgb32;
+  band.rows.clear();
+  band.storage.resize(count * columns_ * 4 + RowBand::kSlack);
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::size_t line = first + i;
+    auto* out = reinterpret_cast<Rgb*>(band.storage.data() + i * columns_ * 4);
+    const std::uint64_t high = std::min(factor_, height_ - line * factor_);
+    for (std::size_t column = 0; column < columns_; ++column) {
+      const Sum& sum = sums_[line * columns_ + column];
+      const std::uint64_t area = high * std::min(factor_, width_ - column * factor_);
+      const std::uint64_t rest = area > sum.count ? area - sum.count : 0;
+      auto channel = [&](std::uint64_t given, int shift) {
+        return static_cast<Rgb>((given + rest * (background >> shift & 0xFF) + area / 2) / area) << shift;
+      };
+      out[column] = channel(sum.r, 16) | channel(sum.g, 8) | channel(sum.b, 0);
+    }
+    band.rows.push_back(reinterpret_cast<const unsigned char*>(out));
   }
 }
 

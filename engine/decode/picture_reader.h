@@ -104,8 +104,9 @@ class BlockAverage {
     Sum& sum = sums_[y / factor_ * columns_ + x / factor_];
     sum.r += color >> 16 & 0xFF, sum.g += color >> 8 & 0xFF, sum.b += color & 0xFF, ++sum.count;
   }
-  // The averages of the blocks of a row of them.
-  void AverageRow(std::size_t line, Rgb background, Rgb* out) const;
+  // The averages of the blocks of count rows of them from first, as a
+  // band of rows (the pixels never given taking background).
+  void AverageRows(std::size_t first, std::size_t count, Rgb background, RowBand& band) const;
 
  private:
   struct Sum {

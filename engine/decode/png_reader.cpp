@@ -76,12 +76,7 @@ class PngReader final : public PictureReader {
     band.form = PixelForm::Rgb32;
     band.rows.clear();
     if (reduced_.Width() != 0) {
-      band.storage.resize(count * width_ * 4 + RowBand::kSlack);
-      for (std::size_t i = 0; i < count; ++i) {
-        auto* out = reinterpret_cast<Rgb*>(band.storage.data() + i * width_ * 4);
-        reduced_.AverageRow(next_ + i, settings_.background, out);
-        band.rows.push_back(reinterpret_cast<const unsigned char*>(out));
-      }
+      reduced_.AverageRows(next_, count, settings_.background, band);
       next_ += count;
       return count;
     }
