@@ -39,13 +39,17 @@ std::optional<TerminalSize> StandardOutputTerminal() {
 }
 
 TerminalColors TerminalPalette() {
-  const char* colorTerm = std::getenv("COLORTERM");
-  const std::string_view said = colorTerm ? colorTerm : "";
-  if (said == "truecolor" || said == "24bit") return TerminalColors::TrueColor;
-  const int colors = TerminfoColors();
-  if (colors >= 8 && colors <= 16) return TerminalColors::Palette16;
-  if (colors > 256) return TerminalColors::TrueColor;
-  return TerminalColors::Palette256;
+  // Asked of the environment and terminfo once a run.
+  static const TerminalColors palette = [] {
+    const char* colorTerm = std::getenv("COLORTERM");
+    const std::string_view said = colorTerm ? colorTerm : "";
+    if (said == "truecolor" || said == "24bit") return TerminalColors::TrueColor;
+    const int colors = TerminfoColors();
+    if (colors >= 8 && colors <= 16) return TerminalColors::Palette16;
+    if (colors > 256) return TerminalColors::TrueColor;
+    return TerminalColors::Palette256;
+  }();
+  return palette;
 }
 
 std::optional<bool> TerminalBackgroundDark() {

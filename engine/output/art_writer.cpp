@@ -258,13 +258,19 @@ void ArtWriter::Line(ByteStringView line, LineColors colors) {
   char* const full = begin + kBufferSize - kMostPerCharacter;
   char* out = begin;
   Rgb ink = kNoColor, paper = kNoColor;
+  // What each color shows as, worked out again only when it changes.
+  auto showing = [this, given = kNoColor, shown = kNoColor](Rgb color) mutable {
+    if (color != given) given = color, shown = Shown(color);
+    return shown;
+  };
+  auto inkShown = showing, paperShown = showing;
   for (std::size_t i = 0; i < line.size();) {
     if (out >= full) {
       sink_(std::string_view(begin, static_cast<std::size_t>(out - begin)));
       out = begin;
     }
-    const Rgb nextInk = inked && (colors.ink[i] & kNoColor) == 0 ? Shown(colors.ink[i]) : kNoColor;
-    const Rgb nextPaper = papered && (colors.paper[i] & kNoColor) == 0 ? Shown(colors.paper[i]) : kNoColor;
+    const Rgb nextInk = inked && (colors.ink[i] & kNoColor) == 0 ? inkShown(colors.ink[i]) : kNoColor;
+    const Rgb nextPaper = papered && (colors.paper[i] & kNoColor) == 0 ? paperShown(colors.paper[i]) : kNoColor;
     if (nextInk != ink || nextPaper != paper) {
       out = PutColors(out, nextInk, nextPaper, ink, paper);
       ink = nextInk, paper = nextPaper;
