@@ -327,12 +327,16 @@ int main(int argc, char** argv) {
     return 2;
   }
   morvexa::temporary_files::CleanUpOnSignals();
-  // Saves of earlier runs cut short, and those a save of this one settles.
-  auto tell = [&locale](const morvexa::InterruptedSave& save) {
-    std::cerr << locale.ForTerminal("morvexa-cli: warning: " + morvexa::Describe(save)) << '\n';
-  };
-  for (const morvexa::InterruptedSave& save : morvexa::RecoverInterruptedSaves()) tell(save);
-  morvexa::OnInterruptedSaveSettled(tell);
+  // Saves of earlier runs cut short, and those a save of this one settles;
+  // not for the help and the version, which touch no file.
+  if (parsed.options->command == morvexa::cli::Command::Text ||
+      parsed.options->command == morvexa::cli::Command::Picture) {
+    auto tell = [&locale](const morvexa::InterruptedSave& save) {
+      std::cerr << locale.ForTerminal("morvexa-cli: warning: " + morvexa::Describe(save)) << '\n';
+    };
+    for (const morvexa::InterruptedSave& save : morvexa::RecoverInterruptedSaves()) tell(save);
+    morvexa::OnInterruptedSaveSettled(tell);
+  }
   // Past a file-size limit a write fails with a message instead of ending
   // the program.
   std::signal(SIGXFSZ, SIG_IGN);

@@ -437,7 +437,7 @@ bool Tfrmmain::Save() {
 }
 
 void Tfrmmain::TellOfInterruptedSave(const InterruptedSave& save) {
-  const QString file = Text(save.target);
+  const QString file = save.target.empty() ? Text("某个文件") : Text(save.target);
   QString text;
   MessageIcon icon = MessageIcon::Information;
   switch (save.outcome) {
@@ -449,9 +449,18 @@ void Tfrmmain::TellOfInterruptedSave(const InterruptedSave& save) {
       text = Text("保存 %1 时曾被中断，文件只写入了一部分，已恢复原来的内容。");
       icon = MessageIcon::Warning;
       break;
-    case InterruptedSave::Outcome::Obsolete: text = Text("保存 %1 时曾被中断；此后文件已有改动，保持现状。"); break;
+    case InterruptedSave::Outcome::Kept:
+      text = Text("保存 %1 时曾被中断；此后文件已有改动，保持现状。那次保存之前的内容另存在 %2。");
+      icon = MessageIcon::Warning;
+      break;
+    case InterruptedSave::Outcome::Damaged:
+      text = Text("保存 %1 时曾被中断，但留存的原内容副本已损坏；文件保持现状，副本另存在 %2。");
+      icon = MessageIcon::Warning;
+      break;
   }
-  dialogs_.ShowMessage(this, text.arg(file), Text("保存"), icon);
+  text = text.arg(file);
+  if (!save.kept.empty()) text = text.arg(Text(save.kept));
+  dialogs_.ShowMessage(this, text, Text("保存"), icon);
 }
 
 void Tfrmmain::SpeedButton1Click() {

@@ -9,7 +9,9 @@
 #include <cerrno>
 #include <vector>
 
+#include "files/file_io.h"
 #include "files/file_system.h"
+#include "files/state_folder.h"
 #include "morvexa/failure.h"
 #include "morvexa/temporary_files.h"
 
@@ -23,17 +25,6 @@ constexpr std::size_t kChunk = 1 << 20;
 
 [[noreturn]] void WriteError() { throw Failure(FailureKind::StreamWriteError); }
 
-bool WriteAll(int fd, const char* bytes, std::size_t size, off_t at) {
-  while (size > 0) {
-    const ssize_t written = at < 0 ? write(fd, bytes, size) : pwrite(fd, bytes, size, at);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    bytes += written, size -= static_cast<std::size_t>(written);
-    if (at >= 0) at += written;
-  }
-  return true;
-}
-
 // Whether a file of size bytes may be written: within the file-size limit.
 bool WithinSizeLimit(std::uint64_t size) {
   rlimit limit{};
@@ -44,7 +35,7 @@ bool WithinSizeLimit(std::uint64_t size) {
 
 InPlaceSave::InPlaceSave(fs::path target, std::string shown, bool exists, dev_t device, ino_t inode)
     : target_(std::move(target)), shown_(std::move(shown)), exists_(exists), device_(device), inode_(inode) {
-  const fs::path folder = save_backup::Folder();
+  const fs::path folder = StateFolder(true);
   if (folder.empty()) CannotCreate();
   spool_ = open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
   if (spool_ < 0) {
@@ -56,8 +47,8 @@ InPlaceSave::InPlaceSave(fs::path target, std::string shown, bool exists, dev_t 
 }
 
 InPlaceSave::~InPlaceSave() {
-  temporary_files::Unregister(backupSlot_);
-  backup_.reset();
+  temporary_files::Unregister(recordSlot_);
+  record_.reset();
   if (fd_ >= 0) close(fd_);  // lets the lock go
   close(spool_);
 }
@@ -65,7 +56,7 @@ InPlaceSave::~InPlaceSave() {
 void InPlaceSave::CannotCreate() const { throw Failure(FailureKind::CannotCreateFile, shown_); }
 
 void InPlaceSave::Write(std::string_view bytes) {
-  if (!WriteAll(spool_, bytes.data(), bytes.size(), -1)) WriteError();
+  if (!file_io::WriteAll(spool_, bytes)) WriteError();
   size_ += bytes.size();
 }
 
@@ -93,8 +84,8 @@ void InPlaceSave::Finish() {
       file_system::AppendOnlyOrImmutable(fd_)) {
     CannotCreate();
   }
-  backup_ = std::make_unique<save_backup::Backup>(fd_, info, target_, size_);
-  backupSlot_ = temporary_files::Register(backup_->Path());
+  record_ = std::make_unique<save_record::Record>(fd_, info, target_, spool_, size_);
+  recordSlot_ = temporary_files::Register(record_->Path());
   // Room for every new byte before the first one changes the file.
   if (size_ > static_cast<std::uint64_t>(info.st_size) &&
       fallocate(fd_, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size_)) != 0 && errno != EOPNOTSUPP) {
@@ -112,42 +103,33 @@ void InPlaceSave::Commit() {
 
 void InPlaceSave::Rewrite() {
   const temporary_files::SignalsDeferred deferred;
-  // Puts the old bytes back; if even that fails, the copy stays for the
+  // Puts the old bytes back; if even that fails, the record stays for the
   // next run.
   auto undo = [this] {
-    if (!backup_->Restore(fd_)) backup_->Keep();
+    if (!record_->Restore(fd_)) record_->Keep();
   };
-  backup_->SetPhase(save_backup::Phase::Rewriting);
-  std::vector<char> chunk(kChunk);
-  for (std::uint64_t done = 0; done < size_;) {
-    if (deferred.Arrived()) {
-      undo();
-      temporary_files::Unregister(backupSlot_);
-      backup_.reset();
-      deferred.EndAsSignalled();
-    }
-    const ssize_t got = pread(spool_, chunk.data(), chunk.size(), static_cast<off_t>(done));
-    if (got <= 0 || !WriteAll(fd_, chunk.data(), static_cast<std::size_t>(got), static_cast<off_t>(done))) {
-      if (got < 0 && errno == EINTR) continue;
-      undo();
-      WriteError();
-    }
-    done += static_cast<std::uint64_t>(got);
+  auto endAsSignalled = [&] {
+    undo();
+    temporary_files::Unregister(recordSlot_);
+    record_.reset();
+    deferred.EndAsSignalled();
+  };
+  std::vector<char> buffer(kChunk);
+  if (!file_io::CopyBytes(spool_, 0, fd_, 0, size_, buffer, [&](std::string_view) {
+        if (deferred.Arrived()) endAsSignalled();
+        return true;
+      })) {
+    undo();
+    WriteError();
   }
   if (ftruncate(fd_, static_cast<off_t>(size_)) != 0 || fdatasync(fd_) != 0) {
     undo();
     WriteError();
   }
-  backup_->SetPhase(save_backup::Phase::Rewritten);
-  if (deferred.Arrived()) {
-    undo();
-    temporary_files::Unregister(backupSlot_);
-    backup_.reset();
-    deferred.EndAsSignalled();
-  }
-  temporary_files::Unregister(backupSlot_);
-  backupSlot_ = -1;
-  backup_.reset();
+  if (deferred.Arrived()) endAsSignalled();
+  temporary_files::Unregister(recordSlot_);
+  recordSlot_ = -1;
+  record_.reset();
   close(fd_);
   fd_ = -1;
 }
@@ -164,20 +146,11 @@ void InPlaceSave::Create() {
     WriteError();
   };
   if (size_ > 0 && fallocate(fd, 0, 0, static_cast<off_t>(size_)) != 0 && errno != EOPNOTSUPP) fail();
-  std::vector<char> chunk(kChunk);
-  for (std::uint64_t done = 0; done < size_;) {
-    const ssize_t got = pread(spool_, chunk.data(), chunk.size(), static_cast<off_t>(done));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0 || !WriteAll(fd, chunk.data(), static_cast<std::size_t>(got), static_cast<off_t>(done))) fail();
-    done += static_cast<std::uint64_t>(got);
-  }
+  std::vector<char> buffer(kChunk);
+  if (!file_io::CopyBytes(spool_, 0, fd, 0, size_, buffer)) fail();
   if (ftruncate(fd, static_cast<off_t>(size_)) != 0 || fdatasync(fd) != 0) fail();
   close(fd);
-  const int folder = open(target_.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folder >= 0) {
-    fsync(folder);
-    close(folder);
-  }
+  file_io::SyncFolder(target_.parent_path());
 }
 
 }  // namespace morvexa

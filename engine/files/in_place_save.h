@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "files/save_backup.h"
+#include "files/save_record.h"
 
 namespace morvexa {
 
@@ -17,12 +17,13 @@ namespace morvexa {
 // no new file or lets none be removed or renamed, or it is mounted there.
 // Or a new file made where it is, in a folder that lets nothing be removed.
 //
-//  - The new bytes wait in an unnamed file of the save folder (see
-//    save_backup.h), which vanishes with the process however it ends.
+//  - The new bytes wait in an unnamed file in the state folder, which
+//    vanishes with the process however it ends.
 //  - Finish locks the file (an open file description lock, so that saves
-//    of the same file follow one another), keeps a copy of its old bytes,
-//    and reserves room for the new ones: whatever can fail for want of room
-//    fails there, before any file of the command is put in place.
+//    of the same file follow one another), records its old bytes and what
+//    the new ones will be (save_record.h), and reserves room for the new
+//    ones: whatever can fail for want of room fails there, before any file
+//    of the command is put in place.
 //  - Commit rewrites the file. If that fails, or SIGINT, SIGTERM, SIGHUP or
 //    SIGPIPE arrive meanwhile, the old bytes are put back before the
 //    failure is reported or the process ends. After SIGKILL or a power cut,
@@ -52,8 +53,8 @@ class InPlaceSave {
   int spool_ = -1;
   std::uint64_t size_ = 0;
   int fd_ = -1;  // the target, from Finish on
-  std::unique_ptr<save_backup::Backup> backup_;
-  int backupSlot_ = -1;
+  std::unique_ptr<save_record::Record> record_;
+  int recordSlot_ = -1;
 };
 
 }  // namespace morvexa

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <ctime>
 
+#include "files/file_io.h"
 #include "files/file_system.h"
 #include "files/in_place_save.h"
 #include "morvexa/failure.h"
@@ -82,16 +83,6 @@ bool FollowLinks(fs::path& path) {
     const fs::path to = fs::read_symlink(path, ec);
     if (ec) return false;
     path = to.is_absolute() ? to : path.parent_path() / to;
-  }
-}
-
-void WriteAll(int fd, std::string_view bytes, off_t at = -1) {
-  while (!bytes.empty()) {
-    const ssize_t written = at < 0 ? write(fd, bytes.data(), bytes.size()) : pwrite(fd, bytes.data(), bytes.size(), at);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) throw Failure(FailureKind::StreamWriteError);
-    bytes.remove_prefix(static_cast<std::size_t>(written));
-    if (at >= 0) at += written;
   }
 }
 
@@ -180,8 +171,8 @@ void ReplacingFile::CannotCreate() const { throw Failure(FailureKind::CannotCrea
 void ReplacingFile::Write(std::string_view bytes) {
   if (inPlace_) {
     inPlace_->Write(bytes);
-  } else {
-    WriteAll(fd_, bytes);
+  } else if (!file_io::WriteAll(fd_, bytes)) {
+    throw Failure(FailureKind::StreamWriteError);
   }
 }
 
@@ -206,11 +197,7 @@ void ReplacingFile::Commit() {
   close(fd_);
   fd_ = -1;
   // The rename itself reaches the disk.
-  const int folder = open(target_.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folder >= 0) {
-    fsync(folder);
-    close(folder);
-  }
+  file_io::SyncFolder(target_.parent_path());
 }
 
 bool SameFile(const fs::path& a, const fs::path& b) {

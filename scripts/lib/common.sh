@@ -6,10 +6,10 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 # What every build needs (the picture libraries and the font libraries
 # among it), the font the windows draw art with, and Qt's Chinese
 # translations for the texts of Qt's own dialogs; terminfo (ncurses) for the
-# colors a terminal shows.
+# colors a terminal shows; xxHash for the checks of saves in place.
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev fonts-arphic-uming qt6-translations-l10n
   libspng-dev libjpeg62-turbo-dev libgif-dev libwebp-dev libimagequant-dev libfreetype-dev libfontconfig-dev
-  libncurses-dev)
+  libncurses-dev libxxhash-dev)
 # What the tests and benchmarks need beyond that: unifont to check that the
 # built-in font is what the generator makes of it; Xvfb, xdotool,
 # ImageMagick and python3-xlib to run the real window in the smoke test;

@@ -4,6 +4,7 @@
 #include <sys/mount.h>
 
 #include "../support/bmp_builder.h"
+#include "../support/torn_save.h"
 #include "cli_fixture.h"
 
 namespace morvexa {
@@ -83,6 +84,74 @@ TEST_F(Cli, KilledInPlaceSavesAreSettledByTheNextRun) {
   }
   std::cout << undone << " of 50 saves were killed while they wrote their file, and undone\n";
   EXPECT_FALSE(fs::exists(dir_ / "state" / "morvexa") && !fs::is_empty(dir_ / "state" / "morvexa"));
+}
+
+// Starts a save in place of a large banner into art.txt (12 MiB of "o",
+// with another link) and kills it once the file holds a mix of the two.
+bool KilledWhileTorn(const fs::path& art) {
+  std::string text;
+  for (int i = 0; i < 4000; ++i) text += "编";
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    WriteFile(art, std::string(12 << 20, 'o'));
+    const pid_t child = fork();
+    if (child == 0) {
+      execl(MORVEXA_CLI, MORVEXA_CLI, "text", text.c_str(), "--fg", "n", "--bg", "n", "--scale", "3", "-o", art.c_str(),
+            nullptr);
+      _exit(127);
+    }
+    int status = 0;
+    if (testing_support::StopWhenTorn(child, art, 'o', 'n', status)) {
+      testing_support::KillNow(child);
+      return true;
+    }
+  }
+  return false;
+}
+
+TEST_F(Cli, AFileEditedAfterACrashKeepsItsNewerContent) {
+  const fs::path art = dir_ / "art.txt", link = dir_ / "art.link";
+  WriteFile(art, "");
+  fs::create_hard_link(art, link);
+  ASSERT_TRUE(KilledWhileTorn(art));
+  // Another program writes the file in place before the next run.
+  ASSERT_EQ(RunShell("(printf 'NEWER\\r\\n' > " + Quote(art) + ")").status, 0);
+  const Outcome next = RunCli({"text", "a"});
+  EXPECT_EQ(next.status, 0);
+  EXPECT_EQ(ReadFile(art), "NEWER\r\n");
+  EXPECT_EQ(ReadFile(link), "NEWER\r\n");
+  // The message says where the old bytes are, once.
+  const std::string kept = (dir_ / "state" / "morvexa").string() + "/art.";
+  EXPECT_NE(
+      next.err.find("has changed since; it is left as it is, and its bytes from before that save are kept in " + kept),
+      std::string::npos)
+      << next.err;
+  std::vector<fs::path> files;
+  for (const auto& entry : fs::directory_iterator(dir_ / "state" / "morvexa")) files.push_back(entry.path());
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_TRUE(ReadFile(files[0]) == std::string(12 << 20, 'o'));
+  EXPECT_EQ(RunCli({"text", "a"}).err, "");
+}
+
+TEST_F(Cli, NothingWaitsForAFileAnotherProgramHasLocked) {
+  const fs::path art = dir_ / "art.txt";
+  WriteFile(art, "");
+  fs::create_hard_link(art, dir_ / "art.link");
+  ASSERT_TRUE(KilledWhileTorn(art));
+  // Another program holds a lock on the file, and keeps it.
+  const std::string lockedBy =
+      "python3 -c 'import fcntl,sys,time; f=open(sys.argv[1],\"r+\"); "
+      "fcntl.lockf(f, fcntl.LOCK_EX); open(sys.argv[2],\"w\").write(\"y\"); time.sleep(60)' " +
+      Quote(art) + " " + Quote(dir_ / "locked") + " & echo $! > " + Quote(dir_ / "locker");
+  ASSERT_EQ(RunShell(lockedBy).status, 0);
+  for (int i = 0; i < 500 && !fs::exists(dir_ / "locked"); ++i) usleep(10000);
+  ASSERT_TRUE(fs::exists(dir_ / "locked"));
+  // Each answers at once (timeout would end it with 124).
+  EXPECT_EQ(RunCli({"--version"}, "timeout 20").status, 0);
+  EXPECT_EQ(RunCli({"text", "a"}, "timeout 20").status, 0);
+  const Outcome other = RunCli({"text", "a", "-o", dir_ / "other.txt"}, "timeout 20");
+  EXPECT_EQ(other.status, 0);
+  EXPECT_EQ(other.err, "");
+  RunShell("kill $(cat " + Quote(dir_ / "locker") + ")");
 }
 
 TEST_F(Cli, TheKernelsOwnFilesAreNoTargetsAndAreReadNoFurtherThanAPicture) {

@@ -17,6 +17,7 @@
 
 #include "../support/failure_matchers.h"
 #include "../support/files.h"
+#include "../support/torn_save.h"
 #include "morvexa/replacing_file.h"
 #include "morvexa/save_recovery.h"
 #include "morvexa/temporary_files.h"
@@ -200,7 +201,8 @@ TEST_F(InPlace, KilledSavesAreSettledByTheNextRun) {
     SaveKilledAfter(file, fresh, SIGKILL, delay);
     // The next run settles what the killed one left behind.
     for (const InterruptedSave& save : RecoverInterruptedSaves()) {
-      EXPECT_NE(save.outcome, InterruptedSave::Outcome::Obsolete);
+      EXPECT_NE(save.outcome, InterruptedSave::Outcome::Kept);
+      EXPECT_NE(save.outcome, InterruptedSave::Outcome::Damaged);
       if (save.outcome == InterruptedSave::Outcome::Undone) ++undone;
     }
     const std::string now = ReadFile(file);
@@ -211,60 +213,42 @@ TEST_F(InPlace, KilledSavesAreSettledByTheNextRun) {
   std::cout << undone << " of 50 saves were killed while they wrote their file, and undone\n";
 }
 
-// The phase of the rewrite that the copy in folder, if any, says it is in
-// (its header's magic, then the phase as four little-endian bytes): 2 while
-// the file is being rewritten.
-int PhaseOfCopy(const fs::path& folder) {
-  if (!fs::exists(folder)) return 0;
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    const std::string bytes = ReadFile(entry.path()).substr(0, 12);
-    if (bytes.size() == 12 && bytes.starts_with("MVXSAVE1")) return static_cast<unsigned char>(bytes[8]);
+// Saves in place in a child process, and stops it once the file holds a
+// mix of its old bytes and new ones; -1 when it finished first.
+pid_t StoppedWhileTorn(const fs::path& file, const std::string& fresh, char oldByte) {
+  const pid_t child = fork();
+  if (child == 0) {
+    temporary_files::CleanUpOnSignals();
+    try {
+      WriteFileReplacing(file, fresh);
+    } catch (...) {
+      _exit(1);
+    }
+    _exit(0);
   }
-  return 0;
+  int status = 0;
+  return testing_support::StopWhenTorn(child, file, oldByte, fresh[0], status) ? child : -1;
 }
 
 TEST_F(InPlace, SignalsDuringTheRewritePutTheOldBytesBack) {
   const std::string old(16 << 20, 'o'), fresh(16 << 20, 'n');
   const fs::path file = Linked("art.txt", old);
-  std::mt19937 random(11);
   for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
     SCOPED_TRACE(strsignal(signal));
-    // The child is stopped at random moments until it is caught rewriting
-    // the file; then the signal comes.
-    bool caught = false;
-    for (int attempt = 0; attempt < 400 && !caught; ++attempt) {
+    pid_t child = -1;
+    for (int attempt = 0; attempt < 20 && child < 0; ++attempt) {
       WriteFile(file, old);
-      const pid_t child = fork();
-      if (child == 0) {
-        temporary_files::CleanUpOnSignals();
-        try {
-          WriteFileReplacing(file, fresh);
-        } catch (...) {
-          _exit(1);
-        }
-        _exit(0);
-      }
-      std::this_thread::sleep_for(std::chrono::microseconds(random() % 200000));
-      kill(child, SIGSTOP);
-      int status = 0;
-      waitpid(child, &status, WUNTRACED);
-      if (WIFSTOPPED(status)) {
-        caught = PhaseOfCopy(state_ / "morvexa") == 2;
-        if (caught) kill(child, signal);
-        kill(child, SIGCONT);
-        waitpid(child, &status, 0);
-      }
-      const std::string now = ReadFile(file);
-      if (caught) {
-        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << "the signal still ends the process";
-        EXPECT_TRUE(now == old) << "the old bytes are back";
-      } else {
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-        EXPECT_TRUE(now == fresh);
-      }
-      EXPECT_TRUE(Copies().empty());
+      child = StoppedWhileTorn(file, fresh, 'o');
     }
-    EXPECT_TRUE(caught) << "no stop landed while the file was rewritten";
+    ASSERT_GT(child, 0) << "no stop landed while the file was rewritten";
+    // Stopped with the file part old and part new: the signal comes then.
+    kill(child, signal);
+    kill(child, SIGCONT);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << "the signal still ends the process";
+    EXPECT_TRUE(ReadFile(file) == old) << "the old bytes are back";
+    EXPECT_TRUE(Copies().empty());
   }
   EXPECT_TRUE(RecoverInterruptedSaves().empty());
 }
@@ -329,25 +313,28 @@ TEST_F(InPlace, FilesTheKernelMakesUpAreRefused) {
   EXPECT_FAILURE(WriteFileReplacing("/proc/morvexa-art.txt", "x"), "Cannot create file /proc/morvexa-art.txt");
 }
 
-TEST_F(InPlace, CopiesOfOtherSavesAreSettledByTheirOwnRules) {
+TEST_F(InPlace, RecordsOfOtherFilesAreLeftToTheirOwnSaves) {
   const std::string old(4 << 20, 'o');
-  const fs::path file = Linked("art.txt", old), other = Linked("other.txt", "other");
-  // A killed save of another file is left to its own next save, or to the
-  // next start.
-  for (int attempt = 0; attempt < 200 && Copies().empty(); ++attempt) {
-    WriteFile(other, "other");
-    SaveKilledAfter(other, std::string(4 << 20, 'n'), SIGKILL, std::chrono::microseconds(2000 + 100 * attempt));
+  const fs::path file = Linked("art.txt", old), other = Linked("other.txt", old);
+  // A save of another file killed while it rewrote it.
+  pid_t child = -1;
+  for (int attempt = 0; attempt < 20 && child < 0; ++attempt) {
+    WriteFile(other, old);
+    child = StoppedWhileTorn(other, std::string(4 << 20, 'n'), 'o');
   }
-  if (Copies().empty()) GTEST_SKIP() << "no kill landed while a save was under way";
+  ASSERT_GT(child, 0) << "no stop landed while the file was rewritten";
+  testing_support::KillNow(child);
   std::vector<InterruptedSave> told;
   OnInterruptedSaveSettled([&told](const InterruptedSave& save) { told.push_back(save); });
   WriteFileReplacing(file, "new");
   EXPECT_TRUE(told.empty());
   EXPECT_EQ(Copies().size(), 1u);
+  // The next save of that file puts its old bytes back first.
   WriteFileReplacing(other, "newer");
   OnInterruptedSaveSettled({});
   ASSERT_EQ(told.size(), 1u);
   EXPECT_EQ(told[0].target, other.string());
+  EXPECT_EQ(told[0].outcome, InterruptedSave::Outcome::Undone);
   EXPECT_TRUE(Copies().empty());
   EXPECT_EQ(ReadFile(other), "newer");
 }
