@@ -208,10 +208,9 @@ Record::Record(int target, const struct stat& info, const fs::path& path, int ne
 
 Record::~Record() {
   if (fd_ < 0) return;
-  if (!path_.empty() && !kept_) {
-    unlink(path_.c_str());
-    file_io::SyncFolder(fs::path(path_).parent_path());
-  }
+  // Should the removal not reach the disk, the next run finds the file
+  // whole and removes the record again.
+  if (!path_.empty() && !kept_) unlink(path_.c_str());
   close(fd_);
 }
 

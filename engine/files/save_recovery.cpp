@@ -150,8 +150,9 @@ std::string Keep(int folderFd, const fs::path& folder, const char* name, int rec
     unlink(kept.c_str());
     return {};
   }
-  unlinkat(folderFd, name, 0);
+  // The kept file's name reaches the disk before the record goes.
   fsync(folderFd);
+  unlinkat(folderFd, name, 0);
   return kept;
 }
 
@@ -211,7 +212,6 @@ std::optional<InterruptedSave> Settle(int folderFd, const fs::path& folder, cons
       break;
   }
   unlinkat(folderFd, name, 0);
-  fsync(folderFd);
   return settled;
 }
 
