@@ -1,4 +1,5 @@
 // morvexa-cli: the art engine from scripts.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include "cli_options.h"
 #include "cli_output.h"
 #include "cli_terminal.h"
+#include "morvexa/art_size.h"
 #include "morvexa/banner.h"
 #include "morvexa/convert_picture.h"
 #include "morvexa/cp936.h"
@@ -25,6 +27,7 @@
 #include "morvexa/refusals.h"
 #include "morvexa/replace_char.h"
 #include "morvexa/save_recovery.h"
+#include "morvexa/shown_path.h"
 #include "morvexa/standard_streams.h"
 #include "morvexa/temporary_files.h"
 #include "morvexa/text_symbols.h"
@@ -116,16 +119,29 @@ class Command {
     return *symbols;
   }
 
+  // The --replace pairs, in order, in code page 936.
+  std::vector<std::pair<ByteString, ByteString>> Replacements() const {
+    std::vector<std::pair<ByteString, ByteString>> pairs;
+    for (const auto& [oldText, newText] : options_.replacements) {
+      pairs.emplace_back(FromCommandLine(oldText, "--replace OLD"), FromCommandLine(newText, "--replace NEW"));
+    }
+    return pairs;
+  }
+
+  // Selects the first entry of the list equal to symbol, or none, as a
+  // person picks the symbol in the window's list.
+  static void SelectListed(MemoryCharList& list, const ByteString& symbol) {
+    const auto& entries = list.Entries();
+    const auto found = std::find(entries.begin(), entries.end(), symbol);
+    list.Select(found == entries.end() ? -1 : static_cast<int>(found - entries.begin()));
+  }
+
   // Each --replace, in order, as the window's replace button: the first
   // entry equal to OLD is selected (none when there is none) and replaced
   // by NEW.
   void RunReplacements(MemoryCharList& list, MemoryArtArea& area) const {
-    for (const auto& [oldText, newText] : options_.replacements) {
-      const ByteString oldSymbol = FromCommandLine(oldText, "--replace OLD");
-      const ByteString newSymbol = FromCommandLine(newText, "--replace NEW");
-      const auto& entries = list.Entries();
-      const auto found = std::find(entries.begin(), entries.end(), oldSymbol);
-      list.Select(found == entries.end() ? -1 : static_cast<int>(found - entries.begin()));
+    for (const auto& [oldSymbol, newSymbol] : Replacements()) {
+      SelectListed(list, oldSymbol);
       const ReplaceResult result = ReplaceChar(list, newSymbol, area);
       if (result != ReplaceResult::Done) throw Stop{kRefused, std::string(RefusalOf(result).text)};
     }
@@ -198,19 +214,40 @@ class Command {
     const ArtFormSettings form = Form(title);
     ByteString fore, back;
     const TextSymbols symbols = SymbolsFor(form, text, fore, back);
+    BannerOptions options;
+    options.scale = options_.scale;
+    options.square = options_.square;
+    options.wrapColumns = TerminalColumns();
+    options.colors = {options_.inkColor, options_.blankColor};
+    options.font = options_.font;
+    options.size = options_.size.value_or(16);
+    const Banner banner(text, symbols, options);
+    if (banner.TooLarge()) throw Stop{kRefused, ArtTooLarge(banner.Symbols(), banner.Size(), true).what()};
     MemoryCharList list;
     ListTextSymbols(fore, back, list);
-    MemoryArtArea area = AreaFor(title);
-    BannerOptions banner;
-    banner.scale = options_.scale;
-    banner.square = options_.square;
-    banner.wrapColumns = TerminalColumns();
-    banner.colors = {options_.inkColor, options_.blankColor};
-    banner.font = options_.font;
-    banner.size = options_.size.value_or(16);
-    DrawBanner(text, symbols, banner, area);
-    RunReplacements(list, area);
-    WriteArt(area, list, title);
+    // The symbol list is known before the art: the replacements are made
+    // as the art passes, a line at a time.
+    ByteReplacements replacements;
+    for (const auto& [oldSymbol, newSymbol] : Replacements()) {
+      SelectListed(list, oldSymbol);
+      const ReplaceResult result = replacements.Add(list, newSymbol);
+      if (result != ReplaceResult::Done) throw Stop{kRefused, std::string(RefusalOf(result).text)};
+    }
+    if (!replacements.AsItPasses()) {
+      // A replacement that makes or takes a line break: on the whole art.
+      MemoryArtArea area = AreaFor(title);
+      MemoryCharList again;
+      ListTextSymbols(fore, back, again);
+      banner.Draw(area);
+      RunReplacements(again, area);
+      WriteArt(area, again, title);
+      return;
+    }
+    Outputs outputs(ArtDestination(), form, options_.symbolsOutput);
+    StreamedArt art(outputs);
+    ReplacingSink replaced(art, replacements);
+    banner.Draw(replaced);
+    Finish(outputs, list);
   }
 
   // The picture's options in the art's form. Shown on a terminal with no
@@ -256,10 +293,38 @@ class Command {
     }
   }
 
+  // Refuses, before anything is read, to write the art or the symbols over
+  // the picture being read: by its name, another link, or as standard input.
+  void CheckNotTheInput() const {
+    struct stat input {};
+    const bool standardInput = options_.input == "-";
+    if (standardInput ? fstat(STDIN_FILENO, &input) != 0 || !S_ISREG(input.st_mode)
+                      : stat(options_.input.c_str(), &input) != 0) {
+      return;
+    }
+    struct Output {
+      const std::optional<std::string>& file;
+      const char* option;
+      const char* what;
+    };
+    for (const Output& output :
+         {Output{options_.artOutput, "-o", "art"}, Output{options_.symbolsOutput, "--symbols", "symbol list"}}) {
+      struct stat target {};
+      if (!output.file || *output.file == "-" || stat(output.file->c_str(), &target) != 0) continue;
+      if (target.st_dev == input.st_dev && target.st_ino == input.st_ino) {
+        throw Stop{kRefused, std::string(output.option) + " names the picture being read (" +
+                                 (standardInput ? "standard input" : QuotedName(options_.input)) + "): the " +
+                                 output.what + " would take its place"};
+      }
+    }
+  }
+
   void RunPicture() const {
     CheckInvert();
+    CheckNotTheInput();
     ReadSettings settings;
     settings.background = options_.background;
+    settings.emptyIsAPicture = false;
     Picture picture =
         options_.input == "-" ? Picture::ReadStream(STDIN_FILENO, settings) : Picture::Open(options_.input, settings);
     MemoryCharList list;
@@ -305,6 +370,13 @@ int Run(const Options& options, const LocaleText& locale) {
     return stop.status;
   } catch (const Failure& failure) {
     std::cerr << locale.ForTerminal("morvexa-cli: " + Told(failure)) << '\n';
+    return kFailed;
+  } catch (const ArtTooLarge& tooLarge) {
+    std::cerr << "morvexa-cli: " << tooLarge.what() << '\n';
+    return kRefused;
+  } catch (const std::bad_alloc&) {
+    std::cerr << "morvexa-cli: Not enough memory to "
+              << (options.command == cli::Command::Text ? "draw the banner." : "convert the picture.") << '\n';
     return kFailed;
   } catch (const std::exception& e) {
     std::cerr << locale.ForTerminal("morvexa-cli: " + FailureReportText(e.what())) << '\n';

@@ -63,6 +63,14 @@ void Outputs::WriteLine(ByteStringView line, LineColors colors) {
   if (writer_) writer_->Line(line, colors);
 }
 
+void Outputs::WriteLinePart(ByteStringView part, LineColors colors) {
+  if (writer_) writer_->LinePart(part, colors);
+}
+
+void Outputs::EndLine() {
+  if (writer_) writer_->EndLine();
+}
+
 void Outputs::WriteLines(ByteStringView text, LineColors colors) {
   if (!writer_) return;
   if (gbk_) {

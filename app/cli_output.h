@@ -48,6 +48,9 @@ class Outputs {
   // The next lines, as art text (each followed by CR LF), with the colors
   // of their bytes (or none).
   void WriteLines(ByteStringView text, LineColors colors = {});
+  // The next line in parts, then its end (see ArtSink::WriteLinePart).
+  void WriteLinePart(ByteStringView part, LineColors colors = {});
+  void EndLine();
   // Whether the art's form shows colors.
   bool ShowsColors() const { return writer_ && writer_->ShowsColors(); }
   // Writes the symbol list and puts every file in place; returns how many
@@ -71,6 +74,8 @@ class StreamedArt final : public ArtSink {
   CellColors Colors() const override { return outputs_.ShowsColors() ? CellColors::Own : CellColors::None; }
   void WriteColoredLine(std::size_t i, ByteStringView line, LineColors colors) override;
   void WriteColoredLines(std::size_t first, std::size_t count, ByteStringView text, LineColors colors) override;
+  void WriteLinePart(ByteStringView part, LineColors colors) override { outputs_.WriteLinePart(part, colors); }
+  void EndLine(std::size_t) override { outputs_.EndLine(); }
 
  private:
   Outputs& outputs_;

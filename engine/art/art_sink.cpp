@@ -16,4 +16,21 @@ void ArtSink::WriteColoredLines(std::size_t first, std::size_t count, ByteString
   WriteLines(first, count, text);
 }
 
+void ArtSink::WriteLinePart(ByteStringView part, LineColors colors) {
+  partBytes_ += part;
+  partInk_.insert(partInk_.end(), colors.ink.begin(), colors.ink.end());
+  partPaper_.insert(partPaper_.end(), colors.paper.begin(), colors.paper.end());
+}
+
+void ArtSink::EndLine(std::size_t i) {
+  if (partInk_.empty() && partPaper_.empty()) {
+    WriteLine(i, partBytes_);
+  } else {
+    WriteColoredLine(i, partBytes_, {partInk_, partPaper_});
+  }
+  partBytes_.clear();
+  partInk_.clear();
+  partPaper_.clear();
+}
+
 }  // namespace morvexa

@@ -82,10 +82,7 @@ void ConvertPicture(Picture source, const PictureOptions& options, CharList& lis
     return;
   }
   const ArtSize size = FitArtSize(picture->Width(), picture->Height(), options);
-  if (static_cast<double>(size.columns) * static_cast<double>(size.lines) >
-      static_cast<double>(ReadSettings{}.maxPixels)) {
-    throw std::length_error("The art would have more than 268435456 symbols");
-  }
+  if (size.Symbols() > kMostArtSymbols) throw ArtTooLarge(size.Symbols(), size);
   if ((options.shapes || options.blocks != PictureOptions::Blocks::None) && size.columns != 0) {
     // Each cell seen as a few samples of the picture.
     const PictureOptions::CellSamples samples = options.Samples();

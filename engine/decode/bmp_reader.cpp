@@ -53,7 +53,7 @@ class Fields {
 
 enum Compression : std::uint32_t { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3 };
 
-constexpr std::uint64_t kFileHeaderBytes = 14;
+constexpr std::uint64_t kFileHeaderBytes = kBmpFileHeaderBytes;
 constexpr std::uint32_t kCoreHeaderBytes = 12;
 constexpr std::uint32_t kInfoHeaderBytes = 40;
 

@@ -43,6 +43,9 @@
 //    8 bits are scaled to 0-255.
 namespace morvexa {
 
+// The bytes of a BMP file's header, before its information header.
+inline constexpr std::size_t kBmpFileHeaderBytes = 14;
+
 // Whether bytes begin as a BMP file does.
 bool LooksLikeBmp(std::span<const unsigned char> start);
 

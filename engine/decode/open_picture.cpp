@@ -14,10 +14,6 @@
 
 namespace morvexa {
 
-std::unique_ptr<PictureReader> OpenPicture(const std::filesystem::path& path, const ReadSettings& settings) {
-  return OpenPicture(FileBytes::Open(path), settings);
-}
-
 namespace {
 
 bool StartsWith(std::span<const unsigned char> bytes, std::string_view start, std::size_t at = 0) {
@@ -57,7 +53,28 @@ std::optional<std::string_view> UnreadKind(std::span<const unsigned char> head) 
   return {};
 }
 
+// Refuses first bytes that no picture the program reads starts with, so
+// that a stream of anything else is not read to its end first. Fewer bytes
+// than a BMP file header are left to the BMP reader's rules.
+void CheckStart(std::span<const unsigned char> head, const ReadSettings& settings) {
+  if (head.empty() && !settings.emptyIsAPicture) throw Failure(FailureKind::BitmapNotValid, {}, {"It is empty", {}});
+  if (LooksLikePng(head) || LooksLikeJpeg(head) || LooksLikeGif(head) || LooksLikeWebp(head) || LooksLikeBmp(head)) {
+    return;
+  }
+  if (const auto kind = UnreadKind(head)) throw Failure(FailureKind::BitmapNotValid, {}, {{}, std::string(*kind)});
+  if (head.size() < kBmpFileHeaderBytes) return;
+  throw Failure(FailureKind::BitmapNotValid);
+}
+
 }  // namespace
+
+FileBytes::HeadCheck StartCheck(const ReadSettings& settings) {
+  return [settings](std::span<const unsigned char> head) { CheckStart(head, settings); };
+}
+
+std::unique_ptr<PictureReader> OpenPicture(const std::filesystem::path& path, const ReadSettings& settings) {
+  return OpenPicture(FileBytes::Open(path, FileBytes::kMostBytes, StartCheck(settings)), settings);
+}
 
 // The format is told by the file's first bytes, not its name. Whatever is
 // none of the others goes to the BMP reader, whose rules then apply: an
@@ -69,11 +86,11 @@ std::unique_ptr<PictureReader> OpenPicture(FileBytes bytes, const ReadSettings& 
   std::array<unsigned char, 512> start{};
   const std::size_t got = bytes.ReadSome(0, start);
   const std::span<const unsigned char> head(start.data(), got);
+  CheckStart(head, settings);
   if (LooksLikePng(head)) return ReadPng(std::move(bytes), settings);
   if (LooksLikeJpeg(head)) return ReadJpeg(std::move(bytes), settings);
   if (LooksLikeGif(head)) return ReadGif(std::move(bytes), settings);
   if (LooksLikeWebp(head)) return ReadWebp(std::move(bytes), settings);
-  if (const auto kind = UnreadKind(head)) throw Failure(FailureKind::BitmapNotValid, {}, {{}, std::string(*kind)});
   return ReadBmp(std::move(bytes), settings);
 }
 

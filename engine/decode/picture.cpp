@@ -11,7 +11,7 @@ Picture Picture::Open(const std::filesystem::path& path, const ReadSettings& set
 }
 
 Picture Picture::ReadStream(int fd, const ReadSettings& settings) {
-  return Picture(OpenPicture(FileBytes::ReadStream(fd), settings));
+  return Picture(OpenPicture(FileBytes::ReadStream(fd, FileBytes::kMostBytes, StartCheck(settings)), settings));
 }
 
 Picture::Picture(std::unique_ptr<PictureReader> reader) : reader_(std::move(reader)) {}

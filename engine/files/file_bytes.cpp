@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "files/file_system.h"
 #include "morvexa/failure.h"
 #include "morvexa/shown_path.h"
 
@@ -25,11 +26,16 @@ namespace {
 // Reads fd to its end, when that comes within most bytes. Reads are of
 // whole pieces of 64 KiB (some kernel files take no others), so up to one
 // piece more may be read before the limit is seen to be passed.
-std::string ReadToEnd(int fd, std::uint64_t most) {
+std::string ReadToEnd(int fd, std::uint64_t most, const FileBytes::HeadCheck& check) {
   constexpr std::size_t kPiece = 65536;
   std::string bytes;
   std::size_t size = 0;
+  bool checked = !check;
   for (;;) {
+    if (!checked && size >= FileBytes::kHeadBytes) {
+      check({reinterpret_cast<const unsigned char*>(bytes.data()), FileBytes::kHeadBytes});
+      checked = true;
+    }
     if (size > most) throw Failure(FailureKind::BitmapNotValid);
     if (bytes.size() - size < kPiece) {
       const std::size_t grown = std::max<std::size_t>(2 * bytes.size(), size + kPiece);
@@ -42,28 +48,20 @@ std::string ReadToEnd(int fd, std::uint64_t most) {
     size += static_cast<std::size_t>(got);
   }
   bytes.resize(size);
+  if (!checked) check({reinterpret_cast<const unsigned char*>(bytes.data()), size});
   return bytes;
 }
 
 // "Cannot open file PATH", with the system's reason (errno), or what the
 // file is instead of a regular one.
 [[noreturn]] void CannotOpen(const std::filesystem::path& path, int error, const struct stat* info = nullptr) {
-  std::string reason = SystemReason(error);
-  if (info && S_ISDIR(info->st_mode)) {
-    reason = SystemReason(EISDIR);
-  } else if (info && S_ISFIFO(info->st_mode)) {
-    reason = "It is a pipe (FIFO), not a regular file";
-  } else if (info && (S_ISCHR(info->st_mode) || S_ISBLK(info->st_mode))) {
-    reason = "It is a device, not a regular file";
-  } else if (info && S_ISSOCK(info->st_mode)) {
-    reason = "It is a socket, not a regular file";
-  }
+  const std::string reason = info ? file_system::NotARegularFile(info->st_mode) : SystemReason(error);
   throw Failure(FailureKind::CannotOpenFile, ShownPath(path), {reason, {}});
 }
 
 }  // namespace
 
-FileBytes FileBytes::Open(const std::filesystem::path& path, std::uint64_t most) {
+FileBytes FileBytes::Open(const std::filesystem::path& path, std::uint64_t most, const HeadCheck& check) {
   // Looked at before it is opened: opening a FIFO or a device can block or
   // do something to the device.
   struct stat info {};
@@ -76,7 +74,7 @@ FileBytes FileBytes::Open(const std::filesystem::path& path, std::uint64_t most)
   // The same check on what was opened, in case the name changed hands.
   if (fstat(fd, &info) != 0) CannotOpen(path, errno);
   if (!S_ISREG(info.st_mode)) CannotOpen(path, 0, &info);
-  if (info.st_size == 0) return FromMemory(ReadToEnd(fd, most));
+  if (info.st_size == 0) return FromMemory(ReadToEnd(fd, most, check));
   posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
   FileBytes bytes;
   bytes.fd_ = std::move(descriptor);
@@ -84,7 +82,9 @@ FileBytes FileBytes::Open(const std::filesystem::path& path, std::uint64_t most)
   return bytes;
 }
 
-FileBytes FileBytes::ReadStream(int fd, std::uint64_t most) { return FromMemory(ReadToEnd(fd, most)); }
+FileBytes FileBytes::ReadStream(int fd, std::uint64_t most, const HeadCheck& check) {
+  return FromMemory(ReadToEnd(fd, most, check));
+}
 
 FileBytes FileBytes::FromMemory(std::string memory) {
   FileBytes bytes;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -21,7 +22,7 @@ namespace morvexa {
 // their end into memory.
 //
 // What is read into memory is read up to the largest size a picture file
-// may have, kMostBytes; a stream or file that holds more is refused with
+// may have, kMostBytes (its first bytes checked first, when asked); a stream or file that holds more is refused with
 // "Bitmap image is not valid" once that much has been read, and is never
 // held whole.
 class FileBytes {
@@ -31,10 +32,17 @@ class FileBytes {
   // uncompressed, and a mebibyte for everything else a file holds.
   static constexpr std::uint64_t kMostBytes = ReadSettings{}.maxPixels * 4 + (1 << 20);
 
+  // A check of the first bytes (kHeadBytes, or all there are when fewer)
+  // of what is read into memory, made before the rest is read: it throws to
+  // refuse them, and nothing more is read.
+  using HeadCheck = std::function<void(std::span<const unsigned char>)>;
+  static constexpr std::size_t kHeadBytes = 512;
+
   // Fails with "Cannot open file %s" (see ShownPath).
-  static FileBytes Open(const std::filesystem::path& path, std::uint64_t most = kMostBytes);
+  static FileBytes Open(const std::filesystem::path& path, std::uint64_t most = kMostBytes,
+                        const HeadCheck& check = {});
   // Everything a stream (a pipe, standard input) holds, read to its end.
-  static FileBytes ReadStream(int fd, std::uint64_t most = kMostBytes);
+  static FileBytes ReadStream(int fd, std::uint64_t most = kMostBytes, const HeadCheck& check = {});
   static FileBytes FromMemory(std::string bytes);
 
   // How many bytes the file held when it was opened.

@@ -9,6 +9,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+
+#include "morvexa/failure.h"
 
 namespace morvexa::file_system {
 
@@ -39,6 +42,15 @@ bool AppendOnlyOrImmutable(int fd) {
   int flags = 0;
   if (ioctl(fd, FS_IOC_GETFLAGS, &flags) != 0) return false;  // a file system without such flags
   return (flags & (FS_APPEND_FL | FS_IMMUTABLE_FL)) != 0;
+}
+
+std::string NotARegularFile(unsigned mode) {
+  if (S_ISREG(mode)) return {};
+  if (S_ISDIR(mode)) return SystemReason(EISDIR);
+  if (S_ISFIFO(mode)) return "It is a pipe (FIFO), not a regular file";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "It is a device, not a regular file";
+  if (S_ISSOCK(mode)) return "It is a socket, not a regular file";
+  return "It is not a regular file";
 }
 
 bool IsMountPoint(const std::filesystem::path& path) {

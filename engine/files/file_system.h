@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 // What the file system says of a file or folder beyond its type and mode.
 namespace morvexa::file_system {
@@ -15,6 +16,11 @@ bool OnPseudoFileSystem(const std::filesystem::path& path);
 // no entry may be removed or renamed from it; as a file, it may not be
 // rewritten.
 bool AppendOnlyOrImmutable(int fd);
+
+// Why a file of mode is not a regular file that can be read, in English as
+// the system's reasons are ("It is a pipe (FIFO), not a regular file");
+// empty for a regular file.
+std::string NotARegularFile(unsigned mode);
 
 // Whether path is a mount point (a file or folder bind-mounted there):
 // nothing may be renamed over it.

@@ -240,24 +240,27 @@ ArtWriter::ArtWriter(const ArtFormSettings& settings, Sink sink) : settings_(set
 ArtWriter::~ArtWriter() = default;
 
 void ArtWriter::Line(ByteStringView line, LineColors colors) {
+  LinePart(line, colors);
+  EndLine();
+}
+
+void ArtWriter::LinePart(ByteStringView line, LineColors colors) {
   if (settings_.form == ArtForm::Gbk) {
     sink_(line);
-    sink_(kLineBreak);
     return;
   }
   const bool html = settings_.form == ArtForm::Html, ansi = settings_.form == ArtForm::Ansi;
   const bool inked = (html || ansi) && colors.ink.size() == line.size();
   const bool papered = (html || ansi) && colors.paper.size() == line.size();
-  if (!html && !inked && !papered && IsAscii(line)) {
+  if (!html && !inked && !papered && ink_ == kNoColor && paper_ == kNoColor && IsAscii(line)) {
+    Flush();
     sink_(line);
-    sink_("\n");
     return;
   }
   const LineColors used(inked ? colors.ink : std::span<const Rgb>(), papered ? colors.paper : std::span<const Rgb>());
   char* const begin = buffer_.get();
   char* const full = begin + kBufferSize - kMostPerCharacter;
-  char* out = begin;
-  Rgb ink = kNoColor, paper = kNoColor;
+  char* out = begin + filled_;
   // What each color shows as, worked out again only when it changes.
   auto showing = [this, given = kNoColor, shown = kNoColor](Rgb color) mutable {
     if (color != given) given = color, shown = Shown(color);
@@ -271,9 +274,9 @@ void ArtWriter::Line(ByteStringView line, LineColors colors) {
     }
     const Rgb nextInk = inked && (colors.ink[i] & kNoColor) == 0 ? inkShown(colors.ink[i]) : kNoColor;
     const Rgb nextPaper = papered && (colors.paper[i] & kNoColor) == 0 ? paperShown(colors.paper[i]) : kNoColor;
-    if (nextInk != ink || nextPaper != paper) {
-      out = PutColors(out, nextInk, nextPaper, ink, paper);
-      ink = nextInk, paper = nextPaper;
+    if (nextInk != ink_ || nextPaper != paper_) {
+      out = PutColors(out, nextInk, nextPaper, ink_, paper_);
+      ink_ = nextInk, paper_ = nextPaper;
     }
     // Most art is runs of printable ASCII, which every form keeps as it is
     // but for a page's specials.
@@ -297,10 +300,28 @@ void ArtWriter::Line(ByteStringView line, LineColors colors) {
     }
     out = PutUtf8(out, c);
   }
-  if (html && (ink != kNoColor || paper != kNoColor)) out = Put(out, "</span>");
-  if (ansi && (ink != kNoColor || paper != kNoColor)) out = Put(out, "\x1b[0m");
+  filled_ = static_cast<std::size_t>(out - begin);
+}
+
+void ArtWriter::EndLine() {
+  if (settings_.form == ArtForm::Gbk) {
+    sink_(kLineBreak);
+    return;
+  }
+  char* out = buffer_.get() + filled_;
+  if (ink_ != kNoColor || paper_ != kNoColor) {
+    out = Put(out, settings_.form == ArtForm::Html ? "</span>" : "\x1b[0m");
+    ink_ = paper_ = kNoColor;
+  }
   *out++ = '\n';
-  sink_(std::string_view(begin, static_cast<std::size_t>(out - begin)));
+  filled_ = static_cast<std::size_t>(out - buffer_.get());
+  Flush();
+}
+
+void ArtWriter::Flush() {
+  if (filled_ == 0) return;
+  sink_(std::string_view(buffer_.get(), filled_));
+  filled_ = 0;
 }
 
 char* ArtWriter::PutColors(char* out, Rgb ink, Rgb paper, Rgb wasInk, Rgb wasPaper) const {

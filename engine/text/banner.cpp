@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "morvexa/art_size.h"
 #include "morvexa/failure.h"
 #include "text/font_glyph_source.h"
 
@@ -11,11 +12,7 @@ namespace morvexa {
 
 namespace {
 
-// A character of the text with its glyph.
-struct Item {
-  GlyphImage glyph;
-  std::size_t index = 0;  // in the text
-};
+using Item = BannerItem;
 
 // The columns a row of glyphs covers, from its first pen position: its ink
 // may reach before it or past the last pen position.
@@ -35,32 +32,6 @@ class Extent {
  private:
   int pen_ = 0, left_ = 0, right_ = 0;
 };
-
-// A row of text: its characters with their glyphs, and where it starts in
-// the text.
-struct TextRow {
-  std::vector<Item> items;
-  std::size_t start = 0;
-};
-
-// Finds the glyph of every character, splitting the text into its rows.
-std::vector<TextRow> FindGlyphs(std::u32string_view text, GlyphSource& glyphs) {
-  std::vector<TextRow> rows;
-  if (text.empty()) return rows;
-  rows.emplace_back();
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char32_t c = text[i];
-    if (c == U'\r' && i + 1 < text.size() && text[i + 1] == U'\n') continue;
-    if (c == U'\n') {
-      if (i + 1 < text.size()) rows.push_back({{}, i + 1});
-      continue;
-    }
-    const auto glyph = glyphs.Find(c);
-    if (!glyph) throw Failure(FailureKind::StreamReadError);
-    rows.back().items.push_back({*glyph, i});
-  }
-  return rows;
-}
 
 // Breaks a row of text into rows of banner at most wrapPixels wide, between
 // characters that move the pen; each row of banner holds at least one.
@@ -84,26 +55,42 @@ std::vector<std::span<const Item>> Wrap(std::span<const Item> row, std::size_t w
   return out;
 }
 
-// The pixels of a row of banner, one bit each, eight to a byte from the
-// most significant bit.
-class Canvas {
+// The bits of one line of a row of banner: each glyph's row at that line
+// ORed in where its pen puts it; eight pixels to a byte from the most
+// significant bit.
+class LineBits {
  public:
-  Canvas(int width, int height)
-      : width_(width),
-        height_(height),
-        pitch_(static_cast<std::size_t>(width + 7) / 8 + 1),
-        bits_(pitch_ * static_cast<std::size_t>(height)) {}
+  // A line width pixels wide.
+  void Resize(int width) {
+    width_ = width;
+    bits_.resize(static_cast<std::size_t>(width + 7) / 8 + 1);
+  }
 
-  // ORs the glyph in with its first column at x; rows above or below the
-  // canvas are left out.
-  void Draw(const GlyphImage& glyph, int x) {
-    const std::size_t bytes = static_cast<std::size_t>(glyph.width + 7) / 8;
-    const unsigned shift = static_cast<unsigned>(x) % 8;
-    const int first = std::max(0, -glyph.top), end = std::min(glyph.height, height_ - glyph.top);
-    if (first >= end) return;
-    const unsigned char* from = glyph.bits + static_cast<std::size_t>(first) * glyph.pitch;
-    unsigned char* to = Row(glyph.top + first) + static_cast<std::size_t>(x) / 8;
-    for (int y = first; y < end; ++y, from += glyph.pitch, to += pitch_) {
+  // The line y of the glyphs, each with its first column at x.
+  void Draw(std::span<const Item> items, const std::vector<int>& pens, int y, bool inCells) {
+    if (inCells) {
+      // Each glyph fills its advance on every line, in whole bytes: its
+      // row's bytes one after another.
+      unsigned char* to = bits_.data();
+      for (const Item& item : items) {
+        const GlyphImage& glyph = item.glyph;
+        if (glyph.width == 0) continue;
+        // A byte or two: copied by hand, quicker than a call.
+        const unsigned char* from = glyph.bits + static_cast<std::size_t>(y) * glyph.pitch;
+        for (std::size_t i = 0; i < glyph.pitch; ++i) *to++ = from[i];
+      }
+      return;
+    }
+    std::fill(bits_.begin(), bits_.end(), static_cast<unsigned char>(0));
+    for (std::size_t k = 0; k < items.size(); ++k) {
+      const GlyphImage& glyph = items[k].glyph;
+      const int row = y - glyph.top;
+      if (glyph.width <= 0 || row < 0 || row >= glyph.height) continue;
+      const int x = pens[k] + glyph.left;
+      const std::size_t bytes = static_cast<std::size_t>(glyph.width + 7) / 8;
+      const unsigned shift = static_cast<unsigned>(x) % 8;
+      const unsigned char* from = glyph.bits + static_cast<std::size_t>(row) * glyph.pitch;
+      unsigned char* to = bits_.data() + static_cast<std::size_t>(x) / 8;
       if (shift == 0) {
         // The built-in font's glyphs: whole bytes.
         for (std::size_t i = 0; i < bytes; ++i) to[i] |= from[i];
@@ -116,15 +103,12 @@ class Canvas {
     }
   }
 
-  const unsigned char* Row(int y) const { return bits_.data() + static_cast<std::size_t>(y) * pitch_; }
-  unsigned char* Row(int y) { return bits_.data() + static_cast<std::size_t>(y) * pitch_; }
-  static bool Inked(const unsigned char* row, int x) { return (row[x / 8] & (0x80u >> (x % 8))) != 0; }
+  const unsigned char* Bits() const { return bits_.data(); }
+  bool Inked(int x) const { return (bits_[static_cast<std::size_t>(x) / 8] & (0x80u >> (x % 8))) != 0; }
   int Width() const { return width_; }
-  int Height() const { return height_; }
 
  private:
-  int width_, height_;
-  std::size_t pitch_;
+  int width_ = 0;
   std::vector<unsigned char> bits_;
 };
 
@@ -182,193 +166,277 @@ class Expansion {
   std::vector<char> table_;
 };
 
-class BannerDrawer {
+// Writes the lines of a banner into a sink, from their bits.
+class LineWriter {
  public:
-  BannerDrawer(std::u32string_view text, const TextSymbols& symbols, const BannerOptions& options, int lineHeight,
-               ArtSink& area)
-      : text_(text),
-        symbols_(symbols),
-        options_(options),
-        scale_(std::clamp(options.scale, 1, BannerOptions::kLargestScale)),
-        repeat_(scale_ * (options.square ? 2 : 1)),
-        lineHeight_(lineHeight),
-        area_(area) {
-    if (!symbols.selfCharacter && area.Colors() == CellColors::None && !symbols.ink.empty() &&
-        symbols.ink.size() == symbols.blank.size()) {
-      expansion_.emplace(symbols.ink, symbols.blank, repeat_);
+  LineWriter(std::u32string_view text, const TextSymbols& symbols, const BannerOptions& options, int repeat,
+             ArtSink& sink, std::size_t partBytes)
+      : text_(text), symbols_(symbols), options_(options), repeat_(repeat), sink_(sink), partBytes_(partBytes) {
+    colored_ = sink.Colors() != CellColors::None;
+    if (!symbols.selfCharacter && !colored_ && !symbols.ink.empty() && symbols.ink.size() == symbols.blank.size()) {
+      expansion_.emplace(symbols.ink, symbols.blank, repeat);
     }
+    // The most one pixel of self-character ink may take (GB18030's four
+    // bytes, twice), or eight pixels of the expansion.
+    mostAPixel_ = std::max<std::size_t>({8 * static_cast<std::size_t>(repeat) * symbols.blank.size(),
+                                         8 * static_cast<std::size_t>(repeat) * symbols.ink.size(),
+                                         8 * static_cast<std::size_t>(repeat)});
   }
 
-  std::size_t ColumnsPerPixel() const { return symbols_.PixelColumns() * static_cast<std::size_t>(repeat_); }
-
-  // Draws a row of banner of the items, which start at start in the text.
-  BannerRow Draw(std::span<const Item> items, std::size_t start) {
-    BannerRow row{line_, static_cast<std::size_t>(lineHeight_ * scale_), start,
-                  items.empty() ? 0 : items.back().index + 1 - start};
-    Extent extent;
-    for (const Item& item : items) extent.Add(item.glyph);
-    if (expansion_ && InCells(items)) {
-      DrawCells(items, extent.Width());
-      return row;
+  // Writes the line of bits times times, as lines line, line + 1, ...; the
+  // items and their pens are those of the row the bits were drawn from.
+  void Write(const LineBits& bits, std::span<const Item> items, const std::vector<int>& pens, int times,
+             std::size_t& line) {
+    bool whole = true;
+    for (int n = 0; n < times; ++n) {
+      if (n == 0 || !whole) whole = Make(bits, items, pens);
+      if (whole) {
+        // The line in one part: written as it is, again for each time.
+        const ByteStringView bytes(buffer_.get(), used_);
+        if (colored_) {
+          sink_.WriteColoredLine(line++, bytes, ink_);
+        } else {
+          sink_.WriteLine(line++, bytes);
+        }
+      } else {
+        sink_.EndLine(line++);
+      }
     }
-    Canvas canvas(extent.Width(), lineHeight_);
-    const int origin = -extent.Left();
-    std::vector<int> pens;
-    int pen = origin;
-    for (const Item& item : items) {
-      pens.push_back(pen);
-      if (item.glyph.width > 0) canvas.Draw(item.glyph, pen + item.glyph.left);
-      pen += item.glyph.advance;
-    }
-    if (expansion_) {
-      DrawQuickly(canvas);
-    } else {
-      DrawPixels(canvas, items, pens);
-    }
-    return row;
   }
 
  private:
-  // Whether every glyph fills its advance on the line's rows exactly, in
-  // whole bytes (the built-in font's, marks aside), or is invisible.
-  bool InCells(std::span<const Item> items) const {
-    return std::ranges::all_of(items, [this](const Item& item) {
-      const GlyphImage& g = item.glyph;
-      if (g.width == 0) return g.advance == 0;
-      return g.left == 0 && g.top == 0 && g.height == lineHeight_ && g.advance == g.width && g.width % 8 == 0 &&
-             g.pitch == static_cast<std::size_t>(g.width / 8);
-    });
+  // Room for at least bytes in the buffer, keeping what it holds.
+  void Reserve(std::size_t bytes) {
+    if (bytes <= capacity_) return;
+    const std::size_t capacity = std::max(bytes, 2 * capacity_);
+    auto grown = std::make_unique_for_overwrite<char[]>(capacity);
+    std::memcpy(grown.get(), buffer_.get(), used_);
+    buffer_ = std::move(grown);
+    capacity_ = capacity;
   }
 
-  // Glyphs in cells, symbols of one width the same for every character, no
-  // colors: eight pixels at a time straight from the glyphs.
-  void DrawCells(std::span<const Item> items, int width) {
-    lineBytes_.assign(static_cast<std::size_t>(width) * expansion_->Unit(), '\0');
-    expansion_->WithDrawer([&](const auto& draw) {
-      for (int y = 0; y < lineHeight_; ++y) {
-        char* out = lineBytes_.data();
-        for (const Item& item : items) {
-          const unsigned char* bits = item.glyph.bits + static_cast<std::size_t>(y) * item.glyph.pitch;
-          for (std::size_t i = 0; i < item.glyph.pitch; ++i) out = draw(out, bits[i]);
+  // Makes the line's bytes (and colors); true when they are all in the
+  // buffer, false when they went to the sink in parts, the last one too.
+  bool Make(const LineBits& bits, std::span<const Item> items, const std::vector<int>& pens) {
+    bool parted = false;
+    used_ = 0;
+    ink_.clear();
+    const std::size_t room = partBytes_ + mostAPixel_;
+    // Hands the part made so far to the sink once it is a part's size (or
+    // at the end, when the line went in parts).
+    auto handOver = [&](bool last) {
+      if (!last && used_ < partBytes_) return;
+      sink_.WriteLinePart({buffer_.get(), used_}, colored_ ? LineColors(ink_) : LineColors());
+      used_ = 0;
+      ink_.clear();
+      parted = true;
+    };
+    const int width = bits.Width();
+    if (expansion_) {
+      const std::size_t whole = static_cast<std::size_t>(width) / 8, rest = static_cast<std::size_t>(width) % 8;
+      Reserve(std::min(room, (whole + 1) * mostAPixel_));
+      expansion_->WithDrawer([&](const auto& draw) {
+        for (std::size_t i = 0; i < whole;) {
+          handOver(false);
+          // As many bytes of bits as fill the part.
+          const std::size_t end =
+              std::min(whole, i + (partBytes_ - std::min(used_, partBytes_)) / (8 * expansion_->Unit()) + 1);
+          char* out = buffer_.get() + used_;
+          for (; i < end; ++i) out = draw(out, bits.Bits()[i]);
+          used_ = static_cast<std::size_t>(out - buffer_.get());
         }
-        WriteScaled();
-      }
-    });
-  }
-
-  // The same from a canvas.
-  void DrawQuickly(const Canvas& canvas) {
-    lineBytes_.assign(static_cast<std::size_t>(canvas.Width()) * expansion_->Unit(), '\0');
-    const std::size_t whole = static_cast<std::size_t>(canvas.Width()) / 8;
-    const std::size_t rest = static_cast<std::size_t>(canvas.Width()) % 8;
-    expansion_->WithDrawer([&](const auto& draw) {
-      for (int y = 0; y < canvas.Height(); ++y) {
-        const unsigned char* bits = canvas.Row(y);
-        char* out = lineBytes_.data();
-        for (std::size_t i = 0; i < whole; ++i) out = draw(out, bits[i]);
-        if (rest != 0) draw(out, bits[whole], rest);
-        WriteScaled();
-      }
-    });
-  }
-
-  // Writes the line scale times.
-  void WriteScaled() {
-    for (int s = 0; s < scale_; ++s) area_.WriteLine(line_++, lineBytes_);
-  }
-
-  // Pixel by pixel: the self character, colors, symbols of other widths.
-  void DrawPixels(const Canvas& canvas, std::span<const Item> items, const std::vector<int>& pens) {
-    std::vector<ByteString> inks;
-    std::vector<std::size_t> owners;
-    if (symbols_.selfCharacter) {
-      for (const Item& item : items) inks.push_back(symbols_.Self(text_[item.index]));
-      owners = Owners(canvas.Width(), items, pens);
-    }
-    const bool colored = area_.Colors() != CellColors::None;
-    std::vector<Rgb> colors;
-    for (int y = 0; y < canvas.Height(); ++y) {
-      lineBytes_.clear();
-      colors.clear();
-      const unsigned char* bits = canvas.Row(y);
-      for (int x = 0; x < canvas.Width(); ++x) {
-        const bool inked = Canvas::Inked(bits, x);
-        const ByteString& symbol = !inked                   ? symbols_.blank
-                                   : symbols_.selfCharacter ? inks[owners[static_cast<std::size_t>(x)]]
-                                                            : symbols_.ink;
-        for (int r = 0; r < repeat_; ++r) lineBytes_ += symbol;
-        if (colored) {
-          colors.insert(colors.end(), symbol.size() * static_cast<std::size_t>(repeat_),
-                        inked ? options_.colors.ink : options_.colors.blank);
+        if (rest != 0) {
+          handOver(false);
+          used_ = static_cast<std::size_t>(draw(buffer_.get() + used_, bits.Bits()[whole], rest) - buffer_.get());
+        }
+      });
+    } else {
+      // Pixel by pixel: the self character, colors, symbols of other widths.
+      // The character a column belongs to: the one whose advance covers it;
+      // before the first and after the last, the nearest.
+      std::size_t owner = 0, next = NextSpacing(items, 0);
+      if (next < items.size()) owner = next, next = NextSpacing(items, next + 1);
+      for (int x = 0; x < width; ++x) {
+        while (next < items.size() && pens[next] <= x) owner = next, next = NextSpacing(items, next + 1);
+        handOver(false);
+        const bool inked = bits.Inked(x);
+        if (inked && symbols_.selfCharacter && owner != selfOwner_) {
+          selfOwner_ = owner;
+          self_ = symbols_.Self(text_[items[owner].index]);
+        }
+        const ByteString& symbol = !inked ? symbols_.blank : symbols_.selfCharacter ? self_ : symbols_.ink;
+        Reserve(used_ + symbol.size() * static_cast<std::size_t>(repeat_));
+        for (int r = 0; r < repeat_; ++r) {
+          std::memcpy(buffer_.get() + used_, symbol.data(), symbol.size());
+          used_ += symbol.size();
+        }
+        if (colored_) {
+          ink_.insert(ink_.end(), symbol.size() * static_cast<std::size_t>(repeat_),
+                      inked ? options_.colors.ink : options_.colors.blank);
         }
       }
-      for (int s = 0; s < scale_; ++s) {
-        if (colored) {
-          area_.WriteColoredLine(line_++, lineBytes_, colors);
-        } else {
-          area_.WriteLine(line_++, lineBytes_);
-        }
-      }
+      selfOwner_ = ~std::size_t{0};
     }
+    if (!parted) return true;
+    handOver(true);
+    return false;
   }
 
-  // Which item each column belongs to: the one whose advance covers it;
-  // before the first and after the last, the nearest.
-  static std::vector<std::size_t> Owners(int width, std::span<const Item> items, const std::vector<int>& pens) {
-    std::vector<std::size_t> owners(static_cast<std::size_t>(width), 0);
-    std::size_t last = 0;
-    bool any = false;
-    for (std::size_t k = 0; k < items.size(); ++k) {
-      if (items[k].glyph.advance <= 0) continue;
-      if (!any) std::fill(owners.begin(), owners.begin() + pens[k], k);
-      std::fill(owners.begin() + pens[k], owners.begin() + pens[k] + items[k].glyph.advance, k);
-      last = k;
-      any = true;
-    }
-    if (any) std::fill(owners.begin() + pens[last] + items[last].glyph.advance, owners.end(), last);
-    return owners;
+  // The first item from k on that moves the pen.
+  static std::size_t NextSpacing(std::span<const Item> items, std::size_t k) {
+    while (k < items.size() && items[k].glyph.advance <= 0) ++k;
+    return k;
   }
 
   std::u32string_view text_;
   const TextSymbols& symbols_;
   const BannerOptions& options_;
-  int scale_;
   int repeat_;  // symbols a pixel takes across
-  int lineHeight_;
-  ArtSink& area_;
+  ArtSink& sink_;
+  std::size_t partBytes_;
+  std::size_t mostAPixel_ = 0;
+  bool colored_ = false;
   std::optional<Expansion> expansion_;
-  ByteString lineBytes_;
-  std::size_t line_ = 0;
+  // The line, or its part at hand: used_ bytes of capacity_.
+  std::unique_ptr<char[]> buffer_;
+  std::size_t used_ = 0, capacity_ = 0;
+  std::vector<Rgb> ink_;
+  ByteString self_;  // the ink of the character selfOwner_
+  std::size_t selfOwner_ = ~std::size_t{0};
 };
 
 }  // namespace
 
-std::vector<BannerRow> DrawBanner(std::u32string_view text, GlyphSource& glyphs, const TextSymbols& symbols,
-                                  const BannerOptions& options, ArtSink& area) {
-  area.Clear();
-  const std::vector<TextRow> textRows = FindGlyphs(text, glyphs);
-  BannerDrawer drawer(text, symbols, options, glyphs.LineHeight(), area);
-  const std::size_t columns = drawer.ColumnsPerPixel();
+BannerLayout::BannerLayout(std::u32string_view text, GlyphSource& glyphs, const TextSymbols& symbols,
+                           const BannerOptions& options)
+    : text_(text),
+      symbols_(symbols),
+      options_(options),
+      scale_(std::clamp(options.scale, 1, BannerOptions::kLargestScale)),
+      repeat_(scale_ * (options.square ? 2 : 1)),
+      lineHeight_(glyphs.LineHeight()) {
+  const std::uint64_t linesARow = static_cast<std::uint64_t>(lineHeight_) * static_cast<std::uint64_t>(scale_);
+  const std::uint64_t symbolsAPixelColumn = linesARow * static_cast<std::uint64_t>(repeat_);
+  // Every glyph is found, unless the art grows past what it may have on
+  // the way: the glyphs' advances alone are then too many symbols.
+  std::uint64_t advances = 0, rowAdvances = 0, widest = 0;
+  if (!text.empty()) rows_.push_back({{}, 0});
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char32_t c = text[i];
+    if (c == U'\r' && i + 1 < text.size() && text[i + 1] == U'\n') continue;
+    if (c == U'\n') {
+      if (i + 1 < text.size()) rows_.push_back({{}, i + 1});
+      rowAdvances = 0;
+      continue;
+    }
+    const auto glyph = glyphs.Find(c);
+    if (!glyph) throw Failure(FailureKind::StreamReadError);
+    rows_.back().items.push_back({*glyph, i});
+    const auto advance = static_cast<std::uint64_t>(std::max(glyph->advance, 0));
+    advances += advance, rowAdvances += advance;
+    widest = std::max(widest, rowAdvances);
+    if (advances * symbolsAPixelColumn > kMostArtSymbols) {
+      tooLarge_ = true;
+      symbols_count_ = advances * symbolsAPixelColumn;
+      size_ = {static_cast<std::size_t>(widest) * static_cast<std::size_t>(repeat_) * symbols.PixelColumns(),
+               rows_.size() * static_cast<std::size_t>(linesARow)};
+      return;
+    }
+  }
   // A wrap narrower than a pixel still puts one character on each row.
+  const std::size_t columns = symbols.PixelColumns() * static_cast<std::size_t>(repeat_);
   const std::size_t wrapPixels =
       options.wrapColumns == 0 ? 0 : std::max<std::size_t>(1, options.wrapColumns / std::max<std::size_t>(columns, 1));
+  for (const TextRow& row : rows_) {
+    for (const std::span<const Item> part : Wrap(row.items, wrapPixels)) {
+      Extent extent;
+      for (const Item& item : part) extent.Add(item.glyph);
+      placed_.push_back({part, part.empty() ? row.start : part.front().index, extent.Width(), -extent.Left()});
+      symbols_count_ += static_cast<std::uint64_t>(extent.Width()) * symbolsAPixelColumn;
+      size_.columns = std::max(size_.columns, static_cast<std::size_t>(extent.Width()) * columns);
+      size_.lines += static_cast<std::size_t>(linesARow);
+    }
+  }
+  tooLarge_ = symbols_count_ > kMostArtSymbols;
+}
+
+std::vector<BannerRow> BannerLayout::Draw(ArtSink& sink, std::size_t partBytes) const {
+  if (tooLarge_) throw ArtTooLarge(symbols_count_, size_, true);
+  LineWriter writer(text_, symbols_, options_, repeat_, sink, partBytes);
   std::vector<BannerRow> rows;
-  for (const auto& textRow : textRows) {
-    for (const auto part : Wrap(textRow.items, wrapPixels)) {
-      rows.push_back(drawer.Draw(part, part.empty() ? textRow.start : part.front().index));
+  std::size_t line = 0;
+  std::vector<int> pens;
+  LineBits bits;
+  for (const Placed& placed : placed_) {
+    const std::span<const Item> items = placed.items;
+    rows.push_back({line, static_cast<std::size_t>(lineHeight_ * scale_), placed.start,
+                    items.empty() ? 0 : items.back().index + 1 - placed.start});
+    pens.clear();
+    int pen = placed.origin;
+    for (const Item& item : items) {
+      pens.push_back(pen);
+      pen += item.glyph.advance;
+    }
+    bits.Resize(placed.width);
+    // Whether every glyph fills its advance on the line's rows exactly, in
+    // whole bytes (the built-in font's, marks aside), or is invisible.
+    const bool inCells = std::ranges::all_of(items, [this](const Item& item) {
+      const GlyphImage& g = item.glyph;
+      if (g.width == 0) return g.advance == 0;
+      return g.left == 0 && g.top == 0 && g.height == lineHeight_ && g.advance == g.width && g.width % 8 == 0 &&
+             g.pitch == static_cast<std::size_t>(g.width / 8);
+    });
+    for (int y = 0; y < lineHeight_; ++y) {
+      bits.Draw(items, pens, y, inCells);
+      writer.Write(bits, items, pens, scale_, line);
     }
   }
   return rows;
 }
 
+std::vector<BannerRow> DrawBanner(std::u32string_view text, GlyphSource& glyphs, const TextSymbols& symbols,
+                                  const BannerOptions& options, ArtSink& area) {
+  area.Clear();
+  return BannerLayout(text, glyphs, symbols, options).Draw(area);
+}
+
+struct Banner::Laid {
+  std::optional<BuiltInGlyphs> builtIn;
+  std::optional<FontGlyphSource> font;
+  std::u32string text;
+  TextSymbols symbols;
+  BannerOptions options;
+  std::optional<BannerLayout> layout;
+};
+
+Banner::Banner(std::u32string_view text, const TextSymbols& symbols, const BannerOptions& options)
+    : laid_(std::make_unique<Laid>()) {
+  laid_->text = text;
+  laid_->symbols = symbols;
+  laid_->options = options;
+  GlyphSource* glyphs = nullptr;
+  if (options.font) {
+    glyphs = &laid_->font.emplace(FontGlyphSource::Open(*options.font, options.size));
+  } else {
+    glyphs = &laid_->builtIn.emplace();
+  }
+  laid_->layout.emplace(laid_->text, *glyphs, laid_->symbols, laid_->options);
+}
+
+Banner::~Banner() = default;
+
+bool Banner::TooLarge() const { return laid_->layout->TooLarge(); }
+std::uint64_t Banner::Symbols() const { return laid_->layout->Symbols(); }
+ArtSize Banner::Size() const { return laid_->layout->Size(); }
+std::vector<BannerRow> Banner::Draw(ArtSink& sink) const {
+  sink.Clear();
+  return laid_->layout->Draw(sink);
+}
+
 std::vector<BannerRow> DrawBanner(std::u32string_view text, const TextSymbols& symbols, const BannerOptions& options,
                                   ArtSink& sink) {
-  if (!options.font) {
-    BuiltInGlyphs glyphs;
-    return DrawBanner(text, glyphs, symbols, options, sink);
-  }
-  FontGlyphSource glyphs = FontGlyphSource::Open(*options.font, options.size);
-  return DrawBanner(text, glyphs, symbols, options, sink);
+  sink.Clear();
+  return Banner(text, symbols, options).Draw(sink);
 }
 
 }  // namespace morvexa

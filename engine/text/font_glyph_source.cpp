@@ -1,8 +1,10 @@
 #include "text/font_glyph_source.h"
 
+#include <fcntl.h>
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
 
@@ -14,6 +16,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "files/file_system.h"
 #include "morvexa/failure.h"
 
 namespace morvexa {
@@ -72,14 +75,32 @@ struct FontGlyphSource::Font {
   int lineHeight = 0;
   std::unordered_map<char32_t, std::optional<Kept>> glyphs;
 
-  [[noreturn]] void Fail() const { throw Failure(FailureKind::CannotOpenFont, name); }
+  [[noreturn]] void Fail(std::string reason = {}) const {
+    throw Failure(FailureKind::CannotOpenFont, name, {std::move(reason), {}});
+  }
 
   void Load(int faceIndex, int pixelSize) {
+    // Looked at before FreeType opens it: a FIFO or a device would block
+    // or be read without end. FreeType then opens what was looked at.
+    const int fd = open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) Fail(SystemReason(errno));
+    struct stat info {};
+    const bool looked = fstat(fd, &info) == 0;
+    const std::string reason = looked ? file_system::NotARegularFile(info.st_mode) : SystemReason(errno);
+    if (!looked || !reason.empty()) {
+      close(fd);
+      Fail(reason);
+    }
     FT_Library lib = nullptr;
-    if (FT_Init_FreeType(&lib) != 0) Fail();
+    if (FT_Init_FreeType(&lib) != 0) {
+      close(fd);
+      Fail();
+    }
     library.reset(lib);
     FT_Face opened = nullptr;
-    if (FT_New_Face(library.get(), file.c_str(), faceIndex, &opened) != 0) Fail();
+    const int error = FT_New_Face(library.get(), ("/proc/self/fd/" + std::to_string(fd)).c_str(), faceIndex, &opened);
+    close(fd);
+    if (error != 0) Fail();
     face.reset(opened);
     if (face->family_name != nullptr && family.empty()) family = face->family_name;
     if (pixelSize < 1) Fail();
@@ -196,8 +217,7 @@ FontGlyphSource FontGlyphSource::OpenFile(std::string_view path, int pixelSize) 
 
 FontGlyphSource FontGlyphSource::Open(std::string_view font, int pixelSize) {
   struct stat status;
-  const bool file = font.find('/') != std::string_view::npos ||
-                    (stat(std::string(font).c_str(), &status) == 0 && S_ISREG(status.st_mode));
+  const bool file = font.find('/') != std::string_view::npos || stat(std::string(font).c_str(), &status) == 0;
   return file ? OpenFile(font, pixelSize) : OpenFamily(font, pixelSize);
 }
 

@@ -34,7 +34,9 @@ class FontGlyphSource final : public GlyphSource {
   static FontGlyphSource OpenFamily(std::string_view family, int pixelSize);
   // The font file at path (of a collection, its first font).
   static FontGlyphSource OpenFile(std::string_view path, int pixelSize);
-  // A file when font names one (or holds a "/"), else a family.
+  // A file when font names one (or holds a "/"), else a family. A file
+  // that is not a regular one (a FIFO, a device, a folder) is refused
+  // before it is read, with the reason.
   static FontGlyphSource Open(std::string_view font, int pixelSize);
 
   FontGlyphSource(FontGlyphSource&&) noexcept;

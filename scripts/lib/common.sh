@@ -16,9 +16,13 @@ BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev fonts-arphic-uming
 # python3-html5lib to check the pages the program writes; locales to make a
 # Chinese locale for the command line's tests; openbox and x11-utils (xprop)
 # to run the real window under a window manager; the fonts that banners are
-# drawn in by the tests, and fontconfig's fc-match to find them on its own.
+# drawn in by the tests, and fontconfig's fc-match to find them on its own;
+# GNU time for the peak memory of a whole command; webp's cwebp and webpmux
+# and libjpeg-turbo's cjpeg and jpegtran to make the pictures of the
+# decoders' tests.
 TEST_PACKAGES=(libgtest-dev libbenchmark-dev python3 unifont xvfb xauth xdotool imagemagick python3-xlib
-  python3-html5lib locales openbox x11-utils fonts-arphic-ukai fonts-dejavu-core fontconfig)
+  python3-html5lib locales openbox x11-utils fonts-arphic-ukai fonts-dejavu-core fontconfig time webp
+  libjpeg-turbo-progs)
 # The manual pages are made by help2man from the programs' --help, the
 # shell completion by Python from the same.
 BUILD_PACKAGES+=(help2man python3)

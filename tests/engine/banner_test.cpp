@@ -5,6 +5,7 @@
 #include "../support/art.h"
 #include "../support/failure_matchers.h"
 #include "../support/unifont_hex.h"
+#include "morvexa/art_size.h"
 #include "morvexa/cp936.h"
 #include "morvexa/memory_art_area.h"
 #include "morvexa/memory_char_list.h"
@@ -224,6 +225,87 @@ TEST(Banner, ACharacterWithoutAGlyphFailsBeforeAnyLine) {
     EXPECT_FAILURE(DrawBanner(text, glyphs, {"#", ".", false}, {}, area), "Stream read error");
     EXPECT_EQ(area.LineCount(), 0u);
   }
+}
+
+// A sink that keeps the parts a line comes in, and joins them.
+class PartedSink final : public ArtSink {
+ public:
+  void Clear() override {}
+  void WriteLine(std::size_t, ByteStringView line) override { lines.emplace_back(line), inks.emplace_back(); }
+  CellColors Colors() const override { return CellColors::Own; }
+  void WriteColoredLine(std::size_t, ByteStringView line, LineColors colors) override {
+    lines.emplace_back(line);
+    inks.emplace_back(colors.ink.begin(), colors.ink.end());
+  }
+  void WriteLinePart(ByteStringView part, LineColors colors) override {
+    largestPart = std::max(largestPart, part.size());
+    ++parts;
+    current += part;
+    currentInk.insert(currentInk.end(), colors.ink.begin(), colors.ink.end());
+  }
+  void EndLine(std::size_t) override {
+    lines.push_back(current), inks.push_back(currentInk);
+    current.clear(), currentInk.clear();
+  }
+
+  std::vector<ByteString> lines;
+  std::vector<std::vector<Rgb>> inks;
+  ByteString current;
+  std::vector<Rgb> currentInk;
+  std::size_t parts = 0, largestPart = 0;
+};
+
+TEST(Banner, ALineTooLongToHoldIsWrittenInPartsThatJoinIntoIt) {
+  std::u32string text;
+  while (text.size() < 6000) text += U"世a界b";
+  for (const TextSymbols& symbols : {TextSymbols{"#", ".", false}, MakeTextSymbols(kSelfCharacter, " ")}) {
+    SCOPED_TRACE(symbols.ink);
+    BannerOptions options;
+    options.scale = 2;
+    options.colors = {0x123456, 0xABCDEF};
+    MemoryArtArea whole;
+    whole.KeepColors();
+    BuiltInGlyphs glyphs;
+    DrawBanner(text, glyphs, symbols, options, whole);
+    PartedSink parted;
+    BuiltInGlyphs again;
+    BannerLayout(text, again, symbols, options).Draw(parted, 64 << 10);
+    ASSERT_EQ(parted.lines.size(), whole.LineCount());
+    std::vector<Rgb> ink, paper;
+    for (std::size_t i = 0; i < whole.LineCount(); ++i) {
+      ASSERT_EQ(parted.lines[i], whole.GetLine(i)) << "line " << i;
+      whole.ColorsOf(i, ink, paper);
+      ASSERT_EQ(parted.inks[i], ink) << "line " << i;
+    }
+    EXPECT_GT(parted.parts, 2 * whole.LineCount()) << "each line in several parts";
+    EXPECT_LT(parted.largestPart, std::size_t{80} << 10);
+  }
+}
+
+TEST(Banner, ArtLargerThanArtMayBeIsFoundBeforeAnythingIsDrawn) {
+  BannerOptions options;
+  options.scale = 8;
+  options.square = true;
+  // 16 lines of 8 x 8 symbols, each pixel 16 symbols wide: 2,048 symbols a
+  // pixel's column, 16,384 letters of 8 columns to 2^28.
+  BuiltInGlyphs glyphs;
+  const TextSymbols symbols{"#", ".", false};
+  const std::u32string fits(16384, U'W'), over(16385, U'W');
+  const BannerLayout fitting(fits, glyphs, symbols, options);
+  EXPECT_FALSE(fitting.TooLarge());
+  EXPECT_EQ(fitting.Symbols(), std::uint64_t{1} << 28);
+  EXPECT_EQ(fitting.Size().columns, 16384u * 8 * 16);
+  EXPECT_EQ(fitting.Size().lines, 128u);
+  const BannerLayout large(over, glyphs, symbols, options);
+  EXPECT_TRUE(large.TooLarge());
+  EXPECT_GT(large.Symbols(), std::uint64_t{1} << 28);
+  MemoryArtArea area("before\r\n");
+  EXPECT_THROW(large.Draw(area), ArtTooLarge);
+  EXPECT_EQ(area.Text(), "before\r\n");
+  // Rows under one another count as much as one long row.
+  std::u32string rows;
+  for (int k = 0; k < 5; ++k) rows += std::u32string(4000, U'W') + U"\n";
+  EXPECT_TRUE(BannerLayout(rows, glyphs, symbols, options).TooLarge());
 }
 
 }  // namespace

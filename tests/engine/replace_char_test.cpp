@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "morvexa/memory_art_area.h"
 #include "morvexa/memory_char_list.h"
 #include "morvexa/replace_char.h"
@@ -82,6 +84,62 @@ TEST(ReplaceChar, SecondPressFindsNothingSelected) {
   EXPECT_EQ(s.area.Text(), expected);
   EXPECT_EQ(s.list.Entries(), (Entries{"$", "."}));
   EXPECT_EQ(ReplaceChar(s.list, ".", s.area), ReplaceResult::NothingSelected);
+}
+
+// Replacements made as the art passes give the art and the list that
+// ReplaceChar gives on the whole art, refusals included.
+TEST(ReplaceChar, ReplacementsAsTheArtPassesMatchThoseOnTheWholeArt) {
+  const ByteString art = "$ $#\r\n\xB1$ .\r\n";
+  struct Step {
+    ByteString old, fresh;
+  };
+  const std::vector<std::vector<Step>> runs = {
+      {{"$", "#"}},
+      {{"$", "#"}, {"#", "."}},
+      {{" ", "$"}, {"$", "x"}, {"x", "A"}},
+      {{"$", "a"}, {"a", "A"}},
+      {{"$", "##"}},
+      {{"?", "#"}},
+      {{"$", "#"}, {"$", "#"}},
+  };
+  for (const auto& run : runs) {
+    SCOPED_TRACE(run.size());
+    MemoryArtArea whole(art);
+    MemoryCharList wholeList, passingList;
+    for (const char* entry : {"$", " ", "#"}) wholeList.Add(entry), passingList.Add(entry);
+    ByteReplacements passing;
+    for (const Step& step : run) {
+      const auto select = [&](MemoryCharList& list) {
+        const auto& e = list.Entries();
+        const auto found = std::find(e.begin(), e.end(), step.old);
+        list.Select(found == e.end() ? -1 : static_cast<int>(found - e.begin()));
+      };
+      select(wholeList);
+      select(passingList);
+      const ReplaceResult expected = ReplaceChar(wholeList, step.fresh, whole);
+      EXPECT_EQ(passing.Add(passingList, step.fresh), expected);
+      if (expected != ReplaceResult::Done) break;
+    }
+    EXPECT_EQ(passingList.Entries(), wholeList.Entries());
+    ASSERT_TRUE(passing.AsItPasses());
+    MemoryArtArea passed;
+    ReplacingSink sink(passed, passing);
+    sink.WriteLine(0, "$ $#");
+    sink.WriteLinePart("\xB1$", {});
+    sink.WriteLinePart(" .", {});
+    sink.EndLine(1);
+    EXPECT_EQ(passed.Text(), whole.Text());
+  }
+  // A replacement that makes or takes a byte of a line break cannot be made
+  // as the art passes.
+  for (const ByteString fresh : {"\r", "\n"}) {
+    MemoryCharList list;
+    list.Add("$");
+    list.Select(0);
+    ByteReplacements replacements;
+    ASSERT_EQ(replacements.Add(list, fresh), ReplaceResult::Done);
+    EXPECT_FALSE(replacements.AsItPasses());
+  }
 }
 
 }  // namespace

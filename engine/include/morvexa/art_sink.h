@@ -61,6 +61,19 @@ class ArtSink {
   // WriteLines with the colors of each byte of text (those of the line
   // breaks are not used).
   virtual void WriteColoredLines(std::size_t first, std::size_t count, ByteStringView text, LineColors colors);
+
+  // A line too long to hold whole, given in parts of whole symbols, each
+  // with the colors of its bytes (the same kinds for every part, or none),
+  // and then ended as line i: the same as WriteColoredLine (or WriteLine,
+  // without colors) of the parts joined. A sink that keeps the art gathers
+  // the parts; one that streams it writes each as it comes.
+  virtual void WriteLinePart(ByteStringView part, LineColors colors = {});
+  virtual void EndLine(std::size_t i);
+
+ private:
+  // The parts of a line gathered so far.
+  ByteString partBytes_;
+  std::vector<Rgb> partInk_, partPaper_;
 };
 
 }  // namespace morvexa

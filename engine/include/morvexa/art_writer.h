@@ -45,6 +45,11 @@ class ArtWriter {
 
   // A line of art and the colors of each of its bytes (or none at all).
   void Line(ByteStringView line, LineColors colors = {});
+  // A line too long to hold whole, in parts of whole symbols, each with the
+  // colors of its bytes; then EndLine. The same bytes as Line of the parts
+  // joined.
+  void LinePart(ByteStringView part, LineColors colors = {});
+  void EndLine();
   // Ends the art (a page's end).
   void Finish();
 
@@ -53,6 +58,8 @@ class ArtWriter {
   bool ShowsColors() const { return morvexa::ShowsColors(settings_.form); }
 
  private:
+  // Hands the buffer's bytes to the sink.
+  void Flush();
   // Writes what changes the colors from was to now; returns the end of
   // what it wrote.
   char* PutColors(char* out, Rgb ink, Rgb paper, Rgb wasInk, Rgb wasPaper) const;
@@ -63,7 +70,9 @@ class ArtWriter {
 
   ArtFormSettings settings_;
   Sink sink_;
-  std::unique_ptr<char[]> buffer_;  // the output at hand, in the forms of Unicode
+  std::unique_ptr<char[]> buffer_;         // the output at hand, in the forms of Unicode
+  std::size_t filled_ = 0;                 // bytes of it not yet handed over
+  Rgb ink_ = kNoColor, paper_ = kNoColor;  // the colors the line stands in
   std::size_t undecodable_ = 0;
 };
 

@@ -1,12 +1,15 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "morvexa/art_sink.h"
+#include "morvexa/art_size.h"
 #include "morvexa/text_symbols.h"
 #include "morvexa/text_to_asc.h"
 
@@ -43,11 +46,38 @@ struct BannerRow {
   std::size_t characterCount = 0;
 };
 
-// Draws text as a banner into sink, as DrawBanner of text/banner.h does,
-// with the glyphs of the font options name: the built-in one, or an
-// installed one, which fails with "Cannot open font NAME" when it cannot be
-// found or read. A character no glyph is found for fails with "Stream read
-// error" before any line is written.
+// A banner of text, laid out: every glyph found, from the font options
+// name (the built-in one, or an installed one, which fails with "Cannot
+// open font NAME" when it cannot be found or read). A character no glyph
+// is found for fails with "Stream read error". Art that would have more
+// than kMostArtSymbols is found out before it is drawn (TooLarge), as soon
+// as the glyphs found so far are too wide.
+class Banner {
+ public:
+  Banner(std::u32string_view text, const TextSymbols& symbols, const BannerOptions& options);
+  ~Banner();
+  Banner(const Banner&) = delete;
+  Banner& operator=(const Banner&) = delete;
+
+  // Whether the art would have more than kMostArtSymbols; how many it would
+  // have (when too large, at least); its widest line's columns and its
+  // lines.
+  bool TooLarge() const;
+  std::uint64_t Symbols() const;
+  ArtSize Size() const;
+
+  // Clears sink and draws the banner into it, a line at a time: nothing
+  // the size of the banner is held, and a line longer than a mebibyte goes
+  // to the sink in parts (ArtSink::WriteLinePart). Returns
+  // the rows drawn. ArtTooLarge when too large.
+  std::vector<BannerRow> Draw(ArtSink& sink) const;
+
+ private:
+  struct Laid;
+  std::unique_ptr<Laid> laid_;
+};
+
+// Banner(text, symbols, options).Draw(sink).
 std::vector<BannerRow> DrawBanner(std::u32string_view text, const TextSymbols& symbols, const BannerOptions& options,
                                   ArtSink& sink);
 

@@ -16,7 +16,7 @@ namespace morvexa {
 // first, and writes each line the moment it is complete; a failure of the
 // picture (a file that ends early) propagates, leaving the lines already
 // written. Art of more than 268,435,456 cells is refused
-// (std::length_error) before anything is made.
+// (ArtTooLarge) before anything is made.
 void ConvertPicture(Picture picture, const PictureOptions& options, CharList& list, ArtSink& sink);
 
 }  // namespace morvexa

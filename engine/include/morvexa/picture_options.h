@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <optional>
 
+#include "morvexa/art_size.h"
 #include "morvexa/byte_string.h"
 #include "morvexa/color.h"
 
@@ -64,10 +65,6 @@ struct PictureOptions {
 // The columns and lines of the art of a width x height picture. Without a
 // size, a cell covers PixelsAcross pixels across (one symbol a pixel and
 // color: one), and the lines follow.
-struct ArtSize {
-  std::size_t columns = 0;
-  std::size_t lines = 0;
-};
 ArtSize FitArtSize(std::size_t width, std::size_t height, const PictureOptions& options);
 
 // The largest art of a width x height picture's proportions (corrected by

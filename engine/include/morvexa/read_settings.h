@@ -14,6 +14,10 @@ struct ReadSettings {
   static constexpr std::uint64_t kMaxSide = std::uint64_t{1} << 20;
   // What transparent pixels are laid over.
   Rgb background = 0xFFFFFF;
+  // Whether a file or stream of no bytes is a picture of 0 x 0 pixels (as
+  // the window takes it) or refused as no picture, "Bitmap image is not
+  // valid" with the reason "It is empty".
+  bool emptyIsAPicture = true;
 
   // Fails with "Bitmap image is not valid" unless a picture of width x
   // height pixels is within the limits (and not empty).
