@@ -50,8 +50,9 @@ class Busy {
 
 void Reduce(benchmark::State& state, bool allThreads) {
   const PixelImage cells = Cells();
+  PixelRows rows(cells);
   const Busy busy(2);
-  for (auto _ : state) benchmark::DoNotOptimize(ReduceColors(cells, 32, false, allThreads));
+  for (auto _ : state) benchmark::DoNotOptimize(ReduceColors(rows, 32, false, allThreads));
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(cells.width * cells.height));
 }
 

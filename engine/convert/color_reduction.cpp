@@ -112,26 +112,32 @@ struct FreeLeftBlocks {
   ~FreeLeftBlocks() { LiqBlocks::FreeLeft(); }
 };
 
+// Hands libimagequant a row of the picture as it asks for it, in its own
+// form (red, green, blue, opaque), so that no copy of the picture is made.
+void RowOfPicture(liq_color rowOut[], int row, int width, void* user) {
+  const Rgb* from = static_cast<PixelRows*>(user)->Row(static_cast<std::size_t>(row));
+  for (int x = 0; x < width; ++x) {
+    const Rgb c = from[x];
+    rowOut[x] = {static_cast<unsigned char>(c >> 16), static_cast<unsigned char>(c >> 8), static_cast<unsigned char>(c),
+                 255};
+  }
+}
+
 }  // namespace
 
-std::unique_ptr<PictureReader> ReduceColors(const PixelImage& picture, int colors, bool dither, bool allThreads) {
-  const std::size_t width = picture.width, height = picture.height;
-  std::vector<unsigned char> rgba(width * height * 4);
-  for (std::size_t i = 0; i < width * height; ++i) {
-    const Rgb c = picture.pixels[i];
-    rgba[4 * i] = static_cast<unsigned char>(c >> 16), rgba[4 * i + 1] = static_cast<unsigned char>(c >> 8);
-    rgba[4 * i + 2] = static_cast<unsigned char>(c), rgba[4 * i + 3] = 255;
-  }
+std::unique_ptr<PictureReader> ReduceColors(PixelRows& picture, int colors, bool dither, bool allThreads) {
+  const std::size_t width = picture.Width(), height = picture.Height();
   std::vector<unsigned char> indices(width * height + RowBand::kSlack);
   std::vector<Rgb> palette(256, 0);
   if (width * height > 0) {
     const FreeLeftBlocks freeLeft;
-    const OneThreadFor threads(allThreads ? kOneThreadPixels : width * height);
+    const OneThreadFor threads(picture.Whole() && (allThreads || width * height >= kOneThreadPixels) ? kOneThreadPixels
+                                                                                                     : 0);
     std::unique_ptr<liq_attr, LiqDeleter> attr(liq_attr_create_with_allocator(LiqBlocks::Allocate, LiqBlocks::Free));
     if (!attr) throw std::bad_alloc();
     liq_set_max_colors(attr.get(), colors);
-    std::unique_ptr<liq_image, LiqDeleter> image(
-        liq_image_create_rgba(attr.get(), rgba.data(), static_cast<int>(width), static_cast<int>(height), 0));
+    std::unique_ptr<liq_image, LiqDeleter> image(liq_image_create_custom(
+        attr.get(), RowOfPicture, &picture, static_cast<int>(width), static_cast<int>(height), 0));
     liq_result* quantized = nullptr;
     if (!image || liq_image_quantize(image.get(), attr.get(), &quantized) != LIQ_OK) throw std::bad_alloc();
     std::unique_ptr<liq_result, LiqDeleter> result(quantized);
@@ -151,6 +157,22 @@ std::size_t CountColors(const PixelImage& picture, std::size_t limit) {
   std::unordered_set<Rgb> seen;
   for (std::size_t i = 0; i < picture.width * picture.height && seen.size() <= limit; ++i)
     seen.insert(picture.pixels[i]);
+  return seen.size();
+}
+
+std::size_t CountColors(PictureReader& picture, std::size_t limit) {
+  std::unordered_set<Rgb> seen;
+  RowBand band;
+  std::vector<Rgb> row(picture.Width());
+  while (seen.size() <= limit && picture.ReadRows(picture.RowsPerBand(), band) > 0) {
+    for (const unsigned char* pixels : band.rows) {
+      RowColors(band.form, pixels, row.size(), picture.Palette(), row.data());
+      for (const Rgb c : row) {
+        seen.insert(c);
+        if (seen.size() > limit) return seen.size();
+      }
+    }
+  }
   return seen.size();
 }
 

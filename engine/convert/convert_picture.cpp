@@ -70,6 +70,7 @@ ArtSize FitArtWithin(std::size_t width, std::size_t height, std::size_t columns,
 }
 
 void ConvertPicture(Picture source, const PictureOptions& options, CharList& list, ArtSink& sink) {
+  const std::function<std::unique_ptr<PictureReader>()> reopen = std::move(source).TakeReopen();
   std::unique_ptr<PictureReader> picture = std::move(source).TakeReader();
   if (options.Plain()) {
     PictureToAsc(*picture, list, sink);
@@ -101,17 +102,40 @@ void ConvertPicture(Picture source, const PictureOptions& options, CharList& lis
     }
     return;
   }
-  if (options.Sized() && size.columns != 0) {
-    picture->PreferAtLeast(size.columns, size.lines);
-    picture = AreaAverage(std::move(picture), size.columns, size.lines);
-  }
+  const auto sized = [&](std::unique_ptr<PictureReader> read) {
+    if (!options.Sized() || size.columns == 0) return read;
+    read->PreferAtLeast(size.columns, size.lines);
+    return AreaAverage(std::move(read), size.columns, size.lines);
+  };
+  picture = sized(std::move(picture));
   if (options.ramp) {
     RampToAsc(*picture, *options.ramp, options.invert, list, sink, options.fill);
     return;
   }
+  int colors = options.colors;
+  if (reopen) {
+    // A picture of few colors needs no reduction: they are counted on a
+    // first pass, and the art made as the picture is read again.
+    if (colors == 0) {
+      if (CountColors(*picture, PictureOptions::kMostColors) <= PictureOptions::kMostColors) {
+        PictureToAsc(*sized(reopen()), list, sink, nullptr, options.fill);
+        return;
+      }
+      colors = PictureOptions::kMostColors;
+      picture = nullptr;
+    }
+    // Reduced from the picture read again for each of libimagequant's
+    // passes, and once more for the cells' own colors: nothing the size of
+    // the picture is held but the reduced one, a byte a cell.
+    const auto again = [&] { return sized(reopen()); };
+    PixelRows rows(again, std::move(picture));
+    const std::unique_ptr<PictureReader> art = ReduceColors(rows, colors, options.dither);
+    PixelRows own(again);
+    PictureToAsc(*art, list, sink, &own, options.fill);
+    return;
+  }
   // The colors are counted, or reduced, from the whole (sized) picture.
   PixelImage cells = ReadWhole(*picture);
-  int colors = options.colors;
   if (colors == 0 && CountColors(cells, PictureOptions::kMostColors) > PictureOptions::kMostColors) {
     colors = PictureOptions::kMostColors;
   }
@@ -121,8 +145,9 @@ void ConvertPicture(Picture source, const PictureOptions& options, CharList& lis
     return;
   }
   // The cells keep the colors they had before the reduction.
-  const std::unique_ptr<PictureReader> art = ReduceColors(cells, colors, options.dither);
-  PictureToAsc(*art, list, sink, &cells, options.fill);
+  PixelRows rows(cells);
+  const std::unique_ptr<PictureReader> art = ReduceColors(rows, colors, options.dither);
+  PictureToAsc(*art, list, sink, &rows, options.fill);
 }
 
 }  // namespace morvexa

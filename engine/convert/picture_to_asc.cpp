@@ -149,7 +149,7 @@ bool MapRows(Mapper& mapper, Band& band, std::size_t width) {
 // reduced ones).
 class SymbolMapping final : public BandMapping {
  public:
-  SymbolMapping(const PictureReader& picture, CharList& list, ArtSink& sink, const PixelImage* given, bool fill)
+  SymbolMapping(const PictureReader& picture, CharList& list, ArtSink& sink, PixelRows* given, bool fill)
       : palette_(picture.Palette()),
         width_(picture.Width()),
         mapper_(known_, palette_, &list),
@@ -214,7 +214,7 @@ class SymbolMapping final : public BandMapping {
   RowMapper<true> mapper_;
   std::shared_ptr<const Symbols> published_;
   ArtSink& sink_;
-  const PixelImage* given_;
+  PixelRows* given_;
   const bool fill_;
   std::vector<Rgb> colors_, inks_;
   std::size_t y_ = 0;
@@ -222,7 +222,7 @@ class SymbolMapping final : public BandMapping {
 
 }  // namespace
 
-void PictureToAsc(PictureReader& picture, CharList& list, ArtSink& sink, const PixelImage* cellColors, bool fill) {
+void PictureToAsc(PictureReader& picture, CharList& list, ArtSink& sink, PixelRows* cellColors, bool fill) {
   sink.Clear();
   list.Clear();
   SymbolMapping mapping(picture, list, sink, cellColors, fill);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "convert/pixel_rows.h"
 #include "decode/picture_reader.h"
 #include "morvexa/art_sink.h"
 #include "morvexa/char_list.h"
@@ -15,11 +16,11 @@ namespace morvexa {
 // lines already written.
 //
 // The cells' own colors are their pixels', or, when cellColors (of the
-// picture's size) is given, those: a picture whose colors were reduced
-// keeps the colors it had. The colors the cells show are their pixels'.
+// picture's size, read in order) is given, those: a picture whose colors
+// were reduced keeps the colors it had. The colors the cells show are their pixels'.
 // With fill, a cell's own color is shown as an ink that stands out on a
 // paper, which keep it from afar (FillCell).
-void PictureToAsc(PictureReader& picture, CharList& list, ArtSink& sink, const PixelImage* cellColors = nullptr,
+void PictureToAsc(PictureReader& picture, CharList& list, ArtSink& sink, PixelRows* cellColors = nullptr,
                   bool fill = false);
 
 }  // namespace morvexa

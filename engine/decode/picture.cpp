@@ -7,11 +7,17 @@
 namespace morvexa {
 
 Picture Picture::Open(const std::filesystem::path& path, const ReadSettings& settings) {
-  return Picture(OpenPicture(path, settings));
+  return Reopenable(FileBytes::Open(path, FileBytes::kMostBytes, StartCheck(settings)), settings);
 }
 
 Picture Picture::ReadStream(int fd, const ReadSettings& settings) {
-  return Picture(OpenPicture(FileBytes::ReadStream(fd, FileBytes::kMostBytes, StartCheck(settings)), settings));
+  return Reopenable(FileBytes::ReadStream(fd, FileBytes::kMostBytes, StartCheck(settings)), settings);
+}
+
+Picture Picture::Reopenable(FileBytes bytes, const ReadSettings& settings) {
+  Picture picture(OpenPicture(bytes, settings));
+  picture.reopen_ = [bytes, settings] { return OpenPicture(bytes, settings); };
+  return picture;
 }
 
 Picture::Picture(std::unique_ptr<PictureReader> reader) : reader_(std::move(reader)) {}
@@ -23,5 +29,7 @@ std::size_t Picture::Width() const { return reader_->Width(); }
 std::size_t Picture::Height() const { return reader_->Height(); }
 
 std::unique_ptr<PictureReader> Picture::TakeReader() && { return std::move(reader_); }
+
+std::function<std::unique_ptr<PictureReader>()> Picture::TakeReopen() && { return std::move(reopen_); }
 
 }  // namespace morvexa

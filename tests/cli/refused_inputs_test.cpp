@@ -112,7 +112,8 @@ TEST_F(Cli, AStreamOfNoPictureIsRefusedFromItsFirstBytes) {
   // Zeros without end, as from /dev/zero: how many the program takes before
   // it stops reading.
   const std::string writer =
-      "python3 -c 'import sys\nn = 0\ntry:\n    while n < 1 << 31:\n        sys.stdout.buffer.write(bytes(65536)); "
+      "/usr/bin/python3 -c 'import sys\nn = 0\ntry:\n    while n < 1 << 31:\n        "
+      "sys.stdout.buffer.write(bytes(65536)); "
       "sys.stdout.flush(); n += 65536\nexcept BrokenPipeError:\n    pass\nopen(sys.argv[1], \"w\").write(str(n))' " +
       Quote(dir_ / "taken");
   const Outcome zeros = RunCli({"picture", "-"}, writer + " |");
@@ -179,7 +180,7 @@ TEST_F(Cli, RunningOutOfMemoryIsToldInASentence) {
   WriteFile(dir_ / "p.bmp", testing_support::BmpBuilder(64, 64, indices, palette).Build({40, 32}));
   // Reducing colors takes the whole art: far more than the limit.
   const Outcome run = RunCli({"picture", dir_ / "p.bmp", "--width", "16000", "--colors", "8", "-o", dir_ / "a.txt"},
-                             "ulimit -v 300000;");
+                             "ulimit -v 150000;");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "morvexa-cli: Not enough memory to convert the picture.\n");
   EXPECT_FALSE(fs::exists(dir_ / "a.txt"));

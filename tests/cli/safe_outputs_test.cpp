@@ -139,7 +139,7 @@ TEST_F(Cli, NothingWaitsForAFileAnotherProgramHasLocked) {
   ASSERT_TRUE(KilledWhileTorn(art));
   // Another program holds a lock on the file, and keeps it.
   const std::string lockedBy =
-      "python3 -c 'import fcntl,sys,time; f=open(sys.argv[1],\"r+\"); "
+      "/usr/bin/python3 -c 'import fcntl,sys,time; f=open(sys.argv[1],\"r+\"); "
       "fcntl.lockf(f, fcntl.LOCK_EX); open(sys.argv[2],\"w\").write(\"y\"); time.sleep(60)' " +
       Quote(art) + " " + Quote(dir_ / "locked") + " & echo $! > " + Quote(dir_ / "locker");
   ASSERT_EQ(RunShell(lockedBy).status, 0);

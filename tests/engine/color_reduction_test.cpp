@@ -21,9 +21,10 @@ TEST(ColorReduction, LargePicturesLeaveNothingAllocated) {
     for (std::size_t x = 0; x < picture.width; ++x)
       picture.Row(y)[x] = static_cast<Rgb>(x / 50 * 0x060402 + y / 300 * 0x20);
   }
-  (void)ReduceColors(picture, 16, true);  // what the first reduction sets up for good (threads) is left
+  PixelRows rows(picture);
+  (void)ReduceColors(rows, 16, true);  // what the first reduction sets up for good (threads) is left
   const std::size_t before = HeapInUse();
-  for (const bool dither : {false, true}) (void)ReduceColors(picture, 16, dither);
+  for (const bool dither : {false, true}) (void)ReduceColors(rows, 16, dither);
   EXPECT_LT(HeapInUse(), before + 16 * 1024) << "bytes left after two reductions";
 }
 

@@ -2,12 +2,14 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "morvexa/read_settings.h"
 
 namespace morvexa {
 
+class FileBytes;
 class PictureReader;
 
 // A picture file opened for a conversion, whatever its format (BMP, PNG,
@@ -34,9 +36,17 @@ class Picture {
 
   // The engine's reader of the picture's rows.
   std::unique_ptr<PictureReader> TakeReader() &&;
+  // Another reader of the same picture from its first row, for a second
+  // pass over it; none for a picture that was not read from a file or a
+  // stream.
+  std::function<std::unique_ptr<PictureReader>()> TakeReopen() &&;
 
  private:
+  // A picture of bytes read once, which can be read again from them.
+  static Picture Reopenable(FileBytes bytes, const ReadSettings& settings);
+
   std::unique_ptr<PictureReader> reader_;
+  std::function<std::unique_ptr<PictureReader>()> reopen_;
 };
 
 }  // namespace morvexa
