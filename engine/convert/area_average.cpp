@@ -1,5 +1,6 @@
 #include "convert/area_average.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -128,6 +129,68 @@ class AreaAverageReader final : public PictureReader {
 };
 
 }  // namespace
+
+AreaSums::AreaSums(std::size_t width, std::size_t height, std::size_t columns, std::size_t lines, Frame frame)
+    : columns_(columns), area_(std::uint64_t{width} * height), sums_(columns * lines) {
+  // A pixel is columns units wide and an average width units: a pixel
+  // falls on one average, or on two.
+  auto shares = [](std::size_t count, std::size_t targets, std::size_t frameFirst, std::size_t frameCount,
+                   std::vector<Share>& out, std::vector<std::uint64_t>& framed) {
+    out.resize(count);
+    framed.assign(targets, 0);
+    for (std::size_t s = 0; s < count; ++s) {
+      const std::uint64_t begin = std::uint64_t{s} * targets, end = begin + targets;
+      const std::uint64_t first = begin / count;
+      const std::uint64_t amount = std::min<std::uint64_t>(end, (first + 1) * count) - begin;
+      out[s] = {static_cast<std::uint32_t>(first), amount, targets - amount};
+      if (s >= frameFirst && s < frameFirst + frameCount) {
+        framed[first] += amount;
+        if (amount < targets) framed[first + 1] += targets - amount;
+      }
+    }
+  };
+  shares(width, columns, frame.left, frame.width, across_, frameAcross_);
+  shares(height, lines, frame.top, frame.height, down_, frameDown_);
+}
+
+bool AreaSums::Pay(std::size_t width, std::size_t height, std::size_t columns, std::size_t lines,
+                   std::size_t bytesAPixel) {
+  return columns != 0 && lines != 0 && columns <= width && lines <= height && width < (std::size_t{1} << 32) &&
+         sizeof(Sum) * columns * lines < bytesAPixel * width * height;
+}
+
+void AreaSums::AverageRows(std::size_t first, std::size_t count, Rgb background, RowBand& band) const {
+  band.form = PixelForm::Rgb32;
+  band.rows.clear();
+  band.storage.resize(count * columns_ * 4 + RowBand::kSlack);
+  std::vector<double> cell(3 * columns_);
+  std::vector<Rgb> channels(3 * columns_);
+  const auto area = static_cast<double>(area_);
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::size_t line = first + i;
+    for (std::size_t x = 0; x < columns_; ++x) {
+      const Sum& sum = sums_[line * columns_ + x];
+      const std::uint64_t rest = area_ - frameAcross_[x] * frameDown_[line];
+      cell[3 * x] = static_cast<double>(sum.r + (background >> 16 & 0xFF) * rest);
+      cell[3 * x + 1] = static_cast<double>(sum.g + (background >> 8 & 0xFF) * rest);
+      cell[3 * x + 2] = static_cast<double>(sum.b + (background & 0xFF) * rest);
+    }
+    Round(cell.data(), channels.data(), cell.size(), area, 1.0 / area);
+    unsigned char* out = band.storage.data() + i * columns_ * 4;
+    for (std::size_t x = 0; x < columns_; ++x) {
+      const Rgb color = channels[3 * x] << 16 | channels[3 * x + 1] << 8 | channels[3 * x + 2];
+      std::memcpy(out + 4 * x, &color, 4);
+    }
+    band.rows.push_back(out);
+  }
+}
+
+std::unique_ptr<PictureReader> SizedPicture(std::unique_ptr<PictureReader> picture, std::size_t columns,
+                                            std::size_t lines, std::size_t preferWidth, std::size_t preferHeight) {
+  if (picture->AverageTo(columns, lines)) return picture;
+  picture->PreferAtLeast(preferWidth, preferHeight);
+  return AreaAverage(std::move(picture), columns, lines);
+}
 
 std::unique_ptr<PictureReader> AreaAverage(std::unique_ptr<PictureReader> picture, std::size_t columns,
                                            std::size_t lines) {

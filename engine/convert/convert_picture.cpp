@@ -89,9 +89,12 @@ void ConvertPicture(Picture source, const PictureOptions& options, CharList& lis
     const PictureOptions::CellSamples samples = options.Samples();
     const std::size_t wide = size.columns * static_cast<std::size_t>(samples.wide);
     const std::size_t high = size.lines * static_cast<std::size_t>(samples.high);
-    picture->PreferAtLeast((wide + 1) / 2, (high + 1) / 2);
-    const bool large = picture->Width() * picture->Height() >= kLargePicture;
-    picture = AreaAverage(std::move(picture), wide, high);
+    bool large = false;
+    if (!picture->AverageTo(wide, high)) {
+      picture->PreferAtLeast((wide + 1) / 2, (high + 1) / 2);
+      large = picture->Width() * picture->Height() >= kLargePicture;
+      picture = AreaAverage(std::move(picture), wide, high);
+    }
     // A large picture is read and sized on a second thread while its cells
     // are matched on this one.
     if (large) picture = ReadAhead(std::move(picture));
@@ -104,8 +107,7 @@ void ConvertPicture(Picture source, const PictureOptions& options, CharList& lis
   }
   const auto sized = [&](std::unique_ptr<PictureReader> read) {
     if (!options.Sized() || size.columns == 0) return read;
-    read->PreferAtLeast(size.columns, size.lines);
-    return AreaAverage(std::move(read), size.columns, size.lines);
+    return SizedPicture(std::move(read), size.columns, size.lines, size.columns, size.lines);
   };
   picture = sized(std::move(picture));
   if (options.ramp) {

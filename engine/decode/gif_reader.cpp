@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "convert/area_average.h"
 #include "morvexa/failure.h"
 
 namespace morvexa {
@@ -91,23 +92,21 @@ class GifReader final : public PictureReader {
     canvasWidth_ = width_, canvasHeight_ = height_;
   }
 
-  // An interlaced picture, held whole otherwise, is reduced as its lines
-  // come when a smaller one would do: by 4 at least, so that its blocks
-  // take no more than the byte a pixel it would.
-  void PreferAtLeast(std::size_t width, std::size_t height) override {
-    if (!interlaced_ || started_) return;
-    const std::size_t factor = BlockAverage::Factor(canvasWidth_, canvasHeight_, width, height);
-    if (factor < 4) return;
-    reduced_ = BlockAverage(canvasWidth_, canvasHeight_, factor);
-    width_ = reduced_.Width(), height_ = reduced_.Height();
+  // An interlaced picture, held whole otherwise (a byte a pixel), is
+  // averaged as its lines come when that takes less.
+  bool AverageTo(std::size_t columns, std::size_t lines) override {
+    if (!interlaced_ || started_ || !AreaSums::Pay(canvasWidth_, canvasHeight_, columns, lines, 1)) return false;
+    averages_ = AreaSums(canvasWidth_, canvasHeight_, columns, lines, {left_, top_, pictureWidth_, pictureHeight_});
+    width_ = columns, height_ = lines;
+    return true;
   }
 
   std::size_t ReadRows(std::size_t count, RowBand& band) override {
     if (interlaced_ && !started_) ReadInterlaced();
     started_ = true;
     count = std::min(count, height_ - next_);
-    if (reduced_.Width() != 0) {
-      reduced_.AverageRows(next_, count, background_, band);
+    if (!averages_.Empty()) {
+      averages_.AverageRows(next_, count, background_, band);
       next_ += count;
       return count;
     }
@@ -176,9 +175,9 @@ class GifReader final : public PictureReader {
   }
 
   // Interlaced rows come in four passes: every 8th from 0, every 8th from
-  // 4, every 4th from 2, every 2nd from 1. Held whole, or reduced.
+  // 4, every 4th from 2, every 2nd from 1. Held whole, or averaged.
   void ReadInterlaced() {
-    const bool reduced = reduced_.Width() != 0;
+    const bool reduced = !averages_.Empty();
     if (!reduced) whole_.resize(pictureWidth_ * pictureHeight_);
     static constexpr std::size_t kStart[] = {0, 4, 2, 1}, kStep[] = {8, 8, 4, 2};
     for (std::size_t pass = 0; pass < 4; ++pass) {
@@ -186,7 +185,7 @@ class GifReader final : public PictureReader {
         unsigned char* line = reduced ? line_.data() : whole_.data() + y * pictureWidth_;
         if (DGifGetLine(gif_.get(), line, static_cast<int>(pictureWidth_)) != GIF_OK) Fail(input_);
         if (reduced) {
-          for (std::size_t x = 0; x < pictureWidth_; ++x) reduced_.Add(left_ + x, top_ + y, palette_[line[x]]);
+          for (std::size_t x = 0; x < pictureWidth_; ++x) averages_.Add(left_ + x, top_ + y, palette_[line[x]]);
         }
       }
     }
@@ -199,7 +198,7 @@ class GifReader final : public PictureReader {
   std::size_t left_ = 0, top_ = 0, pictureWidth_ = 0, pictureHeight_ = 0;
   bool interlaced_ = false, started_ = false;
   std::size_t canvasWidth_ = 0, canvasHeight_ = 0;
-  BlockAverage reduced_;              // an interlaced picture, reduced
+  AreaSums averages_;                 // an interlaced picture's averages
   std::vector<unsigned char> line_;   // one line of the picture
   std::vector<unsigned char> whole_;  // an interlaced picture
   std::size_t next_ = 0;

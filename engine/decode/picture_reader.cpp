@@ -15,6 +15,8 @@ void PictureReader::SkipRows(std::size_t count) {
 
 void PictureReader::PreferAtLeast(std::size_t, std::size_t) {}
 
+bool PictureReader::AverageTo(std::size_t, std::size_t) { return false; }
+
 std::size_t PictureReader::RowsPerBand() const {
   constexpr std::size_t kBandBytes = 256 * 1024;
   const std::size_t rowBytes = std::max<std::size_t>(1, width_ * BytesPerPixel(form_));
@@ -48,42 +50,6 @@ PixelImage ReadWhole(PictureReader& picture) {
       RowColors(band.form, row, image.width, picture.Palette(), image.Row(y++));
   }
   return image;
-}
-
-BlockAverage::BlockAverage(std::size_t width, std::size_t height, std::size_t factor)
-    : width_(width),
-      height_(height),
-      factor_(factor),
-      columns_((width + factor - 1) / factor),
-      lines_((height + factor - 1) / factor),
-      sums_(columns_ * lines_) {}
-
-std::size_t BlockAverage::Factor(std::size_t width, std::size_t height, std::size_t wanted, std::size_t wantedHeight) {
-  if (wanted == 0 || wantedHeight == 0) return 1;
-  constexpr std::size_t kBlocksPerPixel = 8, kMostFactor = 4096;
-  return std::clamp<std::size_t>(
-      std::min(width / (kBlocksPerPixel * wanted), height / (kBlocksPerPixel * wantedHeight)), 1, kMostFactor);
-}
-
-void BlockAverage::AverageRows(std::size_t first, std::size_t count, Rgb background, RowBand& band) const {
-  band.form = PixelForm::Rgb32;
-  band.rows.clear();
-  band.storage.resize(count * columns_ * 4 + RowBand::kSlack);
-  for (std::size_t i = 0; i < count; ++i) {
-    const std::size_t line = first + i;
-    auto* out = reinterpret_cast<Rgb*>(band.storage.data() + i * columns_ * 4);
-    const std::uint64_t high = std::min(factor_, height_ - line * factor_);
-    for (std::size_t column = 0; column < columns_; ++column) {
-      const Sum& sum = sums_[line * columns_ + column];
-      const std::uint64_t area = high * std::min(factor_, width_ - column * factor_);
-      const std::uint64_t rest = area > sum.count ? area - sum.count : 0;
-      auto channel = [&](std::uint64_t given, int shift) {
-        return static_cast<Rgb>((given + rest * (background >> shift & 0xFF) + area / 2) / area) << shift;
-      };
-      out[column] = channel(sum.r, 16) | channel(sum.g, 8) | channel(sum.b, 0);
-    }
-    band.rows.push_back(reinterpret_cast<const unsigned char*>(out));
-  }
 }
 
 MemoryPicture::MemoryPicture(PixelImage image) : image_(std::move(image)) {

@@ -64,6 +64,12 @@ class PictureReader {
   // height pixels would do: a reader that can decode a smaller picture
   // faster may then do so (Width and Height change).
   virtual void PreferAtLeast(std::size_t width, std::size_t height);
+  // Says, before the first row is read, that only the picture's area
+  // averages at columns x lines are wanted (see AreaAverage). A reader that
+  // would otherwise hold the whole picture (interlaced rows) may make them
+  // itself as its pixels come, exactly as AreaAverage would: it returns
+  // true, and its rows are those averages.
+  virtual bool AverageTo(std::size_t columns, std::size_t lines);
 
   // How many rows a band holds to be a few hundred kilobytes.
   std::size_t RowsPerBand() const;
@@ -80,41 +86,6 @@ void RowColors(PixelForm form, const unsigned char* row, std::size_t width, cons
 
 // Every pixel of the picture, read to its end.
 PixelImage ReadWhole(PictureReader& picture);
-
-// A picture reduced by a whole factor as its pixels come, in any order:
-// each factor x factor block of it (smaller at the right and bottom edges)
-// becomes the average of its pixels, those never given taking a background
-// color. For readers that would otherwise hold a whole picture (interlaced
-// rows) when a smaller one would do; 16 bytes a block.
-class BlockAverage {
- public:
-  BlockAverage() = default;
-  BlockAverage(std::size_t width, std::size_t height, std::size_t factor);
-
-  // The factor for a width x height picture of which one of at least
-  // wanted x wantedHeight would do: each side at least 8 times that, so
-  // that averaging the blocks again over the wanted pixels, whose edges
-  // cut through blocks, shifts colors little. 1 when it cannot be reduced
-  // so; at most 4,096, which keeps a block's sums within 32 bits.
-  static std::size_t Factor(std::size_t width, std::size_t height, std::size_t wanted, std::size_t wantedHeight);
-
-  std::size_t Width() const { return columns_; }
-  std::size_t Height() const { return lines_; }
-  void Add(std::size_t x, std::size_t y, Rgb color) {
-    Sum& sum = sums_[y / factor_ * columns_ + x / factor_];
-    sum.r += color >> 16 & 0xFF, sum.g += color >> 8 & 0xFF, sum.b += color & 0xFF, ++sum.count;
-  }
-  // The averages of the blocks of count rows of them from first, as a
-  // band of rows (the pixels never given taking background).
-  void AverageRows(std::size_t first, std::size_t count, Rgb background, RowBand& band) const;
-
- private:
-  struct Sum {
-    std::uint32_t r = 0, g = 0, b = 0, count = 0;
-  };
-  std::size_t width_ = 0, height_ = 0, factor_ = 1, columns_ = 0, lines_ = 0;
-  std::vector<Sum> sums_;
-};
 
 // A picture held in memory, for the tests and for what decodes whole.
 class MemoryPicture final : public PictureReader {

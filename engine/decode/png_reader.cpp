@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "convert/area_average.h"
 #include "decode/composite.h"
 #include "morvexa/failure.h"
 
@@ -59,14 +60,13 @@ class PngReader final : public PictureReader {
   PngReader(const PngReader&) = delete;
   PngReader& operator=(const PngReader&) = delete;
 
-  // An interlaced picture, held whole otherwise, is reduced as its pixels
-  // come when a smaller one would do.
-  void PreferAtLeast(std::size_t width, std::size_t height) override {
-    if (!interlaced_ || started_) return;
-    const std::size_t factor = BlockAverage::Factor(pictureWidth_, pictureHeight_, width, height);
-    if (factor == 1) return;
-    reduced_ = BlockAverage(pictureWidth_, pictureHeight_, factor);
-    width_ = reduced_.Width(), height_ = reduced_.Height();
+  // An interlaced picture, held whole otherwise (four bytes a pixel), is
+  // averaged as its pixels come when that takes less.
+  bool AverageTo(std::size_t columns, std::size_t lines) override {
+    if (!interlaced_ || started_ || !AreaSums::Pay(width_, height_, columns, lines, 4)) return false;
+    averages_ = AreaSums(width_, height_, columns, lines, {0, 0, width_, height_});
+    width_ = columns, height_ = lines;
+    return true;
   }
 
   std::size_t ReadRows(std::size_t count, RowBand& band) override {
@@ -75,8 +75,8 @@ class PngReader final : public PictureReader {
     count = std::min(count, height_ - next_);
     band.form = PixelForm::Rgb32;
     band.rows.clear();
-    if (reduced_.Width() != 0) {
-      reduced_.AverageRows(next_, count, settings_.background, band);
+    if (!averages_.Empty()) {
+      averages_.AverageRows(next_, count, settings_.background, band);
       next_ += count;
       return count;
     }
@@ -119,11 +119,11 @@ class PngReader final : public PictureReader {
   }
 
   // Interlaced rows come in seven passes, each of every so many pixels of
-  // every so many rows: the picture is held whole, as colors (or reduced),
+  // every so many rows: the picture is held whole, as colors (or averaged),
   // each pass's pixels put in place as they come.
   void ReadInterlaced() {
     static constexpr std::size_t kStartX[] = {0, 4, 0, 2, 0, 1, 0}, kStepX[] = {8, 8, 4, 4, 2, 2, 1};
-    const bool reduced = reduced_.Width() != 0;
+    const bool reduced = !averages_.Empty();
     if (!reduced) whole_.resize(pictureWidth_ * pictureHeight_ + 1);  // and a pixel of slack
     for (bool more = true; more;) {
       spng_row_info row{};
@@ -133,7 +133,7 @@ class PngReader final : public PictureReader {
       const std::size_t y = row.row_num;
       if (pass >= 7 || y >= pictureHeight_) throw Failure(FailureKind::BitmapNotValid);
       if (reduced) {
-        for (std::size_t x = kStartX[pass]; x < pictureWidth_; x += kStepX[pass]) reduced_.Add(x, y, Color(x));
+        for (std::size_t x = kStartX[pass]; x < pictureWidth_; x += kStepX[pass]) averages_.Add(x, y, Color(x));
       } else {
         Rgb* out = whole_.data() + y * pictureWidth_;
         for (std::size_t x = kStartX[pass]; x < pictureWidth_; x += kStepX[pass]) out[x] = Color(x);
@@ -191,7 +191,7 @@ class PngReader final : public PictureReader {
   std::uint64_t at_ = 0;
   bool sixteen_ = false, interlaced_ = false, started_ = false;
   std::size_t pictureWidth_ = 0, pictureHeight_ = 0;
-  BlockAverage reduced_;                // an interlaced picture, reduced
+  AreaSums averages_;                   // an interlaced picture's averages
   std::vector<unsigned char> decoded_;  // one decoded row
   std::vector<Rgb> whole_;              // an interlaced picture's colors
   std::size_t next_ = 0;

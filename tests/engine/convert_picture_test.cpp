@@ -13,6 +13,8 @@
 #include "morvexa/convert_picture.h"
 #include "morvexa/memory_art_area.h"
 #include "morvexa/memory_char_list.h"
+#include "morvexa/picture.h"
+#include "morvexa/read_settings.h"
 
 namespace morvexa {
 namespace {
@@ -109,6 +111,55 @@ TEST(ConvertPicture, AreaAveragesAgreeWithImageMagicksScale) {
       for (int shift : {0, 8, 16}) {
         const int a = static_cast<int>(ours.pixels[i] >> shift & 0xFF), b = static_cast<int>(theirs[i] >> shift & 0xFF);
         ASSERT_LE(std::abs(a - b), 1) << "cell " << i;
+      }
+    }
+  }
+  std::filesystem::remove_all(dir);
+}
+
+// An interlaced picture is averaged as its passes come; its art is that of
+// the same picture stored row after row, byte for byte and color for color.
+TEST(ConvertPicture, InterlacedPicturesGiveTheArtOfTheirTwins) {
+  ASSERT_TRUE(testing_support::HaveImageMagick()) << "ImageMagick is not installed";
+  const auto dir = std::filesystem::temp_directory_path() / ("morvexa-twins-" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  const auto path = [&](const char* name) { return "'" + (dir / name).string() + "'"; };
+  const std::string photo = "-size 400x300 -seed 5 plasma:fractal -resize 1600x1200 -define png:compression-level=1";
+  ASSERT_TRUE(testing_support::Convert(photo + " " + path("flat.png")));
+  ASSERT_TRUE(testing_support::Convert(path("flat.png") + " -interlace PNG " + path("interlaced.png")));
+  // A GIF frame smaller than its canvas, the rest of which takes the
+  // background.
+  const std::string gif =
+      path("flat.png") + " -resize 300x225 -colors 200 -filter point -resize 1200x900 -page 1600x1200+250+150";
+  ASSERT_TRUE(testing_support::Convert(gif + " " + path("flat.gif")));
+  ASSERT_TRUE(testing_support::Convert(gif + " -interlace GIF " + path("interlaced.gif")));
+  PictureOptions ramp = Width(70), shapes = Width(30), filled = Width(30), blocks = Width(60), reduced = Width(70);
+  ramp.ramp = ByteString(PictureOptions::kDefaultRamp);
+  shapes.shapes = filled.shapes = filled.fill = true;
+  blocks.blocks = PictureOptions::Blocks::Quadrants;
+  reduced.colors = 12;
+  for (const auto& [flat, interlaced] : {std::pair{"flat.png", "interlaced.png"}, {"flat.gif", "interlaced.gif"}}) {
+    for (const PictureOptions& options : {Width(70), ramp, shapes, filled, blocks, reduced}) {
+      SCOPED_TRACE(testing::Message() << interlaced << (options.shapes ? " shapes" : "")
+                                      << (options.fill ? " fill" : "") << (options.ramp ? " ramp" : "")
+                                      << (options.colors ? " colors" : ""));
+      ReadSettings settings;
+      settings.background = 0x3366CC;
+      const auto convert = [&](const char* name) {
+        Converted c;
+        c.area.KeepColors();
+        ConvertPicture(Picture::Open(dir / name, settings), options, c.list, c.area);
+        return c;
+      };
+      const Converted a = convert(flat), b = convert(interlaced);
+      ASSERT_EQ(a.area.Text(), b.area.Text());
+      EXPECT_EQ(a.list.Entries(), b.list.Entries());
+      std::vector<Rgb> inkA, paperA, inkB, paperB;
+      for (std::size_t i = 0; i < a.area.LineCount(); ++i) {
+        a.area.ColorsOf(i, inkA, paperA);
+        b.area.ColorsOf(i, inkB, paperB);
+        ASSERT_EQ(inkA, inkB) << "line " << i;
+        ASSERT_EQ(paperA, paperB) << "line " << i;
       }
     }
   }

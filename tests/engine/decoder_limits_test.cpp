@@ -71,13 +71,16 @@ std::string Riff(const std::string& tag, const std::string& data, std::uint32_t 
   return "RIFF" + Le32(4 + 8 + size) + "WEBP" + tag + Le32(size) + data;
 }
 
-// A lossy key frame of side x side whose first partition is said to take
-// partition bytes, with no data after its header.
-std::string ClaimingLossyWebp(unsigned side, std::uint32_t partition) {
+// A lossy key frame of width x height (side x side) whose first partition
+// is said to take partition bytes, with no data after its header.
+std::string ClaimingLossyWebp(unsigned width, unsigned height, std::uint32_t partition) {
   const std::uint32_t tag = 1u << 4 | partition << 5;  // a key frame, shown
   const std::string header = Le16(tag & 0xFFFF) + std::string(1, static_cast<char>(tag >> 16)) + "\x9d\x01\x2a" +
-                             Le16(side) + Le16(side) + std::string(3, '\0');
+                             Le16(width) + Le16(height) + std::string(3, '\0');
   return Riff("VP8 ", header, partition + 10);
+}
+std::string ClaimingLossyWebp(unsigned side, std::uint32_t partition) {
+  return ClaimingLossyWebp(side, side, partition);
 }
 
 // A lossless picture of side x side whose every pixel is 0, coded in no
@@ -98,10 +101,7 @@ std::string ZeroLosslessWebp(unsigned side, bool cut) {
 std::string Outcome(const std::string& bytes, std::size_t columns = 0) {
   return testing_support::FailureOf([&] {
     std::unique_ptr<PictureReader> picture = OpenPicture(FileBytes::FromMemory(bytes));
-    if (columns != 0) {
-      picture->PreferAtLeast(columns, columns / 2);
-      picture = AreaAverage(std::move(picture), columns, columns / 2);
-    }
+    if (columns != 0) picture = SizedPicture(std::move(picture), columns, columns / 2, columns, columns / 2);
     RowBand band;
     while (picture->ReadRows(picture->RowsPerBand(), band) > 0) {
     }
@@ -173,6 +173,74 @@ TEST(DecoderLimits, FilesTooSmallForTheirPicturesAreRefused) {
   }
 }
 
+// A GIF of width x height in one picture, its LZW data dataBytes of clear
+// codes in sub-blocks, then the trailer; interlaced or not.
+std::string GifOfClearCodes(unsigned width, unsigned height, bool interlaced, std::size_t dataBytes) {
+  std::string gif = "GIF89a" + Le16(width) + Le16(height) + std::string("\x80\0\0\0\0\0\xff\xff\xff", 9);
+  gif += "," + Le16(0) + Le16(0) + Le16(width) + Le16(height) + std::string(1, interlaced ? '\x40' : '\0');
+  gif += '\x02';  // LZW codes of 3 bits: 4, the clear code, is 100
+  for (std::size_t left = dataBytes; left > 0;) {
+    const std::size_t block = std::min<std::size_t>(left, 255);
+    gif += static_cast<char>(block);
+    // 100 100 100 ... packed from the lowest bit: 8 codes in 3 bytes.
+    for (std::size_t i = 0; i < block; ++i) gif += "\x24\x49\x92"[i % 3];
+    left -= block;
+  }
+  return gif + std::string("\0;", 2);
+}
+
+// Each format refuses a file that claims one pixel (or block, or
+// macroblock) more than its data could hold, and takes one that claims
+// exactly as many, each within the memory it should take. The claims are
+// made of the bounds as the readers state them.
+TEST(DecoderLimits, ClaimsAtEachBoundAreTakenAndJustPastItRefused) {
+  struct Bound {
+    const char* name;
+    std::string at, past;
+    std::uint64_t budget;  // of the file at the bound
+  };
+  // GIF: 4,096 pixels a byte of what follows the picture's descriptor, and
+  // two bytes more. 8 KiB of clear codes, interlaced: the picture is held
+  // whole, a byte a pixel.
+  constexpr std::size_t kGifData = 8192;
+  const std::size_t gifLeft = (kGifData + 254) / 255 + kGifData + 2;  // block sizes, data, end
+  const auto gifRows = static_cast<unsigned>(gifLeft + 2);
+  // PNG: 1,032 bytes of rows a byte of what follows IHDR's data, and one byte
+  // more; a row of a one-pixel RGBA picture is 5 bytes.
+  const std::string png = ClaimingPng(1, 1, false, false);
+  const std::uint64_t pngLeft = png.size() - 29;  // after the signature, IHDR's head and data
+  const auto pngRows = static_cast<std::uint32_t>((pngLeft + 1) * 1032 / 5);
+  // Lossy WebP: 8 macroblocks a byte of the first partition, and 64 more;
+  // a row of 16 x 16 macroblocks.
+  const std::uint32_t partition = 100;
+  const unsigned macroblocks = 8 * partition + 64;
+  const Bound bounds[] = {
+      {"GIF, interlaced, 8 KiB of clear codes", GifOfClearCodes(4096, gifRows, true, kGifData),
+       GifOfClearCodes(4096, gifRows + 1, true, kGifData), 4096 * gifRows + 6 * kMiB},
+      {"GIF, 8 KiB of clear codes", GifOfClearCodes(4096, gifRows, false, kGifData),
+       GifOfClearCodes(4096, gifRows + 1, false, kGifData), 6 * kMiB},
+      {"PNG, a kilobyte of zeros", ClaimingPng(1, pngRows, false, false), ClaimingPng(1, pngRows + 1, false, false),
+       6 * kMiB},
+      {"WebP, lossy", ClaimingLossyWebp(16 * macroblocks, 16, partition),
+       ClaimingLossyWebp(16 * macroblocks + 1, 16, partition), 6 * kMiB},
+  };
+  // Whether the file is taken when it is opened, before any pixel.
+  const auto opened = [](const std::string& bytes) {
+    return testing_support::FailureOf([&] { return OpenPicture(FileBytes::FromMemory(bytes)) != nullptr; });
+  };
+  for (const Bound& bound : bounds) {
+    SCOPED_TRACE(bound.name);
+    EXPECT_EQ(opened(bound.past), "Bitmap image is not valid") << "one more than the data can hold";
+    EXPECT_LT(ChildPeakGrowth([&] { (void)Outcome(bound.past); }), 6 * kMiB);
+    EXPECT_EQ(opened(bound.at), "no failure") << "as many as the data can hold";
+    EXPECT_LT(ChildPeakGrowth([&] { (void)Outcome(bound.at); }), bound.budget);
+  }
+  // Far past the bound: 16383 x 16383 interlaced from the same 8 KiB.
+  const std::string huge = GifOfClearCodes(16383, 16383, true, kGifData);
+  EXPECT_EQ(Outcome(huge), "Bitmap image is not valid");
+  EXPECT_LT(ChildPeakGrowth([&] { (void)Outcome(huge); }), 6 * kMiB);
+}
+
 class DecoderMemory : public testing::Test {
  protected:
   void SetUp() override {
@@ -242,6 +310,11 @@ TEST_F(DecoderMemory, EachFormatHoldsOnlyWhatItMust) {
       {"PNG, 16 bits a channel, interlaced", Written(checkers + " -alpha set -depth 16 -interlace PNG", "a.png"), 0,
        64 * kMiB + 6 * kMiB},
       {"PNG, 16 bits a channel, interlaced, sized", testing_support::ReadFile(dir_ / "a.png"), 100, 6 * kMiB},
+      // 800 x 400 averages, as the samples of 100 columns of shapes: 7.5 MB
+      // of sums, not the 64 MB of the picture.
+      {"PNG, 16 bits a channel, interlaced, sized for shapes", testing_support::ReadFile(dir_ / "a.png"), 800,
+       800 * 400 * 24 + 6 * kMiB},
+      {"GIF, interlaced, sized for shapes", testing_support::ReadFile(dir_ / "b.gif"), 800, 800 * 400 * 24 + 6 * kMiB},
       {"WebP, lossy", Written(plasma + " -quality 80", "a.webp"), 0, 6 * kMiB},
       {"WebP, lossy, sized", testing_support::ReadFile(dir_ / "a.webp"), 100, 6 * kMiB},
       {"WebP, lossy with alpha, sized", Written(plasma + " -alpha set -channel A -fx 'i/w' -quality 80", "b.webp"), 100,
@@ -306,6 +379,43 @@ TEST_F(DecoderMemory, JpegFilesAreDecodedOnlyAsFarAsTheirDataGoes) {
     if (c.failure != std::string("no failure")) {
       EXPECT_LT(ChildPeakGrowth([&] { (void)Outcome(c.bytes); }), 16 * kMiB);
     }
+  }
+
+  // At the bounds of the first scan: 8 blocks a byte of it for Huffman
+  // codes, 2^19 for arithmetic ones (counted from the scan's data to the
+  // file's end). A gray picture one block high, or a scan cut to two bytes.
+  const auto opened = [](const std::string& bytes) {
+    return testing_support::FailureOf([&] { return OpenPicture(FileBytes::FromMemory(bytes)) != nullptr; });
+  };
+  ASSERT_TRUE(testing_support::Convert("-size 16x16 -seed 3 plasma: -colorspace gray " + Path("gray.pgm")));
+  const std::string huffman = Output("cjpeg -grayscale " + Path("gray.pgm"), "g.jpg");
+  const std::string arithmetic = Output("cjpeg -grayscale -arithmetic " + Path("gray.pgm"), "a.jpg");
+  const auto dataStart = [](const std::string& jpeg) {
+    const std::size_t scan = jpeg.find("\xFF\xDA", 0, 2);
+    return scan + 2 + (static_cast<unsigned char>(jpeg[scan + 2]) << 8 | static_cast<unsigned char>(jpeg[scan + 3]));
+  };
+  const auto sized = [](std::string jpeg, unsigned width, unsigned height) {
+    std::size_t frame = jpeg.find("\xFF\xC0", 0, 2);                      // baseline
+    if (frame == std::string::npos) frame = jpeg.find("\xFF\xC9", 0, 2);  // arithmetic
+    jpeg[frame + 5] = static_cast<char>(height >> 8), jpeg[frame + 6] = static_cast<char>(height & 0xFF);
+    jpeg[frame + 7] = static_cast<char>(width >> 8), jpeg[frame + 8] = static_cast<char>(width & 0xFF);
+    return jpeg;
+  };
+  const auto huffmanLeft = static_cast<unsigned>(huffman.size() - dataStart(huffman));
+  ASSERT_LE(64 * huffmanLeft + 8, 65535u) << "a small file";
+  const std::string cut = arithmetic.substr(0, dataStart(arithmetic) + 2) + "\xFF\xD9";
+  const struct {
+    const char* name;
+    std::string at, past;
+  } bounds[] = {
+      {"Huffman", sized(huffman, 64 * huffmanLeft, 8), sized(huffman, 64 * huffmanLeft + 8, 8)},
+      {"arithmetic, 4 bytes", sized(cut, 8192, 16384), sized(cut, 8192, 16384 + 8)},
+  };
+  for (const auto& bound : bounds) {
+    SCOPED_TRACE(bound.name);
+    EXPECT_EQ(opened(bound.at), "no failure") << "as many blocks as the scan can hold";
+    EXPECT_EQ(opened(bound.past), "Bitmap image is not valid") << "one more";
+    EXPECT_LT(ChildPeakGrowth([&] { (void)opened(bound.past); }), 6 * kMiB);
   }
 }
 
