@@ -163,6 +163,9 @@ std::optional<InterruptedSave> Settle(int folderFd, const fs::path& folder, cons
   struct stat info {};
   if (record.fd < 0 || fstat(record.fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != geteuid()) return {};
   if (!Lock(record.fd)) return {};  // a save in progress owns it, or another run settles it
+  // A save that ended between the open and the lock removed it: it is no
+  // record any more.
+  if (fstat(record.fd, &info) != 0 || info.st_nlink == 0) return {};
   const save_record::ReadRecord read = save_record::Read(record.fd);
   const Header& header = read.header;
   InterruptedSave settled{header.target.empty() ? std::string() : ShownPath(header.target), Outcome::Kept, {}};

@@ -210,7 +210,7 @@ class LineWriter {
     if (bytes <= capacity_) return;
     const std::size_t capacity = std::max(bytes, 2 * capacity_);
     auto grown = std::make_unique_for_overwrite<char[]>(capacity);
-    std::memcpy(grown.get(), buffer_.get(), used_);
+    if (used_ > 0) std::memcpy(grown.get(), buffer_.get(), used_);
     buffer_ = std::move(grown);
     capacity_ = capacity;
   }
