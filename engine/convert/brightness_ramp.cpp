@@ -3,18 +3,24 @@
 #include "convert/ink_and_paper.h"
 #include "convert/symbol_glyphs.h"
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
 namespace morvexa {
 
-void RampToAsc(PictureReader& picture, ByteStringView ramp, bool invert, CharList& list, ArtSink& sink, bool fill) {
+void RampToAsc(PictureReader& picture, ByteStringView ramp, bool invert, const ToneLevels& levels, CharList& list,
+               ArtSink& sink, bool fill) {
   sink.Clear();
   list.Clear();
   if (ramp.empty()) return;
   // The step of each brightness, and whether its symbol is listed yet.
   std::array<std::size_t, 256> stepOf{};
-  for (unsigned y = 0; y < 256; ++y) stepOf[y] = RampIndex(y, ramp.size(), invert);
+  for (unsigned y = 0; y < 256; ++y) {
+    const auto step =
+        static_cast<std::size_t>(levels.Ink(static_cast<float>(y), invert) * static_cast<float>(ramp.size()));
+    stepOf[y] = std::min(step, ramp.size() - 1);
+  }
   std::array<bool, 256> met{};
   const CellColors wanted = sink.Colors();
   const std::size_t width = picture.Width();

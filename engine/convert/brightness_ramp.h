@@ -1,5 +1,6 @@
 #pragma once
 
+#include "convert/tone_levels.h"
 #include "decode/picture_reader.h"
 #include "morvexa/art_sink.h"
 #include "morvexa/byte_string.h"
@@ -13,12 +14,6 @@ constexpr unsigned Brightness(Rgb c) {
   return ((c >> 16 & 0xFF) * 2126 + (c >> 8 & 0xFF) * 7152 + (c & 0xFF) * 722 + 5000) / 10000;
 }
 
-// Which of count ramp symbols (light to dark) a brightness takes.
-constexpr std::size_t RampIndex(unsigned brightness, std::size_t count, bool invert) {
-  const unsigned darkness = invert ? brightness : 255 - brightness;
-  return darkness * count / 256;
-}
-
 // The gray that ramp symbol index of count shows: white for the first
 // (lightest), black for the last.
 constexpr Rgb RampShade(std::size_t index, std::size_t count) {
@@ -27,13 +22,14 @@ constexpr Rgb RampShade(std::size_t index, std::size_t count) {
 }
 
 // Turns the picture into art with one symbol of ramp per pixel, by its
-// brightness: ramp runs from light to dark (reversed by invert), so dark
-// ink on a light background looks like the picture. The area and the
-// symbol list are cleared first; the list then holds the symbols in use, in
-// the order first met (AddIfAbsent). The cells' own colors are their
-// pixels' (with fill, shown as an ink and a paper, FillCell); the colors
-// they show, their symbols' grays (RampShade).
-void RampToAsc(PictureReader& picture, ByteStringView ramp, bool invert, CharList& list, ArtSink& sink,
-               bool fill = false);
+// brightness through the picture's levels: ramp runs from light to dark
+// (with invert, from dark to light: light ink on a dark background), each
+// symbol taking an equal share of the ink levels give the brightness. The
+// area and the symbol list are cleared first; the list then holds the
+// symbols in use, in the order first met (AddIfAbsent). The cells' own
+// colors are their pixels' (with fill, shown as an ink and a paper,
+// FillCell); the colors they show, their symbols' grays (RampShade).
+void RampToAsc(PictureReader& picture, ByteStringView ramp, bool invert, const ToneLevels& levels, CharList& list,
+               ArtSink& sink, bool fill = false);
 
 }  // namespace morvexa

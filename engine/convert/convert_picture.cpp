@@ -10,6 +10,7 @@
 #include "convert/picture_to_asc.h"
 #include "convert/read_ahead.h"
 #include "convert/shapes_to_art.h"
+#include "convert/tone_levels.h"
 #include "decode/picture_reader.h"
 #include "morvexa/read_settings.h"
 
@@ -21,6 +22,31 @@ namespace {
 constexpr std::size_t kLargePicture = std::size_t{1} << 20;
 
 std::size_t AtLeastOne(double v) { return static_cast<std::size_t>(std::max(1.0, std::round(v))); }
+
+// Readers of one picture from its first row, for as many passes as a way
+// of drawing makes: the reader at hand first, then new ones from the file
+// or stream read again, or, for a picture that cannot be read again (one
+// made in memory), from a copy of it held whole.
+class Passes {
+ public:
+  Passes(std::unique_ptr<PictureReader> first, std::function<std::unique_ptr<PictureReader>()> reopen)
+      : first_(std::move(first)), reopen_(std::move(reopen)) {}
+
+  // A reader for the next pass; last: no other pass follows.
+  std::unique_ptr<PictureReader> Next(bool last = false) {
+    if (first_ && (reopen_ || last)) return std::move(first_);
+    if (reopen_) return reopen_();
+    if (first_) whole_ = ReadWhole(*first_), first_.reset();
+    PixelImage copy(whole_.width, whole_.height);
+    std::copy_n(whole_.pixels.get(), whole_.width * whole_.height, copy.pixels.get());
+    return std::make_unique<MemoryPicture>(std::move(copy));
+  }
+
+ private:
+  std::unique_ptr<PictureReader> first_;
+  std::function<std::unique_ptr<PictureReader>()> reopen_;
+  PixelImage whole_;
+};
 
 }  // namespace
 
@@ -84,6 +110,18 @@ void ConvertPicture(Picture source, const PictureOptions& options, CharList& lis
   }
   const ArtSize size = FitArtSize(picture->Width(), picture->Height(), options);
   if (size.Symbols() > kMostArtSymbols) throw ArtTooLarge(size.Symbols(), size);
+  Passes passes(std::move(picture), reopen);
+  // Plain shapes and the ramp follow the picture's tones through its
+  // levels, found on a first pass over its cells.
+  ToneLevels levels;
+  if ((options.shapes && !options.fill) || options.ramp) {
+    std::unique_ptr<PictureReader> cells = passes.Next();
+    if (size.columns != cells->Width() || size.lines != cells->Height()) {
+      cells = SizedPicture(std::move(cells), size.columns, size.lines, size.columns, size.lines);
+    }
+    levels = ToneLevels::Of(*cells);
+  }
+  picture = passes.Next(true);
   if ((options.shapes || options.blocks != PictureOptions::Blocks::None) && size.columns != 0) {
     // Each cell seen as a few samples of the picture.
     const PictureOptions::CellSamples samples = options.Samples();
@@ -99,7 +137,7 @@ void ConvertPicture(Picture source, const PictureOptions& options, CharList& lis
     // are matched on this one.
     if (large) picture = ReadAhead(std::move(picture));
     if (options.shapes) {
-      ShapesToArt(*picture, size.columns, options.fill, options.invert, list, sink);
+      ShapesToArt(*picture, size.columns, options.fill, options.invert, levels, list, sink);
     } else {
       BlocksToArt(*picture, size.columns, options.blocks, options.invert, list, sink);
     }
@@ -111,7 +149,7 @@ void ConvertPicture(Picture source, const PictureOptions& options, CharList& lis
   };
   picture = sized(std::move(picture));
   if (options.ramp) {
-    RampToAsc(*picture, *options.ramp, options.invert, list, sink, options.fill);
+    RampToAsc(*picture, *options.ramp, options.invert, levels, list, sink, options.fill);
     return;
   }
   int colors = options.colors;

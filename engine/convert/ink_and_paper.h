@@ -26,8 +26,9 @@ inline Rgb Blend(Rgb paper, Rgb ink, double share) {
 
 // A cell of color drawn with a symbol whose ink covers share (0-1) of it,
 // as fill draws it: the ink a shade of the color that stands out (0.3 of
-// the way to black on a light color, to white on a dark one), the paper
-// what keeps the cell's color from afar, as near as colors go.
+// the way to black on a light color, to white on a dark one, or less where
+// a dense symbol leaves the paper no room for more), the paper what keeps
+// the cell's color from afar.
 struct InkAndPaper {
   Rgb ink, paper;
 };
@@ -37,7 +38,10 @@ inline InkAndPaper FillCell(Rgb color, double share) {
   Rgb ink = 0, paper = 0;
   for (int shift = 16; shift >= 0; shift -= 8) {
     const double m = color >> shift & 0xFF;
-    const double i = light ? m * (1 - kContrast) : m + (255 - m) * kContrast;
+    double i = light ? m * (1 - kContrast) : m + (255 - m) * kContrast;
+    // The paper (m - share i) / (1 - share) must be a color: ink no
+    // further from m than that allows.
+    if (share > 0 && share < 1) i = std::clamp(i, (m - 255 * (1 - share)) / share, m / share);
     const double p = share < 1 ? std::clamp((m - share * i) / (1 - share), 0.0, 255.0) : m;
     ink |= static_cast<Rgb>(i + 0.5) << shift;
     paper |= static_cast<Rgb>(p + 0.5) << shift;

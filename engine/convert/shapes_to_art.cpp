@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <string_view>
 #include <vector>
 
 #include "convert/cell_rows.h"
@@ -15,10 +16,8 @@ namespace morvexa {
 
 namespace {
 
-// SSIM's constants for values of 0-1: C1 = (0.01)^2 and C2 = (0.03)^2; plain
-// art is scored with four times C2, which weighs a cell's structure less
-// against its mean where contrast is faint.
-constexpr float kC1 = 1e-4f, kC2 = 9e-4f, kPlainC2 = 4 * kC2;
+// SSIM's constants for values of 0-1: C1 = (0.01)^2 and C2 = (0.03)^2.
+constexpr float kC1 = 1e-4f, kC2 = 9e-4f;
 constexpr int kCount = SymbolGlyphs::kCount;
 constexpr int kHalf = SymbolGlyphs::kPixels / 2;
 // The glyphs' scores are worked out side by side, for as many glyphs as
@@ -141,18 +140,147 @@ float LikenessOf(const CellLumas& cell, std::size_t k, float paper, float differ
   return score;
 }
 
-// The first glyph of the highest score.
-int Best(const Lanes& score) {
-  return static_cast<int>(std::max_element(score.begin(), score.begin() + kCount) - score.begin());
+// Plain art: what a glyph is matched by. Seen from a reading distance a
+// glyph is a patch of ink: its pixels blurred by kBlur, so that how much ink
+// it has and where it puts it are compared, not its exact strokes, which
+// terminal fonts draw each their own way.
+constexpr float kBlur = 1.0f;
+constexpr int kBlurReach = 4;  // pixels each side, as far as the blur counts
+// How much the structural similarity of a glyph with the cell adds to its
+// match, against the difference of their patches of ink: a little, so that
+// strokes follow edges where the tones allow.
+constexpr float kStructureWeight = 0.05f;
+// Symbols that terminal fonts draw too unlike the built-in font's glyphs
+// for their ink to be where it was matched: in DejaVu Sans Mono, the
+// blurred ink of each differs from Unifont's by more than 30% of the
+// densest glyph's, squared (tests/check_terminal_symbols.py measures it).
+constexpr std::string_view kUnlikeInTerminals = "&*256BEKMSYZly~";
+
+// A kernel of the blur, from the middle out.
+std::array<float, kBlurReach + 1> BlurKernel() {
+  std::array<float, kBlurReach + 1> kernel{};
+  float sum = 0;
+  for (int i = -kBlurReach; i <= kBlurReach; ++i) sum += std::exp(-0.5f * static_cast<float>(i * i) / (kBlur * kBlur));
+  for (int i = 0; i <= kBlurReach; ++i) {
+    kernel[static_cast<std::size_t>(i)] = std::exp(-0.5f * static_cast<float>(i * i) / (kBlur * kBlur)) / sum;
+  }
+  return kernel;
 }
 
-// The glyph of a plain cell: drawn black on white (invert: white on black).
-int PlainGlyph(const CellLumas& cell, bool invert) {
-  Lanes paper, difference, score;
-  paper.fill(invert ? 0.0f : 1.0f);
-  difference.fill(invert ? 1.0f : -1.0f);
-  Likeness(cell, paper, difference, kPlainC2, score);
-  return Best(score);
+// The cell's 8 x 16 values blurred, the cell's edges going on as they are
+// (a cell's own tones), or, for a glyph, as paper (edgesBlank).
+void Blur(const float* in, float* out, bool edgesBlank) {
+  static const std::array<float, kBlurReach + 1> kernel = BlurKernel();
+  constexpr int w = SymbolGlyphs::kWidth, h = SymbolGlyphs::kHeight, r = kBlurReach;
+  constexpr int paddedW = w + 2 * r, paddedH = h + 2 * r;
+  // The values with kBlurReach more each side, then blurred across, then
+  // down.
+  float padded[paddedH * paddedW];
+  for (int y = 0; y < paddedH; ++y) {
+    for (int x = 0; x < paddedW; ++x) {
+      const bool inside = x >= r && x < r + w && y >= r && y < r + h;
+      padded[y * paddedW + x] =
+          !inside && edgesBlank ? 0.0f : in[std::clamp(y - r, 0, h - 1) * w + std::clamp(x - r, 0, w - 1)];
+    }
+  }
+  float across[paddedH * w];
+  for (int y = 0; y < paddedH; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const float* at = padded + y * paddedW + x + r;
+      float sum = kernel[0] * at[0];
+      for (int i = 1; i <= r; ++i) sum += kernel[static_cast<std::size_t>(i)] * (at[-i] + at[i]);
+      across[y * w + x] = sum;
+    }
+  }
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const float* at = across + (y + r) * w + x;
+      float sum = kernel[0] * at[0];
+      for (int i = 1; i <= r; ++i) sum += kernel[static_cast<std::size_t>(i)] * (at[-i * w] + at[i * w]);
+      out[y * w + x] = sum;
+    }
+  }
+}
+
+// The glyphs of plain art, blurred: their patches of ink, pixel by pixel
+// for every glyph at once, the square of each, and the densest glyph's
+// share of ink.
+struct BlurredGlyphs {
+  std::array<Lanes, SymbolGlyphs::kPixels> byPixel{};
+  Lanes squares{};
+  std::array<bool, kLanes> used{};
+  float densest = 0;
+
+  BlurredGlyphs() {
+    const SymbolGlyphs& glyphs = SymbolGlyphs::Get();
+    for (std::size_t k = 0; k < kCount; ++k) {
+      used[k] = kUnlikeInTerminals.find(SymbolGlyphs::SymbolOf(static_cast<int>(k))) == std::string_view::npos;
+      float ink[SymbolGlyphs::kPixels], patch[SymbolGlyphs::kPixels];
+      for (int i = 0; i < SymbolGlyphs::kPixels; ++i) ink[i] = glyphs.ink[k][static_cast<std::size_t>(i)];
+      Blur(ink, patch, true);
+      for (std::size_t i = 0; i < SymbolGlyphs::kPixels; ++i) {
+        byPixel[i][k] = patch[i];
+        squares[k] += patch[i] * patch[i];
+      }
+      if (used[k]) densest = std::max(densest, Table().share[k]);
+    }
+  }
+};
+const BlurredGlyphs& Blurred() {
+  static const BlurredGlyphs blurred;
+  return blurred;
+}
+
+// The sums of a cell's patch of ink with every glyph's, the glyphs side by
+// side in vectors.
+__attribute__((target_clones("avx2", "default"))) void SumWithPatches(const float* cell, Lanes& sums) {
+  const BlurredGlyphs& blurred = Blurred();
+  // Summed in a vector of its own, which nothing else can alias.
+  Lanes sum{};
+  for (std::size_t i = 0; i < SymbolGlyphs::kPixels; ++i) {
+    const float v = cell[i];
+    const Lanes& glyphs = blurred.byPixel[i];
+    for (std::size_t k = 0; k < kLanes; ++k) sum[k] += v * glyphs[k];
+  }
+  sums = sum;
+}
+
+// The glyph of a plain cell, dark ink on light paper (invert: light on
+// dark), from its samples' lumas through the picture's levels: the glyph
+// whose patch of ink is nearest the cell's, the cell's ink being the
+// densest glyph's at the darkest tones, with a little of their structural
+// similarity.
+int PlainGlyph(const std::int16_t* luma, const std::array<float, 256>& inkOfLuma) {
+  const BlurredGlyphs& blurred = Blurred();
+  float ink[SymbolGlyphs::kPixels], patch[SymbolGlyphs::kPixels];
+  std::array<std::int16_t, SymbolGlyphs::kPixels> paper;
+  for (int i = 0; i < SymbolGlyphs::kPixels; ++i) {
+    const float share = inkOfLuma[static_cast<std::size_t>(luma[i])];
+    ink[i] = share * blurred.densest;
+    paper[static_cast<std::size_t>(i)] = static_cast<std::int16_t>(std::lround((1 - share) * 255));
+  }
+  Blur(ink, patch, false);
+  Lanes sums, score, white, black;
+  SumWithPatches(patch, sums);
+  // Structure: each glyph drawn black on white, against the cell as its
+  // levels make it, paper where no ink.
+  CellLumas cell;
+  cell.Measure(paper.data());
+  SumWithInk(paper.data(), cell.inkSums);
+  white.fill(1.0f);
+  black.fill(-1.0f);
+  Likeness(cell, white, black, kC2, score);
+  float patchSquare = 0;
+  for (const float v : patch) patchSquare += v * v;
+  const float scale = 1 / (static_cast<float>(SymbolGlyphs::kPixels) * blurred.densest * blurred.densest);
+  int best = 0;
+  float bestCost = std::numeric_limits<float>::infinity();
+  for (std::size_t k = 0; k < kCount; ++k) {
+    if (!blurred.used[k]) continue;
+    const float cost = (blurred.squares[k] - 2 * sums[k] + patchSquare) * scale - kStructureWeight * score[k] / 2;
+    if (cost < bestCost) bestCost = cost, best = static_cast<int>(k);
+  }
+  return best;
 }
 
 Rgb ToRgb(const float* color) {
@@ -260,9 +388,12 @@ double InkShare(int k) { return Table().share[static_cast<std::size_t>(k)]; }
 
 }  // namespace
 
-void ShapesToArt(PictureReader& samples, std::size_t columns, bool fill, bool invert, CharList& list, ArtSink& sink) {
+void ShapesToArt(PictureReader& samples, std::size_t columns, bool fill, bool invert, const ToneLevels& levels,
+                 CharList& list, ArtSink& sink) {
   sink.Clear();
   list.Clear();
+  std::array<float, 256> inkOfLuma{};
+  for (std::size_t v = 0; v < inkOfLuma.size(); ++v) inkOfLuma[v] = levels.Ink(static_cast<float>(v), invert);
   const CellColors wanted = sink.Colors();
   CellRows rows(samples, columns, kShapeSamplesWide, kShapeSamplesHigh);
   ByteString line(columns, ' ');
@@ -291,8 +422,7 @@ void ShapesToArt(PictureReader& samples, std::size_t columns, bool fill, bool in
         }
         drawn = FillGlyph(cell, channels);
       } else {
-        SumWithInk(luma.data(), cell.inkSums);
-        drawn = {PlainGlyph(cell, invert), rows.Mean(x), kNoColor};
+        drawn = {PlainGlyph(luma.data(), inkOfLuma), rows.Mean(x), kNoColor};
       }
       const char symbol = SymbolGlyphs::SymbolOf(drawn.glyph);
       line[x] = symbol;

@@ -39,8 +39,9 @@ TEST_F(TerminalFit, APictureFitsTheTerminalItIsShownOn) {
   const std::vector<std::string> lines = ShownLines(plain);
   ASSERT_EQ(lines.size(), 23u) << plain.substr(0, 400);
   for (const std::string& line : lines) EXPECT_EQ(line.size(), 46u) << line;
-  // The disc's edges are drawn with the symbols of their direction.
-  EXPECT_NE(plain.find_first_of("/\\"), std::string::npos) << plain;
+  // The dark disc is drawn in dense symbols, the paper around it blank.
+  EXPECT_EQ(lines[11].find_first_of(" .:"), 0u) << lines[11];
+  EXPECT_NE(lines[11].find("88888888"), std::string::npos) << lines[11];
   EXPECT_EQ(lines[0], std::string(46, ' ')) << "the paper around the disc is left blank";
 
   // Light on dark: the light paper around the disc is inked.

@@ -45,7 +45,7 @@ struct PictureOptions {
   static constexpr int kMostColors = 95;
   // The symbols of the ramp, in the order of the ink they have in the
   // built-in font's glyphs, lightest first.
-  static constexpr std::string_view kDefaultRamp = " .-=+*";
+  static constexpr std::string_view kDefaultRamp = " .:+xo%#@";
 
   bool Sized() const { return width != 0 || height != 0; }
   // The samples of the picture each cell is seen as, wide and high: more
