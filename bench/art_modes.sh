@@ -2,76 +2,115 @@
 # The art modes beside the tools users would otherwise pick, run by
 # scripts/bench:
 #  - quality: bench/art_quality.py draws each art in 8 x 16 cells (Unifont,
-#    and DejaVu Sans Mono) and scores it against the photograph by SSIM and
-#    by the colour error of the cells (CIEDE2000), on the photographs of
-#    Debian's python3-skimage at 80 and 120 columns, beside chafa and jp2a
-#    (goals: --shapes at least 1.6x chafa's ASCII mode's SSIM; --shapes
-#    --fill 1.15x chafa's ASCII mode in full colour, with at most half its
-#    colour error; --blocks 1.1x chafa's default symbols);
+#    and DejaVu Sans Mono) and scores it against the photograph by likeness
+#    (the correlation of the two, blurred), by SSIM and by the color error
+#    of the cells (CIEDE2000), on the photographs of Debian's
+#    python3-skimage at 80 and 120 columns, beside chafa and jp2a (the
+#    goals are printed beside each mode); then bench/art_sheets.py draws
+#    a sheet for each mode: four photographs at 80 columns, each beside the
+#    mode's art and its peer's;
 #  - speed: a 4000 x 3000 JPEG to 160 columns, --shapes --fill beside
-#    chafa's ASCII mode in full colour (goal: at most 0.5x its time), and
+#    chafa's ASCII mode in full color (goal: at most 0.5x its time), and
 #    --shapes and --blocks beside their chafa counterparts;
 #  - the first look: a 512 x 512 photograph shown on an 80 x 24 terminal,
 #    beside the terminal alone (goal: well under a second).
+#
+# Usage: art_modes.sh BUILD_DIR [SHEETS_DIR]
+# The sheets go to SHEETS_DIR, else to $ART_SHEETS, else to a new folder
+# under /tmp (named at the end), so that a plain run leaves docs/ alone.
+# With ART_QUALITY_ONLY=1 the speed and first-look parts are left out; so
+# the sheets of docs/art are made anew from a build with
+#   ART_QUALITY_ONLY=1 bench/art_modes.sh BUILD_DIR docs/art
 set -euo pipefail
-build=${1:?usage: art_modes.sh BUILD_DIR}
+build=${1:?usage: art_modes.sh BUILD_DIR [SHEETS_DIR]}
+sheets=${2:-${ART_SHEETS:-}}
 cli="$build/app/morvexa-cli"
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+[ -n "$sheets" ] || sheets=$(mktemp -d /tmp/morvexa-art-sheets.XXXXXX)
 data=/usr/lib/python3/dist-packages/skimage/data
 photos=("$data/astronaut.png" "$data/chelsea.png" "$data/coffee.png" "$data/motorcycle_left.png" "$data/rocket.jpg"
   "$data/hubble_deep_field.jpg")
 size="--width {cols} --height {lines}"
-colors="COLORTERM=truecolor $cli picture {photo} $size --format ansi --color=always"
-/usr/bin/python3 "$here/art_quality.py" "${photos[@]}" --peers --json "$work/quality.json" \
+colors="$cli picture {photo} $size --format ansi --color=always"
+/usr/bin/python3 "$here/art_quality.py" "${photos[@]}" --peers --json "$work/quality.json" --save-art "$work/art" \
   --tool "morvexa-shapes=$cli picture {photo} $size --shapes --format utf8" \
-  --tool "morvexa-shapes-fill=$colors --shapes --fill" \
-  --tool "morvexa-blocks=$colors --blocks" \
-  --tool "morvexa-braille=$colors --blocks=braille" \
   --tool "morvexa-ramp=$cli picture {photo} $size --ramp --format utf8" \
-  --tool "morvexa-ramp-fill=$colors --ramp --fill" 2>"$work/quality.log" | sed -n '/^average/,$p'
-/usr/bin/python3 - "$work/quality.json" <<'PY'
+  --tool "morvexa-shapes-fill=$colors --palette=truecolor --shapes --fill" \
+  --tool "morvexa-blocks=$colors --palette=truecolor --blocks" \
+  --tool "morvexa-shapes-fill-256=$colors --palette=256 --shapes --fill" \
+  --tool "morvexa-blocks-256=$colors --palette=256 --blocks" \
+  --tool "morvexa-blocks-16=$colors --palette=16 --blocks" \
+  --tool "morvexa-braille=$colors --palette=truecolor --blocks=braille" \
+  --tool "morvexa-ramp-fill=$colors --palette=truecolor --ramp --fill" 2>"$work/quality.log" | sed -n '/^average/,$p'
+if grep -E ' failed: |: no art$' "$work/quality.log" >&2; then
+  echo "art_modes.sh: the tools above made no art; their figures are missing" >&2
+fi
+
+# Each mode beside its peer: the sheet it is drawn in, the mode, morvexa's
+# tool and the peer's (names as above), and the goal if it has one.
+comparisons=(
+  "shapes-mono|--shapes|morvexa-shapes|chafa-ascii-mono|likeness >= 1.1x and SSIM >= 1.0x"
+  "ramp|--ramp|morvexa-ramp|jp2a-mono|likeness >= 1.1x"
+  "shapes-fill|--shapes --fill|morvexa-shapes-fill|chafa-ascii-color|no worse on likeness or color error"
+  "blocks|--blocks|morvexa-blocks|chafa-default-color|no worse on likeness or color error"
+  "shapes-fill-256|--shapes --fill --palette=256|morvexa-shapes-fill-256|chafa-ascii-256|color error <= 0.5x, likeness >= 1.0x"
+  "blocks-256|--blocks --palette=256|morvexa-blocks-256|chafa-default-256|color error <= 0.5x, likeness >= 1.0x"
+  "blocks-16|--blocks --palette=16|morvexa-blocks-16|chafa-default-16|likeness >= 1.0x, color error <= 0.75x"
+  "braille|--blocks=braille|morvexa-braille|chafa-default-color|-"
+  "ramp-fill|--ramp --fill|morvexa-ramp-fill|jp2a-color|-"
+)
+/usr/bin/python3 - "$work/quality.json" "${comparisons[@]}" <<'PY'
 import json, sys
 import numpy as np
 results = json.load(open(sys.argv[1]))
 def mean(tool, measure):
-    return np.mean([r[measure] for r in results if r["tool"] == tool])
+    values = [r[measure] for r in results if r["tool"] == tool and measure in r]
+    return np.mean(values) if values else float("nan")
+def versus(ours, peer, measure, digits):
+    a, b = mean(ours, measure), mean(peer, measure)
+    ratio = "%.2fx" % (a / b) if b else "-"
+    return "%.*f / %.*f = %s" % (digits, a, digits, b, ratio)
 print()
-print("| mode | compared with | SSIM (Unifont) | SSIM (DejaVu) | colour error | goal |")
-print("|---|---|---:|---:|---:|---|")
-for ours, peer, goal in [("morvexa-shapes", "chafa-ascii-mono", "SSIM >= 1.6x"),
-                         ("morvexa-shapes-fill", "chafa-ascii-color", "SSIM >= 1.15x, colour error <= 0.5x"),
-                         ("morvexa-blocks", "chafa-default-color", "SSIM >= 1.1x"),
-                         ("morvexa-braille", "chafa-default-color", "-"),
-                         ("morvexa-ramp", "jp2a-mono", "-"),
-                         ("morvexa-ramp-fill", "jp2a-color", "-")]:
-    cells = []
-    for font in ("unifont", "dejavu"):
-        a, b = mean(ours, "ssim_" + font), mean(peer, "ssim_" + font)
-        cells.append("%.3f / %.3f = %.2fx" % (a, b, a / b))
-    a, b = mean(ours, "dE_unifont"), mean(peer, "dE_unifont")
-    error = "%.2f / %.2f = %.2fx" % (a, b, a / b) if b < 40 else "-"
-    print("| `%s` | %s | %s | %s | %s | %s |" % (ours, peer, cells[0], cells[1], error, goal))
-print("(blank page: SSIM %.3f; a mosaic of each cell's mean colour: %.3f, colour error %.2f)"
-      % (mean("blank", "ssim_unifont"), mean("mosaic", "ssim_unifont"), mean("mosaic", "dE_unifont")))
+print("Averages over the 6 photographs at 80 and 120 columns (likeness and SSIM: higher is better;")
+print("color error, the mean CIEDE2000 of the cells in Unifont: lower is better):")
+print()
+print("| mode | compared with | likeness (Unifont) | likeness (DejaVu) | SSIM (Unifont) | SSIM (DejaVu)"
+      " | color error | goal |")
+print("|---|---|---:|---:|---:|---:|---:|---|")
+for comparison in sys.argv[2:]:
+    sheet, mode, ours, peer, goal = comparison.split("|")
+    cells = [versus(ours, peer, m + "_" + font, 3) for m in ("likeness", "ssim") for font in ("unifont", "dejavu")]
+    cells.append(versus(ours, peer, "dE_unifont", 2))
+    print("| `%s` | %s | %s | %s |" % (mode, peer, " | ".join(cells), goal))
+for ref, what in [("blank", "blank page"), ("mosaic", "mosaic of each cell's mean color")]:
+    cells = ["%.3f" % mean(ref, m + "_" + font) for m in ("likeness", "ssim") for font in ("unifont", "dejavu")]
+    cells.append("%.2f" % mean(ref, "dE_unifont"))
+    print("| (%s) | - | %s | - |" % (what, " | ".join(cells)))
 PY
+# The sheets, drawn from the art the quality run kept.
+echo
+/usr/bin/python3 "$here/art_sheets.py" --json "$work/quality.json" --art "$work/art" --out "$sheets" --cols 80 \
+  --photo "$data/astronaut.png" --photo "$data/chelsea.png" --photo "$data/coffee.png" --photo "$data/rocket.jpg" \
+  -- "${comparisons[@]}"
+[ "${ART_QUALITY_ONLY:-0}" = 1 ] && exit 0
 
 convert -size 4000x3000 -seed 9 plasma:fractal -blur 0x3 -quality 90 "$work/photo.jpg"
 lines=60
 hyperfine -N --warmup 2 --runs 15 --style basic --export-json "$work/speed.json" \
   -n "morvexa-cli --shapes --fill" "$cli picture $work/photo.jpg --width 160 --shapes --fill --format ansi --color=always -o $work/a.txt" \
-  -n "chafa ASCII, full colour" "chafa -f symbols --symbols ascii -c full --size 160x$lines --stretch $work/photo.jpg" \
+  -n "chafa ASCII, full color" "chafa -f symbols --symbols ascii -c full --size 160x$lines --stretch $work/photo.jpg" \
   -n "morvexa-cli --shapes" "$cli picture $work/photo.jpg --width 160 --shapes -o $work/b.txt" \
-  -n "chafa ASCII, no colour" "chafa -f symbols --symbols ascii -c none --size 160x$lines --stretch $work/photo.jpg" \
+  -n "chafa ASCII, no color" "chafa -f symbols --symbols ascii -c none --size 160x$lines --stretch $work/photo.jpg" \
   -n "morvexa-cli --blocks" "$cli picture $work/photo.jpg --width 160 --blocks --format ansi --color=always -o $work/c.txt" \
   -n "chafa default symbols" "chafa -f symbols -c full --size 160x$lines --stretch $work/photo.jpg" >/dev/null
 /usr/bin/python3 - "$work/speed.json" <<'PY'
 import json, sys
 r = [x["median"] for x in json.load(open(sys.argv[1]))["results"]]
 print("4000 x 3000 JPEG to 160 columns:")
-print("  --shapes --fill %.1f ms | chafa ASCII full colour %.1f ms: %.2fx (goal <= 0.5x)" % (r[0] * 1e3, r[1] * 1e3, r[0] / r[1]))
-print("  --shapes %.1f ms | chafa ASCII no colour %.1f ms: %.2fx" % (r[2] * 1e3, r[3] * 1e3, r[2] / r[3]))
+print("  --shapes --fill %.1f ms | chafa ASCII full color %.1f ms: %.2fx (goal <= 0.5x)" % (r[0] * 1e3, r[1] * 1e3, r[0] / r[1]))
+print("  --shapes %.1f ms | chafa ASCII no color %.1f ms: %.2fx" % (r[2] * 1e3, r[3] * 1e3, r[2] / r[3]))
 print("  --blocks %.1f ms | chafa default symbols %.1f ms: %.2fx" % (r[4] * 1e3, r[5] * 1e3, r[4] / r[5]))
 PY
 
