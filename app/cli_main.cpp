@@ -255,6 +255,8 @@ class Command {
   // (with fill when colors show) unless another way is asked for.
   PictureOptions PictureOptionsFor(const Picture& picture, const ArtFormSettings& form) const {
     PictureOptions options = options_.picture;
+    // A terminal of few colors: the cells' colors are chosen from them.
+    options.palette = form.form == ArtForm::Ansi ? form.terminal : TerminalColors::TrueColor;
     if (form.form == ArtForm::Gbk && options.blocks == PictureOptions::Blocks::Braille) {
       throw Stop{kRefused, "code page 936 holds no braille; --blocks=braille takes --format utf8, ansi or html"};
     }

@@ -8,11 +8,16 @@
 
 #include "convert/cell_rows.h"
 #include "convert/ink_and_paper.h"
+#include "convert/palette_mix.h"
 #include "morvexa/cp936.h"
 
 namespace morvexa {
 
 namespace {
+
+// For a terminal of few colors, how many of a cell's best splits are tried
+// in its palette.
+constexpr std::size_t kPaletteSplits = 4;
 
 // An element a cell can be drawn with: its character, and which samples
 // its ink covers (bit s for sample s, row by row).
@@ -118,7 +123,7 @@ BlockSamples SamplesOf(PictureOptions::Blocks blocks) {
 }
 
 void BlocksToArt(PictureReader& samples, std::size_t columns, PictureOptions::Blocks blocks, bool invert,
-                 CharList& list, ArtSink& sink) {
+                 TerminalColors palette, CharList& list, ArtSink& sink) {
   sink.Clear();
   list.Clear();
   const CellColors wanted = sink.Colors();
@@ -136,6 +141,10 @@ void BlocksToArt(PictureReader& samples, std::size_t columns, PictureOptions::Bl
   std::vector<float> red(static_cast<std::size_t>(count)), green(red.size()), blue(red.size());
   ByteString line;
   std::vector<Rgb> inks, papers;
+  // For a terminal of few colors: the splits tried in its palette.
+  const bool paletted = palette != TerminalColors::TrueColor;
+  std::vector<Split> splits, mixers;
+  std::vector<std::pair<double, Split>> ranked;
   for (std::size_t y = 0; rows.Next(); ++y) {
     line.clear(), inks.clear(), papers.clear();
     for (std::size_t x = 0; x < columns; ++x) {
@@ -160,10 +169,14 @@ void BlocksToArt(PictureReader& samples, std::size_t columns, PictureOptions::Bl
       double total[3] = {};
       for (int s = 0; s < count; ++s) total[0] += red[s], total[1] += green[s], total[2] += blue[s];
       // The split of least squared error: the most spread between the
-      // sides' means.
+      // sides' means. For a terminal of few colors, the few best splits
+      // (and those that mix two colors half and half) go on to be drawn in
+      // its palette.
       double best = 1e-9 * count;
       std::size_t chosen = elements.size();
       Rgb ink = Mean(total, count), paper = ink;
+      splits.clear();
+      if (paletted) splits.push_back({elements.size(), 0, {}, ink, ink});  // the space
       for (std::size_t e = 0; e < elements.size(); ++e) {
         double inside[3] = {};
         int n = 0;
@@ -181,14 +194,31 @@ void BlocksToArt(PictureReader& samples, std::size_t columns, PictureOptions::Bl
             between += static_cast<double>(n) * (count - n) * (a - b) * (a - b);
           }
         }
-        if (between <= best) continue;
+        const bool mixer = paletted && 2 * n == count && mixers.size() < 2;
+        if (between <= best && !mixer && !paletted) continue;
         const double outside[3] = {total[0] - inside[0], total[1] - inside[1], total[2] - inside[2]};
         const Rgb inkColor = Mean(inside, n), paperColor = Mean(outside, count - n);
         // The ink is the darker side (invert: the lighter), for an element
         // whose turned-round split is in the set too.
         const bool inkDarker = Luma(inkColor) <= Luma(paperColor);
         if (inkDarker == invert && elements[e].turned) continue;
+        if (paletted) {
+          const Split split{e, n, {inside[0], inside[1], inside[2]}, inkColor, paperColor};
+          if (mixer) mixers.push_back(split);
+          if (between > 1e-9 * count) ranked.push_back({between, split});
+        }
+        if (between <= best) continue;
         best = between, chosen = e, ink = inkColor, paper = paperColor;
+      }
+      if (paletted) {
+        const std::size_t kept = std::min<std::size_t>(ranked.size(), kPaletteSplits);
+        std::partial_sort(ranked.begin(), ranked.begin() + static_cast<std::ptrdiff_t>(kept), ranked.end(),
+                          [](const auto& a, const auto& b) { return a.first > b.first; });
+        for (std::size_t k = 0; k < kept; ++k) splits.push_back(ranked[k].second);
+        splits.insert(splits.end(), mixers.begin(), mixers.end());
+        const PaletteSplit drawn = ChoosePaletteSplit(splits, count, {total[0], total[1], total[2]}, palette);
+        chosen = splits[drawn.split].symbol, ink = drawn.ink, paper = drawn.paper;
+        ranked.clear(), mixers.clear();
       }
       const ByteString& bytes = chosen < elements.size() ? bytesOf[chosen] : ByteString(" ");
       const double share =

@@ -29,10 +29,13 @@ BlockSamples SamplesOf(PictureOptions::Blocks blocks);
 // the element of the other samples too (else either). Where no color is
 // shown, the elements are black ink on white paper (invert: white on
 // black), inked where the cell is darker than mid-gray (invert: lighter).
-// A cell of one color is a space on it. The sink and the list are cleared first; the
-// list holds no entry (no element is one byte). The colors each cell shows
-// are its paper with its element's share of ink.
+// A cell of one color is a space on it. For a terminal of few colors
+// (palette), the ink and paper are of its palette, chosen together so that
+// the cell keeps its look from afar (PaletteInkAndPaper). The sink and the
+// list are cleared first; the list holds no entry (no element is one
+// byte). The colors each cell shows are its paper with its element's share
+// of ink.
 void BlocksToArt(PictureReader& samples, std::size_t columns, PictureOptions::Blocks blocks, bool invert,
-                 CharList& list, ArtSink& sink);
+                 TerminalColors palette, CharList& list, ArtSink& sink);
 
 }  // namespace morvexa

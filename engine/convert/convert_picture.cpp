@@ -137,9 +137,9 @@ void ConvertPicture(Picture source, const PictureOptions& options, CharList& lis
     // are matched on this one.
     if (large) picture = ReadAhead(std::move(picture));
     if (options.shapes) {
-      ShapesToArt(*picture, size.columns, options.fill, options.invert, levels, list, sink);
+      ShapesToArt(*picture, size.columns, options.fill, options.invert, levels, options.palette, list, sink);
     } else {
-      BlocksToArt(*picture, size.columns, options.blocks, options.invert, list, sink);
+      BlocksToArt(*picture, size.columns, options.blocks, options.invert, options.palette, list, sink);
     }
     return;
   }

@@ -10,6 +10,7 @@
 
 #include "convert/cell_rows.h"
 #include "convert/ink_and_paper.h"
+#include "convert/palette_mix.h"
 #include "convert/symbol_glyphs.h"
 
 namespace morvexa {
@@ -386,10 +387,55 @@ Drawn FillGlyph(const CellLumas& cell, const std::array<CellChannel, 3>& channel
 // The share of glyph k's ink in the whole cell.
 double InkShare(int k) { return Table().share[static_cast<std::size_t>(k)]; }
 
+// For a terminal of few colors: the glyphs that, besides the cell's own,
+// may draw a cell in two colors of the palette, mixing them evenly (those
+// of the default ramp, from little ink to the most).
+constexpr std::string_view kMixers = ".:+xo%#@";
+
+// The cell of fill drawn in a terminal's palette: its own glyph, a mixer or
+// a space, each with the least squares colors of its split (the means of
+// the samples it inks and of the others), chosen with their colors from
+// the palette (ChoosePaletteSplit).
+Drawn PaletteGlyph(const Drawn& own, const std::array<CellChannel, 3>& channels, TerminalColors palette) {
+  const SymbolGlyphs& glyphs = SymbolGlyphs::Get();
+  std::array<Split, kMixers.size() + 2> splits;
+  std::size_t count = 0;
+  std::array<double, 3> total;
+  for (std::size_t c = 0; c < 3; ++c) total[c] = channels[c].mean * 255.0 * SymbolGlyphs::kPixels;
+  const auto add = [&](int k) {
+    const auto g = static_cast<std::size_t>(k);
+    Split& split = splits[count++];
+    split.symbol = g;
+    split.inked = glyphs.inked[g][0] + glyphs.inked[g][1];
+    double inside[3], outside[3];
+    for (std::size_t c = 0; c < 3; ++c) {
+      split.inkedSum[c] = (channels[c].inkSums[0][g] + channels[c].inkSums[1][g]) * kHalf * 255.0;
+      inside[c] = split.inked > 0 ? split.inkedSum[c] / split.inked : total[c] / SymbolGlyphs::kPixels;
+      outside[c] = split.inked < SymbolGlyphs::kPixels
+                       ? (total[c] - split.inkedSum[c]) / (SymbolGlyphs::kPixels - split.inked)
+                       : inside[c];
+    }
+    const auto rgb = [](const double* v) {
+      Rgb out = 0;
+      for (int c = 0; c < 3; ++c) out = out << 8 | static_cast<Rgb>(std::clamp(std::lround(v[c]), 0L, 255L));
+      return out;
+    };
+    split.ink = rgb(inside), split.paper = rgb(outside);
+  };
+  add(0);  // the space
+  if (own.glyph != 0) add(own.glyph);
+  for (const char mixer : kMixers) {
+    if (mixer - 0x20 != own.glyph) add(mixer - 0x20);
+  }
+  const PaletteSplit drawn =
+      ChoosePaletteSplit(std::span<const Split>(splits.data(), count), SymbolGlyphs::kPixels, total, palette);
+  return {static_cast<int>(splits[drawn.split].symbol), drawn.ink, drawn.paper};
+}
+
 }  // namespace
 
 void ShapesToArt(PictureReader& samples, std::size_t columns, bool fill, bool invert, const ToneLevels& levels,
-                 CharList& list, ArtSink& sink) {
+                 TerminalColors palette, CharList& list, ArtSink& sink) {
   sink.Clear();
   list.Clear();
   std::array<float, 256> inkOfLuma{};
@@ -421,6 +467,9 @@ void ShapesToArt(PictureReader& samples, std::size_t columns, bool fill, bool in
           }
         }
         drawn = FillGlyph(cell, channels);
+        if (palette != TerminalColors::TrueColor && wanted != CellColors::None) {
+          drawn = PaletteGlyph(drawn, channels, palette);
+        }
       } else {
         drawn = {PlainGlyph(luma.data(), inkOfLuma), rows.Mean(x), kNoColor};
       }

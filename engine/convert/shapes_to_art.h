@@ -4,6 +4,7 @@
 #include "decode/picture_reader.h"
 #include "morvexa/art_sink.h"
 #include "morvexa/char_list.h"
+#include "morvexa/terminal_palette.h"
 
 namespace morvexa {
 
@@ -28,11 +29,13 @@ inline constexpr int kShapeSamplesWide = 8, kShapeSamplesHigh = 16;
 //    glyph is drawn in the ink and paper that fit the cell's samples best
 //    (least squares, so that the cell keeps its mean color), its contrast
 //    also tried stronger: the cell's ink and paper are those of the best
-//    glyph, exactly the two colors of a cell drawn in one.
+//    glyph, exactly the two colors of a cell drawn in one; for a terminal
+//    of few colors (palette), of its palette, chosen together so that the
+//    cell keeps its look from afar (PaletteInkAndPaper).
 // The sink and the list are cleared first; the list holds the symbols in
 // use in the order met. The colors each cell shows are its paper with its
 // glyph's share of ink.
 void ShapesToArt(PictureReader& samples, std::size_t columns, bool fill, bool invert, const ToneLevels& levels,
-                 CharList& list, ArtSink& sink);
+                 TerminalColors palette, CharList& list, ArtSink& sink);
 
 }  // namespace morvexa

@@ -4,7 +4,10 @@
 // drawn here.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <functional>
+#include <map>
 #include <string>
 
 #include "../support/painted.h"
@@ -14,6 +17,7 @@
 #include "morvexa/cp936.h"
 #include "morvexa/memory_art_area.h"
 #include "morvexa/memory_char_list.h"
+#include "morvexa/terminal_palette.h"
 
 namespace morvexa {
 namespace {
@@ -290,6 +294,52 @@ TEST_F(ArtByShape, FilledCellsLookTheirOwnColorFromAfar) {
         const double mixed = (c.ink[x] >> shift & 0xFF) * share + (c.paper[x] >> shift & 0xFF) * (1 - share);
         EXPECT_NEAR(mixed, colors[x] >> shift & 0xFF, 1.5) << (ramp ? "ramp " : "") << x;
       }
+    }
+  }
+}
+
+// On a terminal of few colors, filled shapes and blocks draw each cell in
+// two colors of its palette, mixed by the symbol so that the cell looks
+// from afar nearer its color than the palette's nearest color alone: a
+// flat brown between the palette's colors is dithered inside its cells.
+TEST_F(ArtByShape, FewColorsAreMixedInsideTheCells) {
+  const Rgb brown = 0x8A5A33;
+  const auto distance = [](Rgb a, double r, double g, double b) {
+    return std::hypot((a >> 16 & 0xFF) - r, (a >> 8 & 0xFF) - g, (a & 0xFF) - b);
+  };
+  for (const TerminalColors palette : {TerminalColors::Palette256, TerminalColors::Palette16}) {
+    const std::span<const Rgb> colors = PaletteColors(palette);
+    const Rgb nearest = colors[static_cast<std::size_t>(
+        palette == TerminalColors::Palette16 ? NearestPalette16(brown) : NearestPalette256(brown))];
+    PictureOptions shapes = Cells(4, 2), blocks = Cells(4, 2);
+    shapes.shapes = shapes.fill = true;
+    blocks.blocks = PictureOptions::Blocks::Quadrants;
+    for (PictureOptions* options : {&shapes, &blocks}) {
+      SCOPED_TRACE(options->shapes ? "shapes" : "blocks");
+      options->palette = palette;
+      const Converted c = Convert(Painted(32, 32, [&](std::size_t, std::size_t) { return brown; }), *options, true);
+      const std::u32string line = cp936::Decode(c.area.GetLine(0));
+      ASSERT_EQ(line.size(), 4u);
+      // The first cell: its two colors are the palette's, and mixed as its
+      // symbol mixes them they come nearer brown.
+      const Rgb ink = c.ink[0], paper = c.paper[0];
+      EXPECT_NE(std::find(colors.begin(), colors.end(), ink), colors.end());
+      EXPECT_NE(std::find(colors.begin(), colors.end(), paper), colors.end());
+      double share = 0;
+      if (options->shapes) {
+        share = InkShare(static_cast<char>(line[0]));
+      } else {
+        const std::map<char32_t, double> quarters = {{U'▀', 0.5}, {U'▄', 0.5}, {U'▌', 0.5}, {U'▐', 0.5},
+                                                     {U'▞', 0.5}, {U'▚', 0.5}, {U' ', 0.0}, {U'█', 1.0}};
+        ASSERT_TRUE(quarters.contains(line[0])) << static_cast<unsigned>(line[0]);
+        share = quarters.at(line[0]);
+      }
+      EXPECT_GT(share, 0) << "a symbol that mixes";
+      const auto mixed = [&](int shift) {
+        return (ink >> shift & 0xFF) * share + (paper >> shift & 0xFF) * (1 - share);
+      };
+      EXPECT_LT(distance(brown, mixed(16), mixed(8), mixed(0)),
+                distance(brown, nearest >> 16 & 0xFF, nearest >> 8 & 0xFF, nearest & 0xFF));
     }
   }
 }

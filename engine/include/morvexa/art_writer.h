@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "morvexa/art_area.h"
+#include "morvexa/terminal_palette.h"
 
 namespace morvexa {
 
@@ -22,9 +23,6 @@ enum class ArtForm {
 // Whether a form shows the colors of the cells, so that they are worth
 // working out.
 constexpr bool ShowsColors(ArtForm form) { return form == ArtForm::Html || form == ArtForm::Ansi; }
-
-// How many colors a terminal shows.
-enum class TerminalColors { TrueColor, Palette256, Palette16 };
 
 struct ArtFormSettings {
   ArtForm form = ArtForm::Gbk;
@@ -75,10 +73,5 @@ class ArtWriter {
   Rgb ink_ = kNoColor, paper_ = kNoColor;  // the colors the line stands in
   std::size_t undecodable_ = 0;
 };
-
-// The xterm 256-color palette index nearest a color.
-int NearestPalette256(Rgb color);
-// The index of the terminal's sixteen colors (xterm's) nearest a color.
-int NearestPalette16(Rgb color);
 
 }  // namespace morvexa

@@ -6,6 +6,7 @@
 #include "morvexa/art_size.h"
 #include "morvexa/byte_string.h"
 #include "morvexa/color.h"
+#include "morvexa/terminal_palette.h"
 
 namespace morvexa {
 
@@ -40,6 +41,10 @@ struct PictureOptions {
   // eighths that code page 936 holds; braille's 2 x 4 dots.
   enum class Blocks { None, Quadrants, CodePage936, Braille };
   Blocks blocks = Blocks::None;
+  // The colors the art is shown in: for a terminal of 256 or 16 colors,
+  // the shapes of fill and the blocks choose each cell's ink and paper from
+  // its palette, together, so that the cell keeps its look from afar.
+  TerminalColors palette = TerminalColors::TrueColor;
 
   // As many as there are printable ASCII symbols, one for each color.
   static constexpr int kMostColors = 95;

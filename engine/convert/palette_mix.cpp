@@ -1,0 +1,91 @@
+#include "convert/palette_mix.h"
+
+#include <algorithm>
+#include <limits>
+#include <vector>
+
+namespace morvexa {
+
+namespace {
+
+// How much the cell's look from afar weighs, in samples: as much as all of
+// them.
+constexpr double kLookWeight = 16.0;
+
+using Channels = std::array<double, 3>;
+
+Channels ChannelsOf(Rgb color) {
+  return {static_cast<double>(color >> 16 & 0xFF), static_cast<double>(color >> 8 & 0xFF),
+          static_cast<double>(color & 0xFF)};
+}
+
+double Dot(const Channels& a, const Channels& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+
+// The palette's colors around a color, to be tried for it: of 256, the
+// cube's at the two levels nearest each channel and the two nearest grays
+// (the first 16 are the terminal's own, which the art's writer never
+// uses); of 16, all of them.
+void Around(Rgb color, TerminalColors palette, std::vector<Rgb>& out) {
+  const std::span<const Rgb> colors = PaletteColors(palette);
+  if (palette == TerminalColors::Palette16) {
+    out.insert(out.end(), colors.begin(), colors.end());
+    return;
+  }
+  static constexpr std::array<int, 6> kLevels = {0, 95, 135, 175, 215, 255};
+  std::array<std::array<int, 2>, 3> near{};
+  for (int c = 0; c < 3; ++c) {
+    const int v = static_cast<int>(color >> (16 - 8 * c) & 0xFF);
+    int below = 0;
+    while (below + 1 < 5 && kLevels[static_cast<std::size_t>(below + 1)] <= v) ++below;
+    near[static_cast<std::size_t>(c)] = {below, std::min(below + 1, 5)};
+  }
+  for (const int r : near[0]) {
+    for (const int g : near[1]) {
+      for (const int b : near[2]) out.push_back(colors[static_cast<std::size_t>(16 + 36 * r + 6 * g + b)]);
+    }
+  }
+  const int mean = static_cast<int>(((color >> 16 & 0xFF) + (color >> 8 & 0xFF) + (color & 0xFF)) / 3);
+  const int gray = std::clamp((mean - 8) / 10, 0, 22);
+  out.push_back(colors[static_cast<std::size_t>(232 + gray)]);
+  out.push_back(colors[static_cast<std::size_t>(233 + gray)]);
+}
+
+}  // namespace
+
+PaletteSplit ChoosePaletteSplit(std::span<const Split> splits, int samples, const Channels& total,
+                                TerminalColors palette) {
+  const double n = samples;
+  const Channels mean = {total[0] / n, total[1] / n, total[2] / n};
+  PaletteSplit chosen;
+  double best = std::numeric_limits<double>::infinity();
+  std::vector<Rgb> inks, papers;
+  for (std::size_t i = 0; i < splits.size(); ++i) {
+    const Split& split = splits[i];
+    const double inked = split.inked, left = n - inked;
+    const Channels leftSum = {total[0] - split.inkedSum[0], total[1] - split.inkedSum[1], total[2] - split.inkedSum[2]};
+    inks.clear(), papers.clear();
+    if (split.inked > 0) Around(split.ink, palette, inks);
+    if (split.inked < samples) Around(split.paper, palette, papers);
+    if (inks.empty()) inks.push_back(0);
+    if (papers.empty()) papers.push_back(0);
+    for (const Rgb ink : inks) {
+      const Channels a = ChannelsOf(ink);
+      // The inked samples' squared distance from the ink, but for what all
+      // splits share (each sample's own square).
+      const double inkedError = inked * Dot(a, a) - 2 * Dot(a, split.inkedSum);
+      for (const Rgb paper : papers) {
+        const Channels b = ChannelsOf(paper);
+        double look = 0;
+        for (std::size_t c = 0; c < 3; ++c) {
+          const double mixed = (inked * a[c] + left * b[c]) / n - mean[c];
+          look += mixed * mixed;
+        }
+        const double cost = inkedError + left * Dot(b, b) - 2 * Dot(b, leftSum) + kLookWeight * n * look;
+        if (cost < best) best = cost, chosen = {i, ink, paper};
+      }
+    }
+  }
+  return chosen;
+}
+
+}  // namespace morvexa
