@@ -180,6 +180,16 @@ class Command {
     } else {
       settings.form = colors ? ArtForm::Ansi : ArtForm::Utf8;
     }
+    // A banner is shown in the terminal's own colors unless colors are
+    // asked for; colored, it carries its paper as well as its ink, so that
+    // it reads on a terminal of any background.
+    if (options_.command == cli::Command::Text) {
+      if (!options_.form && options_.color == ColorWhen::Auto && !options_.textColorsGiven &&
+          settings.form == ArtForm::Ansi) {
+        settings.form = ArtForm::Utf8;
+      }
+      settings.paperBehindInk = options_.blankColor;
+    }
     return settings;
   }
 
@@ -190,8 +200,8 @@ class Command {
     }
   }
 
-  void WriteArt(const MemoryArtArea& area, const MemoryCharList& list, const std::string& title) const {
-    Outputs outputs(ArtDestination(), Form(title), options_.symbolsOutput);
+  void WriteArt(const MemoryArtArea& area, const MemoryCharList& list, const ArtFormSettings& form) const {
+    Outputs outputs(ArtDestination(), form, options_.symbolsOutput);
     std::vector<Rgb> ink, paper;
     for (std::size_t i = 0; i < area.LineCount(); ++i) {
       if (area.Colors() != CellColors::None) area.ColorsOf(i, ink, paper);
@@ -201,9 +211,9 @@ class Command {
   }
 
   // An in-memory area that keeps its colors when the form shows them.
-  MemoryArtArea AreaFor(const std::string& title) const {
+  static MemoryArtArea AreaFor(const ArtFormSettings& form) {
     MemoryArtArea area;
-    if (ShowsColors(Form(title).form)) area.KeepColors();
+    if (ShowsColors(form.form)) area.KeepColors();
     return area;
   }
 
@@ -235,12 +245,12 @@ class Command {
     }
     if (!replacements.AsItPasses()) {
       // A replacement that makes or takes a line break: on the whole art.
-      MemoryArtArea area = AreaFor(title);
+      MemoryArtArea area = AreaFor(form);
       MemoryCharList again;
       ListTextSymbols(fore, back, again);
       banner.Draw(area);
       RunReplacements(again, area);
-      WriteArt(area, again, title);
+      WriteArt(area, again, form);
       return;
     }
     Outputs outputs(ArtDestination(), form, options_.symbolsOutput);
@@ -265,18 +275,22 @@ class Command {
       options.blocks = PictureOptions::Blocks::CodePage936;
     }
     const auto terminal = ShownOn();
-    if (!FirstLook()) return options;
-    const ArtSize fit = FitArtWithin(picture.Width(), picture.Height(), terminal->columns,
-                                     std::max<std::size_t>(terminal->rows, 2) - 1, options.aspect);
-    options.width = fit.columns;
-    options.height = fit.lines;
-    if (options.colors == 0 && !options.ramp && options.blocks == PictureOptions::Blocks::None) {
-      options.shapes = true;
-      if (ShowsColors(form.form)) {
-        options.fill = true;
-      } else if (!options.invert) {
-        options.invert = TerminalBackgroundDark().value_or(false);
+    if (FirstLook()) {
+      const ArtSize fit = FitArtWithin(picture.Width(), picture.Height(), terminal->columns,
+                                       std::max<std::size_t>(terminal->rows, 2) - 1, options.aspect);
+      options.width = fit.columns;
+      options.height = fit.lines;
+      if (options.colors == 0 && !options.ramp && options.blocks == PictureOptions::Blocks::None) {
+        options.shapes = true;
+        options.fill = ShowsColors(form.form);
       }
+    }
+    // Art of ink alone shown on a dark terminal is drawn light on dark,
+    // as --invert draws it.
+    const bool ofInkAlone = options.ramp || (options.shapes && !options.fill) ||
+                            (options.blocks != PictureOptions::Blocks::None && !ShowsColors(form.form));
+    if (terminal && ofInkAlone && !ShowsColors(form.form) && !options.invert) {
+      options.invert = TerminalBackgroundDark().value_or(false);
     }
     return options;
   }
@@ -343,10 +357,10 @@ class Command {
       return;
     }
     // Replacements need the whole art and the final symbol list.
-    MemoryArtArea area = AreaFor(title);
+    MemoryArtArea area = AreaFor(form);
     ConvertPicture(std::move(picture), pictureOptions, list, area);
     RunReplacements(list, area);
-    WriteArt(area, list, title);
+    WriteArt(area, list, form);
   }
 
   const Options& options_;

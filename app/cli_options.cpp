@@ -403,6 +403,7 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         const auto color = ParseColor(value);
         if (!color) return bad();
         (entry->id == kForeColor ? options.inkColor : options.blankColor) = *color;
+        options.textColorsGiven = true;
         break;
       }
       case kScale: {

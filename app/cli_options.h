@@ -41,9 +41,11 @@ struct Options {
   std::optional<TerminalColors> palette;
   // picture: one symbol per pixel even on a terminal (--original).
   bool original = false;
-  // text: the colors of ink and blank cells, for the forms that show them.
+  // text: the colors of ink and blank cells, for the forms that show them,
+  // and whether either was given (else a terminal shows its own).
   Rgb inkColor = 0x000000;
   Rgb blankColor = 0xFFFFFF;
+  bool textColorsGiven = false;
   // text: each pixel scale x scale symbols, or two symbols wide; an
   // installed font (a name or a file) at size pixels instead of the
   // built-in one.

@@ -1,10 +1,16 @@
 #include "cli_terminal.h"
 
+#include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <charconv>
+#include <chrono>
 #include <cstdlib>
+#include <regex>
+#include <string>
 #include <string_view>
 
 namespace morvexa::cli {
@@ -52,7 +58,72 @@ TerminalColors TerminalPalette() {
   return palette;
 }
 
+std::optional<Rgb> AskedBackground() {
+  // Standard input and output must be the same terminal: the question goes
+  // out on one and the answer comes in on the other.
+  struct stat in {}, out {};
+  if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO) || fstat(STDIN_FILENO, &in) != 0 ||
+      fstat(STDOUT_FILENO, &out) != 0 || in.st_rdev != out.st_rdev) {
+    return {};
+  }
+  termios before{};
+  if (tcgetattr(STDIN_FILENO, &before) != 0) return {};
+  // No echo and no line editing while the answer comes, so that none of
+  // it shows or waits in the input.
+  termios quiet = before;
+  quiet.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
+  quiet.c_cc[VMIN] = 0;
+  quiet.c_cc[VTIME] = 0;
+  if (tcsetattr(STDIN_FILENO, TCSANOW, &quiet) != 0) return {};
+  // The background's color (OSC 11), then the terminal's attributes
+  // (DA1), which every terminal answers: once that answer is in, no
+  // answer to the first is coming.
+  constexpr std::string_view kQuestions = "\x1b]11;?\x1b\\\x1b[c";
+  std::string answer;
+  if (write(STDOUT_FILENO, kQuestions.data(), kQuestions.size()) == static_cast<ssize_t>(kQuestions.size())) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
+    const std::regex attributes("\x1b\\[\\?[0-9;]*c");
+    while (!std::regex_search(answer, attributes)) {
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+      if (left <= 0) break;
+      pollfd ready{STDIN_FILENO, POLLIN, 0};
+      if (poll(&ready, 1, static_cast<int>(left)) <= 0) continue;
+      char buffer[256];
+      const ssize_t got = read(STDIN_FILENO, buffer, sizeof buffer);
+      if (got > 0) answer.append(buffer, static_cast<std::size_t>(got));
+    }
+  }
+  // What came late, or was typed meanwhile, is not left for the shell.
+  tcflush(STDIN_FILENO, TCIFLUSH);
+  tcsetattr(STDIN_FILENO, TCSANOW, &before);
+  // "ESC ] 11 ; rgb:RRRR/GGGG/BBBB" (1 to 4 hexadecimal digits a channel).
+  std::smatch found;
+  static const std::regex kColor("\x1b\\]11;rgb:([0-9a-fA-F]{1,4})/([0-9a-fA-F]{1,4})/([0-9a-fA-F]{1,4})");
+  if (!std::regex_search(answer, found, kColor)) return {};
+  Rgb color = 0;
+  for (std::size_t c = 1; c <= 3; ++c) {
+    const std::string digits = found[c].str();
+    const unsigned value = static_cast<unsigned>(std::stoul(digits, nullptr, 16));
+    const unsigned most = (1u << (4 * digits.size())) - 1;
+    color = color << 8 | (value * 255 + most / 2) / most;
+  }
+  return color;
+}
+
 std::optional<bool> TerminalBackgroundDark() {
+  static const std::optional<bool> dark = []() -> std::optional<bool> {
+    if (const auto background = AskedBackground()) {
+      const double luma = 0.2126 * (*background >> 16 & 0xFF) + 0.7152 * (*background >> 8 & 0xFF) +
+                          0.0722 * (*background & 0xFF);
+      return luma < 128;
+    }
+    return BackgroundOfColorFgBg();
+  }();
+  return dark;
+}
+
+std::optional<bool> BackgroundOfColorFgBg() {
   // "FOREGROUND;BACKGROUND" (or with a middle field), as palette indices.
   const char* text = std::getenv("COLORFGBG");
   if (!text) return {};

@@ -21,8 +21,17 @@ std::optional<TerminalSize> StandardOutputTerminal();
 // for one of more than 256; 256 when it says nothing plainer.
 TerminalColors TerminalPalette();
 
-// Whether the terminal says its background is dark (COLORFGBG, which some
-// terminals set); nothing when it does not say.
+// Whether the terminal's background is dark: as the terminal answers when
+// asked (AskedBackground), else as COLORFGBG says (which some terminals
+// set); nothing when neither says. Asked once a run.
 std::optional<bool> TerminalBackgroundDark();
+
+// The terminal's background color, asked of it (OSC 11) when standard
+// input and output are the same terminal. A terminal that does not answer
+// costs 100 ms at most; the answer is neither shown nor left in the input.
+std::optional<Rgb> AskedBackground();
+
+// Whether COLORFGBG says the background is dark.
+std::optional<bool> BackgroundOfColorFgBg();
 
 }  // namespace morvexa::cli

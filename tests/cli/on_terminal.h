@@ -1,7 +1,10 @@
 #pragma once
 
 // The command-line program run with its standard output on a
-// pseudo-terminal of a known size.
+// pseudo-terminal of a known size, as a terminal emulator would run it:
+// questions the program asks of the terminal are answered as a terminal
+// with the given look would answer them.
+#include <poll.h>
 #include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,22 +13,43 @@
 #include <cstdlib>
 #include <regex>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 namespace morvexa::testing_support {
 
+// How the terminal answers. By default it answers what every terminal
+// answers (its attributes) and not its background color, as a terminal
+// that keeps its colors to itself.
+struct TerminalLook {
+  std::string background;  // as in "rgb:0000/0000/0000"; empty: not said
+  bool answersAttributes = true;
+};
+
+struct TerminalRun {
+  std::string shown;             // what the program wrote, questions left out
+  int backgroundQuestions = 0;   // times it asked for the background color
+};
+
+inline constexpr std::string_view kBackgroundQuestion = "\x1b]11;?\x1b\\";
+inline constexpr std::string_view kAttributesQuestion = "\x1b[c";
+
 // What the program wrote to a terminal of columns x rows, with the
 // environment's variables set as given (an empty value unsets one).
-inline std::string OnTerminal(const std::vector<std::string>& args, unsigned short columns, unsigned short rows,
-                              const std::vector<std::pair<std::string, std::string>>& environment = {}) {
+// COLORFGBG is unset unless given, so that the machine's own terminal
+// does not decide.
+inline TerminalRun RunOnTerminal(const std::vector<std::string>& args, unsigned short columns, unsigned short rows,
+                                 const std::vector<std::pair<std::string, std::string>>& environment = {},
+                                 const TerminalLook& look = {}) {
   winsize size{};
   size.ws_col = columns;
   size.ws_row = rows;
   int terminal = -1;
   const pid_t child = forkpty(&terminal, nullptr, nullptr, &size);
-  if (child < 0) return "forkpty failed";
+  if (child < 0) return {"forkpty failed", 0};
   if (child == 0) {
+    unsetenv("COLORFGBG");
     for (const auto& variable : environment) {
       if (variable.second.empty()) {
         unsetenv(variable.first.c_str());
@@ -39,12 +63,27 @@ inline std::string OnTerminal(const std::vector<std::string>& args, unsigned sho
     execv(MORVEXA_CLI, argv.data());
     _exit(127);
   }
+  TerminalRun run;
   std::string out;
   char buffer[65536];
   for (;;) {
     const ssize_t n = read(terminal, buffer, sizeof buffer);
     if (n > 0) {
       out.append(buffer, static_cast<std::size_t>(n));
+      // Answer the questions as they come, and keep them out of what was
+      // shown: a terminal does not show them.
+      for (std::size_t at; (at = out.find(kBackgroundQuestion)) != std::string::npos;) {
+        out.erase(at, kBackgroundQuestion.size());
+        ++run.backgroundQuestions;
+        if (!look.background.empty()) {
+          const std::string answer = "\x1b]11;" + look.background + "\x1b\\";
+          (void)!write(terminal, answer.data(), answer.size());
+        }
+      }
+      for (std::size_t at; (at = out.find(kAttributesQuestion)) != std::string::npos;) {
+        out.erase(at, kAttributesQuestion.size());
+        if (look.answersAttributes) (void)!write(terminal, "\x1b[?62;22c", 9);
+      }
     } else if (n < 0 && errno == EINTR) {
       continue;
     } else {
@@ -53,7 +92,14 @@ inline std::string OnTerminal(const std::vector<std::string>& args, unsigned sho
   }
   close(terminal);
   waitpid(child, nullptr, 0);
-  return out;
+  run.shown = std::move(out);
+  return run;
+}
+
+inline std::string OnTerminal(const std::vector<std::string>& args, unsigned short columns, unsigned short rows,
+                              const std::vector<std::pair<std::string, std::string>>& environment = {},
+                              const TerminalLook& look = {}) {
+  return RunOnTerminal(args, columns, rows, environment, look).shown;
 }
 
 // The lines a terminal showed, without its color escapes; a line break on

@@ -13,7 +13,9 @@ using testing_support::Cli;
 using testing_support::WriteFile;
 
 using testing_support::OnTerminal;
+using testing_support::RunOnTerminal;
 using testing_support::ShownLines;
+using testing_support::TerminalLook;
 
 class TerminalFit : public Cli {
  protected:
@@ -67,6 +69,66 @@ TEST_F(TerminalFit, APictureFitsTheTerminalItIsShownOn) {
   const std::string truecolor =
       OnTerminal({"picture", picture_, "--palette=truecolor"}, 80, 24, {{"TERM", "xterm"}, {"NO_COLOR", ""}});
   EXPECT_NE(truecolor.find("\x1b[48;2;"), std::string::npos);
+}
+
+TEST_F(TerminalFit, ArtWithoutColorsIsDrawnForTheTerminalsBackground) {
+  // The disc's light paper is left blank on a light terminal and inked on
+  // a dark one, whichever way the terminal says it: answering when asked,
+  // or through COLORFGBG when it does not answer.
+  const std::vector<std::pair<std::string, std::string>> plain = {{"NO_COLOR", "1"}};
+  auto paperInked = [&](const std::vector<std::string>& args, const TerminalLook& look,
+                        const std::vector<std::pair<std::string, std::string>>& environment) {
+    const std::vector<std::string> lines = ShownLines(OnTerminal(args, 80, 24, environment, look));
+    EXPECT_EQ(lines.size(), 23u);
+    return !lines.empty() && lines[0].find_first_not_of(' ') != std::string::npos;
+  };
+  const std::vector<std::string> picture = {"picture", picture_};
+  const TerminalLook dark{"rgb:0000/0000/0000"}, light{"rgb:ffff/ffff/ffff"}, darkShort{"rgb:1e/1e/2e"};
+  EXPECT_TRUE(paperInked(picture, dark, plain));
+  EXPECT_TRUE(paperInked(picture, darkShort, plain)) << "two digits a channel";
+  EXPECT_FALSE(paperInked(picture, light, plain));
+  EXPECT_FALSE(paperInked(picture, {}, plain)) << "not said: light, as paper";
+  EXPECT_TRUE(paperInked(picture, {}, {{"NO_COLOR", "1"}, {"COLORFGBG", "15;0"}}));
+  EXPECT_FALSE(paperInked(picture, {}, {{"NO_COLOR", "1"}, {"COLORFGBG", "0;15"}}));
+  EXPECT_TRUE(paperInked(picture, {"", false}, {{"NO_COLOR", "1"}, {"COLORFGBG", "15;0"}}))
+      << "a terminal that answers nothing is waited for briefly";
+  // The terminal's answer over COLORFGBG, which may be stale.
+  EXPECT_FALSE(paperInked(picture, light, {{"NO_COLOR", "1"}, {"COLORFGBG", "15;0"}}));
+  // Every art of ink alone: the ramp and blocks too.
+  for (const char* mode : {"--ramp", "--blocks", "--shapes"}) {
+    SCOPED_TRACE(mode);
+    EXPECT_TRUE(paperInked({"picture", picture_, mode}, dark, plain));
+    EXPECT_FALSE(paperInked({"picture", picture_, mode}, light, plain));
+  }
+  // --invert is light on dark on any terminal.
+  EXPECT_TRUE(paperInked({"picture", picture_, "--invert"}, light, plain));
+
+  // The terminal is asked only when the answer matters: not for colored
+  // art, nor for one symbol a color.
+  EXPECT_EQ(RunOnTerminal(picture, 80, 24, plain, dark).backgroundQuestions, 1);
+  EXPECT_EQ(RunOnTerminal(picture, 80, 24, {{"TERM", "xterm-256color"}, {"NO_COLOR", ""}}, dark).backgroundQuestions,
+            0);
+  EXPECT_EQ(RunOnTerminal({"picture", picture_, "--original"}, 80, 24, plain, dark).backgroundQuestions, 0);
+  EXPECT_EQ(RunOnTerminal({"text", "a"}, 80, 24, plain, dark).backgroundQuestions, 0);
+}
+
+TEST_F(TerminalFit, BannersReadOnAnyBackground) {
+  // Without colors asked for, a banner on a terminal is in the terminal's
+  // own ink and paper; with them, both the ink and the paper are painted.
+  const std::vector<std::pair<std::string, std::string>> colors = {{"TERM", "xterm-256color"}, {"NO_COLOR", ""}};
+  const std::string own = OnTerminal({"text", "a"}, 80, 24, colors);
+  EXPECT_EQ(own.find('\x1b'), std::string::npos);
+  EXPECT_EQ(ShownLines(own).size(), 16u);
+  // Red ink on white paper, the paper on every line.
+  const std::string red = OnTerminal({"text", "a", "--fg-color", "red"}, 80, 24, colors);
+  EXPECT_NE(red.find("\x1b[38;5;196m"), std::string::npos) << red.substr(0, 300);
+  std::size_t lines = 0;
+  for (std::size_t at = 0, end; (end = red.find("\r\n", at)) != std::string::npos; at = end + 2, ++lines) {
+    EXPECT_NE(red.substr(at, end - at).find("\x1b[48;5;231m"), std::string::npos) << red.substr(at, end - at);
+  }
+  EXPECT_EQ(lines, 16u);
+  const std::string onNavy = OnTerminal({"text", "a", "--bg-color", "#000080"}, 80, 24, colors);
+  EXPECT_NE(onNavy.find("48;5;18"), std::string::npos) << "the paper painted";
 }
 
 TEST_F(TerminalFit, OnePixelASymbolWhenAskedAndAnywhereElse) {

@@ -144,7 +144,9 @@ TEST_F(ArtByShape, EdgesFindTheSymbolsOfTheirDirection) {
       {"/", [](int x, int y) { return std::abs((15 - y) / 2 - x) <= 1; }},
       {"\\", [](int x, int y) { return std::abs(y / 2 - x) <= 1; }},
   };
-  for (const auto& [symbols, inked] : strokes) {
+  for (const auto& stroke : strokes) {
+    const char* symbols = stroke.first;
+    const auto& inked = stroke.second;
     SCOPED_TRACE(symbols);
     PictureOptions shapes = Cells(3, 1);
     shapes.shapes = true;

@@ -28,6 +28,10 @@ struct ArtFormSettings {
   ArtForm form = ArtForm::Gbk;
   TerminalColors terminal = TerminalColors::TrueColor;
   std::string title = "Morvexa";  // the page's title (UTF-8)
+  // In the ansi form, the paper behind cells that have an ink color and no
+  // paper of their own, so that they read on a terminal of any background;
+  // none: the terminal's own.
+  Rgb paperBehindInk = kNoColor;
 };
 
 // Writes art line by line, with the colors of its cells (kNoColor: none),
