@@ -189,6 +189,10 @@ class Command {
         settings.form = ArtForm::Utf8;
       }
       settings.paperBehindInk = options_.blankColor;
+    } else if (shown && isatty(STDOUT_FILENO)) {
+      // A picture of colored ink alone is shown on the paper its symbols
+      // were chosen for (files and pipes keep the reader's own).
+      settings.paperBehindInk = 0xFFFFFF;
     }
     return settings;
   }
@@ -346,8 +350,9 @@ class Command {
     MemoryCharList list;
     const std::string title =
         options_.input == "-" ? "Morvexa" : std::filesystem::path(options_.input).filename().string();
-    const ArtFormSettings form = Form(title);
+    ArtFormSettings form = Form(title);
     const PictureOptions pictureOptions = PictureOptionsFor(picture, form);
+    if (pictureOptions.invert && form.paperBehindInk != kNoColor) form.paperBehindInk = 0x000000;
     if (options_.replacements.empty()) {
       // Straight from the file to the outputs, a band of rows at a time.
       Outputs outputs(ArtDestination(), form, options_.symbolsOutput);

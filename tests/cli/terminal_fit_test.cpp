@@ -129,6 +129,16 @@ TEST_F(TerminalFit, BannersReadOnAnyBackground) {
   EXPECT_EQ(lines, 16u);
   const std::string onNavy = OnTerminal({"text", "a", "--bg-color", "#000080"}, 80, 24, colors);
   EXPECT_NE(onNavy.find("48;5;18"), std::string::npos) << "the paper painted";
+
+  // A picture in colored ink alone is shown on the white paper its symbols
+  // were chosen for, or on black when inverted; in a pipe, as ever.
+  const std::string reduced = OnTerminal({"picture", picture_, "--colors", "8", "--width", "40"}, 80, 24, colors);
+  EXPECT_NE(reduced.find("48;5;231m"), std::string::npos) << reduced.substr(0, 200);
+  const std::string inverted =
+      OnTerminal({"picture", picture_, "--shapes", "--width", "40", "--invert"}, 80, 24, colors);
+  EXPECT_NE(inverted.find("48;5;16m"), std::string::npos) << inverted.substr(0, 200);
+  const auto piped = RunCli({"picture", picture_, "--colors", "8", "--width", "40", "--color=always"});
+  EXPECT_EQ(piped.out.find("\x1b[48"), std::string::npos);
 }
 
 TEST_F(TerminalFit, OnePixelASymbolWhenAskedAndAnywhereElse) {
