@@ -16,6 +16,10 @@ constexpr char kGroup[] = "pictureConversion";
 
 QSettings Stored() { return QSettings(QStringLiteral("Morvexa"), QStringLiteral("Morvexa")); }
 
+// The ramp earlier versions offered and remembered as it was: a person who
+// never changed it gets today's, whose symbols reach darker.
+constexpr char kEarlierDefaultRamp[] = " .-=+*";
+
 QString DefaultRamp() {
   return QString::fromLatin1(PictureOptions::kDefaultRamp.data(), PictureOptions::kDefaultRamp.size());
 }
@@ -136,7 +140,8 @@ void PictureSettings::Recall() {
   colors_->setCurrentIndex(std::max(0, colors_->findData(settings.value("colors", 0).toInt())));
   dither_->setChecked(settings.value("dither", false).toBool());
   ramp_->setChecked(settings.value("ramp", false).toBool());
-  rampSymbols_->setText(settings.value("rampSymbols", DefaultRamp()).toString());
+  const QString rampSymbols = settings.value("rampSymbols", DefaultRamp()).toString();
+  rampSymbols_->setText(rampSymbols == QLatin1String(kEarlierDefaultRamp) ? DefaultRamp() : rampSymbols);
   shapes_->setChecked(settings.value("shapes", false).toBool());
   fill_->setChecked(settings.value("fill", false).toBool());
 }

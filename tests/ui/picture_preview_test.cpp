@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
 
 #include "../support/bmp_builder.h"
@@ -166,6 +167,59 @@ TEST_F(Preview, ShowsThePictureAsItWillBeConverted) {
   dialogs.answers = {Path("halves.bmp")};
   Click("BitBtn1");
   EXPECT_EQ(window.Art().LineCount(), 10u) << "back to a symbol a pixel";
+}
+
+TEST_F(Preview, ShapesAndTheRampDrawDarkTonesDark) {
+  // 160 x 64 pixels: a black band, a mid-gray band and white, across.
+  std::vector<unsigned> indices(160 * 64);
+  for (unsigned i = 0; i < indices.size(); ++i) indices[i] = i % 160 < 60 ? 0 : i % 160 < 100 ? 1 : 2;
+  WriteFile(dir / "bands.bmp",
+            testing_support::BmpBuilder(160, 64, indices, {0x000000, 0x808080, 0xFFFFFF}).Build({40, 24}));
+  auto* settings = window.OpenDialog().findChild<PictureSettings*>("pictureSettings");
+  ASSERT_NE(settings, nullptr);
+  // A symbol's place in the ramp, lightest first.
+  auto ink = [](char symbol) { return PictureOptions::kDefaultRamp.find(symbol); };
+  for (const bool shapes : {true, false}) {
+    SCOPED_TRACE(shapes ? "形状" : "亮度");
+    PictureOptions options;
+    options.width = 20;
+    if (shapes) {
+      options.shapes = true;
+    } else {
+      options.ramp = ByteString(PictureOptions::kDefaultRamp);
+    }
+    settings->SetOptions(options);
+    dialogs.answers = {Path("bands.bmp")};
+    Click("BitBtn1");
+    ASSERT_GE(window.Art().LineCount(), 2u);
+    const ByteString line = window.Art().GetLine(1);
+    ASSERT_EQ(line.size(), 20u);
+    // The black band is solid ink, the white one clean paper, the gray one
+    // between, and not an outline.
+    for (std::size_t x = 1; x < 6; ++x) EXPECT_NE(line[x], ' ') << line;
+    for (std::size_t x = 13; x < 20; ++x) EXPECT_EQ(line[x], ' ') << line;
+    if (!shapes) {
+      EXPECT_EQ(line[3], '@') << line;
+      EXPECT_GT(ink(line[9]), ink('.')) << line;
+      EXPECT_LT(ink(line[9]), ink('@')) << line;
+    }
+  }
+  settings->SetOptions(PictureOptions{});
+}
+
+TEST_F(Preview, TheEarlierDefaultRampBecomesTodays) {
+  {
+    QSettings stored(QStringLiteral("Morvexa"), QStringLiteral("Morvexa"));
+    stored.setValue("pictureConversion/rampSymbols", " .-=+*");
+    stored.setValue("pictureConversion/ramp", true);
+  }
+  EXPECT_EQ(PictureSettings().Options().ramp, ByteString(PictureOptions::kDefaultRamp));
+  {
+    QSettings stored(QStringLiteral("Morvexa"), QStringLiteral("Morvexa"));
+    stored.setValue("pictureConversion/rampSymbols", " .-=+*#");
+  }
+  EXPECT_EQ(PictureSettings().Options().ramp, ByteString(" .-=+*#")) << "a ramp of the person's own is kept";
+  PictureSettings().SetOptions(PictureOptions{});
 }
 
 }  // namespace
