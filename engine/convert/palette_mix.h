@@ -26,8 +26,9 @@ struct Split {
 // colors mixed as its symbol mixes them) near the cell's mean color, which
 // counts as much as every sample together. So a cell of one color between
 // two of the palette takes a symbol that mixes them, when one is among the
-// splits: dithering inside the cell. The colors tried for each side are the
-// palette's around the side's own color.
+// splits: dithering inside the cell. The inks tried are the palette's
+// around the ink's own color; for each, the best paper of the whole
+// palette is found in one step (the cost is quadratic in it).
 struct PaletteSplit {
   std::size_t split = 0;  // of splits
   Rgb ink = 0, paper = 0;
