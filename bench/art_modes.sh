@@ -88,6 +88,23 @@ for ref, what in [("blank", "blank page"), ("mosaic", "mosaic of each cell's mea
     cells = ["%.3f" % mean(ref, m + "_" + font) for m in ("likeness", "ssim") for font in ("unifont", "dejavu")]
     cells.append("%.2f" % mean(ref, "dE_unifont"))
     print("| (%s) | - | %s | - |" % (what, " | ".join(cells)))
+# The truecolor modes are no worse than their peers on any photograph:
+# the worst of each measure's ratios, photograph by photograph.
+print()
+for comparison in sys.argv[2:]:
+    sheet, mode, ours, peer, goal = comparison.split("|")
+    if not goal.startswith("no worse"):
+        continue
+    def of(tool):
+        return {(r["photo"], r["cols"]): r for r in results if r["tool"] == tool}
+    a, b = of(ours), of(peer)
+    pairs = [(a[k], b[k]) for k in a if k in b]
+    if not pairs:
+        continue
+    like = min(x["likeness_unifont"] / y["likeness_unifont"] for x, y in pairs)
+    error = max(x["dE_unifont"] / y["dE_unifont"] for x, y in pairs)
+    print("`%s` beside %s, the worst of %d photographs and sizes: likeness %.4fx, color error %.2fx (%s)"
+          % (mode, peer, len(pairs), like, error, "no worse" if like >= 1.0 and error <= 1.0 else "worse"))
 PY
 # The sheets, drawn from the art the quality run kept.
 echo
@@ -98,20 +115,28 @@ echo
 
 convert -size 4000x3000 -seed 9 plasma:fractal -blur 0x3 -quality 90 "$work/photo.jpg"
 lines=60
+ansi="--format ansi --color=always"
 hyperfine -N --warmup 2 --runs 15 --style basic --export-json "$work/speed.json" \
-  -n "morvexa-cli --shapes --fill" "$cli picture $work/photo.jpg --width 160 --shapes --fill --format ansi --color=always -o $work/a.txt" \
+  -n "morvexa-cli --shapes --fill" "$cli picture $work/photo.jpg --width 160 --shapes --fill $ansi --palette=truecolor -o $work/a.txt" \
   -n "chafa ASCII, full color" "chafa -f symbols --symbols ascii -c full --size 160x$lines --stretch $work/photo.jpg" \
   -n "morvexa-cli --shapes" "$cli picture $work/photo.jpg --width 160 --shapes -o $work/b.txt" \
   -n "chafa ASCII, no color" "chafa -f symbols --symbols ascii -c none --size 160x$lines --stretch $work/photo.jpg" \
-  -n "morvexa-cli --blocks" "$cli picture $work/photo.jpg --width 160 --blocks --format ansi --color=always -o $work/c.txt" \
-  -n "chafa default symbols" "chafa -f symbols -c full --size 160x$lines --stretch $work/photo.jpg" >/dev/null
+  -n "morvexa-cli --blocks" "$cli picture $work/photo.jpg --width 160 --blocks $ansi --palette=truecolor -o $work/c.txt" \
+  -n "chafa default symbols" "chafa -f symbols -c full --size 160x$lines --stretch $work/photo.jpg" \
+  -n "morvexa-cli --shapes --fill, 256" "$cli picture $work/photo.jpg --width 160 --shapes --fill $ansi --palette=256 -o $work/d.txt" \
+  -n "chafa ASCII, 256" "chafa -f symbols --symbols ascii -c 256 --size 160x$lines --stretch $work/photo.jpg" \
+  -n "morvexa-cli --blocks, 16" "$cli picture $work/photo.jpg --width 160 --blocks $ansi --palette=16 -o $work/e.txt" \
+  -n "chafa default symbols, 16" "chafa -f symbols -c 16 --size 160x$lines --stretch $work/photo.jpg" >/dev/null
 /usr/bin/python3 - "$work/speed.json" <<'PY'
 import json, sys
 r = [x["median"] for x in json.load(open(sys.argv[1]))["results"]]
-print("4000 x 3000 JPEG to 160 columns:")
-print("  --shapes --fill %.1f ms | chafa ASCII full color %.1f ms: %.2fx (goal <= 0.5x)" % (r[0] * 1e3, r[1] * 1e3, r[0] / r[1]))
-print("  --shapes %.1f ms | chafa ASCII no color %.1f ms: %.2fx" % (r[2] * 1e3, r[3] * 1e3, r[2] / r[3]))
-print("  --blocks %.1f ms | chafa default symbols %.1f ms: %.2fx" % (r[4] * 1e3, r[5] * 1e3, r[4] / r[5]))
+print("4000 x 3000 JPEG to 160 columns (goal: at most 0.5x chafa's time):")
+for i, (ours, peer) in enumerate([("--shapes --fill", "chafa ASCII full color"), ("--shapes", "chafa ASCII no color"),
+                                  ("--blocks", "chafa default symbols"),
+                                  ("--shapes --fill --palette=256", "chafa ASCII -c 256"),
+                                  ("--blocks --palette=16", "chafa default symbols -c 16")]):
+    a, b = r[2 * i], r[2 * i + 1]
+    print("  %s %.1f ms | %s %.1f ms: %.2fx" % (ours, a * 1e3, peer, b * 1e3, a / b))
 PY
 
 hyperfine -N --warmup 2 --runs 20 --style basic --export-json "$work/look.json" \
