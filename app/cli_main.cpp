@@ -264,37 +264,33 @@ class Command {
     Finish(outputs, list);
   }
 
+  // The way of drawing asked for, in the art's form: refused (exit 2)
+  // before anything is read when it cannot be drawn there.
+  WayOfDrawing Way(const ArtFormSettings& form) const {
+    const DrawingChoice choice = ChooseWayOfDrawing(options_.drawing, {form.form, ShowsColors(form.form), FirstLook()});
+    if (!choice.refusal.empty()) throw Stop{kRefused, choice.refusal};
+    return choice.way;
+  }
+
   // The picture's options in the art's form. Shown on a terminal with no
-  // size, the art fits the terminal (but for --original), drawn by shapes
-  // (with fill when colors show) unless another way is asked for.
+  // size, the art fits the terminal (but for --original).
   PictureOptions PictureOptionsFor(const Picture& picture, const ArtFormSettings& form) const {
     PictureOptions options = options_.picture;
     // A terminal of few colors: the cells' colors are chosen from them.
     options.palette = form.form == ArtForm::Ansi ? form.terminal : TerminalColors::TrueColor;
-    if (form.form == ArtForm::Gbk && options.blocks == PictureOptions::Blocks::Braille) {
-      throw Stop{kRefused, "code page 936 holds no braille; --blocks=braille takes --format utf8, ansi or html"};
-    }
-    // Code page 936 holds only some of the block elements.
-    if (form.form == ArtForm::Gbk && options.blocks == PictureOptions::Blocks::Quadrants) {
-      options.blocks = PictureOptions::Blocks::CodePage936;
-    }
+    options.way = Way(form);
     const auto terminal = ShownOn();
     if (FirstLook()) {
       const ArtSize fit = FitArtWithin(picture.Width(), picture.Height(), terminal->columns,
                                        std::max<std::size_t>(terminal->rows, 2) - 1, options.aspect);
       options.width = fit.columns;
       options.height = fit.lines;
-      if (options.colors == 0 && !options.ramp && options.blocks == PictureOptions::Blocks::None) {
-        options.shapes = true;
-        options.fill = ShowsColors(form.form);
-      }
     }
     // Art of ink alone shown on a dark terminal is drawn light on dark,
     // as --invert draws it.
-    const bool ofInkAlone = options.ramp || (options.shapes && !options.fill) ||
-                            (options.blocks != PictureOptions::Blocks::None && !ShowsColors(form.form));
-    if (terminal && ofInkAlone && !ShowsColors(form.form) && !options.invert) {
-      options.invert = TerminalBackgroundDark().value_or(false);
+    if (terminal && OfInkAlone(options.way, ShowsColors(form.form)) && !Inverts(options.way) &&
+        TerminalBackgroundDark().value_or(false)) {
+      options.way = Inverted(options.way);
     }
     return options;
   }
@@ -302,16 +298,6 @@ class Command {
   // Whether the picture is shown on a terminal with no size asked for: its
   // first look, which fits the terminal.
   bool FirstLook() const { return ShownOn() && !options_.picture.Sized() && !options_.original; }
-
-  // Before anything is read: --invert turns the ramp, the shapes and the
-  // blocks alone (the first look draws shapes unless told otherwise).
-  void CheckInvert() const {
-    const PictureOptions& options = options_.picture;
-    const bool drawnByShapes = options.shapes || (FirstLook() && options.colors == 0);
-    if (options.invert && !options.ramp && !drawnByShapes && options.blocks == PictureOptions::Blocks::None) {
-      throw Stop{kRefused, "--invert is for --ramp, --shapes and --blocks only"};
-    }
-  }
 
   // Refuses, before anything is read, to write the art or the symbols over
   // the picture being read: by its name, another link, or as standard input.
@@ -340,7 +326,7 @@ class Command {
   }
 
   void RunPicture() const {
-    CheckInvert();
+    Way(Form(""));
     CheckNotTheInput();
     ReadSettings settings;
     settings.background = options_.background;
@@ -352,7 +338,7 @@ class Command {
         options_.input == "-" ? "Morvexa" : std::filesystem::path(options_.input).filename().string();
     ArtFormSettings form = Form(title);
     const PictureOptions pictureOptions = PictureOptionsFor(picture, form);
-    if (pictureOptions.invert && form.paperBehindInk != kNoColor) form.paperBehindInk = 0x000000;
+    if (Inverts(pictureOptions.way) && form.paperBehindInk != kNoColor) form.paperBehindInk = 0x000000;
     if (options_.replacements.empty()) {
       // Straight from the file to the outputs, a band of rows at a time.
       Outputs outputs(ArtDestination(), form, options_.symbolsOutput);

@@ -388,6 +388,7 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
       bare.emplace_back(name, argv[static_cast<std::size_t>(optind)]);
     }
     PictureOptions& picture = options.picture;
+    DrawingRequest& drawing = options.drawing;
     switch (entry->id) {
       case kOutput: options.artOutput = value; break;
       case kSymbols: options.symbolsOutput = value; break;
@@ -439,26 +440,26 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
       case kColors: {
         const auto n = Count(value, 2, PictureOptions::kMostColors);
         if (!n) return bad();
-        picture.colors = static_cast<int>(*n);
+        drawing.colors = static_cast<int>(*n);
         break;
       }
-      case kDither: picture.dither = true; break;
+      case kDither: drawing.dither = true; break;
       case kRamp: {
-        options.ramp = optarg ? value : std::string(PictureOptions::kDefaultRamp);
-        const std::string& ramp = *options.ramp;
+        const std::string ramp = optarg ? value : std::string(kDefaultRamp);
         if (ramp.size() < 2 || std::any_of(ramp.begin(), ramp.end(), [](char ch) { return ch < ' ' || ch > '~'; })) {
           return bad();
         }
+        drawing.ramp = ByteString(ramp);
         break;
       }
-      case kInvert: picture.invert = true; break;
-      case kShapes: picture.shapes = true; break;
-      case kFill: picture.fill = true; break;
+      case kInvert: drawing.invert = true; break;
+      case kShapes: drawing.shapes = true; break;
+      case kFill: drawing.fill = true; break;
       case kBlocks:
         if (!optarg || value == "quadrants") {
-          picture.blocks = PictureOptions::Blocks::Quadrants;
+          drawing.blocks = BlockKind::Quadrants;
         } else if (value == "braille") {
-          picture.blocks = PictureOptions::Blocks::Braille;
+          drawing.blocks = BlockKind::Braille;
         } else {
           return bad();
         }
@@ -531,18 +532,8 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
   }
   options.input = argv[static_cast<std::size_t>(optind)];
   // The ways of choosing symbols, of which one at most is given.
+  if (std::string conflict = ConflictOf(options.drawing); !conflict.empty()) return {{}, conflict};
   const PictureOptions& picture = options.picture;
-  const std::pair<bool, const char*> ways[] = {{options.ramp.has_value(), "--ramp"},
-                                               {picture.colors != 0, "--colors"},
-                                               {picture.shapes, "--shapes"},
-                                               {picture.blocks != PictureOptions::Blocks::None, "--blocks"}};
-  const char* chosen = nullptr;
-  for (const auto& [given, name] : ways) {
-    if (!given) continue;
-    if (chosen) return {{}, std::string(chosen) + " and " + name + " cannot be used together"};
-    chosen = name;
-  }
-  if (options.ramp) options.picture.ramp = ByteString(*options.ramp);
   if (options.original && picture.Sized()) {
     return {
         {},

@@ -29,9 +29,9 @@ struct Options {
   std::optional<std::string> artOutput;                           // -o FILE, "-" for standard output
   std::optional<std::string> symbolsOutput;                       // --symbols FILE, "-" for standard output
   std::vector<std::pair<std::string, std::string>> replacements;  // --replace OLD NEW, in order
-  // picture: sizing, colors, ramp (the ramp still in the locale's set).
+  // picture: its size, and the way of drawing asked for, unchecked.
   PictureOptions picture;
-  std::optional<std::string> ramp;
+  DrawingRequest drawing;
   Rgb background = 0xFFFFFF;
   // The art's form (--format), when given, and when colors are shown.
   std::optional<ArtForm> form;

@@ -61,7 +61,8 @@ TerminalColors TerminalPalette() {
 std::optional<Rgb> AskedBackground() {
   // Standard input and output must be the same terminal: the question goes
   // out on one and the answer comes in on the other.
-  struct stat in {}, out {};
+  struct stat in {
+  }, out{};
   if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO) || fstat(STDIN_FILENO, &in) != 0 ||
       fstat(STDOUT_FILENO, &out) != 0 || in.st_rdev != out.st_rdev) {
     return {};
@@ -114,8 +115,8 @@ std::optional<Rgb> AskedBackground() {
 std::optional<bool> TerminalBackgroundDark() {
   static const std::optional<bool> dark = []() -> std::optional<bool> {
     if (const auto background = AskedBackground()) {
-      const double luma = 0.2126 * (*background >> 16 & 0xFF) + 0.7152 * (*background >> 8 & 0xFF) +
-                          0.0722 * (*background & 0xFF);
+      const double luma =
+          0.2126 * (*background >> 16 & 0xFF) + 0.7152 * (*background >> 8 & 0xFF) + 0.0722 * (*background & 0xFF);
       return luma < 128;
     }
     return BackgroundOfColorFgBg();

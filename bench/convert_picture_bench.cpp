@@ -34,19 +34,19 @@ void Run(benchmark::State& state, const std::string& kind, const PictureOptions&
 PictureOptions Reduced() {
   PictureOptions options;
   options.width = 200;
-  options.colors = 32;
+  options.way = ReducedColors{32};
   return options;
 }
 
-PictureOptions Ramp() {
+PictureOptions RampOptions() {
   PictureOptions options;
   options.width = 200;
-  options.ramp = ByteString(PictureOptions::kDefaultRamp);
+  options.way = morvexa::Ramp{};
   return options;
 }
 
 void BM_SizedReduced(benchmark::State& state, const std::string& kind) { Run(state, kind, Reduced()); }
-void BM_SizedRamp(benchmark::State& state, const std::string& kind) { Run(state, kind, Ramp()); }
+void BM_SizedRamp(benchmark::State& state, const std::string& kind) { Run(state, kind, RampOptions()); }
 
 void ReadOnly(benchmark::State& state, const std::string& kind) {
   const auto side = static_cast<unsigned>(state.range(0));

@@ -87,29 +87,33 @@ PictureSettings::PictureSettings(QWidget* parent)
 PictureOptions PictureSettings::Options() const {
   PictureOptions options;
   options.width = static_cast<std::size_t>(width_->value());
-  options.fill = fill_->isChecked();
+  const bool fill = fill_->isChecked();
   if (shapes_->isChecked()) {
-    options.shapes = true;
+    options.way = Shapes{fill};
   } else if (ramp_->isChecked()) {
     const QByteArray symbols = rampSymbols_->text().toLatin1();
-    options.ramp = symbols.size() >= 2 ? ByteString(symbols.constData(), static_cast<std::size_t>(symbols.size()))
-                                       : ByteString(PictureOptions::kDefaultRamp);
+    options.way = Ramp{symbols.size() >= 2 ? ByteString(symbols.constData(), static_cast<std::size_t>(symbols.size()))
+                                           : ByteString(kDefaultRamp),
+                       false, fill};
+  } else if (const int colors = colors_->currentData().toInt(); colors != 0) {
+    options.way = ReducedColors{colors, dither_->isChecked(), fill};
   } else {
-    options.colors = colors_->currentData().toInt();
-    options.dither = dither_->isChecked();
+    options.way = SymbolPerColor{fill};
   }
   return options;
 }
 
 void PictureSettings::SetOptions(const PictureOptions& options) {
   width_->setValue(static_cast<int>(options.width));
-  colors_->setCurrentIndex(std::max(0, colors_->findData(options.colors)));
-  dither_->setChecked(options.dither);
-  ramp_->setChecked(options.ramp.has_value());
-  shapes_->setChecked(options.shapes);
-  fill_->setChecked(options.fill);
-  if (options.ramp)
-    rampSymbols_->setText(QString::fromLatin1(options.ramp->data(), static_cast<qsizetype>(options.ramp->size())));
+  const auto* reduced = std::get_if<ReducedColors>(&options.way);
+  const auto* ramp = std::get_if<Ramp>(&options.way);
+  colors_->setCurrentIndex(std::max(0, colors_->findData(reduced ? reduced->colors : 0)));
+  dither_->setChecked(reduced && reduced->dither);
+  ramp_->setChecked(ramp != nullptr);
+  shapes_->setChecked(std::holds_alternative<Shapes>(options.way));
+  fill_->setChecked(FillsCells(options.way));
+  if (ramp)
+    rampSymbols_->setText(QString::fromLatin1(ramp->symbols.data(), static_cast<qsizetype>(ramp->symbols.size())));
 }
 
 void PictureSettings::UpdateEnabled() {

@@ -49,10 +49,10 @@ void AddEighths(std::vector<Element>& elements, bool codePage936Only) {
 }
 
 // The elements of a kind, by the samples their ink covers.
-std::vector<Element> ElementsOf(PictureOptions::Blocks blocks) {
+std::vector<Element> ElementsOf(BlockKind blocks) {
   std::vector<Element> elements;
   switch (blocks) {
-    case PictureOptions::Blocks::Quadrants: {
+    case BlockKind::Quadrants: {
       // Quarters of 8 x 8 samples: top left 1, top right 2, bottom left 4,
       // bottom right 8; and the eighths.
       static constexpr char32_t kByQuarters[16] = {U' ', U'▘', U'▝', U'▀', U'▖', U'▌', U'▞', U'▛',
@@ -68,8 +68,8 @@ std::vector<Element> ElementsOf(PictureOptions::Blocks blocks) {
       AddEighths(elements, false);
       break;
     }
-    case PictureOptions::Blocks::CodePage936: AddEighths(elements, true); break;
-    case PictureOptions::Blocks::Braille: {
+    case BlockKind::CodePage936: AddEighths(elements, true); break;
+    case BlockKind::Braille: {
       // Dots by sample (column, row): (0,0) 1, (0,1) 2, (0,2) 4, (1,0) 8,
       // (1,1) 16, (1,2) 32, (0,3) 64, (1,3) 128.
       static constexpr int kDotOfSample[8] = {0x01, 0x08, 0x02, 0x10, 0x04, 0x20, 0x40, 0x80};
@@ -82,7 +82,6 @@ std::vector<Element> ElementsOf(PictureOptions::Blocks blocks) {
       }
       break;
     }
-    case PictureOptions::Blocks::None: break;
   }
   // Each split once; an element whose other samples' element is there too
   // is drawn with the darker ink only.
@@ -112,18 +111,17 @@ Rgb Mean(const double* sums, int count) {
 
 }  // namespace
 
-BlockSamples SamplesOf(PictureOptions::Blocks blocks) {
+BlockSamples SamplesOf(BlockKind blocks) {
   switch (blocks) {
-    case PictureOptions::Blocks::Quadrants: return {8, 8};
-    case PictureOptions::Blocks::CodePage936: return {8, 8};
-    case PictureOptions::Blocks::Braille: return {2, 4};
-    case PictureOptions::Blocks::None: break;
+    case BlockKind::Quadrants: return {8, 8};
+    case BlockKind::CodePage936: return {8, 8};
+    case BlockKind::Braille: return {2, 4};
   }
   return {1, 1};
 }
 
-void BlocksToArt(PictureReader& samples, std::size_t columns, PictureOptions::Blocks blocks, bool invert,
-                 TerminalColors palette, CharList& list, ArtSink& sink) {
+void BlocksToArt(PictureReader& samples, std::size_t columns, BlockKind blocks, bool invert, TerminalColors palette,
+                 CharList& list, ArtSink& sink) {
   sink.Clear();
   list.Clear();
   const CellColors wanted = sink.Colors();

@@ -11,7 +11,7 @@ namespace morvexa {
 struct BlockSamples {
   int wide, high;
 };
-BlockSamples SamplesOf(PictureOptions::Blocks blocks);
+BlockSamples SamplesOf(BlockKind blocks);
 
 // Turns a picture sampled as SamplesOf(blocks) says into art of columns
 // cells a line, of block elements: each cell is split in the two colors
@@ -35,7 +35,7 @@ BlockSamples SamplesOf(PictureOptions::Blocks blocks);
 // list are cleared first; the list holds no entry (no element is one
 // byte). The colors each cell shows are its paper with its element's share
 // of ink.
-void BlocksToArt(PictureReader& samples, std::size_t columns, PictureOptions::Blocks blocks, bool invert,
-                 TerminalColors palette, CharList& list, ArtSink& sink);
+void BlocksToArt(PictureReader& samples, std::size_t columns, BlockKind blocks, bool invert, TerminalColors palette,
+                 CharList& list, ArtSink& sink);
 
 }  // namespace morvexa

@@ -51,18 +51,23 @@ class Passes {
 }  // namespace
 
 PictureOptions::CellSamples PictureOptions::Samples() const {
-  if (shapes) return {kShapeSamplesWide, kShapeSamplesHigh};
-  if (blocks != Blocks::None) {
-    const BlockSamples samples = SamplesOf(blocks);
+  if (std::holds_alternative<Shapes>(way)) return {kShapeSamplesWide, kShapeSamplesHigh};
+  if (const auto* blocks = std::get_if<Blocks>(&way)) {
+    const BlockSamples samples = SamplesOf(blocks->kind);
     return {samples.wide, samples.high};
   }
   return {};
 }
 
 int PictureOptions::PixelsAcross() const {
-  if (shapes) return kShapeSamplesWide;
-  if (blocks != Blocks::None) return 2;
+  if (std::holds_alternative<Shapes>(way)) return kShapeSamplesWide;
+  if (std::holds_alternative<Blocks>(way)) return 2;
   return 1;
+}
+
+bool PictureOptions::Plain() const {
+  const auto* perColor = std::get_if<SymbolPerColor>(&way);
+  return !Sized() && perColor && !perColor->fill;
 }
 
 ArtSize FitArtSize(std::size_t width, std::size_t height, const PictureOptions& options) {
@@ -95,99 +100,130 @@ ArtSize FitArtWithin(std::size_t width, std::size_t height, std::size_t columns,
   return high;
 }
 
+namespace {
+
+// Each way of drawing, from a reader of the picture at its first row.
+class Drawing {
+ public:
+  Drawing(const PictureOptions& options, Passes& passes, ArtSize size,
+          std::function<std::unique_ptr<PictureReader>()> reopen, CharList& list, ArtSink& sink)
+      : options_(options), passes_(passes), size_(size), reopen_(std::move(reopen)), list_(list), sink_(sink) {}
+
+  void operator()(const SymbolPerColor& way) { Colors(0, false, way.fill); }
+  void operator()(const ReducedColors& way) { Colors(way.colors, way.dither, way.fill); }
+
+  void operator()(const Ramp& way) {
+    const ToneLevels levels = Levels();
+    RampToAsc(*Sized(passes_.Next(true)), way.symbols, way.invert, levels, list_, sink_, way.fill);
+  }
+
+  void operator()(const Shapes& way) {
+    if (size_.columns == 0) return Colors(0, false, way.fill);
+    // Plain shapes follow the picture's tones through its levels.
+    const ToneLevels levels = way.fill ? ToneLevels{} : Levels();
+    ShapesToArt(*Samples(), size_.columns, way.fill, way.invert, levels, options_.palette, list_, sink_);
+  }
+
+  void operator()(const Blocks& way) {
+    if (size_.columns == 0) return Colors(0, false, false);
+    BlocksToArt(*Samples(), size_.columns, way.kind, way.invert, options_.palette, list_, sink_);
+  }
+
+ private:
+  // The picture's tone levels, found on a first pass over its cells.
+  ToneLevels Levels() {
+    std::unique_ptr<PictureReader> cells = passes_.Next();
+    if (size_.columns != cells->Width() || size_.lines != cells->Height()) {
+      cells = SizedPicture(std::move(cells), size_.columns, size_.lines, size_.columns, size_.lines);
+    }
+    return ToneLevels::Of(*cells);
+  }
+
+  // The picture at the art's size, a pixel a cell, when a size is asked.
+  std::unique_ptr<PictureReader> Sized(std::unique_ptr<PictureReader> read) const {
+    if (!options_.Sized() || size_.columns == 0) return read;
+    return SizedPicture(std::move(read), size_.columns, size_.lines, size_.columns, size_.lines);
+  }
+
+  // Each cell seen as a few samples of the picture. A large picture is
+  // read and sized on a second thread while its cells are matched on this
+  // one.
+  std::unique_ptr<PictureReader> Samples() {
+    std::unique_ptr<PictureReader> picture = passes_.Next(true);
+    const PictureOptions::CellSamples samples = options_.Samples();
+    const std::size_t wide = size_.columns * static_cast<std::size_t>(samples.wide);
+    const std::size_t high = size_.lines * static_cast<std::size_t>(samples.high);
+    if (picture->AverageTo(wide, high)) return picture;
+    picture->PreferAtLeast((wide + 1) / 2, (high + 1) / 2);
+    const bool large = picture->Width() * picture->Height() >= kLargePicture;
+    picture = AreaAverage(std::move(picture), wide, high);
+    return large ? ReadAhead(std::move(picture)) : std::move(picture);
+  }
+
+  // A symbol for each color, of the picture reduced to colors when it is
+  // not 0 (or when a sized picture has more than 95).
+  void Colors(int colors, bool dither, bool fill) {
+    std::unique_ptr<PictureReader> picture = Sized(passes_.Next(true));
+    if (reopen_) {
+      // A picture of few colors needs no reduction: they are counted on a
+      // first pass, and the art made as the picture is read again.
+      if (colors == 0) {
+        if (CountColors(*picture, PictureOptions::kMostColors) <= PictureOptions::kMostColors) {
+          PictureToAsc(*Sized(reopen_()), list_, sink_, nullptr, fill);
+          return;
+        }
+        colors = PictureOptions::kMostColors;
+        picture = nullptr;
+      }
+      // Reduced from the picture read again for each of libimagequant's
+      // passes, and once more for the cells' own colors: nothing the size
+      // of the picture is held but the reduced one, a byte a cell.
+      const auto again = [&] { return Sized(reopen_()); };
+      PixelRows rows(again, std::move(picture));
+      const std::unique_ptr<PictureReader> art = ReduceColors(rows, colors, dither);
+      PixelRows own(again);
+      PictureToAsc(*art, list_, sink_, &own, fill);
+      return;
+    }
+    // The colors are counted, or reduced, from the whole (sized) picture.
+    PixelImage cells = ReadWhole(*picture);
+    if (colors == 0 && CountColors(cells, PictureOptions::kMostColors) > PictureOptions::kMostColors) {
+      colors = PictureOptions::kMostColors;
+    }
+    if (colors == 0) {
+      MemoryPicture art(std::move(cells));
+      PictureToAsc(art, list_, sink_, nullptr, fill);
+      return;
+    }
+    // The cells keep the colors they had before the reduction.
+    PixelRows rows(cells);
+    const std::unique_ptr<PictureReader> art = ReduceColors(rows, colors, dither);
+    PictureToAsc(*art, list_, sink_, &rows, fill);
+  }
+
+  const PictureOptions& options_;
+  Passes& passes_;
+  const ArtSize size_;
+  const std::function<std::unique_ptr<PictureReader>()> reopen_;
+  CharList& list_;
+  ArtSink& sink_;
+};
+
+}  // namespace
+
 void ConvertPicture(Picture source, const PictureOptions& options, CharList& list, ArtSink& sink) {
   const std::function<std::unique_ptr<PictureReader>()> reopen = std::move(source).TakeReopen();
   std::unique_ptr<PictureReader> picture = std::move(source).TakeReader();
-  if (options.Plain()) {
-    PictureToAsc(*picture, list, sink);
-    return;
-  }
-  // A symbol per pixel and color, each on its own color.
-  if (!options.Sized() && options.colors == 0 && !options.ramp && !options.shapes &&
-      options.blocks == PictureOptions::Blocks::None) {
-    PictureToAsc(*picture, list, sink, nullptr, options.fill);
+  // A symbol per pixel and color (each on its own color with fill): the
+  // picture as it is read, whatever its number of colors.
+  if (const auto* perColor = std::get_if<SymbolPerColor>(&options.way); perColor && !options.Sized()) {
+    PictureToAsc(*picture, list, sink, nullptr, perColor->fill);
     return;
   }
   const ArtSize size = FitArtSize(picture->Width(), picture->Height(), options);
   if (size.Symbols() > kMostArtSymbols) throw ArtTooLarge(size.Symbols(), size);
   Passes passes(std::move(picture), reopen);
-  // Plain shapes and the ramp follow the picture's tones through its
-  // levels, found on a first pass over its cells.
-  ToneLevels levels;
-  if ((options.shapes && !options.fill) || options.ramp) {
-    std::unique_ptr<PictureReader> cells = passes.Next();
-    if (size.columns != cells->Width() || size.lines != cells->Height()) {
-      cells = SizedPicture(std::move(cells), size.columns, size.lines, size.columns, size.lines);
-    }
-    levels = ToneLevels::Of(*cells);
-  }
-  picture = passes.Next(true);
-  if ((options.shapes || options.blocks != PictureOptions::Blocks::None) && size.columns != 0) {
-    // Each cell seen as a few samples of the picture.
-    const PictureOptions::CellSamples samples = options.Samples();
-    const std::size_t wide = size.columns * static_cast<std::size_t>(samples.wide);
-    const std::size_t high = size.lines * static_cast<std::size_t>(samples.high);
-    bool large = false;
-    if (!picture->AverageTo(wide, high)) {
-      picture->PreferAtLeast((wide + 1) / 2, (high + 1) / 2);
-      large = picture->Width() * picture->Height() >= kLargePicture;
-      picture = AreaAverage(std::move(picture), wide, high);
-    }
-    // A large picture is read and sized on a second thread while its cells
-    // are matched on this one.
-    if (large) picture = ReadAhead(std::move(picture));
-    if (options.shapes) {
-      ShapesToArt(*picture, size.columns, options.fill, options.invert, levels, options.palette, list, sink);
-    } else {
-      BlocksToArt(*picture, size.columns, options.blocks, options.invert, options.palette, list, sink);
-    }
-    return;
-  }
-  const auto sized = [&](std::unique_ptr<PictureReader> read) {
-    if (!options.Sized() || size.columns == 0) return read;
-    return SizedPicture(std::move(read), size.columns, size.lines, size.columns, size.lines);
-  };
-  picture = sized(std::move(picture));
-  if (options.ramp) {
-    RampToAsc(*picture, *options.ramp, options.invert, levels, list, sink, options.fill);
-    return;
-  }
-  int colors = options.colors;
-  if (reopen) {
-    // A picture of few colors needs no reduction: they are counted on a
-    // first pass, and the art made as the picture is read again.
-    if (colors == 0) {
-      if (CountColors(*picture, PictureOptions::kMostColors) <= PictureOptions::kMostColors) {
-        PictureToAsc(*sized(reopen()), list, sink, nullptr, options.fill);
-        return;
-      }
-      colors = PictureOptions::kMostColors;
-      picture = nullptr;
-    }
-    // Reduced from the picture read again for each of libimagequant's
-    // passes, and once more for the cells' own colors: nothing the size of
-    // the picture is held but the reduced one, a byte a cell.
-    const auto again = [&] { return sized(reopen()); };
-    PixelRows rows(again, std::move(picture));
-    const std::unique_ptr<PictureReader> art = ReduceColors(rows, colors, options.dither);
-    PixelRows own(again);
-    PictureToAsc(*art, list, sink, &own, options.fill);
-    return;
-  }
-  // The colors are counted, or reduced, from the whole (sized) picture.
-  PixelImage cells = ReadWhole(*picture);
-  if (colors == 0 && CountColors(cells, PictureOptions::kMostColors) > PictureOptions::kMostColors) {
-    colors = PictureOptions::kMostColors;
-  }
-  if (colors == 0) {
-    MemoryPicture art(std::move(cells));
-    PictureToAsc(art, list, sink, nullptr, options.fill);
-    return;
-  }
-  // The cells keep the colors they had before the reduction.
-  PixelRows rows(cells);
-  const std::unique_ptr<PictureReader> art = ReduceColors(rows, colors, options.dither);
-  PictureToAsc(*art, list, sink, &rows, options.fill);
+  std::visit(Drawing(options, passes, size, reopen, list, sink), options.way);
 }
 
 }  // namespace morvexa

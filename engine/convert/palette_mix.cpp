@@ -71,7 +71,8 @@ Rgb NearestOf(const Channels& c, TerminalColors palette) {
   double bestDistance = std::numeric_limits<double>::infinity();
   for (const Rgb color : PaletteColors(palette)) {
     const Channels d = ChannelsOf(color);
-    const double distance = (d[0] - c[0]) * (d[0] - c[0]) + (d[1] - c[1]) * (d[1] - c[1]) + (d[2] - c[2]) * (d[2] - c[2]);
+    const double distance =
+        (d[0] - c[0]) * (d[0] - c[0]) + (d[1] - c[1]) * (d[1] - c[1]) + (d[2] - c[2]) * (d[2] - c[2]);
     if (distance < bestDistance) best = color, bestDistance = distance;
   }
   return best;

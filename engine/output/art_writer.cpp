@@ -223,7 +223,8 @@ void ArtWriter::LinePart(ByteStringView line, LineColors colors) {
     return shown;
   };
   auto inkShown = showing, paperShown = showing;
-  const Rgb behind = ansi && !papered && settings_.paperBehindInk != kNoColor ? Shown(settings_.paperBehindInk) : kNoColor;
+  const Rgb behind =
+      ansi && !papered && settings_.paperBehindInk != kNoColor ? Shown(settings_.paperBehindInk) : kNoColor;
   for (std::size_t i = 0; i < line.size();) {
     if (out >= full) {
       sink_(std::string_view(begin, static_cast<std::size_t>(out - begin)));
@@ -231,8 +232,8 @@ void ArtWriter::LinePart(ByteStringView line, LineColors colors) {
     }
     const Rgb nextInk = inked && (colors.ink[i] & kNoColor) == 0 ? inkShown(colors.ink[i]) : kNoColor;
     const Rgb nextPaper = papered && (colors.paper[i] & kNoColor) == 0 ? paperShown(colors.paper[i])
-                          : behind != kNoColor && nextInk != kNoColor ? behind
-                                                                      : kNoColor;
+                          : behind != kNoColor && nextInk != kNoColor  ? behind
+                                                                       : kNoColor;
     if (nextInk != ink_ || nextPaper != paper_) {
       out = PutColors(out, nextInk, nextPaper, ink_, paper_);
       ink_ = nextInk, paper_ = nextPaper;

@@ -28,8 +28,8 @@ struct TerminalLook {
 };
 
 struct TerminalRun {
-  std::string shown;             // what the program wrote, questions left out
-  int backgroundQuestions = 0;   // times it asked for the background color
+  std::string shown;            // what the program wrote, questions left out
+  int backgroundQuestions = 0;  // times it asked for the background color
 };
 
 inline constexpr std::string_view kBackgroundQuestion = "\x1b]11;?\x1b\\";

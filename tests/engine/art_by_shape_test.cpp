@@ -93,8 +93,7 @@ TEST_F(ArtByShape, FilledTextDrawnInTheFontComesBackAsItself) {
   // the cells' ink and paper.
   const std::string text = AllSymbols();
   PictureOptions shapes = Cells(text.size(), 1);
-  shapes.shapes = true;
-  shapes.fill = true;
+  shapes.way = Shapes{true};
   for (const auto& [ink, paper] : {std::pair<Rgb, Rgb>{0xC01020, 0x2040F0}, {0xF0E0A0, 0x103010}}) {
     const Converted c = Convert(Drawn(text, ink, paper), shapes, true);
     ASSERT_EQ(c.area.GetLine(0), ByteString(text));
@@ -118,10 +117,9 @@ TEST_F(ArtByShape, PlainShapesFollowTheTonesOfTheirCells) {
     });
   };
   PictureOptions shapes = Cells(kSteps, 1);
-  shapes.shapes = true;
   for (const bool invert : {false, true}) {
     SCOPED_TRACE(invert ? "light on dark" : "dark on light");
-    shapes.invert = invert;
+    shapes.way = Shapes{false, invert};
     const ByteString line = Convert(ramp(), shapes, false).area.GetLine(0);
     ASSERT_EQ(line.size(), kSteps);
     const char lightest = invert ? line.back() : line.front(), darkest = invert ? line.front() : line.back();
@@ -149,7 +147,7 @@ TEST_F(ArtByShape, EdgesFindTheSymbolsOfTheirDirection) {
     const auto& inked = stroke.second;
     SCOPED_TRACE(symbols);
     PictureOptions shapes = Cells(3, 1);
-    shapes.shapes = true;
+    shapes.way = Shapes{};
     const Converted c =
         Convert(Painted(24, 16,
                         [&](std::size_t x, std::size_t y) {
@@ -170,7 +168,7 @@ TEST_F(ArtByShape, EdgesFindTheSymbolsOfTheirDirection) {
 // them in DejaVu Sans Mono): plain shapes never use them.
 TEST_F(ArtByShape, PlainShapesUseOnlySymbolsTerminalFontsDrawAlike) {
   PictureOptions shapes = Cells(60, 20);
-  shapes.shapes = true;
+  shapes.way = Shapes{};
   const ByteString art = Convert(Painted(480, 320,
                                          [](std::size_t x, std::size_t y) {
                                            const auto v = static_cast<Rgb>((x * 7 + y * 13 + (x * y) % 97) % 256);
@@ -195,7 +193,7 @@ TEST_F(ArtByShape, QuadrantsAreTheDarkQuartersOfTheirCells) {
     });
   };
   PictureOptions blocks = Cells(16, 1);
-  blocks.blocks = PictureOptions::Blocks::Quadrants;
+  blocks.way = Blocks{BlockKind::Quadrants};
 
   // In colors, the dark side is the ink; a cell of one color is a space.
   const Converted c = Convert(checker(dark, light), blocks, true);
@@ -222,7 +220,7 @@ TEST_F(ArtByShape, QuadrantsAreTheDarkQuartersOfTheirCells) {
   // Without colors, black ink on white paper: a dark cell is a full block.
   EXPECT_EQ(cp936::Decode(Convert(checker(0x000000, 0xFFFFFF), blocks, false).area.GetLine(0)),
             std::u32string(byQuarters, 16));
-  blocks.invert = true;
+  blocks.way = Blocks{BlockKind::Quadrants, true};
   std::u32string inverted;
   for (unsigned quarters = 0; quarters < 16; ++quarters) inverted += byQuarters[15 - quarters];
   EXPECT_EQ(cp936::Decode(Convert(checker(0x000000, 0xFFFFFF), blocks, false).area.GetLine(0)), inverted)
@@ -235,7 +233,7 @@ TEST_F(ArtByShape, BrailleDotsAreTheDarkSamples) {
   const int dotOf[4][2] = {{1, 4}, {2, 5}, {3, 6}, {7, 8}};
   const std::vector<unsigned> patterns = {0x01, 0x80, 0x0F, 0x5A, 0x7E, 0xC3};
   PictureOptions braille = Cells(patterns.size(), 1);
-  braille.blocks = PictureOptions::Blocks::Braille;
+  braille.way = Blocks{BlockKind::Braille};
   const auto c = Convert(Painted(patterns.size() * 2, 4,
                                  [&](std::size_t x, std::size_t y) {
                                    const int dot = dotOf[y][x % 2];
@@ -251,7 +249,7 @@ TEST_F(ArtByShape, CodePage936BlocksAreEighthsItHolds) {
   // Cells of 8 x 8 samples, dark in their lowest k rows, or leftmost k
   // columns.
   PictureOptions blocks = Cells(8, 1);
-  blocks.blocks = PictureOptions::Blocks::CodePage936;
+  blocks.way = Blocks{BlockKind::CodePage936};
   const auto lower =
       Convert(Painted(64, 8, [](std::size_t x, std::size_t y) { return 8 - y <= x / 8 ? 0x000000u : 0xFFFFFFu; }),
               blocks, false);
@@ -283,8 +281,8 @@ TEST_F(ArtByShape, FilledCellsLookTheirOwnColorFromAfar) {
   const Rgb colors[] = {0x102030, 0xF0E0D0, 0x808080, 0xC06040};
   for (const bool ramp : {false, true}) {
     PictureOptions fill;
-    fill.fill = true;
-    if (ramp) fill.ramp = ByteString(PictureOptions::kDefaultRamp);
+    fill.way = SymbolPerColor{true};
+    if (ramp) fill.way = Ramp{ByteString(kDefaultRamp), false, true};
     const Converted c = Convert(Painted(4, 1, [&](std::size_t x, std::size_t) { return colors[x]; }), fill, true);
     const ByteString line = c.area.GetLine(0);
     ASSERT_EQ(line.size(), 4u);
@@ -314,10 +312,10 @@ TEST_F(ArtByShape, FewColorsAreMixedInsideTheCells) {
     const Rgb nearest = colors[static_cast<std::size_t>(
         palette == TerminalColors::Palette16 ? NearestPalette16(brown) : NearestPalette256(brown))];
     PictureOptions shapes = Cells(4, 2), blocks = Cells(4, 2);
-    shapes.shapes = shapes.fill = true;
-    blocks.blocks = PictureOptions::Blocks::Quadrants;
+    shapes.way = Shapes{true};
+    blocks.way = Blocks{BlockKind::Quadrants};
     for (PictureOptions* options : {&shapes, &blocks}) {
-      SCOPED_TRACE(options->shapes ? "shapes" : "blocks");
+      SCOPED_TRACE(std::holds_alternative<Shapes>(options->way) ? "shapes" : "blocks");
       options->palette = palette;
       const Converted c = Convert(Painted(32, 32, [&](std::size_t, std::size_t) { return brown; }), *options, true);
       const std::u32string line = cp936::Decode(c.area.GetLine(0));
@@ -328,7 +326,7 @@ TEST_F(ArtByShape, FewColorsAreMixedInsideTheCells) {
       EXPECT_NE(std::find(colors.begin(), colors.end(), ink), colors.end());
       EXPECT_NE(std::find(colors.begin(), colors.end(), paper), colors.end());
       double share = 0;
-      if (options->shapes) {
+      if (std::holds_alternative<Shapes>(options->way)) {
         share = InkShare(static_cast<char>(line[0]));
       } else {
         const std::map<char32_t, double> quarters = {{U'▀', 0.5}, {U'▄', 0.5}, {U'▌', 0.5}, {U'▐', 0.5},
@@ -348,12 +346,12 @@ TEST_F(ArtByShape, FewColorsAreMixedInsideTheCells) {
 
 TEST(ArtSizes, ShapesAndBlocksWithoutASizeTakeASampleAPixel) {
   PictureOptions shapes;
-  shapes.shapes = true;
+  shapes.way = Shapes{};
   const ArtSize cells = FitArtSize(800, 320, shapes);
   EXPECT_EQ(cells.columns, 100u);
   EXPECT_EQ(cells.lines, 20u);
   PictureOptions quadrants;
-  quadrants.blocks = PictureOptions::Blocks::Quadrants;
+  quadrants.way = Blocks{BlockKind::Quadrants};
   EXPECT_EQ(FitArtSize(800, 320, quadrants).columns, 400u);
   EXPECT_EQ(FitArtSize(800, 320, quadrants).lines, 80u);
 

@@ -134,15 +134,15 @@ TEST(ConvertPicture, InterlacedPicturesGiveTheArtOfTheirTwins) {
   ASSERT_TRUE(testing_support::Convert(gif + " " + path("flat.gif")));
   ASSERT_TRUE(testing_support::Convert(gif + " -interlace GIF " + path("interlaced.gif")));
   PictureOptions ramp = Width(70), shapes = Width(30), filled = Width(30), blocks = Width(60), reduced = Width(70);
-  ramp.ramp = ByteString(PictureOptions::kDefaultRamp);
-  shapes.shapes = filled.shapes = filled.fill = true;
-  blocks.blocks = PictureOptions::Blocks::Quadrants;
-  reduced.colors = 12;
+  ramp.way = Ramp{};
+  shapes.way = Shapes{};
+  filled.way = Shapes{true};
+  blocks.way = Blocks{BlockKind::Quadrants};
+  reduced.way = ReducedColors{12};
   for (const auto& [flat, interlaced] : {std::pair{"flat.png", "interlaced.png"}, {"flat.gif", "interlaced.gif"}}) {
     for (const PictureOptions& options : {Width(70), ramp, shapes, filled, blocks, reduced}) {
-      SCOPED_TRACE(testing::Message() << interlaced << (options.shapes ? " shapes" : "")
-                                      << (options.fill ? " fill" : "") << (options.ramp ? " ramp" : "")
-                                      << (options.colors ? " colors" : ""));
+      SCOPED_TRACE(testing::Message() << interlaced << " way " << options.way.index()
+                                      << (FillsCells(options.way) ? " fill" : ""));
       ReadSettings settings;
       settings.background = 0x3366CC;
       const auto convert = [&](const char* name) {
@@ -172,7 +172,7 @@ TEST(ConvertPicture, RampSymbolsFollowBrightness) {
     return Painted(256, 2, [](std::size_t x, std::size_t) { return static_cast<Rgb>((255 - x) * 0x010101); });
   };
   PictureOptions ramp;
-  ramp.ramp = ByteString(PictureOptions::kDefaultRamp);
+  ramp.way = Ramp{};
   const Converted c = Convert(gradient(), ramp);
   const ByteString line = c.area.GetLine(0);
   std::string order;
@@ -187,14 +187,14 @@ TEST(ConvertPicture, RampSymbolsFollowBrightness) {
   for (const char symbol : steps) each.emplace_back(1, symbol);
   EXPECT_EQ(c.list.Entries(), each);
 
-  ramp.invert = true;
+  ramp.way = Ramp{ByteString(kDefaultRamp), true};
   const ByteString inverted = Convert(gradient(), ramp).area.GetLine(0);
   EXPECT_EQ(inverted.front(), steps.back());
   EXPECT_EQ(inverted.back(), steps.front());
 
   // Symbols a letter case apart are listed once, as every list is.
   PictureOptions letters;
-  letters.ramp = "aA";
+  letters.way = Ramp{"aA"};
   EXPECT_EQ(Convert(gradient(), letters).list.Entries(), (Entries{"a"}));
 }
 
@@ -207,9 +207,8 @@ TEST(ConvertPicture, ColorsAreReducedToAtMostTheNumberAsked) {
   for (int colors : {2, 4, 32, 95}) {
     SCOPED_TRACE(colors);
     PictureOptions options;
-    options.colors = colors;
     for (bool dither : {false, true}) {
-      options.dither = dither;
+      options.way = ReducedColors{colors, dither};
       const Converted c = Convert(noise(), options);
       std::set<char> used;
       for (const ByteString& line : testing_support::Lines(c.area)) used.insert(line.begin(), line.end());

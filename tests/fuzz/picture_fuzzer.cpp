@@ -20,9 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   PictureOptions options;
   const int way = size > 0 ? data[size - 1] % 5 : 0;
   if (way == 1 || way >= 3) options.width = 7;
-  if (way == 2) options.ramp = ByteString(PictureOptions::kDefaultRamp);
-  if (way == 3) options.shapes = options.fill = true;
-  if (way == 4) options.blocks = PictureOptions::Blocks::Quadrants;
+  if (way == 2) options.way = Ramp{};
+  if (way == 3) options.way = Shapes{true};
+  if (way == 4) options.way = Blocks{BlockKind::Quadrants};
   try {
     auto picture = OpenPicture(FileBytes::FromMemory(std::string(data, data + size)), settings);
     const std::size_t height = options.Plain() ? picture->Height() : 0;

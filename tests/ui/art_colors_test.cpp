@@ -185,10 +185,11 @@ TEST_F(ArtColorsTest, ShapesWithFillKeepBothColorsOfEachCellInPagesAndCopies) {
   auto* settings = window.OpenDialog().findChild<PictureSettings*>("pictureSettings");
   PictureOptions shapes;
   shapes.width = 2;
-  shapes.shapes = true;
-  shapes.fill = true;
+  shapes.way = Shapes{true};
   settings->SetOptions(shapes);
-  EXPECT_TRUE(settings->Options().shapes && settings->Options().fill);
+  const PictureOptions options = settings->Options();
+  const auto* chosen = std::get_if<Shapes>(&options.way);
+  EXPECT_TRUE(chosen && chosen->fill);
   dialogs.answers = {Path("cells.bmp")};
   Click("BitBtn1");
   settings->SetOptions(PictureOptions{});
@@ -221,7 +222,7 @@ TEST_F(ArtColorsTest, ThePreviewShowsShapesAsTheyWillBeDrawn) {
   for (unsigned i = 0; i < indices.size(); ++i) indices[i] = i % 64 < 32;
   WriteFile(dir / "halves.bmp", testing_support::BmpBuilder(64, 32, indices, {0xFFFFFF, 0}).Build({40, 8}));
   PictureOptions shapes;
-  shapes.shapes = true;
+  shapes.way = Shapes{};
   preview->Settings()->SetOptions(shapes);
   preview->ShowFile(Path("halves.bmp"));
   ASSERT_TRUE(preview->Picture().has_value());

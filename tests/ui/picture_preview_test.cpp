@@ -118,6 +118,13 @@ TEST_F(Preview, OfferingThePreviousFileDoesNotReadIt) {
 namespace morvexa {
 namespace {
 
+// The symbols of the ramp the settings choose; none for another way.
+ByteString RampOf(const PictureSettings& settings) {
+  const PictureOptions options = settings.Options();
+  const auto* ramp = std::get_if<Ramp>(&options.way);
+  return ramp ? ramp->symbols : ByteString();
+}
+
 TEST_F(Preview, SettingsAreRememberedAndTheirDefaultsChangeNothing) {
   auto* settings = window.OpenDialog().findChild<PictureSettings*>("pictureSettings");
   ASSERT_NE(settings, nullptr);
@@ -125,20 +132,21 @@ TEST_F(Preview, SettingsAreRememberedAndTheirDefaultsChangeNothing) {
   EXPECT_TRUE(settings->Options().Plain()) << "at its defaults a conversion is as it always was";
   PictureOptions chosen;
   chosen.width = 40;
-  chosen.colors = 8;
-  chosen.dither = true;
+  chosen.way = ReducedColors{8, true};
   settings->SetOptions(chosen);
   {
     PictureSettings later;  // a later run of the program
     EXPECT_EQ(later.Options().width, 40u);
-    EXPECT_EQ(later.Options().colors, 8);
-    EXPECT_TRUE(later.Options().dither);
-    EXPECT_FALSE(later.Options().ramp);
+    const PictureOptions options = later.Options();
+    const auto* reduced = std::get_if<ReducedColors>(&options.way);
+    ASSERT_NE(reduced, nullptr);
+    EXPECT_EQ(reduced->colors, 8);
+    EXPECT_TRUE(reduced->dither);
   }
   PictureOptions ramp;
-  ramp.ramp = ".:#";
+  ramp.way = Ramp{".:#"};
   settings->SetOptions(ramp);
-  EXPECT_EQ(PictureSettings().Options().ramp, ByteString(".:#"));
+  EXPECT_EQ(RampOf(PictureSettings()), ByteString(".:#"));
   settings->SetOptions(PictureOptions{});
 }
 
@@ -184,9 +192,9 @@ TEST_F(Preview, ShapesAndTheRampDrawDarkTonesDark) {
     PictureOptions options;
     options.width = 20;
     if (shapes) {
-      options.shapes = true;
+      options.way = Shapes{};
     } else {
-      options.ramp = ByteString(PictureOptions::kDefaultRamp);
+      options.way = Ramp{};
     }
     settings->SetOptions(options);
     dialogs.answers = {Path("bands.bmp")};
@@ -213,12 +221,12 @@ TEST_F(Preview, TheEarlierDefaultRampBecomesTodays) {
     stored.setValue("pictureConversion/rampSymbols", " .-=+*");
     stored.setValue("pictureConversion/ramp", true);
   }
-  EXPECT_EQ(PictureSettings().Options().ramp, ByteString(PictureOptions::kDefaultRamp));
+  EXPECT_EQ(RampOf(PictureSettings()), ByteString(kDefaultRamp));
   {
     QSettings stored(QStringLiteral("Morvexa"), QStringLiteral("Morvexa"));
     stored.setValue("pictureConversion/rampSymbols", " .-=+*#");
   }
-  EXPECT_EQ(PictureSettings().Options().ramp, ByteString(" .-=+*#")) << "a ramp of the person's own is kept";
+  EXPECT_EQ(RampOf(PictureSettings()), ByteString(" .-=+*#")) << "a ramp of the person's own is kept";
   PictureSettings().SetOptions(PictureOptions{});
 }
 

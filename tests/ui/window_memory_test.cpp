@@ -31,7 +31,7 @@ TEST_F(WindowMemory, DoesNotGrowOverTwentyConversions) {
   for (std::uint32_t& color : palette) color = random() & 0xFFFFFF;
   WriteFile(dir / "big.bmp", testing_support::BmpBuilder(kSide, kSide, indices, palette).Build({40, 8}));
   PictureOptions reduced;
-  reduced.colors = 8;
+  reduced.way = ReducedColors{8};
   window.OpenDialog().findChild<PictureSettings*>()->SetOptions(reduced);
 
   std::size_t mostEarly = 0, mostLate = 0;

@@ -1,0 +1,111 @@
+#pragma once
+
+// How a picture's cells choose their symbols: one way at a time, each with
+// what belongs to it; and the one place where what a person asks for is
+// checked and made into a way, for the window and the command line alike.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "morvexa/art_writer.h"
+#include "morvexa/byte_string.h"
+
+namespace morvexa {
+
+// The symbols of the ramp, in the order of the ink they have in the
+// built-in font's glyphs, lightest first.
+inline constexpr std::string_view kDefaultRamp = " .:+xo%#@";
+
+// A symbol for each color of each cell, in the order the colors are first
+// met (the window's own way). A sized picture of more than 95 colors is
+// reduced to 95. fill: each cell on its own color, behind a symbol that
+// stands out.
+struct SymbolPerColor {
+  bool fill = false;
+};
+
+// The picture reduced to at most colors colors (2 to 95) first, with
+// error diffusion when dither; then a symbol for each.
+struct ReducedColors {
+  int colors = 2;
+  bool dither = false;
+  bool fill = false;
+};
+
+// Each cell the symbol of its brightness, symbols from light to dark;
+// invert: light ink on dark paper.
+struct Ramp {
+  ByteString symbols{kDefaultRamp};
+  bool invert = false;
+  bool fill = false;
+};
+
+// Each cell the printable ASCII symbol whose glyph best matches the
+// pattern of the pixels it covers (see convert/shapes_to_art.h); fill: in
+// the two colors of the best split of its pixels.
+struct Shapes {
+  bool fill = false;
+  bool invert = false;
+};
+
+// Cells of block elements, each split in two colors (see
+// convert/blocks_to_art.h): halves and quadrants; only the halves and
+// eighths that code page 936 holds; braille's 2 x 4 dots.
+enum class BlockKind { Quadrants, CodePage936, Braille };
+struct Blocks {
+  BlockKind kind = BlockKind::Quadrants;
+  bool invert = false;
+};
+
+using WayOfDrawing = std::variant<SymbolPerColor, ReducedColors, Ramp, Shapes, Blocks>;
+
+// Whether a way draws each cell with a paper color as well as its ink.
+bool FillsCells(const WayOfDrawing& way);
+// Whether a way draws light ink on dark paper.
+bool Inverts(const WayOfDrawing& way);
+// The way drawing light ink on dark paper, where it can.
+WayOfDrawing Inverted(WayOfDrawing way);
+// Whether a way's art, without colors shown, is ink alone on paper: the
+// ramp, the shapes and the blocks, which a dark terminal shows inverted.
+bool OfInkAlone(const WayOfDrawing& way, bool colorsShown);
+
+// What a person asks of the drawing, option by option, as both programs
+// take it, before it is checked.
+struct DrawingRequest {
+  std::optional<ByteString> ramp;   // --ramp
+  int colors = 0;                   // --colors (0: not given)
+  bool dither = false;              // --dither
+  bool shapes = false;              // --shapes
+  std::optional<BlockKind> blocks;  // --blocks
+  bool fill = false;                // --fill
+  bool invert = false;              // --invert
+  bool WayGiven() const { return ramp || colors != 0 || shapes || blocks; }
+};
+
+// Where the art goes, as far as the way of drawing cares.
+struct DrawingTarget {
+  ArtForm form = ArtForm::Gbk;
+  bool colorsShown = false;
+  // The first look on a terminal: with no way asked for, shapes (with fill
+  // when colors are shown).
+  bool firstLook = false;
+};
+
+// The way a request names for a target, or, when it is refused, why, in
+// one sentence with the options as they are typed.
+struct DrawingChoice {
+  WayOfDrawing way;
+  std::string refusal;  // empty: not refused
+};
+
+// The ways asked for conflict with one another ("--ramp and --shapes
+// cannot be used together"): checked before anything else, as soon as the
+// options are read.
+std::string ConflictOf(const DrawingRequest& request);
+
+// The whole check: conflicts; what the form can hold (code page 936 has
+// no braille, and only some block elements); a needless --invert.
+DrawingChoice ChooseWayOfDrawing(const DrawingRequest& request, const DrawingTarget& target);
+
+}  // namespace morvexa
