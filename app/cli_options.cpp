@@ -6,6 +6,7 @@
 #include <charconv>
 #include <string_view>
 
+#include "morvexa/picture_arguments.h"
 #include "morvexa/replacing_file.h"
 #include "morvexa_version.h"
 
@@ -122,14 +123,6 @@ enum Id {
   kReplace,
   kFore,
   kBack,
-  kWidth,
-  kHeight,
-  kAspect,
-  kColors,
-  kDither,
-  kRamp,
-  kInvert,
-  kBackground,
   kFormat,
   kColor,
   kForeColor,
@@ -138,58 +131,73 @@ enum Id {
   kSquare,
   kFont,
   kSize,
-  kShapes,
-  kFill,
-  kBlocks,
   kPalette,
   kOriginal,
+  kPicture,  // and on: the picture options both programs take, in their order
 };
 
 // Which command an option belongs to.
 enum class Of { Both, Text, Picture };
 
 // An option: its name, whether it takes a value, which command's it is, and
-// what its value may be (for the messages).
+// what its value may be (for the messages); for a picture option both
+// programs take, the shared entry that reads it.
 struct OptionEntry {
-  const char* name;
+  std::string name;
   int hasValue;
-  Id id;
+  int id;
   Of of;
-  const char* allowed;
+  std::string allowed;
+  const PictureOption* picture = nullptr;
+  std::size_t least = 0, most = 0;  // of a whole number
 };
 
-const OptionEntry kOptions[] = {
-    {"output", required_argument, kOutput, Of::Both, "a file, or \"-\" for standard output"},
-    {"symbols", required_argument, kSymbols, Of::Both, "a file, or \"-\" for standard output"},
-    {"replace", required_argument, kReplace, Of::Both, "a listed symbol OLD and its new symbol NEW"},
-    {"format", required_argument, kFormat, Of::Both, "gbk, utf8, html or ansi"},
-    {"color", optional_argument, kColor, Of::Both, "always, never or auto"},
-    {"palette", required_argument, kPalette, Of::Both, "16, 256 or truecolor"},
-    {"help", no_argument, kHelp, Of::Both, ""},
-    {"fg", required_argument, kFore, Of::Text, "a symbol"},
-    {"bg", required_argument, kBack, Of::Text, "a symbol"},
-    {"fg-color", required_argument, kForeColor, Of::Text, "a color: #RRGGBB, #RGB or a name such as black"},
-    {"bg-color", required_argument, kBackColor, Of::Text, "a color: #RRGGBB, #RGB or a name such as white"},
-    {"scale", required_argument, kScale, Of::Text, "a whole number from 1 to 8"},
-    {"square", no_argument, kSquare, Of::Text, ""},
-    {"font", required_argument, kFont, Of::Text, "an installed font's name or a font file"},
-    {"size", required_argument, kSize, Of::Text, "a whole number from 4 to 512"},
-    {"width", required_argument, kWidth, Of::Picture, "a whole number from 0 to 1048576"},
-    {"height", required_argument, kHeight, Of::Picture, "a whole number from 0 to 1048576"},
-    {"aspect", required_argument, kAspect, Of::Picture, "a number from 0.01 to 100"},
-    {"colors", required_argument, kColors, Of::Picture, "a whole number from 2 to 95"},
-    {"dither", no_argument, kDither, Of::Picture, ""},
-    {"ramp", optional_argument, kRamp, Of::Picture, "at least two printable ASCII symbols"},
-    {"invert", no_argument, kInvert, Of::Picture, ""},
-    {"shapes", no_argument, kShapes, Of::Picture, ""},
-    {"fill", no_argument, kFill, Of::Picture, ""},
-    {"blocks", optional_argument, kBlocks, Of::Picture, "quadrants or braille"},
-    {"original", no_argument, kOriginal, Of::Picture, ""},
-    {"background", required_argument, kBackground, Of::Picture, "a color: #RRGGBB, #RGB or a name such as white"},
-};
+// An option of a whole number from least to most, the range stated once.
+OptionEntry WholeOption(const char* name, Id id, Of of, std::size_t least, std::size_t most) {
+  return {name,
+          required_argument,
+          id,
+          of,
+          "a whole number from " + std::to_string(least) + " to " + std::to_string(most),
+          nullptr,
+          least,
+          most};
+}
+
+const std::vector<OptionEntry>& Entries() {
+  static const std::vector<OptionEntry> entries = [] {
+    std::vector<OptionEntry> list = {
+        {"output", required_argument, kOutput, Of::Both, "a file, or \"-\" for standard output"},
+        {"symbols", required_argument, kSymbols, Of::Both, "a file, or \"-\" for standard output"},
+        {"replace", required_argument, kReplace, Of::Both, "a listed symbol OLD and its new symbol NEW"},
+        {"format", required_argument, kFormat, Of::Both, "gbk, utf8, html or ansi"},
+        {"color", optional_argument, kColor, Of::Both, "always, never or auto"},
+        {"palette", required_argument, kPalette, Of::Both, "16, 256 or truecolor"},
+        {"help", no_argument, kHelp, Of::Both, ""},
+        {"fg", required_argument, kFore, Of::Text, "a symbol"},
+        {"bg", required_argument, kBack, Of::Text, "a symbol"},
+        {"fg-color", required_argument, kForeColor, Of::Text, "a color: #RRGGBB, #RGB or a name such as black"},
+        {"bg-color", required_argument, kBackColor, Of::Text, "a color: #RRGGBB, #RGB or a name such as white"},
+        WholeOption("scale", kScale, Of::Text, 1, 8),
+        {"square", no_argument, kSquare, Of::Text, ""},
+        {"font", required_argument, kFont, Of::Text, "an installed font's name or a font file"},
+        WholeOption("size", kSize, Of::Text, 4, 512),
+        {"original", no_argument, kOriginal, Of::Picture, ""},
+    };
+    int id = kPicture;
+    for (const PictureOption& option : PictureOptionList()) {
+      const int hasValue = option.value == ValueTaken::None     ? no_argument
+                           : option.value == ValueTaken::Needed ? required_argument
+                                                                : optional_argument;
+      list.push_back({std::string(option.name), hasValue, id++, Of::Picture, AllowedValue(option), &option});
+    }
+    return list;
+  }();
+  return entries;
+}
 
 const OptionEntry* EntryOf(int id) {
-  for (const OptionEntry& entry : kOptions) {
+  for (const OptionEntry& entry : Entries()) {
     if (entry.id == id) return &entry;
   }
   return nullptr;
@@ -197,28 +205,7 @@ const OptionEntry* EntryOf(int id) {
 
 // How an option is named in messages: "-o" for output given short.
 std::string Named(const OptionEntry& entry, bool shortForm) {
-  return shortForm ? "-" + std::string(1, static_cast<char>(entry.id)) : "--" + std::string(entry.name);
-}
-
-// A value in a message: in double quotes, with what would upset a terminal
-// escaped.
-std::string Shown(std::string_view value) {
-  std::string out = "\"";
-  for (const char c : value) {
-    const auto b = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (b < 0x20 || b == 0x7F) {
-      static constexpr char kHex[] = "0123456789abcdef";
-      out += "\\x";
-      out += kHex[b >> 4];
-      out += kHex[b & 0xF];
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
+  return shortForm ? "-" + std::string(1, static_cast<char>(entry.id)) : "--" + entry.name;
 }
 
 // A word as it is typed in a shell: in single quotes when it holds
@@ -286,31 +273,13 @@ std::optional<std::string> Nearest(std::string_view word, const std::vector<std:
 std::string UnknownOption(std::string_view word) {
   const std::string option(word.substr(0, word.find('=')));
   std::vector<std::string> names = {"-o", "-h"};
-  for (const OptionEntry& entry : kOptions) names.push_back("--" + std::string(entry.name));
+  for (const OptionEntry& entry : Entries()) names.push_back("--" + entry.name);
   std::string message = "unknown option " + option;
   if (const auto nearest = Nearest(option, names)) message += "; did you mean " + *nearest + "?";
   return message;
 }
 
 }  // namespace
-
-std::optional<Rgb> ParseColor(std::string_view text) {
-  static constexpr std::pair<std::string_view, Rgb> kNames[] = {
-      {"black", 0x000000},  {"white", 0xFFFFFF}, {"red", 0xFF0000},     {"green", 0x008000}, {"blue", 0x0000FF},
-      {"yellow", 0xFFFF00}, {"cyan", 0x00FFFF},  {"magenta", 0xFF00FF}, {"gray", 0x808080},  {"grey", 0x808080}};
-  for (const auto& [name, rgb] : kNames) {
-    if (text == name) return rgb;
-  }
-  if (text.starts_with('#')) text.remove_prefix(1);
-  if ((text.size() != 6 && text.size() != 3) ||
-      text.find_first_not_of("0123456789abcdefABCDEF") != std::string_view::npos) {
-    return {};
-  }
-  const Rgb value = *Read<Rgb>(text, 16);
-  if (text.size() == 6) return value;
-  // #RGB: each digit twice.
-  return (value >> 8 & 0xF) * 0x110000 + (value >> 4 & 0xF) * 0x1100 + (value & 0xF) * 0x11;
-}
 
 std::string HelpText(Command command) {
   switch (command) {
@@ -340,7 +309,7 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
   } else if (command.starts_with('-')) {
     return {{}, "a command is needed first: text or picture"};
   } else {
-    std::string message = "unknown command " + Shown(command);
+    std::string message = "unknown command " + QuotedValue(command);
     if (const auto nearest = Nearest(command, {"text", "picture", "help"}))
       message += "; did you mean " + *nearest + "?";
     return {{}, message};
@@ -356,12 +325,15 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
   argv.push_back(nullptr);
   const int argc = static_cast<int>(words.size());
   std::vector<option> longOptions;
-  for (const OptionEntry& entry : kOptions) longOptions.push_back({entry.name, entry.hasValue, nullptr, entry.id});
+  for (const OptionEntry& entry : Entries()) {
+    longOptions.push_back({entry.name.c_str(), entry.hasValue, nullptr, entry.id});
+  }
   longOptions.push_back({nullptr, 0, nullptr, 0});
 
   // Options of an optional value given with none, and the word after each
   // as first given: a value meant for them, should it be left over.
   std::vector<std::pair<std::string, std::string>> bare;
+  PictureRequest request;
   optind = 0;  // starts getopt afresh
   opterr = 0;
   for (;;) {
@@ -378,17 +350,25 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
     if (optarg && optind >= 2 && optarg == given) given = argv[static_cast<std::size_t>(optind - 2)];
     const std::string name = Named(*entry, given[1] != '-');
     if (c == ':') return {{}, name + " needs a value: " + entry->allowed};
+    if (entry->picture && entry->of == mine) {
+      const std::optional<std::string_view> value = optarg ? std::optional<std::string_view>(optarg) : std::nullopt;
+      if (std::string wrong = TakePictureOption(*entry->picture, name, value, request); !wrong.empty()) {
+        return {{}, wrong};
+      }
+      if (entry->hasValue == optional_argument && !optarg && optind < argc) {
+        bare.emplace_back(name, argv[static_cast<std::size_t>(optind)]);
+      }
+      continue;
+    }
     if (entry->of != Of::Both && entry->of != mine) {
       return {{}, name + " is for the " + (entry->of == Of::Text ? "text" : "picture") + " command only"};
     }
     const std::string value = optarg ? optarg : "";
     // "--width: "abc" is not a whole number from 0 to 1048576"
-    const auto bad = [&] { return ParseResult{{}, name + ": " + Shown(value) + " is not " + entry->allowed}; };
+    const auto bad = [&] { return ParseResult{{}, name + ": " + QuotedValue(value) + " is not " + entry->allowed}; };
     if (entry->hasValue == optional_argument && !optarg && optind < argc) {
       bare.emplace_back(name, argv[static_cast<std::size_t>(optind)]);
     }
-    PictureOptions& picture = options.picture;
-    DrawingRequest& drawing = options.drawing;
     switch (entry->id) {
       case kOutput: options.artOutput = value; break;
       case kSymbols: options.symbolsOutput = value; break;
@@ -408,7 +388,7 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         break;
       }
       case kScale: {
-        const auto n = Count(value, 1, 8);
+        const auto n = Count(value, entry->least, entry->most);
         if (!n) return bad();
         options.scale = static_cast<int>(*n);
         break;
@@ -419,51 +399,11 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         options.font = value;
         break;
       case kSize: {
-        const auto n = Count(value, 4, 512);
+        const auto n = Count(value, entry->least, entry->most);
         if (!n) return bad();
         options.size = static_cast<int>(*n);
         break;
       }
-      case kWidth:
-      case kHeight: {
-        const auto n = Count(value, 0, std::size_t{1} << 20);
-        if (!n) return bad();
-        (entry->id == kWidth ? picture.width : picture.height) = *n;
-        break;
-      }
-      case kAspect: {
-        const auto aspect = Read<double>(value);
-        if (!aspect || !(*aspect >= 0.01 && *aspect <= 100)) return bad();
-        picture.aspect = *aspect;
-        break;
-      }
-      case kColors: {
-        const auto n = Count(value, 2, PictureOptions::kMostColors);
-        if (!n) return bad();
-        drawing.colors = static_cast<int>(*n);
-        break;
-      }
-      case kDither: drawing.dither = true; break;
-      case kRamp: {
-        const std::string ramp = optarg ? value : std::string(kDefaultRamp);
-        if (ramp.size() < 2 || std::any_of(ramp.begin(), ramp.end(), [](char ch) { return ch < ' ' || ch > '~'; })) {
-          return bad();
-        }
-        drawing.ramp = ByteString(ramp);
-        break;
-      }
-      case kInvert: drawing.invert = true; break;
-      case kShapes: drawing.shapes = true; break;
-      case kFill: drawing.fill = true; break;
-      case kBlocks:
-        if (!optarg || value == "quadrants") {
-          drawing.blocks = BlockKind::Quadrants;
-        } else if (value == "braille") {
-          drawing.blocks = BlockKind::Braille;
-        } else {
-          return bad();
-        }
-        break;
       case kOriginal: options.original = true; break;
       case kPalette:
         if (value == "16") {
@@ -476,12 +416,6 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
           return bad();
         }
         break;
-      case kBackground: {
-        const auto color = ParseColor(value);
-        if (!color) return bad();
-        options.background = *color;
-        break;
-      }
       case kFormat:
         if (value == "gbk") {
           options.form = ArtForm::Gbk;
@@ -519,11 +453,11 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
   if (optind >= argc) return {{}, text ? "TEXT is missing" : "FILE is missing"};
   if (optind + 1 < argc) {
     const std::vector<std::string> left(argv.begin() + optind, argv.begin() + argc);
-    std::string message = "unexpected argument " + Shown(left[1]);
+    std::string message = "unexpected argument " + QuotedValue(left[1]);
     // A value given to an option of an optional value as the next word.
     for (const auto& [option, next] : bare) {
       if (std::find(left.begin(), left.end(), next) != left.end()) {
-        message = "unexpected argument " + Shown(next) + "; " + option +
+        message = "unexpected argument " + QuotedValue(next) + "; " + option +
                   " takes its value joined with \"=\": " + option + "=" + QuotedForShell(next);
         break;
       }
@@ -531,6 +465,9 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
     return {{}, message};
   }
   options.input = argv[static_cast<std::size_t>(optind)];
+  options.picture = request.options;
+  options.drawing = request.drawing;
+  options.background = request.background;
   // The ways of choosing symbols, of which one at most is given.
   if (std::string conflict = ConflictOf(options.drawing); !conflict.empty()) return {{}, conflict};
   const PictureOptions& picture = options.picture;

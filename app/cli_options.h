@@ -55,10 +55,6 @@ struct Options {
   std::optional<int> size;
 };
 
-// A color as the command line takes it: #RRGGBB, RRGGBB, #RGB, or one of
-// the names black, white, red, green, blue, yellow, cyan, magenta, gray.
-std::optional<Rgb> ParseColor(std::string_view text);
-
 // Reads the arguments after the program name, as GNU tools do: long
 // options with "=VALUE" or the value next, "--" ending the options. On a
 // wrong command line the result holds a one-line reason instead.

@@ -19,11 +19,24 @@ const char kHelp[] =
     "Opens the window that makes text pictures: Chinese characters drawn with\n"
     "symbols, and pictures turned into text, one printable ASCII symbol per color,\n"
     "saved as code page 936 text. A PICTURE given is converted at once, as the\n"
-    "window's picture button does.\n"
+    "window's picture button does, drawn as the open dialog was left, or as the\n"
+    "picture options given with it say (for that picture only).\n"
     "\n"
     "Options:\n"
     "  -h, --help      display this help and exit\n"
     "  -V, --version   output version information and exit\n"
+    "\n"
+    "Picture options, as morvexa-cli picture takes them:\n"
+    "      --width=N       N columns of art (0: one a pixel)\n"
+    "      --height=N      N lines of art (0: one a pixel)\n"
+    "      --aspect=R      the width of a text cell over its height (default 0.5)\n"
+    "      --colors=K      reduce the picture to at most K colors (2 to 95)\n"
+    "      --dither        diffuse the error of reduced colors\n"
+    "      --ramp[=CHARS]  give each cell the symbol of its brightness\n"
+    "      --shapes        give each cell the symbol whose glyph is most like it\n"
+    "      --blocks        draw cells with the block elements code page 936 holds\n"
+    "      --fill          give each cell a background color too\n"
+    "      --invert        light symbols on dark paper (--ramp, --shapes, --blocks)\n"
     "\n"
     "The options every Qt program takes, such as -platform NAME, work too.\n"
     "Run 'morvexa-cli --help' to make the same art from scripts.\n";
@@ -72,7 +85,8 @@ int main(int argc, char** argv) {
     for (const morvexa::InterruptedSave& save : morvexa::RecoverInterruptedSaves()) window.TellOfInterruptedSave(save);
   });
   if (!arguments.picture.isEmpty()) {
-    QTimer::singleShot(0, &window, [&window, &arguments] { window.ConvertPictureCommand(arguments.picture); });
+    QTimer::singleShot(0, &window,
+                       [&window, &arguments] { window.ConvertPictureCommand(arguments.picture, arguments.options); });
   }
   return QApplication::exec();
 }

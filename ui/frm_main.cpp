@@ -385,16 +385,18 @@ void Tfrmmain::Button1Click() {
   ConvertPictureFile(path);
 }
 
-void Tfrmmain::ConvertPictureCommand(const QString& path) {
-  RunCommand([this, path] { ConvertPictureFile(path); });
+void Tfrmmain::ConvertPictureCommand(const QString& path, const std::optional<PictureOptions>& options) {
+  RunCommand([this, path, options] { ConvertPictureFile(path, options); });
 }
 
-void Tfrmmain::ConvertPictureFile(const QString& path) {
+void Tfrmmain::ConvertPictureFile(const QString& path, const std::optional<PictureOptions>& given) {
   // A picture that cannot be read, or is too large for the window, fails
   // before anything changes: the art is made aside and taken only once
   // it is complete.
   Picture picture = Picture::Open(ToPath(path));
-  const PictureOptions options = opendlgpic->findChild<PictureSettings*>()->Options();
+  // Options given with the picture on the command line apply to it alone;
+  // otherwise the open dialog's, as the person left them.
+  const PictureOptions options = given ? *given : opendlgpic->findChild<PictureSettings*>()->Options();
   const ArtSize size = FitArtSize(picture.Width(), picture.Height(), options);
   if (!FitsInTheWindow(size.columns, size.lines)) {
     dialogs_.ShowMessage(this, Text(kTooLarge), Text("图片"), MessageIcon::Warning);

@@ -5,11 +5,13 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "art_color_display.h"
 #include "dialog_seam.h"
 #include "list_char_list.h"
 #include "memo_art_area.h"
+#include "morvexa/picture_options.h"
 #include "morvexa/refusals.h"
 #include "morvexa/save_recovery.h"
 
@@ -44,7 +46,7 @@ class Tfrmmain : public QWidget {
   void RunCommand(const std::function<void()>& command);
   // Converts the picture in path as 图片 does once it is chosen, as a
   // command: for a dropped file or one named when the program starts.
-  void ConvertPictureCommand(const QString& path);
+  void ConvertPictureCommand(const QString& path, const std::optional<PictureOptions>& options = {});
   // Says what became of a save that was cut short.
   void TellOfInterruptedSave(const InterruptedSave& save);
 
@@ -71,7 +73,7 @@ class Tfrmmain : public QWidget {
   void CreateShortcuts();
   // Converts the picture in path into the output area, as 图片 does once a
   // file is chosen.
-  void ConvertPictureFile(const QString& path);
+  void ConvertPictureFile(const QString& path, const std::optional<PictureOptions>& options = {});
   // Saves the art to a file chosen in the save dialog; whether it was.
   bool Save();
   // Keeps the symbol list in step with the output area's undo and redo of

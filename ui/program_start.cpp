@@ -5,6 +5,8 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
+#include "morvexa/picture_arguments.h"
+
 namespace morvexa {
 
 void SetUpApplication(QApplication& app) {
@@ -34,19 +36,52 @@ QIcon ProgramIcon() {
 WindowArguments ParseWindowArguments(const QStringList& arguments) {
   WindowArguments parsed;
   bool optionsEnded = false;
-  for (const QString& argument : arguments.mid(1)) {
+  PictureRequest request;
+  QString firstOption;
+  const auto fail = [&parsed](const QString& error) {
+    parsed.error = error;
+    return parsed;
+  };
+  for (qsizetype i = 1; i < arguments.size(); ++i) {
+    const QString& argument = arguments[i];
     if (!optionsEnded && argument == QStringLiteral("--")) {
       optionsEnded = true;
     } else if (!optionsEnded && argument.startsWith(u'-') && argument != QStringLiteral("-")) {
-      parsed.error = QStringLiteral("unrecognized option '%1'").arg(argument);
-      return parsed;
+      // A picture option, as morvexa-cli picture takes it.
+      const std::string word = argument.toStdString();
+      const std::size_t equals = word.find('=');
+      const std::string name = word.substr(0, equals);
+      const PictureOption* option = nullptr;
+      for (const PictureOption& candidate : PictureOptionList()) {
+        if (candidate.forTheWindow && name == "--" + std::string(candidate.name)) option = &candidate;
+      }
+      if (!option) return fail(QStringLiteral("unrecognized option '%1'").arg(argument));
+      std::optional<std::string> value;
+      if (equals != std::string::npos) {
+        if (option->value == ValueTaken::None) return fail(QStringLiteral("%1 takes no value").arg(name.c_str()));
+        value = word.substr(equals + 1);
+      } else if (option->value == ValueTaken::Needed) {
+        if (i + 1 >= arguments.size()) {
+          return fail(QString::fromStdString(name + " needs a value: " + AllowedValue(*option)));
+        }
+        value = arguments[++i].toStdString();
+      }
+      const std::string wrong = TakePictureOption(*option, name, value, request);
+      if (!wrong.empty()) return fail(QString::fromStdString(wrong));
+      if (firstOption.isEmpty()) firstOption = QString::fromStdString(name);
     } else if (!parsed.picture.isEmpty()) {
-      parsed.error = QStringLiteral("one picture at most: '%1' is another").arg(argument);
-      return parsed;
+      return fail(QStringLiteral("one picture at most: '%1' is another").arg(argument));
     } else {
       parsed.picture = argument;
     }
   }
+  if (firstOption.isEmpty()) return parsed;
+  if (parsed.picture.isEmpty()) return fail(QStringLiteral("%1 is for a PICTURE given with it").arg(firstOption));
+  // The window keeps its art as code page 936 text.
+  const DrawingChoice choice = ChooseWayOfDrawing(request.drawing, {ArtForm::Gbk, false, false});
+  if (!choice.refusal.empty()) return fail(QString::fromStdString(choice.refusal));
+  parsed.options = request.options;
+  parsed.options->way = choice.way;
   return parsed;
 }
 

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <optional>
+
 #include <QIcon>
 #include <QString>
 #include <QStringList>
+
+#include "morvexa/picture_options.h"
 
 class QApplication;
 
@@ -23,10 +27,13 @@ bool LoadQtTranslations(QApplication& app);
 QIcon ProgramIcon();
 
 // What the window's command line asks for, once Qt has taken its own
-// options: at most one picture to convert ("--" ends the options).
+// options: at most one picture to convert ("--" ends the options), drawn
+// as the picture options given with it say (those morvexa-cli picture
+// takes, read by the same code), or as the window remembers when none are.
 struct WindowArguments {
-  QString picture;  // empty: none
-  QString error;    // why the command line is wrong, for standard error; empty: it is not
+  QString picture;                        // empty: none
+  std::optional<PictureOptions> options;  // the picture options given, checked
+  QString error;                          // why the command line is wrong, for standard error; empty: it is not
 };
 WindowArguments ParseWindowArguments(const QStringList& arguments);
 

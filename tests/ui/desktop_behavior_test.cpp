@@ -104,6 +104,52 @@ TEST(WindowArguments, OnePictureAtMostAndNoUnknownOptions) {
   EXPECT_EQ(parse({"--frobnicate"}).error, "unrecognized option '--frobnicate'");
   EXPECT_EQ(parse({"a.png", "b.png"}).error, "one picture at most: 'b.png' is another");
   EXPECT_TRUE(parse({"a.png", "b.png"}).picture == "a.png");
+  EXPECT_FALSE(parse({"a.png"}).options) << "no options: as the window remembers";
+}
+
+TEST(WindowArguments, ThePictureOptionsOfTheCommandLine) {
+  auto parse = [](QStringList arguments) {
+    arguments.prepend(QStringLiteral("morvexa"));
+    return ParseWindowArguments(arguments);
+  };
+  // Given joined or as the next word, before or after the picture.
+  const WindowArguments shapes = parse({"--width", "40", "a.png", "--shapes", "--fill"});
+  ASSERT_TRUE(shapes.error.isEmpty()) << shapes.error.toStdString();
+  ASSERT_TRUE(shapes.options);
+  EXPECT_EQ(shapes.options->width, 40u);
+  const auto* way = std::get_if<Shapes>(&shapes.options->way);
+  ASSERT_NE(way, nullptr);
+  EXPECT_TRUE(way->fill);
+  const WindowArguments ramp = parse({"--ramp=.:#", "--invert", "--height=12", "a.png"});
+  ASSERT_TRUE(ramp.options);
+  EXPECT_EQ(ramp.options->height, 12u);
+  const auto* symbols = std::get_if<Ramp>(&ramp.options->way);
+  ASSERT_NE(symbols, nullptr);
+  EXPECT_EQ(symbols->symbols, ".:#");
+  EXPECT_TRUE(symbols->invert);
+  // The window saves code page 936: its block elements only.
+  const WindowArguments blocks = parse({"--blocks", "a.png"});
+  ASSERT_TRUE(blocks.options);
+  EXPECT_EQ(std::get<Blocks>(blocks.options->way).kind, BlockKind::CodePage936);
+  const WindowArguments reduced = parse({"--colors", "8", "--dither", "a.png"});
+  ASSERT_TRUE(reduced.options);
+  EXPECT_EQ(std::get<ReducedColors>(reduced.options->way).colors, 8);
+
+  // Refused with the words morvexa-cli uses.
+  const std::pair<QStringList, QString> refused[] = {
+      {{"--ramp", "--colors=4", "a.png"}, "--ramp and --colors cannot be used together"},
+      {{"--shapes", "--blocks", "a.png"}, "--shapes and --blocks cannot be used together"},
+      {{"--invert", "a.png"}, "--invert is for --ramp, --shapes and --blocks only"},
+      {{"--width=abc", "a.png"}, "--width: \"abc\" is not a whole number from 0 to 1048576"},
+      {{"--colors", "96", "a.png"}, "--colors: \"96\" is not a whole number from 2 to 95"},
+      {{"--blocks=braille", "a.png"},
+       "code page 936 holds no braille; --blocks=braille takes --format utf8, ansi or html"},
+      {{"a.png", "--width"}, "--width needs a value: a whole number from 0 to 1048576"},
+      {{"--shapes=yes", "a.png"}, "--shapes takes no value"},
+      {{"--shapes"}, "--shapes is for a PICTURE given with it"},
+      {{"--background=red", "a.png"}, "unrecognized option '--background=red'"},
+  };
+  for (const auto& [arguments, error] : refused) EXPECT_EQ(parse(arguments).error, error);
 }
 
 TEST_F(Desktop, ZoomKeepsTheArtAligned) {

@@ -230,5 +230,22 @@ TEST_F(Preview, TheEarlierDefaultRampBecomesTodays) {
   PictureSettings().SetOptions(PictureOptions{});
 }
 
+TEST_F(Preview, OptionsGivenWithAPictureApplyToItAlone) {
+  std::vector<unsigned> indices(160 * 64);
+  for (unsigned i = 0; i < indices.size(); ++i) indices[i] = i % 160 < 80 ? 0 : 1;
+  WriteFile(dir / "halves.bmp", testing_support::BmpBuilder(160, 64, indices, {0x000000, 0xFFFFFF}).Build({40, 24}));
+  auto* settings = window.OpenDialog().findChild<PictureSettings*>("pictureSettings");
+  settings->SetOptions(PictureOptions{});
+  PictureOptions given;
+  given.width = 10;
+  given.way = Ramp{};
+  window.ConvertPictureCommand(Path("halves.bmp"), given);
+  QCoreApplication::processEvents();
+  ASSERT_GE(window.Art().LineCount(), 1u);
+  EXPECT_EQ(window.Art().GetLine(0), "@@@@@     ");
+  EXPECT_TRUE(settings->Options().Plain()) << "not remembered";
+  EXPECT_TRUE(PictureSettings().Options().Plain());
+}
+
 }  // namespace
 }  // namespace morvexa
