@@ -93,7 +93,6 @@ constexpr int kPanelWidth = 53;
 
 // The output area's color toggle, and where it is remembered.
 constexpr char kShowColors[] = "彩色显示";
-constexpr char kShowColorsKey[] = "display/colors";
 
 QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 QString Text(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
@@ -117,12 +116,7 @@ Tfrmmain::Tfrmmain(DialogSeam& dialogs, QWidget* parent)
   colorToggle_ = new QAction(Text(kShowColors), this);
   colorToggle_->setObjectName("colorToggle");
   colorToggle_->setCheckable(true);
-  colorToggle_->setChecked(
-      QSettings(QStringLiteral("Morvexa"), QStringLiteral("Morvexa")).value(kShowColorsKey).toBool());
-  connect(colorToggle_, &QAction::toggled, this, [this](bool on) {
-    QSettings(QStringLiteral("Morvexa"), QStringLiteral("Morvexa")).setValue(kShowColorsKey, on);
-    ShowColors();
-  });
+  connect(colorToggle_, &QAction::toggled, this, [this] { ShowColors(); });
   ui->Memo1->SetColorToggle(colorToggle_);
   ShowColors();
   list_ = ListCharList(ui->lstselc);
@@ -186,6 +180,12 @@ void Tfrmmain::CreateDialogs() {
   opendlgpic->setAcceptMode(QFileDialog::AcceptOpen);
   opendlgpic->setFileMode(QFileDialog::ExistingFile);
   PicturePreview::AttachTo(*opendlgpic);
+  // The colored view is one setting, in the output area's menu and in the
+  // picture panel alike, which remembers it.
+  auto* pictureSettings = opendlgpic->findChild<PictureSettings*>();
+  colorToggle_->setChecked(pictureSettings->ColoredView());
+  connect(colorToggle_, &QAction::toggled, pictureSettings, &PictureSettings::SetColoredView);
+  connect(pictureSettings, &PictureSettings::ColoredViewChanged, colorToggle_, &QAction::setChecked);
 
   savedlgasc =
       new QFileDialog(this, Text("另存为"), QString(),

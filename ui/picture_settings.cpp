@@ -13,6 +13,8 @@ namespace morvexa {
 namespace {
 
 constexpr char kGroup[] = "pictureConversion";
+// The output area's colored view, which its menu sets too.
+constexpr char kColoredViewKey[] = "display/colors";
 
 QSettings Stored() { return QSettings(QStringLiteral("Morvexa"), QStringLiteral("Morvexa")); }
 
@@ -34,7 +36,9 @@ PictureSettings::PictureSettings(QWidget* parent)
       ramp_(new QCheckBox(QStringLiteral("明暗字符"), this)),
       rampSymbols_(new QLineEdit(this)),
       shapes_(new QCheckBox(QStringLiteral("形状"), this)),
-      fill_(new QCheckBox(QStringLiteral("填充背景"), this)) {
+      blocks_(new QCheckBox(QStringLiteral("方块"), this)),
+      fill_(new QCheckBox(QStringLiteral("填充背景"), this)),
+      coloredView_(new QCheckBox(QStringLiteral("彩色显示"), this)) {
   setObjectName("pictureSettings");
   width_->setObjectName("pictureWidth");
   colors_->setObjectName("pictureColors");
@@ -42,7 +46,9 @@ PictureSettings::PictureSettings(QWidget* parent)
   ramp_->setObjectName("pictureRamp");
   rampSymbols_->setObjectName("pictureRampSymbols");
   shapes_->setObjectName("pictureShapes");
+  blocks_->setObjectName("pictureBlocks");
   fill_->setObjectName("pictureFill");
+  coloredView_->setObjectName("pictureColoredView");
 
   width_->setRange(0, 4096);
   width_->setSpecialValueText(QStringLiteral("原始大小"));
@@ -54,6 +60,8 @@ PictureSettings::PictureSettings(QWidget* parent)
   dither_->setToolTip(QStringLiteral("减少颜色时扩散误差"));
   ramp_->setToolTip(QStringLiteral("按亮度选字符，从亮到暗"));
   shapes_->setToolTip(QStringLiteral("按每格像素的形状选字符，线条和边缘更清楚"));
+  blocks_->setToolTip(QStringLiteral("用方块字符画每格，每格两种颜色（彩色显示时可见）"));
+  coloredView_->setToolTip(QStringLiteral("输出区按每格的颜色显示字符画"));
   fill_->setToolTip(QStringLiteral("每格除了字符的颜色，还有背景色（彩色显示、HTML 和复制时可见）"));
   // Printable ASCII only, at least two: each symbol one byte.
   rampSymbols_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[ -~]{0,95}")), this));
@@ -66,7 +74,9 @@ PictureSettings::PictureSettings(QWidget* parent)
   layout->addRow(ramp_);
   layout->addRow(rampSymbols_);
   layout->addRow(shapes_);
+  layout->addRow(blocks_);
   layout->addRow(fill_);
+  layout->addRow(coloredView_);
 
   Recall();
   UpdateEnabled();
@@ -81,7 +91,18 @@ PictureSettings::PictureSettings(QWidget* parent)
   connect(ramp_, &QCheckBox::toggled, this, changed);
   connect(rampSymbols_, &QLineEdit::textChanged, this, changed);
   connect(shapes_, &QCheckBox::toggled, this, changed);
+  connect(blocks_, &QCheckBox::toggled, this, changed);
   connect(fill_, &QCheckBox::toggled, this, changed);
+  // Art that means its colors is shown in them at once.
+  for (QCheckBox* colored : {blocks_, fill_}) {
+    connect(colored, &QCheckBox::toggled, this, [this](bool on) {
+      if (on) coloredView_->setChecked(true);
+    });
+  }
+  connect(coloredView_, &QCheckBox::toggled, this, [this](bool on) {
+    Stored().setValue(kColoredViewKey, on);
+    emit ColoredViewChanged(on);
+  });
 }
 
 PictureOptions PictureSettings::Options() const {
@@ -90,6 +111,9 @@ PictureOptions PictureSettings::Options() const {
   const bool fill = fill_->isChecked();
   if (shapes_->isChecked()) {
     options.way = Shapes{fill};
+  } else if (blocks_->isChecked()) {
+    // The window keeps its art as code page 936 text.
+    options.way = Blocks{BlockKind::CodePage936};
   } else if (ramp_->isChecked()) {
     const QByteArray symbols = rampSymbols_->text().toLatin1();
     options.way = Ramp{symbols.size() >= 2 ? ByteString(symbols.constData(), static_cast<std::size_t>(symbols.size()))
@@ -111,19 +135,29 @@ void PictureSettings::SetOptions(const PictureOptions& options) {
   dither_->setChecked(reduced && reduced->dither);
   ramp_->setChecked(ramp != nullptr);
   shapes_->setChecked(std::holds_alternative<Shapes>(options.way));
-  fill_->setChecked(FillsCells(options.way));
+  blocks_->setChecked(std::holds_alternative<Blocks>(options.way));
+  fill_->setChecked(FillsCells(options.way) && !std::holds_alternative<Blocks>(options.way));
   if (ramp)
     rampSymbols_->setText(QString::fromLatin1(ramp->symbols.data(), static_cast<qsizetype>(ramp->symbols.size())));
 }
 
 void PictureSettings::UpdateEnabled() {
-  // Shapes choose the symbols in place of colors or the ramp.
-  const bool shapes = shapes_->isChecked(), ramp = ramp_->isChecked() && !shapes;
-  colors_->setEnabled(!ramp && !shapes);
-  dither_->setEnabled(!ramp && !shapes && colors_->currentData().toInt() != 0);
-  ramp_->setEnabled(!shapes);
+  // Shapes or blocks choose the symbols in place of colors or the ramp;
+  // blocks have two colors a cell of their own.
+  const bool shapes = shapes_->isChecked(), blocks = blocks_->isChecked() && !shapes;
+  const bool ramp = ramp_->isChecked() && !shapes && !blocks;
+  colors_->setEnabled(!ramp && !shapes && !blocks);
+  dither_->setEnabled(!ramp && !shapes && !blocks && colors_->currentData().toInt() != 0);
+  ramp_->setEnabled(!shapes && !blocks);
   rampSymbols_->setEnabled(ramp);
+  shapes_->setEnabled(!blocks_->isChecked());
+  blocks_->setEnabled(!shapes);
+  fill_->setEnabled(!blocks);
 }
+
+bool PictureSettings::ColoredView() const { return coloredView_->isChecked(); }
+
+void PictureSettings::SetColoredView(bool on) { coloredView_->setChecked(on); }
 
 void PictureSettings::Remember() const {
   QSettings settings = Stored();
@@ -134,6 +168,7 @@ void PictureSettings::Remember() const {
   settings.setValue("ramp", ramp_->isChecked());
   settings.setValue("rampSymbols", rampSymbols_->text());
   settings.setValue("shapes", shapes_->isChecked());
+  settings.setValue("blocks", blocks_->isChecked());
   settings.setValue("fill", fill_->isChecked());
 }
 
@@ -147,7 +182,10 @@ void PictureSettings::Recall() {
   const QString rampSymbols = settings.value("rampSymbols", DefaultRamp()).toString();
   rampSymbols_->setText(rampSymbols == QLatin1String(kEarlierDefaultRamp) ? DefaultRamp() : rampSymbols);
   shapes_->setChecked(settings.value("shapes", false).toBool());
+  blocks_->setChecked(settings.value("blocks", false).toBool());
   fill_->setChecked(settings.value("fill", false).toBool());
+  settings.endGroup();
+  coloredView_->setChecked(settings.value(kColoredViewKey, false).toBool());
 }
 
 }  // namespace morvexa

@@ -13,11 +13,13 @@ namespace morvexa {
 
 // The settings of a picture conversion, shown under the open dialog's
 // preview: 宽度 (columns, 0 for one a pixel), 颜色 (all, or 2 to 95), 抖动,
-// 明暗字符 with its ramp, 形状 (symbols by the shapes of their cells, in
-// place of colors or the ramp) and 填充背景 (a paper color for each cell).
-// They are remembered from one use to the next (QSettings); at their
-// defaults the conversion is one symbol per pixel and color, as it has
-// always been.
+// 明暗字符 with its ramp, 形状 (symbols by the shapes of their cells) or
+// 方块 (the block elements code page 936 holds), each in place of colors
+// or the ramp, 填充背景 (a paper color for each cell), and 彩色显示, the
+// output area's colored view, which a way whose art means its colors (fill,
+// blocks) turns on at once. They are remembered from one use to the next
+// (QSettings); at their defaults the conversion is one symbol per pixel
+// and color, as it has always been.
 class PictureSettings : public QGroupBox {
   Q_OBJECT
 
@@ -27,9 +29,13 @@ class PictureSettings : public QGroupBox {
   PictureOptions Options() const;
   // Sets the boxes (and remembers them), as a person would.
   void SetOptions(const PictureOptions& options);
+  // The colored view, as the output area's menu sets it too.
+  bool ColoredView() const;
+  void SetColoredView(bool on);
 
  signals:
   void Changed();
+  void ColoredViewChanged(bool on);
 
  private:
   void Remember() const;
@@ -42,7 +48,9 @@ class PictureSettings : public QGroupBox {
   QCheckBox* ramp_;
   QLineEdit* rampSymbols_;
   QCheckBox* shapes_;
+  QCheckBox* blocks_;
   QCheckBox* fill_;
+  QCheckBox* coloredView_;
 };
 
 }  // namespace morvexa

@@ -1,5 +1,6 @@
 // The window keeps the cells' colors, saves the art as UTF-8 or as a page
 // in its colors, and copies it to the clipboard both ways.
+#include <QCheckBox>
 #include <QClipboard>
 #include <QListWidget>
 #include <QMimeData>
@@ -15,6 +16,7 @@
 #include "../support/bmp_builder.h"
 #include "memo_art_area.h"
 #include "morvexa/art_writer.h"
+#include "morvexa/cp936.h"
 #include "picture_preview.h"
 #include "picture_settings.h"
 #include "window_fixture.h"
@@ -228,6 +230,54 @@ TEST_F(ArtColorsTest, ThePreviewShowsShapesAsTheyWillBeDrawn) {
   ASSERT_TRUE(preview->Picture().has_value());
   EXPECT_EQ(preview->findChild<QLabel*>("previewCaption")->text(), "64 x 32 → 8 x 2");
   preview->Settings()->SetOptions(PictureOptions{});
+}
+
+TEST_F(ArtColorsTest, BlocksAndFillShowTheirColorsAtOnce) {
+  auto* settings = window.OpenDialog().findChild<PictureSettings*>("pictureSettings");
+  auto* blocks = settings->findChild<QCheckBox*>("pictureBlocks");
+  auto* fill = settings->findChild<QCheckBox*>("pictureFill");
+  auto* view = settings->findChild<QCheckBox*>("pictureColoredView");
+  ASSERT_TRUE(blocks && fill && view);
+  QAction& toggle = window.ColorToggle();
+
+  // The panel's box and the output area's menu are one setting.
+  toggle.setChecked(false);
+  EXPECT_FALSE(view->isChecked());
+  view->setChecked(true);
+  EXPECT_TRUE(toggle.isChecked());
+  toggle.setChecked(false);
+  EXPECT_FALSE(view->isChecked());
+
+  // 方块: the block elements code page 936 holds, in two colors a cell,
+  // shown in them at once.
+  settings->SetOptions(PictureOptions{});
+  blocks->setChecked(true);
+  EXPECT_TRUE(toggle.isChecked());
+  const PictureOptions options = settings->Options();
+  ASSERT_TRUE(std::holds_alternative<Blocks>(options.way));
+  EXPECT_EQ(std::get<Blocks>(options.way).kind, BlockKind::CodePage936);
+  std::vector<unsigned> indices(16 * 16);
+  for (unsigned i = 0; i < indices.size(); ++i) indices[i] = i / 16 < 8 ? 0 : 1;
+  WriteFile(dir / "halves.bmp", testing_support::BmpBuilder(16, 16, indices, {0xC00000, 0x0000C0}).Build({40, 24}));
+  dialogs.answers = {Path("halves.bmp")};
+  Click("BitBtn1");
+  const std::u32string cells = cp936::Decode(window.Art().GetLine(0));
+  ASSERT_FALSE(cells.empty());
+  EXPECT_TRUE(cells[0] == U'▄' || cells[0] == U'█' || cells[0] == U' ') << static_cast<unsigned>(cells[0]);
+  EXPECT_NE(ShownColors(Control<QPlainTextEdit>("Memo1"), 0)[0], "-") << "colored at once";
+  {
+    PictureSettings later;  // a later run of the program
+    EXPECT_TRUE(std::holds_alternative<Blocks>(later.Options().way));
+    EXPECT_TRUE(later.ColoredView());
+  }
+
+  // 填充背景 too.
+  settings->SetOptions(PictureOptions{});
+  toggle.setChecked(false);
+  fill->setChecked(true);
+  EXPECT_TRUE(toggle.isChecked());
+  settings->SetOptions(PictureOptions{});
+  toggle.setChecked(false);
 }
 
 }  // namespace
