@@ -1,6 +1,12 @@
 #pragma once
 
-#include <QSyntaxHighlighter>
+#include <QObject>
+#include <QTextLayout>
+#include <QTimer>
+#include <set>
+
+class QPlainTextEdit;
+class QTextBlock;
 
 namespace morvexa {
 
@@ -11,33 +17,35 @@ class MemoArtArea;
 // them, a typed-over cell in none. The colors are the box's look alone:
 // they are no part of its text or its undo.
 //
-// Coloring a whole large art each time it changes would slow the box, so
-// art of more than kMostCharacters is shown plain (Fits says whether).
-// While no colors are shown it stays away from the box altogether.
-class ArtColorDisplay : public QSyntaxHighlighter {
+// Only the lines and columns on the screen are colored (as formats laid
+// over their blocks, which lays out those blocks alone), anew as the box
+// scrolls, resizes or changes, so that art of any size is shown in its
+// colors at a small cost over the plain view.
+class ArtColorDisplay : public QObject {
   Q_OBJECT
 
  public:
-  static constexpr int kMostCharacters = 1 << 18;
+  ArtColorDisplay(QPlainTextEdit& box, const MemoArtArea& art, QObject* parent);
 
-  ArtColorDisplay(QTextDocument* document, const MemoArtArea& art, QObject* parent);
-
-  // Shows the colors, or not; art too large for them stays plain.
+  // Shows the colors, or not.
   void SetShowing(bool showing);
   bool Showing() const { return showing_; }
-  // Whether the box's art is small enough to be shown in colors.
-  bool Fits() const;
-  // Follows a command: shows the colors of what it made (as its changes
-  // come), or the art plain when it has grown too large for them.
+  // Colors what is on the screen now (after a command, say).
   void Refresh();
 
  protected:
-  void highlightBlock(const QString& text) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  QTextDocument* box_;
+  QPlainTextEdit& box_;
   const MemoArtArea& art_;
+  // The formats of a block's characters on the screen.
+  QList<QTextLayout::FormatRange> FormatsOnScreen(const QTextBlock& block, const QRect& view, int top) const;
+
   bool showing_ = false;
+  bool refreshing_ = false;
+  std::set<int> colored_;  // the blocks that have formats
+  QTimer later_;           // one refresh for a burst of scrolls and changes
 };
 
 }  // namespace morvexa

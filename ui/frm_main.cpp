@@ -112,7 +112,7 @@ Tfrmmain::Tfrmmain(DialogSeam& dialogs, QWidget* parent)
   ui->Memo1->setFont(artFont);
   art_ = new MemoArtArea(ui->Memo1);
   ui->Memo1->SetArt(art_);
-  colorDisplay_ = new ArtColorDisplay(ui->Memo1->document(), *art_, this);
+  colorDisplay_ = new ArtColorDisplay(*ui->Memo1, *art_, this);
   colorToggle_ = new QAction(Text(kShowColors), this);
   colorToggle_->setObjectName("colorToggle");
   colorToggle_->setCheckable(true);
@@ -348,10 +348,6 @@ void Tfrmmain::ShowColors() {
   } else {
     colorDisplay_->Refresh();
   }
-  const bool fits = colorDisplay_->Fits();
-  colorToggle_->setText(
-      fits ? Text(kShowColors)
-           : Text(kShowColors) + Text("（字符画超过 %1 个字符，显示为纯文字）").arg(ArtColorDisplay::kMostCharacters));
 }
 
 void Tfrmmain::ReportFailure(const QString& message) {

@@ -113,8 +113,10 @@ TEST_F(ArtColorsTest, CopyingGivesTextAndAPageInColor) {
 }
 
 // The colors the output area shows for line's characters, as the formats
-// laid over them: "ink/paper" in hex, "-" where none.
+// laid over them once the box has settled: "ink/paper" in hex, "-" where
+// none.
 std::vector<std::string> ShownColors(QPlainTextEdit* memo, int line) {
+  QCoreApplication::processEvents();
   const QTextBlock block = memo->document()->findBlockByNumber(line);
   std::vector<std::string> shown(static_cast<std::size_t>(block.length() - 1), "-");
   for (const QTextLayout::FormatRange& range : block.layout()->formats()) {
@@ -156,7 +158,8 @@ TEST_F(ArtColorsTest, TheOutputAreaShowsTheCellsColorsWhenAskedAndRemembersIt) {
   EXPECT_EQ(ShownColors(memo, 0)[0], "-");
   EXPECT_EQ(ShownColors(memo, 0)[1], "ff8000/none");
 
-  // Art too large to color quickly is shown plain, and the toggle says why.
+  // Art of any size is shown in its colors: what is on the screen, and
+  // what comes onto it as the box scrolls.
   const unsigned side = 600;  // 360,000 symbols
   std::vector<unsigned> indices(side * side);
   for (unsigned i = 0; i < indices.size(); ++i) indices[i] = i % 3 == 0;
@@ -164,13 +167,23 @@ TEST_F(ArtColorsTest, TheOutputAreaShowsTheCellsColorsWhenAskedAndRemembersIt) {
   dialogs.answers = {Path("large.bmp")};
   Click("BitBtn1");
   ASSERT_EQ(window.Art().LineCount(), side);
-  EXPECT_EQ(ShownColors(memo, 0), std::vector<std::string>(side, "-"));
-  EXPECT_NE(toggle.text().toStdString().find("显示为纯文字"), std::string::npos) << toggle.text().toStdString();
-  EXPECT_TRUE(toggle.isChecked()) << "the wish is kept for smaller art";
+  const std::vector<std::string> top = ShownColors(memo, 0);
+  EXPECT_EQ(top[0], "f0e0d0/none");
+  EXPECT_EQ(top[1], "102030/none");
+  EXPECT_EQ(ShownColors(memo, side - 1)[side - 1], "-") << "off the screen: not yet";
+  QTextCursor end(memo->document()->findBlockByNumber(static_cast<int>(side - 1)));
+  end.movePosition(QTextCursor::EndOfBlock);
+  memo->setTextCursor(end);
+  memo->ensureCursorVisible();
+  const std::vector<std::string> bottom = ShownColors(memo, side - 1);
+  EXPECT_EQ(bottom[side - 1], "102030/none");  // pixel 359,999: 359,999 % 3 != 0
+  EXPECT_EQ(bottom[0], "-") << "scrolled off to the left";
+  EXPECT_EQ(ShownColors(memo, 0)[0], "-") << "scrolled off the top: plain again";
+  EXPECT_EQ(toggle.text(), "彩色显示");
+  memo->moveCursor(QTextCursor::Start);
 
   ConvertTwoColors();
   EXPECT_EQ(ShownColors(memo, 1), expected);
-  EXPECT_EQ(toggle.text(), "彩色显示");
   toggle.setChecked(false);
   EXPECT_EQ(ShownColors(memo, 1), std::vector<std::string>(8, "-"));
 }
@@ -265,6 +278,15 @@ TEST_F(ArtColorsTest, BlocksAndFillShowTheirColorsAtOnce) {
   ASSERT_FALSE(cells.empty());
   EXPECT_TRUE(cells[0] == U'▄' || cells[0] == U'█' || cells[0] == U' ') << static_cast<unsigned>(cells[0]);
   EXPECT_NE(ShownColors(Control<QPlainTextEdit>("Memo1"), 0)[0], "-") << "colored at once";
+  // And drawn so: the box's pixels hold both colors of the picture.
+  window.show();  // a box never shown lays out only its first lines
+  QCoreApplication::processEvents();
+  const QImage shown = Control<QPlainTextEdit>("Memo1")->viewport()->grab().toImage();
+  std::set<QRgb> seen;
+  for (int y = 0; y < shown.height(); ++y) {
+    for (int x = 0; x < shown.width(); ++x) seen.insert(shown.pixel(x, y) & 0xFFFFFF);
+  }
+  EXPECT_TRUE(seen.count(0xC00000) && seen.count(0x0000C0)) << seen.size() << " colors";
   {
     PictureSettings later;  // a later run of the program
     EXPECT_TRUE(std::holds_alternative<Blocks>(later.Options().way));
