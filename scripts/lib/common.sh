@@ -27,9 +27,9 @@ TEST_PACKAGES=(libgtest-dev libbenchmark-dev python3 unifont xvfb xauth xdotool 
 # The manual pages are made by help2man from the programs' --help, the
 # shell completion by Python from the same.
 BUILD_PACKAGES+=(help2man python3)
-# The habits the tests check: clang-format for the format, and Clang with
-# its sanitizers' runtime for the second build.
-TEST_PACKAGES+=(clang-format clang libclang-rt-14-dev)
+# The habits the tests check: clang-format for the format of the files git
+# tracks, and Clang with its sanitizers' runtime for the second build.
+TEST_PACKAGES+=(clang-format git clang libclang-rt-14-dev)
 # What scripts/package needs beyond a build: dpkg-shlibdeps, file (which
 # CPack asks which files are programs), lintian.
 PACKAGE_PACKAGES=(dpkg-dev file lintian)

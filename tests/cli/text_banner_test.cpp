@@ -51,7 +51,7 @@ class Banners : public Cli {
   void SetUp() override {
     Cli::SetUp();
     unifont_ = testing_support::ReadUnifontHex();
-    if (!unifont_) GTEST_SKIP() << "the unifont package is not installed";
+    if (!unifont_) GTEST_FAIL() << "the unifont package is not installed, though scripts/test installs it";
   }
   std::optional<testing_support::HexFont> unifont_;
 };

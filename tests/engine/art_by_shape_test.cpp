@@ -84,7 +84,8 @@ double InkShare(char symbol) {
 class ArtByShape : public testing::Test {
  protected:
   void SetUp() override {
-    if (Unifont().empty()) GTEST_SKIP() << testing_support::kUnifontHex << " is not installed";
+    if (Unifont().empty())
+      GTEST_FAIL() << testing_support::kUnifontHex << " is not installed, though scripts/test installs it";
   }
 };
 

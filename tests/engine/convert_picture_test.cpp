@@ -95,7 +95,8 @@ TEST(ConvertPicture, EachCellIsTheAreaAverageOfWhatItCovers) {
 // ImageMagick's -scale averages the pixels each result pixel covers, as
 // sizing here does: the two agree within rounding.
 TEST(ConvertPicture, AreaAveragesAgreeWithImageMagicksScale) {
-  if (!testing_support::HaveImageMagick()) GTEST_SKIP() << "ImageMagick is not installed";
+  if (!testing_support::HaveImageMagick())
+    GTEST_FAIL() << "ImageMagick is not installed, though scripts/test installs it";
   const auto dir = std::filesystem::temp_directory_path() / ("morvexa-scale-" + std::to_string(getpid()));
   std::filesystem::create_directories(dir);
   const std::string source = "'" + (dir / "source.png").string() + "'";

@@ -244,7 +244,8 @@ TEST(DecoderLimits, ClaimsAtEachBoundAreTakenAndJustPastItRefused) {
 class DecoderMemory : public testing::Test {
  protected:
   void SetUp() override {
-    if (!testing_support::HaveImageMagick()) GTEST_SKIP() << "ImageMagick is not installed";
+    if (!testing_support::HaveImageMagick())
+      GTEST_FAIL() << "ImageMagick is not installed, though scripts/test installs it";
     dir_ = fs::temp_directory_path() / ("morvexa-limits-" + std::to_string(getpid()));
     fs::create_directories(dir_);
   }
@@ -335,7 +336,8 @@ TEST_F(DecoderMemory, EachFormatHoldsOnlyWhatItMust) {
 // progressions that repeat scans or have far too many, are refused before
 // libjpeg passes over them; legitimate files near each bound are drawn.
 TEST_F(DecoderMemory, JpegFilesAreDecodedOnlyAsFarAsTheirDataGoes) {
-  if (std::system("cjpeg -version </dev/null >/dev/null 2>&1") != 0) GTEST_SKIP() << "cjpeg is not installed";
+  if (std::system("cjpeg -version </dev/null >/dev/null 2>&1") != 0)
+    GTEST_FAIL() << "cjpeg is not installed, though scripts/test installs it";
   ASSERT_TRUE(testing_support::Convert("-size 64x64 -seed 3 plasma: " + Path("small.ppm")));
   ASSERT_TRUE(testing_support::Convert("-size 4096x4096 xc:gray50 " + Path("flat.ppm")));
   const std::string progressive = Output("cjpeg -progressive -sample 1x1 " + Path("small.ppm"), "p.jpg");

@@ -29,7 +29,7 @@ class BuiltInGlyphsTest : public testing::Test {
  protected:
   void SetUp() override {
     hex_ = testing_support::ReadUnifontHex();
-    if (!hex_) GTEST_SKIP() << testing_support::kUnifontHex << " is not installed";
+    if (!hex_) GTEST_FAIL() << testing_support::kUnifontHex << " is not installed, though scripts/test installs it";
   }
 
   // What the built-in font should draw c with: Unifont's glyph, as the
@@ -135,7 +135,8 @@ TEST(ClassifyCharacter, AgreesWithGlibcAndUnifontOverThePlane) {
   // Marks as Unifont lists them (and the conjoining Hangul vowels and
   // final consonants); no width as glibc gives it in a UTF-8 locale.
   const auto marks = testing_support::ReadUnifontCombining();
-  if (marks.empty()) GTEST_SKIP() << testing_support::kUnifontCombining << " is not installed";
+  if (marks.empty())
+    GTEST_FAIL() << testing_support::kUnifontCombining << " is not installed, though scripts/test installs it";
   const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
   ASSERT_NE(utf8, locale_t{});
   const locale_t before = uselocale(utf8);

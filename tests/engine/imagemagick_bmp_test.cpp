@@ -11,7 +11,8 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(ImageMagickBmp, EveryFormItWritesDecodesToItsOwnPixels) {
-  if (!testing_support::HaveImageMagick()) GTEST_SKIP() << "ImageMagick is not installed";
+  if (!testing_support::HaveImageMagick())
+    GTEST_FAIL() << "ImageMagick is not installed, though scripts/test installs it";
   const fs::path dir = fs::temp_directory_path() / ("morvexa-im-bmp-" + std::to_string(getpid()));
   fs::create_directories(dir);
   // A picture of many colors with an odd width, so rows are padded.

@@ -20,7 +20,8 @@ namespace fs = std::filesystem;
 class PictureFormats : public testing::Test {
  protected:
   void SetUp() override {
-    if (!testing_support::HaveImageMagick()) GTEST_SKIP() << "ImageMagick is not installed";
+    if (!testing_support::HaveImageMagick())
+      GTEST_FAIL() << "ImageMagick is not installed, though scripts/test installs it";
     dir_ = fs::temp_directory_path() / ("morvexa-formats-" + std::to_string(getpid()));
     fs::create_directories(dir_);
     // A picture of many colors with an odd width, and one with soft

@@ -24,7 +24,7 @@ HexGlyph AsHexGlyph(const UnifontData::Glyph& glyph) {
 
 TEST(UnifontData, HoldsEveryGlyphOfTheInstalledUnifont) {
   const auto hex = testing_support::ReadUnifontHex();
-  if (!hex) GTEST_SKIP() << testing_support::kUnifontHex << " is not installed";
+  if (!hex) GTEST_FAIL() << testing_support::kUnifontHex << " is not installed, though scripts/test installs it";
   const UnifontData& data = UnifontData::BuiltIn();
   EXPECT_EQ(data.GlyphCount(), hex->size());
   int differing = 0;
@@ -43,7 +43,8 @@ TEST(UnifontData, HoldsEveryGlyphOfTheInstalledUnifont) {
 
 TEST(UnifontData, KnowsUnifontsCombiningCharacters) {
   const auto marks = testing_support::ReadUnifontCombining();
-  if (marks.empty()) GTEST_SKIP() << testing_support::kUnifontCombining << " is not installed";
+  if (marks.empty())
+    GTEST_FAIL() << testing_support::kUnifontCombining << " is not installed, though scripts/test installs it";
   const UnifontData& data = UnifontData::BuiltIn();
   for (const auto& [c, offset] : marks)
     EXPECT_EQ(data.CombiningOffset(c), offset) << std::hex << static_cast<unsigned>(c);

@@ -4,7 +4,7 @@
 # of it under .clang-format; names each file and place.
 set -euo pipefail
 cd "$1"
-command -v clang-format >/dev/null || { echo "clang-format is not installed" >&2; exit 77; }
+command -v clang-format >/dev/null || { echo "clang-format is not installed, though scripts/test installs it" >&2; exit 1; }
 if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
   mapfile -t files < <(git ls-files --cached --others --exclude-standard -- '*.cpp' '*.h')
 else
