@@ -40,6 +40,15 @@ constexpr int kDone = 0;
 constexpr int kFailed = 1;
 constexpr int kRefused = 2;
 
+// A character in a message: itself with its code point (é (U+00E9)), or
+// its code point alone when it would not show (a control character).
+std::string ShownCharacter(char32_t c) {
+  char code[16];
+  std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+  if (c < 0x20 || (c >= 0x7F && c < 0xA0) || c == 0x2028 || c == 0x2029) return code;
+  return QuotedName(cp936::Utf8Encode(std::u32string(1, c))) + " (" + code + ")";
+}
+
 // Ends the command with a message on standard error and an exit status.
 struct Stop {
   int status;
@@ -105,7 +114,7 @@ class Command {
         for (const char32_t c : text) {
           if (c == U'\n' || c == U'\r' || cp936::CanEncode(c)) continue;
           throw Stop{kRefused, "--fg 字 draws each character with itself, but code page 936 cannot hold " +
-                                   cp936::Utf8Encode(std::u32string(1, c)) + "; --format utf8 can"};
+                                   ShownCharacter(c) + "; --format utf8 can"};
         }
       }
       return symbols;
@@ -281,8 +290,10 @@ class Command {
     options.way = Way(form);
     const auto terminal = ShownOn();
     if (FirstLook()) {
-      const ArtSize fit = FitArtWithin(picture.Width(), picture.Height(), terminal->columns,
-                                       std::max<std::size_t>(terminal->rows, 2) - 1, options.aspect);
+      // Never more than a symbol a pixel, however large the terminal.
+      const ArtSize fit = FitArtWithin(
+          picture.Width(), picture.Height(), std::min<std::size_t>(terminal->columns, picture.Width()),
+          std::min<std::size_t>(std::max<std::size_t>(terminal->rows, 2) - 1, picture.Height()), options.aspect);
       options.width = fit.columns;
       options.height = fit.lines;
     }
@@ -363,7 +374,7 @@ class Command {
 // but does not read, by that kind.
 std::string Told(const Failure& failure) {
   const FailureCause& cause = failure.Cause();
-  if (!cause.unreadFormat.empty()) return cause.unreadFormat + " pictures are not read; convert it to PNG";
+  if (!cause.unreadFormat.empty()) return cause.unreadFormat + " pictures are not read; convert it to PNG.";
   if (!cause.reason.empty()) return FailureReportText(std::string(failure.what()) + ": " + cause.reason);
   return FailureReportText(failure.what());
 }

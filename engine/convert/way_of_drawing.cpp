@@ -16,6 +16,8 @@ constexpr std::string_view kTogether = " cannot be used together";
 constexpr std::string_view kNoBraille =
     "code page 936 holds no braille; --blocks=braille takes --format utf8, ansi or html";
 constexpr std::string_view kNeedlessInvert = "--invert is for --ramp, --shapes and --blocks only";
+constexpr std::string_view kInvertWithFill =
+    "--invert is needless with --shapes --fill: each cell is drawn in the two colors of its pixels";
 
 }  // namespace
 
@@ -84,6 +86,10 @@ DrawingChoice ChooseWayOfDrawing(const DrawingRequest& request, const DrawingTar
   if (request.invert && !std::holds_alternative<Ramp>(choice.way) && !std::holds_alternative<Shapes>(choice.way) &&
       !std::holds_alternative<Blocks>(choice.way)) {
     choice.refusal = kNeedlessInvert;
+  } else if (const auto* shapes = std::get_if<Shapes>(&choice.way); shapes && shapes->fill && request.invert) {
+    // The cell's ink and paper are the two colors of its pixels, which way
+    // round makes no difference.
+    choice.refusal = kInvertWithFill;
   }
   return choice;
 }

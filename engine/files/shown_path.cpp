@@ -65,13 +65,8 @@ std::string QuotedName(std::string_view name) {
 }
 
 std::string ShownPath(const std::filesystem::path& path) {
-  std::error_code ec;
-  std::filesystem::path absolute = std::filesystem::absolute(path, ec);
-  if (ec) absolute = path;
-  std::string shown = absolute.lexically_normal().string();
-  // "/x/dir/" names the same folder as "/x/dir".
-  if (shown.size() > 1 && shown.back() == '/') shown.pop_back();
-  return QuotedName(shown);
+  // As it was typed or chosen: a person finds the name they gave.
+  return QuotedName(path.string());
 }
 
 }  // namespace morvexa

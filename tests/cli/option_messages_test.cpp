@@ -71,6 +71,8 @@ TEST_F(Cli, OneWayOfChoosingSymbolsAtATime) {
       {{"--blocks", "--shapes"}, "--shapes and --blocks cannot be used together"},
       {{"--colors=8", "--blocks=braille"}, "--colors and --blocks cannot be used together"},
       {{"--invert"}, "--invert is for --ramp, --shapes and --blocks only"},
+      {{"--shapes", "--fill", "--invert"},
+       "--invert is needless with --shapes --fill: each cell is drawn in the two colors of its pixels"},
       {{"--original", "--width=10"}, "--original and --width cannot be used together"},
   };
   for (const auto& [options, message] : cases) {
@@ -87,6 +89,21 @@ TEST_F(Cli, OneWayOfChoosingSymbolsAtATime) {
   EXPECT_EQ(FirstLine(braille),
             "morvexa-cli: code page 936 holds no braille; --blocks=braille takes --format utf8, ansi or html");
   EXPECT_EQ(testing_support::ReadFile(dir_ / "art.txt"), "kept");
+}
+
+TEST_F(Cli, CharactersInMessagesAreShownSafely) {
+  // A control character (NEL, U+0085) by its code point alone, never as
+  // its bytes, which a terminal would act on; others beside it.
+  const Outcome control = RunCli({"text", "a\u0085", "--fg", "字", "-o", (dir_ / "a.txt").string()});
+  EXPECT_EQ(control.status, 2);
+  EXPECT_EQ(FirstLine(control),
+            "morvexa-cli: --fg 字 draws each character with itself, but code page 936 cannot hold U+0085; "
+            "--format utf8 can");
+  const Outcome emoji = RunCli({"text", "a\U0001F600", "--fg", "字", "-o", (dir_ / "a.txt").string()});
+  EXPECT_EQ(FirstLine(emoji),
+            "morvexa-cli: --fg 字 draws each character with itself, but code page 936 cannot hold 😀 (U+1F600); "
+            "--format utf8 can");
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "a.txt"));
 }
 
 TEST_F(Cli, OptionsOfTheOtherCommandAreNamedAsSuch) {
@@ -163,7 +180,7 @@ TEST_F(Cli, PicturesOfKindsThatAreNotReadAreNamed) {
     WriteFile(dir_ / "picture", bytes + std::string(64, '\0'));
     const Outcome run = RunCli({"picture", dir_ / "picture"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "morvexa-cli: " + kind + " pictures are not read; convert it to PNG\n");
+    EXPECT_EQ(run.err, "morvexa-cli: " + kind + " pictures are not read; convert it to PNG.\n");
   }
   // A file that cannot be opened says why.
   const Outcome folder = RunCli({"picture", dir_});

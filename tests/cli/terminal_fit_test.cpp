@@ -52,6 +52,13 @@ TEST_F(TerminalFit, APictureFitsTheTerminalItIsShownOn) {
   ASSERT_EQ(inverted.size(), 23u);
   EXPECT_EQ(inverted[0].find(' '), std::string::npos) << inverted[0];
 
+  // A terminal as large as can be: a symbol a pixel at most.
+  const std::vector<std::string> huge =
+      ShownLines(OnTerminal({"picture", picture_}, 65535, 65535, {{"NO_COLOR", "1"}}));
+  EXPECT_LE(huge.size(), 512u);
+  EXPECT_GE(huge.size(), 200u);
+  for (const std::string& line : huge) EXPECT_LE(line.size(), 512u);
+
   // A wide screen of few rows: the rows decide.
   EXPECT_EQ(ShownLines(OnTerminal({"picture", picture_}, 200, 11, {{"NO_COLOR", "1"}})).size(), 10u);
 

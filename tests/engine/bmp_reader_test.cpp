@@ -146,14 +146,14 @@ TEST(BmpDecoder, IndicesAndRunsOutsideThePictureGetDefinedColors) {
   EXPECT_EQ(image.pixels, expected);
 }
 
-TEST(BmpDecoder, FilesAreNamedByTheirFullPath) {
+TEST(BmpDecoder, FilesAreNamedAsGiven) {
   namespace fs = std::filesystem;
   const fs::path dir = fs::temp_directory_path() / ("morvexa-bmp-" + std::to_string(getpid()));
   fs::create_directories(dir);
   const fs::path old = fs::current_path();
   fs::current_path(dir);
   auto failure = [](const fs::path& path) { return testing_support::FailureOf([&] { return DecodeFile(path); }); };
-  EXPECT_EQ(failure("missing.bmp"), "Cannot open file " + (dir / "missing.bmp").string());
+  EXPECT_EQ(failure("missing.bmp"), "Cannot open file missing.bmp") << "as typed";
   EXPECT_EQ(failure(dir), "Cannot open file " + dir.string());
   testing_support::WriteFile(dir / "empty.bmp", "");
   EXPECT_EQ(DecodeFile("empty.bmp").width, 0u);

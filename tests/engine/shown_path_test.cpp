@@ -33,9 +33,9 @@ TEST(ShownNames, AreQuotedOnlyWhenTheyHoldControlCharactersOrBytesThatAreNotUtf8
   }
 }
 
-TEST(ShownNames, PathsAreAbsoluteAndTidied) {
-  EXPECT_EQ(ShownPath("/tmp/../x/./a.bmp"), "/x/a.bmp");
-  EXPECT_EQ(ShownPath("/x/dir/"), "/x/dir");
+TEST(ShownNames, PathsAreAsGiven) {
+  EXPECT_EQ(ShownPath("../x/./a.bmp"), "../x/./a.bmp");
+  EXPECT_EQ(ShownPath("/x/dir/"), "/x/dir/");
   EXPECT_EQ(ShownPath("/x/a\nb"), "'/x/a'$'\\n''b'");
 }
 

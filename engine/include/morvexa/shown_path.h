@@ -6,9 +6,8 @@
 
 namespace morvexa {
 
-// How a file is named in messages: its absolute path, lexically normal
-// ("/tmp/../x/./a.bmp" is "/x/a.bmp"), as QuotedName shows it. Links are
-// not followed: the path is the one the user gave, tidied.
+// How a file is named in messages: as the person gave it (typed, or chosen
+// in a dialog, which gives it whole), as QuotedName shows it.
 std::string ShownPath(const std::filesystem::path& path);
 
 // A file name as it can be shown on one line of a terminal, quoted as GNU
