@@ -22,13 +22,17 @@ constexpr std::string_view kPageHead1 =
     "<meta charset=\"utf-8\">\n"
     "<title>";
 // The fonts keep a Chinese character exactly twice as wide as an ASCII
-// one, so the art's lines stay aligned.
+// one, so the art's lines stay aligned. A run of a color is a box as high
+// as its line, so that the cells' papers tile with no stripe between the
+// lines (an inline run's paper covers only its font's height). Runs end
+// with their line.
 constexpr std::string_view kPageHead2 =
     "</title>\n"
     "<style>\n"
     "pre { font-family: \"AR PL UMing CN\", \"Noto Sans Mono CJK SC\", \"Sarasa Mono SC\", "
     "\"WenQuanYi Zen Hei Mono\", NSimSun, SimSun, monospace; font-size: 12px; line-height: 1.25; "
     "color: #000; background: #fff; }\n"
+    "pre span { display: inline-block; }\n"
     "</style>\n"
     "</head>\n"
     "<body>\n"
@@ -224,7 +228,7 @@ void ArtWriter::LinePart(ByteStringView line, LineColors colors) {
   };
   auto inkShown = showing, paperShown = showing;
   const Rgb behind =
-      ansi && !papered && settings_.paperBehindInk != kNoColor ? Shown(settings_.paperBehindInk) : kNoColor;
+      (ansi || html) && !papered && settings_.paperBehindInk != kNoColor ? Shown(settings_.paperBehindInk) : kNoColor;
   for (std::size_t i = 0; i < line.size();) {
     if (out >= full) {
       sink_(std::string_view(begin, static_cast<std::size_t>(out - begin)));

@@ -28,9 +28,9 @@ struct ArtFormSettings {
   ArtForm form = ArtForm::Gbk;
   TerminalColors terminal = TerminalColors::TrueColor;
   std::string title = "Morvexa";  // the page's title (UTF-8)
-  // In the ansi form, the paper behind cells that have an ink color and no
-  // paper of their own, so that they read on a terminal of any background;
-  // none: the terminal's own.
+  // In the ansi and html forms, the paper behind cells that have an ink
+  // color and no paper of their own, so that they read on a terminal or a
+  // page of any background; none: the terminal's or the page's own.
   Rgb paperBehindInk = kNoColor;
 };
 
