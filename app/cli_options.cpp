@@ -51,8 +51,9 @@ const char kOutputHelp[] =
     "      --replace OLD NEW\n"
     "                      replace the listed symbol OLD with NEW throughout the art, as the\n"
     "                      window's replace button does (may be repeated; in order)\n"
-    "  -h, --help          display this help and exit\n"
-    "\n"
+    "  -h, --help          display this help and exit\n";
+
+const char kHelpEnd[] =
     "A file is written only once the command has succeeded; it replaces the old one whole.\n"
     "Exit status: 0 done, 1 failure, 2 refused input or wrong command line.\n";
 
@@ -110,11 +111,14 @@ const char kPictureHelp[] =
     "      --original      on a terminal, one symbol per pixel, as everywhere else\n"
     "      --background=COLOR\n"
     "                      what transparent pixels are laid over (default white; #RRGGBB,\n"
-    "                      #RGB or a name: black, white, red, green, blue, gray...)\n"
-    "\n"
+    "                      #RGB or a name: black, white, red, green, blue, gray...)\n";
+
+const char kPictureNotes[] =
     "Shown on a terminal, with no size given and no --original, the art fits the\n"
     "terminal, drawn with --shapes (and --fill when colors are on) unless another way\n"
-    "is asked for. Without a size, a cell of shapes covers 8 pixels across, of blocks 2.\n";
+    "is asked for; without colors, on a dark terminal (as it answers when asked, or as\n"
+    "COLORFGBG says), art of ink alone is drawn light on dark. Without a size, a cell\n"
+    "of shapes covers 8 pixels across, of blocks 2.\n";
 
 enum Id {
   kOutput = 'o',
@@ -283,8 +287,8 @@ std::string UnknownOption(std::string_view word) {
 
 std::string HelpText(Command command) {
   switch (command) {
-    case Command::Text: return std::string(kTextHelp) + kOutputHelp;
-    case Command::Picture: return std::string(kPictureHelp) + kOutputHelp;
+    case Command::Text: return std::string(kTextHelp) + kOutputHelp + "\n" + kHelpEnd;
+    case Command::Picture: return std::string(kPictureHelp) + kOutputHelp + "\n" + kPictureNotes + "\n" + kHelpEnd;
     case Command::Help:
     case Command::Version: break;
   }
