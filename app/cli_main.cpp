@@ -45,7 +45,11 @@ constexpr int kRefused = 2;
 std::string ShownCharacter(char32_t c) {
   char code[16];
   std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
-  if (c < 0x20 || (c >= 0x7F && c < 0xA0) || c == 0x2028 || c == 0x2029) return code;
+  // Controls, separators of lines, and the private use areas.
+  if (c < 0x20 || (c >= 0x7F && c < 0xA0) || c == 0x2028 || c == 0x2029 || (c >= 0xE000 && c <= 0xF8FF) ||
+      c >= 0xF0000) {
+    return code;
+  }
   return QuotedName(cp936::Utf8Encode(std::u32string(1, c))) + " (" + code + ")";
 }
 
@@ -375,6 +379,10 @@ class Command {
 std::string Told(const Failure& failure) {
   const FailureCause& cause = failure.Cause();
   if (!cause.unreadFormat.empty()) return cause.unreadFormat + " pictures are not read; convert it to PNG.";
+  if (cause.missingGlyph != 0) {
+    return FailureReportText(std::string(failure.what()) + ": " + QuotedName(cause.font) + " has no glyph for " +
+                             ShownCharacter(cause.missingGlyph) + ".");
+  }
   if (!cause.reason.empty()) return FailureReportText(std::string(failure.what()) + ": " + cause.reason);
   return FailureReportText(failure.what());
 }

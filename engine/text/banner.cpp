@@ -330,7 +330,12 @@ BannerLayout::BannerLayout(std::u32string_view text, GlyphSource& glyphs, const 
       continue;
     }
     const auto glyph = glyphs.Find(c);
-    if (!glyph) throw Failure(FailureKind::StreamReadError);
+    if (!glyph) {
+      FailureCause cause;
+      cause.missingGlyph = c;
+      cause.font = glyphs.Name();
+      throw Failure(FailureKind::StreamReadError, {}, std::move(cause));
+    }
     rows_.back().items.push_back({*glyph, i});
     const auto advance = static_cast<std::uint64_t>(std::max(glyph->advance, 0));
     advances += advance, rowAdvances += advance;

@@ -225,6 +225,8 @@ int FontGlyphSource::LineHeight() const { return font_->lineHeight; }
 const std::string& FontGlyphSource::File() const { return font_->file; }
 const std::string& FontGlyphSource::Family() const { return font_->family; }
 
+std::string FontGlyphSource::Name() const { return font_->name; }
+
 std::optional<GlyphImage> FontGlyphSource::Find(char32_t c) {
   switch (ClassifyCharacter(c)) {
     case CharacterKind::Control: return {};

@@ -45,6 +45,7 @@ class FontGlyphSource final : public GlyphSource {
 
   int LineHeight() const override;
   std::optional<GlyphImage> Find(char32_t c) override;
+  std::string Name() const override;  // as it was given
 
   // The file the font was read from and its family name.
   const std::string& File() const;

@@ -42,6 +42,8 @@ class GlyphSource {
   virtual int LineHeight() const = 0;
   // The glyph of c, or nothing when the source has none for it.
   virtual std::optional<GlyphImage> Find(char32_t c) = 0;
+  // The font as messages name it.
+  virtual std::string Name() const = 0;
 };
 
 // What a character is to a banner, whatever the font.
@@ -78,6 +80,7 @@ class BuiltInGlyphs final : public GlyphSource {
   BuiltInGlyphs();
   int LineHeight() const override { return 16; }
   std::optional<GlyphImage> Find(char32_t c) override;
+  std::string Name() const override { return "the built-in font"; }
 
   // Whether c is drawn from chs16: a character that code page 936 holds as
   // a code of GB2312's own table (GlyphFont::OwnCode), outside its

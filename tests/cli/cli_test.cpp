@@ -68,20 +68,26 @@ TEST_F(Cli, RefusalsAndFailuresWriteNoArt) {
   };
   const Case cases[] = {
       {"", 2, "morvexa-cli: 输入不能为空\n"},
-      // Characters no glyph source covers: the private use area, a control.
-      {"\xEE\x80\x80", 1, "morvexa-cli: Stream read error.\n"},
-      {"编\t", 1, "morvexa-cli: Stream read error.\n"},
+      // Characters no glyph source covers: the private use area, a control,
+      // named by their code points; one an installed font lacks, with it.
+      {"\xEE\x80\x80", 1, "morvexa-cli: Stream read error: the built-in font has no glyph for U+E000.\n"},
+      {"编\t", 1, "morvexa-cli: Stream read error: the built-in font has no glyph for U+0009.\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     for (const fs::path& target : {dir_ / "new.txt", dir_ / "keep.txt"}) {
-      const Outcome run = RunCli({"text", c.text, "-o", target});
+      const Outcome run = RunCli({"text", c.text, "-o", target.string()});
       EXPECT_EQ(run.status, c.status);
       EXPECT_EQ(run.err, c.message);
     }
     EXPECT_FALSE(fs::exists(dir_ / "new.txt"));
     EXPECT_EQ(ReadFile(dir_ / "keep.txt"), "precious");
   }
+  const std::string dejavu = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";  // fonts-dejavu-core
+  const Outcome lacking = RunCli({"text", "a你", "--font", dejavu, "--size", "24", "-o", (dir_ / "keep.txt").string()});
+  EXPECT_EQ(lacking.status, 1);
+  EXPECT_EQ(lacking.err, "morvexa-cli: Stream read error: " + dejavu + " has no glyph for 你 (U+4F60).\n");
+  EXPECT_EQ(ReadFile(dir_ / "keep.txt"), "precious");
 }
 
 TEST_F(Cli, WrongCommandLinesAreUsageErrors) {

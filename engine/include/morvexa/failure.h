@@ -30,6 +30,10 @@ struct FailureCause {
   // For "Bitmap image is not valid": the name of a known kind of picture
   // that the program does not read (e.g. "TIFF").
   std::string unreadFormat;
+  // For "Stream read error" in a banner: the character no glyph was found
+  // for (0: none), and the font, as messages name it.
+  char32_t missingGlyph = 0;
+  std::string font;
 };
 
 // The one exception type of the engine. what() is the failure's full
