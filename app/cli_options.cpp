@@ -3,7 +3,6 @@
 #include <getopt.h>
 
 #include <algorithm>
-#include <charconv>
 #include <string_view>
 
 #include "morvexa/picture_arguments.h"
@@ -225,23 +224,6 @@ std::string QuotedForShell(std::string_view word) {
   return out + "'";
 }
 
-// The whole of text as a number, read the same in every locale; nothing
-// when it is not one.
-template <typename Number, typename... Base>
-std::optional<Number> Read(std::string_view text, Base... base) {
-  Number value{};
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base...);
-  if (error != std::errc() || end != text.data() + text.size() || text.empty()) return {};
-  return value;
-}
-
-// A whole number from least to most; nothing otherwise.
-std::optional<std::size_t> Count(std::string_view text, std::size_t least, std::size_t most) {
-  const auto value = Read<std::size_t>(text);
-  if (!value || *value < least || *value > most) return {};
-  return value;
-}
-
 // How many edits (a character added, taken away, changed, or two swapped)
 // make a into b.
 std::size_t EditDistance(std::string_view a, std::string_view b) {
@@ -392,7 +374,7 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         break;
       }
       case kScale: {
-        const auto n = Count(value, entry->least, entry->most);
+        const auto n = WholeNumber(value, entry->least, entry->most);
         if (!n) return bad();
         options.scale = static_cast<int>(*n);
         break;
@@ -403,7 +385,7 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         options.font = value;
         break;
       case kSize: {
-        const auto n = Count(value, entry->least, entry->most);
+        const auto n = WholeNumber(value, entry->least, entry->most);
         if (!n) return bad();
         options.size = static_cast<int>(*n);
         break;

@@ -45,6 +45,12 @@ std::string Figure(double value) {
 
 std::span<const PictureOption> PictureOptionList() { return kOptions; }
 
+std::optional<std::size_t> WholeNumber(std::string_view text, std::size_t least, std::size_t most) {
+  const auto value = Read<std::size_t>(text);
+  if (!value || *value < least || *value > most) return {};
+  return value;
+}
+
 std::string AllowedValue(const PictureOption& option) {
   switch (option.kind) {
     case ValueKind::Flag: return {};
@@ -108,8 +114,8 @@ std::string TakePictureOption(const PictureOption& option, std::string_view show
       if (option.name == "fill") drawing.fill = true;
       return {};
     case ValueKind::Whole: {
-      const auto n = Read<std::size_t>(text);
-      if (!n || static_cast<double>(*n) < option.least || static_cast<double>(*n) > option.most) return bad;
+      const auto n = WholeNumber(text, static_cast<std::size_t>(option.least), static_cast<std::size_t>(option.most));
+      if (!n) return bad;
       if (option.name == "width") picture.width = *n;
       if (option.name == "height") picture.height = *n;
       if (option.name == "colors") drawing.colors = static_cast<int>(*n);

@@ -47,6 +47,10 @@ std::span<const PictureOption> PictureOptionList();
 std::string TakePictureOption(const PictureOption& option, std::string_view shown,
                               std::optional<std::string_view> value, PictureRequest& request);
 
+// The whole of text as a whole number from least to most, read the same in
+// every locale; nothing otherwise.
+std::optional<std::size_t> WholeNumber(std::string_view text, std::size_t least, std::size_t most);
+
 // A value in a message: in double quotes, with what would upset a terminal
 // escaped.
 std::string QuotedValue(std::string_view value);
