@@ -10,6 +10,8 @@ template <typename... Ways>
 struct Overloaded : Ways... {
   using Ways::operator()...;
 };
+template <typename... Ways>
+Overloaded(Ways...) -> Overloaded<Ways...>;
 
 // Every refusal of a way of drawing, worded once.
 constexpr std::string_view kTogether = " cannot be used together";
