@@ -102,6 +102,7 @@ std::vector<Element> ElementsOf(BlockKind blocks) {
 
 Rgb Mean(const double* sums, int count) {
   Rgb out = 0;
+  if (count <= 0) return out;  // no samples: no color of their own
   for (int c = 0; c < 3; ++c) {
     const double v = sums[c] / count;
     out |= static_cast<Rgb>(v < 0 ? 0 : v > 255 ? 255 : v + 0.5) << (16 - 8 * c);

@@ -266,7 +266,7 @@ class LineWriter {
         }
         const ByteString& symbol = !inked ? symbols_.blank : symbols_.selfCharacter ? self_ : symbols_.ink;
         Reserve(used_ + symbol.size() * static_cast<std::size_t>(repeat_));
-        for (int r = 0; r < repeat_; ++r) {
+        for (int r = 0; r < repeat_ && !symbol.empty(); ++r) {
           std::memcpy(buffer_.get() + used_, symbol.data(), symbol.size());
           used_ += symbol.size();
         }
