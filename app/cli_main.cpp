@@ -194,14 +194,14 @@ class Command {
       settings.form = colors ? ArtForm::Ansi : ArtForm::Utf8;
     }
     // A banner is shown in the terminal's own colors unless colors are
-    // asked for; colored, it carries its paper as well as its ink, so that
-    // it reads on a terminal of any background.
+    // asked for; given its colors (--fg-color, --bg-color), it carries its
+    // paper as well as its ink, so that it reads on any background.
     if (options_.command == cli::Command::Text) {
       if (!options_.form && options_.color == ColorWhen::Auto && !options_.textColorsGiven &&
           settings.form == ArtForm::Ansi) {
         settings.form = ArtForm::Utf8;
       }
-      settings.paperBehindInk = options_.blankColor;
+      if (options_.textColorsGiven) settings.paperBehindInk = options_.blankColor;
     } else if (shown && isatty(STDOUT_FILENO)) {
       // A picture of colored ink alone is shown on the paper its symbols
       // were chosen for (files and pipes keep the reader's own).

@@ -134,6 +134,9 @@ TEST_F(Forms, EscapesOnlyWhereColorsAreWanted) {
   EXPECT_TRUE(escapes(Run(text, {"--format", "ansi"}))) << "asked for by name";
   EXPECT_TRUE(escapes(Run(text, {"--format", "ansi", "--color=always"}, "NO_COLOR=1"))) << "the flag overrides";
   EXPECT_FALSE(escapes(Run(text, {"--color=never", "-o", "-"})));
+  // Paper is painted only where a banner's colors are given.
+  EXPECT_EQ(Run(text, {"--format", "html"}).find("background:#"), std::string::npos);
+  EXPECT_NE(Run(text, {"--format", "html", "--bg-color", "#000080"}).find("background:#"), std::string::npos);
 }
 
 TEST_F(Forms, BytesThatDoNotDecodeAreReplacedAndCounted) {
