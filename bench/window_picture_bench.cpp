@@ -4,6 +4,7 @@
 // difference. And art of 1024 x 1024 (a million characters, four times
 // what the colored view used to stop at) converted and shown in its
 // colors, scrolled through a screen at a time, beside the same shown
+// plain. And art of 400 and 1,000 columns of a photo, in its colors and
 // plain.
 #include <benchmark/benchmark.h>
 
@@ -15,6 +16,8 @@
 #include <QTextLayout>
 #include <filesystem>
 #include <fstream>
+
+#include <malloc.h>
 
 #include "bench_pictures.h"
 #include "dialog_seam.h"
@@ -128,6 +131,39 @@ void BM_ColoredArt(benchmark::State& state) { ColoredArt(state, true); }
 void BM_ColoredArt_Baseline(benchmark::State& state) { ColoredArt(state, false); }
 BENCHMARK(BM_ColoredArt)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
 BENCHMARK(BM_ColoredArt_Baseline)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
+
+// Art of 400 and 1,000 columns drawn by shapes from the 4096 x 4096 photo,
+// as a launcher asks for it (morvexa --width N --shapes PICTURE), shown in
+// its colors beside the same art shown plain.
+void PhotoArt(benchmark::State& state, bool colors) {
+  App();
+  AnswerPicture dialogs;
+  Tfrmmain window(dialogs);
+  window.ColorToggle().setChecked(colors);
+  window.show();
+  auto* memo = window.findChild<QPlainTextEdit*>("Memo1");
+  PictureOptions options;
+  options.width = static_cast<std::size_t>(state.range(0));
+  options.way = Shapes{};
+  bool colored = !colors;
+  for (auto _ : state) {
+    window.ConvertPictureCommand(QString::fromStdString(PictureFile()), options);
+    QCoreApplication::processEvents();
+    memo->repaint();
+    colored = colored || !memo->cursorForPosition({0, 0}).block().layout()->formats().isEmpty();
+  }
+  // The heap the window holds with the art shown: its text, its colors,
+  // and the laid-out lines on the screen.
+  const struct mallinfo2 heap = mallinfo2();
+  state.counters["heap_MB"] = static_cast<double>(heap.uordblks + heap.hblkhd) / (1 << 20);
+  if (!dialogs.failure.isEmpty() || !colored) state.SkipWithError("the art was not shown in colors");
+  window.ColorToggle().setChecked(false);
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+void BM_ColoredPhotoArt(benchmark::State& state) { PhotoArt(state, true); }
+void BM_ColoredPhotoArt_Baseline(benchmark::State& state) { PhotoArt(state, false); }
+BENCHMARK(BM_ColoredPhotoArt)->Arg(400)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
+BENCHMARK(BM_ColoredPhotoArt_Baseline)->Arg(400)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
 
 }  // namespace
 }  // namespace morvexa
