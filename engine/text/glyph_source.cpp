@@ -35,10 +35,13 @@ bool ConjoiningHangul(char32_t c) {
 
 constexpr int kConjoiningHangulOffset = -16;
 
-// The GB2312 code of c in code page 936, when chs16 draws it.
+// The GB2312 code of c in code page 936, when chs16 draws it: a character
+// Unifont draws narrow (a Latin, Greek or Cyrillic letter, say) is drawn
+// narrow, from Unifont, where chs16 would center it in 16 columns.
 std::optional<std::pair<unsigned char, unsigned char>> GlyphFontCode(char32_t c) {
   // ASCII is one byte.
   if (c < 0x80 || (c >= 0xE000 && c <= 0xF8FF)) return {};
+  if (const auto narrow = UnifontData::BuiltIn().Find(c); narrow && narrow->width == 8) return {};
   if (!cp936::CanEncode(c)) return {};
   ByteString bytes;
   cp936::AppendEncoded(c, bytes);

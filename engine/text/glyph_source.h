@@ -66,10 +66,12 @@ enum class CharacterKind {
 // is Unifont's (its list of combining characters).
 CharacterKind ClassifyCharacter(char32_t c);
 
-// The font built into the program: the GB2312 characters from the 16x16
-// font chs16, exactly as text art draws them, and every other character of
-// Unicode's plane 0 from GNU Unifont, 8 or 16 columns wide and 16 rows high
-// (ASCII, for one, 8 columns). A mark is drawn at the offset Unifont gives
+// The font built into the program: the GB2312 characters that GNU Unifont
+// draws 16 columns wide (the Chinese characters, kana, full-width forms)
+// from the 16x16 font chs16, exactly as text art draws them, and every
+// other character of Unicode's plane 0 from Unifont, 8 or 16 columns wide
+// and 16 rows high (ASCII and the Latin, Greek and Cyrillic letters, for
+// example, 8 columns). A mark is drawn at the offset Unifont gives
 // it (a mark Unifont places for right-to-left text, which the banners do
 // not lay out, over the character before like the others; a Hangul vowel
 // or final consonant over the 16 columns before). Nothing for controls and
@@ -84,7 +86,8 @@ class BuiltInGlyphs final : public GlyphSource {
 
   // Whether c is drawn from chs16: a character that code page 936 holds as
   // a code of GB2312's own table (GlyphFont::OwnCode), outside its
-  // user-defined zones and the private use area.
+  // user-defined zones and the private use area, and that Unifont does not
+  // draw narrow.
   static bool FromGlyphFont(char32_t c);
 
  private:

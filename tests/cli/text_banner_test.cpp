@@ -32,13 +32,12 @@ std::vector<std::string> Lines(const std::string& out) {
 }
 
 // The banner of text that Unifont's glyphs make, "#" for ink and "." for
-// blank: what the program should draw (the built-in 16x16 GB2312 font is
-// made from the same glyphs).
+// blank: what the program should draw, each glyph as wide as Unifont draws
+// it (the built-in 16x16 GB2312 font is made from the same glyphs).
 std::vector<std::string> Expected(const testing_support::HexFont& unifont, std::u32string_view text) {
   std::vector<std::string> rows(16);
   for (const char32_t c : text) {
-    const testing_support::HexGlyph glyph =
-        testing_support::IsGb2312(c) ? testing_support::AsGb2312Glyph(unifont.at(c)) : unifont.at(c);
+    const testing_support::HexGlyph& glyph = unifont.at(c);
     for (int y = 0; y < 16; ++y) {
       for (int x = 0; x < glyph.width; ++x) rows[static_cast<std::size_t>(y)] += glyph.Inked(x, y) ? '#' : '.';
     }
@@ -57,8 +56,9 @@ class Banners : public Cli {
 };
 
 TEST_F(Banners, AnyTextIsDrawnWithUnifontsGlyphs) {
-  for (const std::u32string& text : {std::u32string(U"Hello 2026 世界!"), std::u32string(U"繁體中文"),
-                                     std::u32string(U"한글かな"), std::u32string(U"新年快乐 2027")}) {
+  for (const std::u32string& text :
+       {std::u32string(U"Hello 2026 世界!"), std::u32string(U"繁體中文"), std::u32string(U"한글かな"),
+        std::u32string(U"新年快乐 2027"), std::u32string(U"aé Ελλάδα Европа ±°×")}) {
     const std::string utf8 = cp936::Utf8Encode(text);
     SCOPED_TRACE(utf8);
     const Outcome run = RunCli({"text", utf8, "--fg", "#", "--bg", "."});

@@ -32,12 +32,9 @@ class BuiltInGlyphsTest : public testing::Test {
     if (!hex_) GTEST_FAIL() << testing_support::kUnifontHex << " is not installed, though scripts/test installs it";
   }
 
-  // What the built-in font should draw c with: Unifont's glyph, as the
-  // GB2312 font holds it for GB2312 characters.
-  HexGlyph Expected(char32_t c) const {
-    const HexGlyph& glyph = hex_->at(c);
-    return testing_support::IsGb2312(c) ? testing_support::AsGb2312Glyph(glyph) : glyph;
-  }
+  // What the built-in font should draw c with: Unifont's glyph, as wide
+  // as Unifont draws it (the GB2312 font holds the same 16-column glyphs).
+  HexGlyph Expected(char32_t c) const { return hex_->at(c); }
 
   void ExpectUnifontGlyph(char32_t c) {
     SCOPED_TRACE(testing::Message() << "U+" << std::hex << static_cast<unsigned>(c));
@@ -85,13 +82,31 @@ TEST_F(BuiltInGlyphsTest, NamedTextsHaveUnifontsGlyphs) {
     const std::u32string characters = *cp936::Utf8Decode(text);
     for (char32_t c : characters) ExpectUnifontGlyph(c);
   }
-  // ASCII is half width; a character both in GB2312 and in Unifont at 8
-  // columns keeps the GB2312 font's centered glyph.
+  // ASCII is half width; so is a letter both in GB2312 and in Unifont at 8
+  // columns, drawn from Unifont rather than centered in the GB2312 font's 16.
   EXPECT_EQ(glyphs_.Find(U'A')->width, 8);
-  EXPECT_EQ(glyphs_.Find(U'\u03B1')->width, 16);  // α
-  EXPECT_TRUE(BuiltInGlyphs::FromGlyphFont(U'\u03B1'));
+  EXPECT_EQ(glyphs_.Find(U'\u03B1')->width, 8);  // α
+  EXPECT_FALSE(BuiltInGlyphs::FromGlyphFont(U'\u03B1'));
+  EXPECT_TRUE(BuiltInGlyphs::FromGlyphFont(U'中'));
   EXPECT_FALSE(BuiltInGlyphs::FromGlyphFont(U'體'));
   EXPECT_FALSE(BuiltInGlyphs::FromGlyphFont(U'A'));
+}
+
+TEST_F(BuiltInGlyphsTest, EveryGb2312CharacterIsAsWideAsUnifontDrawsIt) {
+  // Over the whole GB2312 grid: é, Ελλάδα and Европа are as narrow as
+  // Unifont draws them; 中 and the full-width forms keep the 16x16 font.
+  int narrow = 0, wide = 0;
+  for (const auto& [c, glyph] : *hex_) {
+    if (!testing_support::IsGb2312(c)) continue;
+    SCOPED_TRACE(testing::Message() << "U+" << std::hex << static_cast<unsigned>(c));
+    const auto image = glyphs_.Find(c);
+    ASSERT_TRUE(image);
+    ASSERT_EQ(image->advance, glyph.width);
+    ASSERT_EQ(BuiltInGlyphs::FromGlyphFont(c), glyph.width == 16);
+    ++(glyph.width == 8 ? narrow : wide);
+  }
+  EXPECT_GT(narrow, 150);  // the Greek and Cyrillic letters, at least
+  EXPECT_GT(wide, 7000);
 }
 
 TEST_F(BuiltInGlyphsTest, MarksFallOverTheCharacterBefore) {

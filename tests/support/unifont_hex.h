@@ -63,18 +63,6 @@ inline std::map<char32_t, int> ReadUnifontCombining() {
   return marks;
 }
 
-// The glyph that the built-in GB2312 font holds for a character Unifont
-// draws with glyph: a 16-column glyph as it is, an 8-column one in columns
-// 4-11.
-inline HexGlyph AsGb2312Glyph(const HexGlyph& glyph) {
-  HexGlyph out = glyph;
-  out.width = 16;
-  if (glyph.width == 8) {
-    for (auto& row : out.rows) row = static_cast<std::uint16_t>(row >> 4);
-  }
-  return out;
-}
-
 // The bytes of c in code page 936, by iconv; empty when it cannot hold c.
 inline std::string Cp936Bytes(char32_t c) {
   const iconv_t cd = iconv_open("CP936", "WCHAR_T");
