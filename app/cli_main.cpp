@@ -16,6 +16,7 @@
 #include "cli_options.h"
 #include "cli_output.h"
 #include "cli_terminal.h"
+#include "morvexa/animation.h"
 #include "morvexa/art_size.h"
 #include "morvexa/banner.h"
 #include "morvexa/convert_picture.h"
@@ -346,6 +347,7 @@ class Command {
     ReadSettings settings;
     settings.background = options_.background;
     settings.emptyIsAPicture = false;
+    if (options_.frame > 0) settings.frame = options_.frame - 1;
     Picture picture =
         options_.input == "-" ? Picture::ReadStream(STDIN_FILENO, settings) : Picture::Open(options_.input, settings);
     MemoryCharList list;
@@ -399,6 +401,9 @@ int Run(const Options& options, const LocaleText& locale) {
     return kFailed;
   } catch (const ArtTooLarge& tooLarge) {
     std::cerr << "morvexa-cli: " << tooLarge.what() << '\n';
+    return kRefused;
+  } catch (const NoSuchFrame& noSuchFrame) {
+    std::cerr << "morvexa-cli: --frame " << options.frame << ": " << noSuchFrame.what() << '\n';
     return kRefused;
   } catch (const std::bad_alloc&) {
     std::cerr << "morvexa-cli: Not enough memory to "

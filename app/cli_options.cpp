@@ -81,8 +81,10 @@ const char kPictureHelp[] =
     "Usage: morvexa-cli picture [OPTION]... FILE\n"
     "Converts the picture in FILE (\"-\": standard input) into art: by default one line a\n"
     "row of pixels and one printable ASCII symbol per color, in the order the colors are\n"
-    "first met, the 95th and later colors sharing \"!\". BMP, PNG, JPEG, GIF (its first\n"
-    "frame) and WebP pictures are read, told apart by their first bytes.\n"
+    "first met, the 95th and later colors sharing \"!\". BMP, PNG, JPEG, GIF and WebP\n"
+    "pictures are read, told apart by their first bytes; of an animation, the first\n"
+    "frame, unless it is shown on a terminal, where it plays in place until it ends or\n"
+    "Ctrl-C is pressed.\n"
     "\n"
     "Options:\n"
     "      --width=N       N columns of art (0: one a pixel); without --height, the lines\n"
@@ -110,7 +112,12 @@ const char kPictureHelp[] =
     "      --original      on a terminal, one symbol per pixel, as everywhere else\n"
     "      --background=COLOR\n"
     "                      what transparent pixels are laid over (default white; #RRGGBB,\n"
-    "                      #RGB or a name: black, white, red, green, blue, gray...)\n";
+    "                      #RGB or a name: black, white, red, green, blue, gray...)\n"
+    "      --frame=N       draw frame N (from 1) of an animated GIF or WebP, composed\n"
+    "      --loops=N       play an animation N times through (0: for ever; default: as\n"
+    "                      the file says)\n"
+    "      --duration=S    stop playing an animation after S seconds\n"
+    "      --animate       with --format html, a page that plays every frame\n";
 
 const char kPictureNotes[] =
     "Shown on a terminal, with no size given and no --original, the art fits the\n"
@@ -118,6 +125,11 @@ const char kPictureNotes[] =
     "is asked for; without colors, on a dark terminal (as it answers when asked, or as\n"
     "COLORFGBG says), art of ink alone is drawn light on dark. Without a size, a cell\n"
     "of shapes covers 8 pixels across, of blocks 2.\n";
+
+// How many times, and for how long, an animation may be asked to play.
+constexpr std::size_t kMostLoops = 1000000;
+constexpr double kShortestDuration = 0.1, kLongestDuration = 86400;
+constexpr char kDurationAllowed[] = "a number of seconds from 0.1 to 86400";
 
 enum Id {
   kOutput = 'o',
@@ -136,6 +148,9 @@ enum Id {
   kSize,
   kPalette,
   kOriginal,
+  kLoops,
+  kDuration,
+  kAnimate,
   kPicture,  // and on: the picture options both programs take, in their order
 };
 
@@ -186,6 +201,9 @@ const std::vector<OptionEntry>& Entries() {
         {"font", required_argument, kFont, Of::Text, "an installed font's name or a font file"},
         WholeOption("size", kSize, Of::Text, 4, 512),
         {"original", no_argument, kOriginal, Of::Picture, ""},
+        WholeOption("loops", kLoops, Of::Picture, 0, kMostLoops),
+        {"duration", required_argument, kDuration, Of::Picture, kDurationAllowed},
+        {"animate", no_argument, kAnimate, Of::Picture, ""},
     };
     int id = kPicture;
     for (const PictureOption& option : PictureOptionList()) {
@@ -391,6 +409,19 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         break;
       }
       case kOriginal: options.original = true; break;
+      case kLoops: {
+        const auto n = WholeNumber(value, entry->least, entry->most);
+        if (!n) return bad();
+        options.loops = *n;
+        break;
+      }
+      case kDuration: {
+        const auto seconds = Number(value, kShortestDuration, kLongestDuration);
+        if (!seconds) return bad();
+        options.duration = *seconds;
+        break;
+      }
+      case kAnimate: options.animate = true; break;
       case kPalette:
         if (value == "16") {
           options.palette = TerminalColors::Palette16;
@@ -454,6 +485,7 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
   options.picture = request.options;
   options.drawing = request.drawing;
   options.background = request.background;
+  options.frame = request.frame;
   // The ways of choosing symbols, of which one at most is given.
   if (std::string conflict = ConflictOf(options.drawing); !conflict.empty()) return {{}, conflict};
   const PictureOptions& picture = options.picture;
@@ -461,6 +493,11 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
     return {
         {},
         std::string("--original and ") + (picture.width != 0 ? "--width" : "--height") + " cannot be used together"};
+  }
+  if (options.animate && options.form != ArtForm::Html) return {{}, "--animate is for --format html"};
+  if (options.animate && options.frame != 0) return {{}, "--animate and --frame cannot be used together"};
+  if (options.frame != 0 && (options.loops || options.duration)) {
+    return {{}, std::string(options.loops ? "--loops" : "--duration") + " and --frame cannot be used together"};
   }
   if (options.size && !options.font) return {{}, "--size is for --font only: the built-in font is 16 pixels high"};
   if (options.artOutput == "-" && options.symbolsOutput == "-") {

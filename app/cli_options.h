@@ -41,6 +41,14 @@ struct Options {
   std::optional<TerminalColors> palette;
   // picture: one symbol per pixel even on a terminal (--original).
   bool original = false;
+  // picture: the frame of an animation drawn (--frame, from 1; 0: not
+  // given); how many times an animation is played through (--loops, 0: for
+  // ever) and for how long at most (--duration, in seconds); a page that
+  // plays it (--animate).
+  std::size_t frame = 0;
+  std::optional<std::size_t> loops;
+  std::optional<double> duration;
+  bool animate = false;
   // text: the colors of ink and blank cells, for the forms that show them,
   // and whether either was given (else a terminal shows its own).
   Rgb inkColor = 0x000000;

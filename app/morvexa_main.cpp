@@ -85,8 +85,9 @@ int main(int argc, char** argv) {
     for (const morvexa::InterruptedSave& save : morvexa::RecoverInterruptedSaves()) window.TellOfInterruptedSave(save);
   });
   if (!arguments.picture.isEmpty()) {
-    QTimer::singleShot(0, &window,
-                       [&window, &arguments] { window.ConvertPictureCommand(arguments.picture, arguments.options); });
+    QTimer::singleShot(0, &window, [&window, &arguments] {
+      window.ConvertPictureCommand(arguments.picture, arguments.options, arguments.frame);
+    });
   }
   return QApplication::exec();
 }

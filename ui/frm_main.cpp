@@ -381,15 +381,18 @@ void Tfrmmain::Button1Click() {
   ConvertPictureFile(path);
 }
 
-void Tfrmmain::ConvertPictureCommand(const QString& path, const std::optional<PictureOptions>& options) {
-  RunCommand([this, path, options] { ConvertPictureFile(path, options); });
+void Tfrmmain::ConvertPictureCommand(const QString& path, const std::optional<PictureOptions>& options,
+                                     std::size_t frame) {
+  RunCommand([this, path, options, frame] { ConvertPictureFile(path, options, frame); });
 }
 
-void Tfrmmain::ConvertPictureFile(const QString& path, const std::optional<PictureOptions>& given) {
+void Tfrmmain::ConvertPictureFile(const QString& path, const std::optional<PictureOptions>& given, std::size_t frame) {
   // A picture that cannot be read, or is too large for the window, fails
   // before anything changes: the art is made aside and taken only once
   // it is complete.
-  Picture picture = Picture::Open(ToPath(path));
+  ReadSettings settings;
+  settings.frame = frame;
+  Picture picture = Picture::Open(ToPath(path), settings);
   // Options given with the picture on the command line apply to it alone;
   // otherwise the open dialog's, as the person left them.
   const PictureOptions options = given ? *given : opendlgpic->findChild<PictureSettings*>()->Options();

@@ -46,7 +46,9 @@ class Tfrmmain : public QWidget {
   void RunCommand(const std::function<void()>& command);
   // Converts the picture in path as 图片 does once it is chosen, as a
   // command: for a dropped file or one named when the program starts.
-  void ConvertPictureCommand(const QString& path, const std::optional<PictureOptions>& options = {});
+  // frame: of an animated picture, from 0.
+  void ConvertPictureCommand(const QString& path, const std::optional<PictureOptions>& options = {},
+                             std::size_t frame = 0);
   // Says what became of a save that was cut short.
   void TellOfInterruptedSave(const InterruptedSave& save);
 
@@ -73,7 +75,8 @@ class Tfrmmain : public QWidget {
   void CreateShortcuts();
   // Converts the picture in path into the output area, as 图片 does once a
   // file is chosen.
-  void ConvertPictureFile(const QString& path, const std::optional<PictureOptions>& options = {});
+  void ConvertPictureFile(const QString& path, const std::optional<PictureOptions>& options = {},
+                          std::size_t frame = 0);
   // Saves the art to a file chosen in the save dialog; whether it was.
   bool Save();
   // Keeps the symbol list in step with the output area's undo and redo of

@@ -82,6 +82,7 @@ WindowArguments ParseWindowArguments(const QStringList& arguments) {
   if (!choice.refusal.empty()) return fail(QString::fromStdString(choice.refusal));
   parsed.options = request.options;
   parsed.options->way = choice.way;
+  if (request.frame > 0) parsed.frame = request.frame - 1;
   return parsed;
 }
 

@@ -33,6 +33,7 @@ QIcon ProgramIcon();
 struct WindowArguments {
   QString picture;                        // empty: none
   std::optional<PictureOptions> options;  // the picture options given, checked
+  std::size_t frame = 0;                  // of an animation, from 0 (--frame N gives N - 1)
   QString error;                          // why the command line is wrong, for standard error; empty: it is not
 };
 WindowArguments ParseWindowArguments(const QStringList& arguments);

@@ -1,56 +1,16 @@
 #include "decode/gif_reader.h"
 
-#include <gif_lib.h>
-
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "convert/area_average.h"
+#include "decode/gif_input.h"
 #include "morvexa/failure.h"
 
 namespace morvexa {
 
 namespace {
-
-// Reads the file for giflib, noting whether it ended early.
-struct Input {
-  const FileBytes* file;
-  std::uint64_t at = 0;
-  bool ended = false;
-};
-
-int ReadInput(GifFileType* gif, GifByteType* out, int length) {
-  auto* input = static_cast<Input*>(gif->UserData);
-  std::size_t got = 0;
-  try {
-    got = input->file->ReadSome(input->at, {out, static_cast<std::size_t>(length)});
-  } catch (const Failure&) {
-    got = 0;
-  }
-  input->at += got;
-  if (got < static_cast<std::size_t>(length)) input->ended = true;
-  return static_cast<int>(got);
-}
-
-[[noreturn]] void Fail(const Input& input) {
-  throw Failure(input.ended ? FailureKind::StreamReadError : FailureKind::BitmapNotValid);
-}
-
-struct CloseGif {
-  void operator()(GifFileType* gif) const {
-    int error = 0;
-    DGifCloseFile(gif, &error);
-  }
-};
-
-// How many pixels LZW data of some bytes can stand for, at most. A code
-// stands for a string one pixel longer than the longest in the table when
-// it was read, and the table holds 4,096 strings, so a code gives at most
-// 4,096 pixels; a code is at least log2 of the table's size wide, so over
-// the whole table the most a bit can give is 4,096 / 12 = 342 pixels, 2,731
-// a byte. 4,096 a byte (and a code's worth more) leaves a margin.
-constexpr std::uint64_t kMostPixelsPerByte = 4096;
 
 // The first picture of the file (of an animation, its first frame) on the
 // file's canvas (its logical screen, widened to hold the picture if it is
@@ -64,9 +24,7 @@ class GifReader final : public PictureReader {
  public:
   GifReader(FileBytes file, const ReadSettings& settings) : file_(std::move(file)), background_(settings.background) {
     input_.file = &file_;
-    int error = 0;
-    gif_.reset(DGifOpen(&input_, ReadInput, &error));
-    if (!gif_) Fail(input_);
+    gif_ = OpenGif(input_);
     const int transparent = ReadToPicture();
     const GifImageDesc& desc = gif_->Image;
     if (desc.Width <= 0 || desc.Height <= 0 || desc.Left < 0 || desc.Top < 0) {
@@ -86,7 +44,7 @@ class GifReader final : public PictureReader {
       palette_[static_cast<std::size_t>(i)] = static_cast<Rgb>(c.Red) << 16 | c.Green << 8 | c.Blue;
     }
     if (transparent >= 0 && transparent < 256) palette_[static_cast<std::size_t>(transparent)] = background_;
-    CheckData();
+    CheckGifData(input_, pictureWidth_, pictureHeight_);
     line_.resize(pictureWidth_);
     interlaced_ = desc.Interlace;
     canvasWidth_ = width_, canvasHeight_ = height_;
@@ -135,42 +93,29 @@ class GifReader final : public PictureReader {
     int transparent = -1;
     for (;;) {
       GifRecordType type;
-      if (DGifGetRecordType(gif_.get(), &type) != GIF_OK) Fail(input_);
-      if (type == TERMINATE_RECORD_TYPE) Fail(input_);  // no picture at all
+      if (DGifGetRecordType(gif_.get(), &type) != GIF_OK) FailGif(input_);
+      if (type == TERMINATE_RECORD_TYPE) FailGif(input_);  // no picture at all
       if (type == EXTENSION_RECORD_TYPE) {
         int code = 0;
         GifByteType* extension = nullptr;
-        if (DGifGetExtension(gif_.get(), &code, &extension) != GIF_OK) Fail(input_);
-        if (code == GRAPHICS_EXT_FUNC_CODE && extension && extension[0] >= 4) {
-          GraphicsControlBlock control{};
-          if (DGifExtensionToGCB(extension[0], extension + 1, &control) == GIF_OK) {
-            transparent = control.TransparentColor;
-          }
+        if (DGifGetExtension(gif_.get(), &code, &extension) != GIF_OK) FailGif(input_);
+        GraphicsControlBlock control{};
+        if (code == GRAPHICS_EXT_FUNC_CODE && ReadGraphicControl(extension, control)) {
+          transparent = control.TransparentColor;
         }
         while (extension) {
-          if (DGifGetExtensionNext(gif_.get(), &extension) != GIF_OK) Fail(input_);
+          if (DGifGetExtensionNext(gif_.get(), &extension) != GIF_OK) FailGif(input_);
         }
         continue;
       }
       if (type == IMAGE_DESC_RECORD_TYPE) break;
     }
-    if (DGifGetImageDesc(gif_.get()) != GIF_OK) Fail(input_);
+    if (DGifGetImageDesc(gif_.get()) != GIF_OK) FailGif(input_);
     return transparent;
   }
 
-  // Refuses a picture that the rest of the file is too short to hold, before
-  // anything is decoded: "Stream read error" as for a file cut short, unless
-  // the file ends with the GIF trailer, whole and wrong.
-  void CheckData() const {
-    const std::uint64_t left = file_.Size() > input_.at ? file_.Size() - input_.at : 0;
-    if (std::uint64_t{pictureWidth_} * pictureHeight_ <= (left + 2) * kMostPixelsPerByte) return;
-    unsigned char last = 0;
-    const bool whole = file_.Size() > 0 && file_.ReadSome(file_.Size() - 1, {&last, 1}) == 1 && last == ';';
-    throw Failure(whole ? FailureKind::BitmapNotValid : FailureKind::StreamReadError);
-  }
-
   const unsigned char* ReadLine() {
-    if (DGifGetLine(gif_.get(), line_.data(), static_cast<int>(pictureWidth_)) != GIF_OK) Fail(input_);
+    if (DGifGetLine(gif_.get(), line_.data(), static_cast<int>(pictureWidth_)) != GIF_OK) FailGif(input_);
     return line_.data();
   }
 
@@ -183,7 +128,7 @@ class GifReader final : public PictureReader {
     for (std::size_t pass = 0; pass < 4; ++pass) {
       for (std::size_t y = kStart[pass]; y < pictureHeight_; y += kStep[pass]) {
         unsigned char* line = reduced ? line_.data() : whole_.data() + y * pictureWidth_;
-        if (DGifGetLine(gif_.get(), line, static_cast<int>(pictureWidth_)) != GIF_OK) Fail(input_);
+        if (DGifGetLine(gif_.get(), line, static_cast<int>(pictureWidth_)) != GIF_OK) FailGif(input_);
         if (reduced) {
           for (std::size_t x = 0; x < pictureWidth_; ++x) averages_.Add(left_ + x, top_ + y, palette_[line[x]]);
         }
@@ -193,8 +138,8 @@ class GifReader final : public PictureReader {
 
   FileBytes file_;
   Rgb background_;
-  Input input_;
-  std::unique_ptr<GifFileType, CloseGif> gif_;
+  GifInput input_;
+  GifHandle gif_;
   std::size_t left_ = 0, top_ = 0, pictureWidth_ = 0, pictureHeight_ = 0;
   bool interlaced_ = false, started_ = false;
   std::size_t canvasWidth_ = 0, canvasHeight_ = 0;

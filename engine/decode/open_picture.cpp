@@ -6,10 +6,12 @@
 #include <string_view>
 
 #include "decode/bmp_reader.h"
+#include "decode/frames.h"
 #include "decode/gif_reader.h"
 #include "decode/jpeg_reader.h"
 #include "decode/png_reader.h"
 #include "decode/webp_reader.h"
+#include "morvexa/animation.h"
 #include "morvexa/failure.h"
 
 namespace morvexa {
@@ -68,6 +70,25 @@ void CheckStart(std::span<const unsigned char> head, const ReadSettings& setting
 
 }  // namespace
 
+// A frame past the first of an animation, composed on its canvas; past the
+// last, NoSuchFrame with the count (a still picture has one).
+static std::unique_ptr<PictureReader> OpenFrame(FileBytes bytes, const ReadSettings& settings) {
+  std::array<unsigned char, 512> start{};
+  CheckStart({start.data(), bytes.ReadSome(0, start)}, settings);
+  std::unique_ptr<Frames> frames = ReadFrames(bytes, settings);
+  if (!frames) {
+    // A still picture that is no picture fails as itself.
+    ReadSettings first = settings;
+    first.frame = 0;
+    (void)OpenPicture(std::move(bytes), first);
+    throw NoSuchFrame(1);
+  }
+  std::size_t composed = 0;
+  while (composed <= settings.frame && frames->Next()) ++composed;
+  if (composed <= settings.frame) throw NoSuchFrame(composed);
+  return CanvasPicture(std::move(frames), settings.background);
+}
+
 FileBytes::HeadCheck StartCheck(const ReadSettings& settings) {
   return [settings](std::span<const unsigned char> head) { CheckStart(head, settings); };
 }
@@ -83,6 +104,7 @@ std::unique_ptr<PictureReader> OpenPicture(const std::filesystem::path& path, co
 // not valid" (naming, for the command line, a known kind the program does
 // not read).
 std::unique_ptr<PictureReader> OpenPicture(FileBytes bytes, const ReadSettings& settings) {
+  if (settings.frame > 0) return OpenFrame(std::move(bytes), settings);
   std::array<unsigned char, 512> start{};
   const std::size_t got = bytes.ReadSome(0, start);
   const std::span<const unsigned char> head(start.data(), got);

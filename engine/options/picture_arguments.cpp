@@ -10,6 +10,7 @@ namespace morvexa {
 namespace {
 
 constexpr std::size_t kMostCells = std::size_t{1} << 20;
+constexpr std::size_t kMostFrames = 1000000;
 
 constexpr std::array kOptions = {
     PictureOption{"width", ValueTaken::Needed, ValueKind::Whole, 0, kMostCells},
@@ -23,6 +24,7 @@ constexpr std::array kOptions = {
     PictureOption{"fill", ValueTaken::None, ValueKind::Flag},
     PictureOption{"blocks", ValueTaken::Optional, ValueKind::Blocks},
     PictureOption{"background", ValueTaken::Needed, ValueKind::Color, 0, 0, false},
+    PictureOption{"frame", ValueTaken::Needed, ValueKind::Whole, 1, kMostFrames},
 };
 
 // The whole of text as a number, read the same in every locale; nothing
@@ -44,6 +46,12 @@ std::string Figure(double value) {
 }  // namespace
 
 std::span<const PictureOption> PictureOptionList() { return kOptions; }
+
+std::optional<double> Number(std::string_view text, double least, double most) {
+  const auto value = Read<double>(text);
+  if (!value || !(*value >= least && *value <= most)) return {};
+  return value;
+}
 
 std::optional<std::size_t> WholeNumber(std::string_view text, std::size_t least, std::size_t most) {
   const auto value = Read<std::size_t>(text);
@@ -119,11 +127,12 @@ std::string TakePictureOption(const PictureOption& option, std::string_view show
       if (option.name == "width") picture.width = *n;
       if (option.name == "height") picture.height = *n;
       if (option.name == "colors") drawing.colors = static_cast<int>(*n);
+      if (option.name == "frame") request.frame = *n;
       return {};
     }
     case ValueKind::Number: {
-      const auto n = Read<double>(text);
-      if (!n || !(*n >= option.least && *n <= option.most)) return bad;
+      const auto n = Number(text, option.least, option.most);
+      if (!n) return bad;
       picture.aspect = *n;
       return {};
     }

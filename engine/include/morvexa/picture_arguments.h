@@ -19,6 +19,7 @@ struct PictureRequest {
   PictureOptions options;  // its size; its way is chosen from drawing
   DrawingRequest drawing;
   Rgb background = 0xFFFFFF;  // --background
+  std::size_t frame = 0;      // --frame: of an animation, counted from 1; 0: not given
 };
 
 // A picture option: its long name, whether its value is needed, optional
@@ -38,8 +39,6 @@ std::span<const PictureOption> PictureOptionList();
 // 2 to 95".
 std::string AllowedValue(const PictureOption& option);
 
-std::span<const PictureOption> PictureOptionList();
-
 // Reads one picture option into request: value is nothing when none was
 // given. Empty when it was taken; otherwise what is wrong, as in
 // "--width: "abc" is not a whole number from 0 to 1048576" (the option
@@ -50,6 +49,10 @@ std::string TakePictureOption(const PictureOption& option, std::string_view show
 // The whole of text as a whole number from least to most, read the same in
 // every locale; nothing otherwise.
 std::optional<std::size_t> WholeNumber(std::string_view text, std::size_t least, std::size_t most);
+
+// The whole of text as a number from least to most, read the same in every
+// locale; nothing otherwise.
+std::optional<double> Number(std::string_view text, double least, double most);
 
 // A value in a message: in double quotes, with what would upset a terminal
 // escaped.

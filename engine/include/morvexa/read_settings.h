@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "morvexa/color.h"
@@ -18,6 +19,10 @@ struct ReadSettings {
   // the window takes it) or refused as no picture, "Bitmap image is not
   // valid" with the reason "It is empty".
   bool emptyIsAPicture = true;
+  // Which frame of an animated picture (GIF, WebP) is read, composed on its
+  // canvas: 0 for the first, which is also a still picture's only one. One
+  // past the last is refused with NoSuchFrame.
+  std::size_t frame = 0;
 
   // Fails with "Bitmap image is not valid" unless a picture of width x
   // height pixels is within the limits (and not empty).

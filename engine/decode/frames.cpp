@@ -1,0 +1,65 @@
+#include "decode/frames.h"
+
+#include <array>
+
+#include "decode/composite.h"
+#include "decode/gif_reader.h"
+#include "decode/webp_reader.h"
+
+namespace morvexa {
+
+namespace {
+
+// The rows of a canvas of frames, laid over a background.
+class CanvasReader final : public PictureReader {
+ public:
+  CanvasReader(const Frames& frames, Rgb background, std::unique_ptr<Frames> owned = {})
+      : owned_(std::move(owned)), frames_(frames), background_(background) {
+    width_ = frames.Width();
+    height_ = frames.Height();
+    form_ = PixelForm::Rgb32;
+  }
+
+  std::size_t ReadRows(std::size_t count, RowBand& band) override {
+    count = std::min(count, height_ - next_);
+    band.form = PixelForm::Rgb32;
+    band.rows.clear();
+    band.storage.resize(count * width_ * 4 + RowBand::kSlack);
+    const unsigned char* canvas = frames_.Canvas();
+    for (std::size_t i = 0; i < count; ++i, ++next_) {
+      auto* out = reinterpret_cast<Rgb*>(band.storage.data() + i * width_ * 4);
+      const unsigned char* in = canvas + next_ * width_ * 4;
+      for (std::size_t x = 0; x < width_; ++x, in += 4) out[x] = Composite(in[0], in[1], in[2], in[3], background_);
+      band.rows.push_back(reinterpret_cast<const unsigned char*>(out));
+    }
+    return count;
+  }
+
+ private:
+  std::unique_ptr<Frames> owned_;
+  const Frames& frames_;
+  Rgb background_;
+  std::size_t next_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<Frames> ReadFrames(FileBytes file, const ReadSettings& settings) {
+  std::array<unsigned char, 16> start{};
+  const std::size_t got = file.ReadSome(0, start);
+  const std::span<const unsigned char> head(start.data(), got);
+  if (LooksLikeGif(head)) return ReadGifFrames(std::move(file), settings);
+  if (LooksLikeWebp(head)) return ReadWebpFrames(std::move(file), settings);
+  return nullptr;
+}
+
+std::unique_ptr<PictureReader> CanvasPicture(const Frames& frames, Rgb background) {
+  return std::make_unique<CanvasReader>(frames, background);
+}
+
+std::unique_ptr<PictureReader> CanvasPicture(std::unique_ptr<Frames> frames, Rgb background) {
+  const Frames& shown = *frames;
+  return std::make_unique<CanvasReader>(shown, background, std::move(frames));
+}
+
+}  // namespace morvexa

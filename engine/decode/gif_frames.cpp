@@ -1,0 +1,171 @@
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "decode/frames.h"
+#include "decode/gif_input.h"
+#include "morvexa/failure.h"
+
+namespace morvexa {
+
+namespace {
+
+// A GIF read a frame at a time with giflib's record reader, never the whole
+// file at once. The canvas is the file's logical screen, widened to hold
+// the first frame as the still reader widens it; later frames are clipped
+// to it. It starts transparent.
+class GifFrames final : public Frames {
+ public:
+  GifFrames(FileBytes file, const ReadSettings& settings) : file_(std::move(file)) {
+    Open();
+    const GifImageDesc& first = gif_->Image;
+    if (first.Width <= 0 || first.Height <= 0 || first.Left < 0 || first.Top < 0) {
+      throw Failure(FailureKind::BitmapNotValid);
+    }
+    width_ = std::max<std::size_t>(static_cast<std::size_t>(std::max(gif_->SWidth, 0)),
+                                   static_cast<std::size_t>(first.Left) + static_cast<std::size_t>(first.Width));
+    height_ = std::max<std::size_t>(static_cast<std::size_t>(std::max(gif_->SHeight, 0)),
+                                    static_cast<std::size_t>(first.Top) + static_cast<std::size_t>(first.Height));
+    settings.CheckSize(width_, height_);
+    canvas_.assign(width_ * height_ * 4, 0);
+  }
+
+  bool Next() override {
+    if (!pending_) return false;
+    Dispose();
+    Draw();
+    pending_ = ReadToImage();
+    return true;
+  }
+
+  bool HasMore() const override { return pending_; }
+  const unsigned char* Canvas() const override { return canvas_.data(); }
+
+  void Restart() override {
+    Open();
+    std::fill(canvas_.begin(), canvas_.end(), 0);
+    last_ = {};
+  }
+
+ private:
+  // The place a frame covered on the canvas (clipped), and what it asked to
+  // become of it.
+  struct Drawn {
+    std::size_t left = 0, top = 0, right = 0, bottom = 0;
+    int disposal = DISPOSAL_UNSPECIFIED;
+  };
+
+  // Opens the file from its start and reads to the first frame.
+  void Open() {
+    input_ = GifInput{&file_};
+    gif_ = OpenGif(input_);
+    looping_ = false;
+    if (!ReadToImage()) FailGif(input_);  // no picture at all
+    pending_ = true;
+  }
+
+  // Reads the records up to the next frame's descriptor (its control block
+  // noted, and the loop count on the way); false at the file's end. A file
+  // that ends between two frames ends the animation, as browsers end it.
+  bool ReadToImage() {
+    control_ = GraphicsControlBlock{DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
+    for (;;) {
+      GifRecordType type;
+      if (DGifGetRecordType(gif_.get(), &type) != GIF_OK) return Ended();
+      if (type == TERMINATE_RECORD_TYPE) return false;
+      if (type == IMAGE_DESC_RECORD_TYPE) {
+        if (DGifGetImageDesc(gif_.get()) != GIF_OK) return Ended();
+        return true;
+      }
+      if (type != EXTENSION_RECORD_TYPE) continue;
+      int code = 0;
+      GifByteType* block = nullptr;
+      if (DGifGetExtension(gif_.get(), &code, &block) != GIF_OK) return Ended();
+      if (code == GRAPHICS_EXT_FUNC_CODE) (void)ReadGraphicControl(block, control_);
+      const bool netscape =
+          code == APPLICATION_EXT_FUNC_CODE && block && block[0] == 11 &&
+          (std::memcmp(block + 1, "NETSCAPE2.0", 11) == 0 || std::memcmp(block + 1, "ANIMEXTS1.0", 11) == 0);
+      while (block) {
+        if (DGifGetExtensionNext(gif_.get(), &block) != GIF_OK) return Ended();
+        // The loop count: how many times the frames are played again.
+        if (netscape && block && block[0] >= 3 && block[1] == 1 && !looping_) {
+          const int again = block[2] | block[3] << 8;
+          plays_ = again == 0 ? 0 : again + 1;
+          looping_ = true;
+        }
+      }
+    }
+  }
+
+  // A read that failed between frames: the end, unless the file is not cut.
+  bool Ended() const {
+    if (!input_.ended) FailGif(input_);
+    return false;
+  }
+
+  // Disposes of the frame before, as it asked.
+  void Dispose() {
+    if (last_.disposal == DISPOSE_BACKGROUND) {
+      for (std::size_t y = last_.top; y < last_.bottom; ++y) {
+        std::fill_n(canvas_.data() + (y * width_ + last_.left) * 4, (last_.right - last_.left) * 4, 0);
+      }
+    } else if (last_.disposal == DISPOSE_PREVIOUS && !saved_.empty()) {
+      canvas_.swap(saved_);
+    }
+  }
+
+  // Lays the frame whose descriptor was read over the canvas.
+  void Draw() {
+    const GifImageDesc& desc = gif_->Image;
+    if (desc.Width <= 0 || desc.Height <= 0 || desc.Left < 0 || desc.Top < 0)
+      throw Failure(FailureKind::BitmapNotValid);
+    const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif_->SColorMap;
+    if (!map) throw Failure(FailureKind::BitmapNotValid);
+    const auto w = static_cast<std::size_t>(desc.Width), h = static_cast<std::size_t>(desc.Height);
+    const auto left = static_cast<std::size_t>(desc.Left), top = static_cast<std::size_t>(desc.Top);
+    CheckGifData(input_, w, h);
+    unsigned char colors[256][4] = {};  // black past the file's color map
+    for (int i = 0; i < 256; ++i) colors[i][3] = 255;
+    for (int i = 0; i < map->ColorCount && i < 256; ++i) {
+      colors[i][0] = map->Colors[i].Red, colors[i][1] = map->Colors[i].Green, colors[i][2] = map->Colors[i].Blue;
+    }
+    const int transparent = control_.TransparentColor;
+    if (control_.DisposalMode == DISPOSE_PREVIOUS) saved_ = canvas_;
+    line_.resize(w);
+    static constexpr std::size_t kStart[] = {0, 4, 2, 1}, kStep[] = {8, 8, 4, 2};
+    const std::size_t passes = desc.Interlace ? 4 : 1;
+    for (std::size_t pass = 0; pass < passes; ++pass) {
+      const std::size_t start = desc.Interlace ? kStart[pass] : 0, step = desc.Interlace ? kStep[pass] : 1;
+      for (std::size_t y = start; y < h; y += step) {
+        if (DGifGetLine(gif_.get(), line_.data(), static_cast<int>(w)) != GIF_OK) FailGif(input_);
+        if (top + y >= height_) continue;
+        unsigned char* row = canvas_.data() + (top + y) * width_ * 4;
+        for (std::size_t x = 0; x < w && left + x < width_; ++x) {
+          if (line_[x] == transparent) continue;
+          std::memcpy(row + (left + x) * 4, colors[line_[x]], 4);
+        }
+      }
+    }
+    delay_ = ShownDelay(control_.DelayTime * 10);
+    last_ = {std::min(left, width_), std::min(top, height_), std::min(left + w, width_), std::min(top + h, height_),
+             control_.DisposalMode};
+  }
+
+  FileBytes file_;
+  GifInput input_;
+  GifHandle gif_;
+  GraphicsControlBlock control_{};
+  bool pending_ = false;  // a frame's descriptor was read, not its pixels
+  bool looping_ = false;  // the loop count was read
+  Drawn last_;
+  std::vector<unsigned char> canvas_, saved_;
+  std::vector<GifPixelType> line_;
+};
+
+}  // namespace
+
+std::unique_ptr<Frames> ReadGifFrames(FileBytes file, const ReadSettings& settings) {
+  return std::make_unique<GifFrames>(std::move(file), settings);
+}
+
+}  // namespace morvexa
