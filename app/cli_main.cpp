@@ -15,6 +15,7 @@
 #include "cli_locale.h"
 #include "cli_options.h"
 #include "cli_output.h"
+#include "cli_player.h"
 #include "cli_terminal.h"
 #include "morvexa/animation.h"
 #include "morvexa/art_size.h"
@@ -64,13 +65,15 @@ class Command {
  public:
   Command(const Options& options, const LocaleText& locale) : options_(options), locale_(locale) {}
 
-  void Run() {
+  // Runs the command; its exit status when it was not a failure.
+  int Run() {
     switch (options_.command) {
       case cli::Command::Text: RunText(); break;
-      case cli::Command::Picture: RunPicture(); break;
+      case cli::Command::Picture: return RunPicture();
       case cli::Command::Help: Print(HelpText(options_.helpFor)); break;
       case cli::Command::Version: Print(VersionText()); break;
     }
+    return kDone;
   }
 
  private:
@@ -341,18 +344,94 @@ class Command {
     }
   }
 
-  void RunPicture() const {
+  // Whether an animation would be played: the art goes to a terminal, as
+  // it is, and no frame is asked for.
+  bool Plays() const {
+    return ShownOn() && options_.frame == 0 && options_.input != "-" && options_.replacements.empty() &&
+           !options_.symbolsOutput;
+  }
+
+  // The art of an animation's frame for the terminal it plays on: as the
+  // picture would be drawn there, and never larger than the terminal, so
+  // that each frame is drawn over the one before.
+  std::string FrameArt(Picture frame, TerminalSize terminal, const std::string& title) const {
+    ArtFormSettings form = Form(title);
+    PictureOptions options = PictureOptionsFor(frame, form);
+    const std::size_t columns = terminal.columns, lines = std::max<std::size_t>(terminal.rows, 2) - 1;
+    if (const ArtSize size = FitArtSize(frame.Width(), frame.Height(), options);
+        size.columns > columns || size.lines > lines) {
+      const ArtSize fit = FitArtWithin(frame.Width(), frame.Height(), std::min(columns, frame.Width()),
+                                       std::min(lines, frame.Height()), options.aspect);
+      options.width = fit.columns;
+      options.height = fit.lines;
+    }
+    if (Inverts(options.way) && form.paperBehindInk != kNoColor) form.paperBehindInk = 0x000000;
+    std::string out;
+    ArtWriter writer(form, [&out](std::string_view bytes) { out += bytes; });
+    WriteFrame(std::move(frame), options, form, writer);
+    writer.Finish();
+    return out;
+  }
+
+  // A frame's art, in its cells' colors, to a writer.
+  static void WriteFrame(Picture frame, const PictureOptions& options, const ArtFormSettings& form, ArtWriter& writer) {
+    MemoryArtArea area = AreaFor(form);
+    MemoryCharList list;
+    ConvertPicture(std::move(frame), options, list, area);
+    std::vector<Rgb> ink, paper;
+    for (std::size_t i = 0; i < area.LineCount(); ++i) {
+      if (area.Colors() != CellColors::None) area.ColorsOf(i, ink, paper);
+      writer.Line(area.GetLine(i), {ink, paper});
+    }
+  }
+
+  // A page that plays every frame of the animation, as --animate asks.
+  void WritePlayingPage(Animation& animation, const std::string& title) const {
+    ArtFormSettings form = Form(title);
+    form.playing = ArtFormSettings::Playing{options_.loops.value_or(static_cast<std::size_t>(animation.Plays())),
+                                            options_.duration.value_or(0)};
+    Output page(ArtDestination().value_or("-"));
+    {
+      ArtWriter writer(form, [&page](std::string_view bytes) { page.Write(bytes); });
+      while (animation.Next()) {
+        Picture frame = animation.Frame();
+        const PictureOptions options = PictureOptionsFor(frame, form);
+        writer.Frame(animation.Delay());
+        WriteFrame(std::move(frame), options, form, writer);
+      }
+      writer.Finish();
+    }
+    page.Finish();
+    page.Commit();
+  }
+
+  int RunPicture() const {
     Way(Form(""));
     CheckNotTheInput();
     ReadSettings settings;
     settings.background = options_.background;
     settings.emptyIsAPicture = false;
     if (options_.frame > 0) settings.frame = options_.frame - 1;
+    const std::string title =
+        options_.input == "-" ? "Morvexa" : std::filesystem::path(options_.input).filename().string();
+    if (options_.animate) {
+      if (const std::unique_ptr<Animation> animation = options_.input == "-"
+                                                           ? Animation::ReadStream(STDIN_FILENO, settings)
+                                                           : Animation::Open(options_.input, settings)) {
+        WritePlayingPage(*animation, title);
+        return kDone;
+      }
+    }
+    if (Plays()) {
+      if (const std::unique_ptr<Animation> animation = Animation::Open(options_.input, settings)) {
+        return PlayOnTerminal(
+            *animation, {options_.loops, options_.duration},
+            [&](Picture frame, TerminalSize terminal) { return FrameArt(std::move(frame), terminal, title); });
+      }
+    }
     Picture picture =
         options_.input == "-" ? Picture::ReadStream(STDIN_FILENO, settings) : Picture::Open(options_.input, settings);
     MemoryCharList list;
-    const std::string title =
-        options_.input == "-" ? "Morvexa" : std::filesystem::path(options_.input).filename().string();
     ArtFormSettings form = Form(title);
     const PictureOptions pictureOptions = PictureOptionsFor(picture, form);
     if (Inverts(pictureOptions.way) && form.paperBehindInk != kNoColor) form.paperBehindInk = 0x000000;
@@ -362,13 +441,14 @@ class Command {
       StreamedArt art(outputs);
       ConvertPicture(std::move(picture), pictureOptions, list, art);
       Finish(outputs, list);
-      return;
+      return kDone;
     }
     // Replacements need the whole art and the final symbol list.
     MemoryArtArea area = AreaFor(form);
     ConvertPicture(std::move(picture), pictureOptions, list, area);
     RunReplacements(list, area);
     WriteArt(area, list, form);
+    return kDone;
   }
 
   const Options& options_;
@@ -391,8 +471,7 @@ std::string Told(const Failure& failure) {
 
 int Run(const Options& options, const LocaleText& locale) {
   try {
-    Command(options, locale).Run();
-    return kDone;
+    return Command(options, locale).Run();
   } catch (const Stop& stop) {
     std::cerr << locale.ForTerminal("morvexa-cli: " + stop.message) << '\n';
     return stop.status;

@@ -496,6 +496,11 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
   }
   if (options.animate && options.form != ArtForm::Html) return {{}, "--animate is for --format html"};
   if (options.animate && options.frame != 0) return {{}, "--animate and --frame cannot be used together"};
+  if (options.animate && (options.symbolsOutput || !options.replacements.empty())) {
+    return {{},
+            std::string("--animate and ") + (options.symbolsOutput ? "--symbols" : "--replace") +
+                " cannot be used together: each frame has symbols of its own"};
+  }
   if (options.frame != 0 && (options.loops || options.duration)) {
     return {{}, std::string(options.loops ? "--loops" : "--duration") + " and --frame cannot be used together"};
   }

@@ -8,8 +8,16 @@
 namespace morvexa {
 
 std::unique_ptr<Animation> Animation::Open(const std::filesystem::path& path, const ReadSettings& settings) {
-  std::unique_ptr<Frames> frames =
-      ReadFrames(FileBytes::Open(path, FileBytes::kMostBytes, StartCheck(settings)), settings);
+  return Of(FileBytes::Open(path, FileBytes::kMostBytes, StartCheck(settings)), settings);
+}
+
+std::unique_ptr<Animation> Animation::ReadStream(int fd, const ReadSettings& settings) {
+  return Of(FileBytes::ReadStream(fd, FileBytes::kMostBytes, StartCheck(settings)), settings);
+}
+
+std::unique_ptr<Animation> Animation::Of(FileBytes file, const ReadSettings& settings) {
+  if (!HoldsFrames(file)) return nullptr;
+  std::unique_ptr<Frames> frames = ReadFrames(std::move(file), settings);
   if (!frames || !frames->Next() || !frames->HasMore()) return nullptr;
   frames->Restart();
   return std::unique_ptr<Animation>(new Animation(std::move(frames), settings.background));

@@ -5,6 +5,7 @@
 #include "decode/composite.h"
 #include "decode/gif_reader.h"
 #include "decode/webp_reader.h"
+#include "morvexa/failure.h"
 
 namespace morvexa {
 
@@ -43,6 +44,19 @@ class CanvasReader final : public PictureReader {
 };
 
 }  // namespace
+
+bool HoldsFrames(const FileBytes& file) {
+  try {
+    std::array<unsigned char, 16> start{};
+    const std::size_t got = file.ReadSome(0, start);
+    const std::span<const unsigned char> head(start.data(), got);
+    if (LooksLikeGif(head)) return GifHoldsFrames(file);
+    if (LooksLikeWebp(head)) return WebpHoldsFrames(file);
+  } catch (const Failure&) {
+    // A file that is no animation is read, and refused, as a still picture.
+  }
+  return false;
+}
 
 std::unique_ptr<Frames> ReadFrames(FileBytes file, const ReadSettings& settings) {
   std::array<unsigned char, 16> start{};

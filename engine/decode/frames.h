@@ -48,6 +48,14 @@ class Frames {
   int delay_ = 100;
 };
 
+// Whether a GIF or WebP file holds more than one frame, told without
+// decoding a pixel: a GIF's records are read past its first frame's data, a
+// WebP's header says whether it is an animation. A file that is not whole
+// holds none.
+bool HoldsFrames(const FileBytes& file);
+bool GifHoldsFrames(const FileBytes& file);
+bool WebpHoldsFrames(const FileBytes& file);
+
 // The frames of a GIF or WebP file; nothing for a picture of another
 // format.
 std::unique_ptr<Frames> ReadFrames(FileBytes file, const ReadSettings& settings);

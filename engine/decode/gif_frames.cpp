@@ -164,6 +164,31 @@ class GifFrames final : public Frames {
 
 }  // namespace
 
+bool GifHoldsFrames(const FileBytes& file) {
+  GifInput input{&file};
+  const GifHandle gif = OpenGif(input);
+  int images = 0;
+  for (;;) {
+    GifRecordType type;
+    if (DGifGetRecordType(gif.get(), &type) != GIF_OK || type == TERMINATE_RECORD_TYPE) return false;
+    GifByteType* block = nullptr;
+    int code = 0;
+    if (type == IMAGE_DESC_RECORD_TYPE) {
+      if (++images == 2) return true;
+      // The frame's compressed data, passed over undecoded.
+      if (DGifGetImageDesc(gif.get()) != GIF_OK || DGifGetCode(gif.get(), &code, &block) != GIF_OK) return false;
+      while (block) {
+        if (DGifGetCodeNext(gif.get(), &block) != GIF_OK) return false;
+      }
+    } else if (type == EXTENSION_RECORD_TYPE) {
+      if (DGifGetExtension(gif.get(), &code, &block) != GIF_OK) return false;
+      while (block) {
+        if (DGifGetExtensionNext(gif.get(), &block) != GIF_OK) return false;
+      }
+    }
+  }
+}
+
 std::unique_ptr<Frames> ReadGifFrames(FileBytes file, const ReadSettings& settings) {
   return std::make_unique<GifFrames>(std::move(file), settings);
 }

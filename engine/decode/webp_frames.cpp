@@ -1,5 +1,6 @@
 #include <webp/demux.h>
 
+#include <cstring>
 #include <string>
 
 #include "decode/frames.h"
@@ -80,6 +81,13 @@ class WebpFrames final : public Frames {
 };
 
 }  // namespace
+
+bool WebpHoldsFrames(const FileBytes& file) {
+  // An extended file's header (VP8X) has the animation flag.
+  unsigned char header[21] = {};
+  return file.ReadSome(0, header) == sizeof header && std::memcmp(header + 12, "VP8X", 4) == 0 &&
+         (header[20] & 0x02) != 0;
+}
 
 std::unique_ptr<Frames> ReadWebpFrames(FileBytes file, const ReadSettings& settings) {
   return std::make_unique<WebpFrames>(file, settings);

@@ -39,7 +39,10 @@ std::optional<Number> Read(std::string_view text, Base... base) {
 
 std::string Figure(double value) {
   std::array<char, 32> text{};
-  const auto result = std::to_chars(text.data(), text.data() + text.size(), value);
+  // Whole numbers in full (1000000, not 1e+06).
+  const auto result = value == std::floor(value) && std::abs(value) < 1e15
+                          ? std::to_chars(text.data(), text.data() + text.size(), static_cast<long long>(value))
+                          : std::to_chars(text.data(), text.data() + text.size(), value);
   return std::string(text.data(), result.ptr);
 }
 

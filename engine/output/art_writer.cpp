@@ -35,9 +35,32 @@ constexpr std::string_view kPageHead2 =
     "pre span { display: inline-block; }\n"
     "</style>\n"
     "</head>\n"
-    "<body>\n"
-    "<pre>\n";
-constexpr std::string_view kPageEnd = "</pre>\n</body>\n</html>\n";
+    "<body>\n";
+constexpr std::string_view kArtBegins = "<pre>\n", kArtEnds = "</pre>\n", kPageEnd = "</body>\n</html>\n";
+
+// A page that plays its frames: each a <pre> of its own, all but the one
+// shown hidden, stepped by a timer (which a browser with virtual time runs
+// too, where it would not run a CSS animation). PLAYS and MS are filled in.
+constexpr std::string_view kPlayer =
+    "<script>\n"
+    "(function () {\n"
+    "  var frames = document.querySelectorAll(\"pre[data-delay]\"), plays = PLAYS, most = MS;\n"
+    "  var shown = 0, played = 0, began = Date.now();\n"
+    "  function step() {\n"
+    "    var next = shown + 1;\n"
+    "    if (next === frames.length) {\n"
+    "      if (plays && ++played >= plays) return;\n"
+    "      next = 0;\n"
+    "    }\n"
+    "    if (most && Date.now() - began >= most) return;\n"
+    "    frames[shown].hidden = true;\n"
+    "    frames[next].hidden = false;\n"
+    "    shown = next;\n"
+    "    setTimeout(step, +frames[shown].dataset.delay);\n"
+    "  }\n"
+    "  if (frames.length > 1) setTimeout(step, +frames[0].dataset.delay);\n"
+    "})();\n"
+    "</script>\n";
 
 // Output is gathered in a buffer of this size and handed to the sink when
 // less than kMostPerCharacter bytes are left in it.
@@ -194,7 +217,17 @@ ArtWriter::ArtWriter(const ArtFormSettings& settings, Sink sink) : settings_(set
   std::string head(kPageHead1);
   AppendEscaped(settings_.title, head);
   head += kPageHead2;
+  if (!settings_.playing) head += kArtBegins;
   sink_(head);
+}
+
+void ArtWriter::Frame(int delay) {
+  if (settings_.form != ArtForm::Html || !settings_.playing) return;
+  Flush();
+  std::string begin(frames_ > 0 ? kArtEnds : std::string_view());
+  begin += "<pre data-delay=\"" + std::to_string(delay) + "\"" + (frames_ > 0 ? " hidden" : "") + ">\n";
+  sink_(begin);
+  ++frames_;
 }
 
 ArtWriter::~ArtWriter() = default;
@@ -346,7 +379,17 @@ char* ArtWriter::PutTerminalColor(char* out, Rgb color, bool paper) const {
 }
 
 void ArtWriter::Finish() {
-  if (settings_.form == ArtForm::Html) sink_(kPageEnd);
+  if (settings_.form != ArtForm::Html) return;
+  if (settings_.playing && frames_ == 0) Frame(0);
+  Flush();
+  std::string end(kArtEnds);
+  if (settings_.playing) {
+    std::string player(kPlayer);
+    player.replace(player.find("PLAYS"), 5, std::to_string(settings_.playing->plays));
+    player.replace(player.find("MS"), 2, std::to_string(static_cast<long long>(settings_.playing->seconds * 1000)));
+    end += player;
+  }
+  sink_(end + std::string(kPageEnd));
 }
 
 }  // namespace morvexa

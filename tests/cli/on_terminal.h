@@ -10,7 +10,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
+#include <ctime>
 #include <regex>
 #include <string>
 #include <string_view>
@@ -30,6 +32,15 @@ struct TerminalLook {
 struct TerminalRun {
   std::string shown;            // what the program wrote, questions left out
   int backgroundQuestions = 0;  // times it asked for the background color
+  // What it wrote, as it came: when (milliseconds from the start) and what.
+  std::vector<std::pair<long, std::string>> arrivals;
+  int status = -1;  // its exit status; -1 when a signal ended it
+};
+
+// A signal sent to the program some milliseconds after its start.
+struct SentSignal {
+  int signal = 0;
+  long after = 0;
 };
 
 inline constexpr std::string_view kBackgroundQuestion = "\x1b]11;?\x1b\\";
@@ -41,7 +52,7 @@ inline constexpr std::string_view kAttributesQuestion = "\x1b[c";
 // does not decide.
 inline TerminalRun RunOnTerminal(const std::vector<std::string>& args, unsigned short columns, unsigned short rows,
                                  const std::vector<std::pair<std::string, std::string>>& environment = {},
-                                 const TerminalLook& look = {}) {
+                                 const TerminalLook& look = {}, const SentSignal& sent = {}) {
   winsize size{};
   size.ws_col = columns;
   size.ws_row = rows;
@@ -66,10 +77,26 @@ inline TerminalRun RunOnTerminal(const std::vector<std::string>& args, unsigned 
   TerminalRun run;
   std::string out;
   char buffer[65536];
+  timespec start{};
+  clock_gettime(CLOCK_MONOTONIC, &start);
+  auto elapsed = [&start] {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return (now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000;
+  };
+  bool signalled = sent.signal == 0;
   for (;;) {
+    if (!signalled && elapsed() >= sent.after) {
+      kill(child, sent.signal);
+      signalled = true;
+    }
+    pollfd ready{terminal, POLLIN, 0};
+    const int polled = poll(&ready, 1, signalled ? -1 : 10);
+    if (polled == 0 || (polled < 0 && errno == EINTR)) continue;
     const ssize_t n = read(terminal, buffer, sizeof buffer);
     if (n > 0) {
       out.append(buffer, static_cast<std::size_t>(n));
+      run.arrivals.emplace_back(elapsed(), std::string(buffer, static_cast<std::size_t>(n)));
       // Answer the questions as they come, and keep them out of what was
       // shown: a terminal does not show them.
       for (std::size_t at; (at = out.find(kBackgroundQuestion)) != std::string::npos;) {
@@ -91,7 +118,9 @@ inline TerminalRun RunOnTerminal(const std::vector<std::string>& args, unsigned 
     }
   }
   close(terminal);
-  waitpid(child, nullptr, 0);
+  int status = 0;
+  waitpid(child, &status, 0);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   run.shown = std::move(out);
   return run;
 }

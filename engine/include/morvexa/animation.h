@@ -10,6 +10,7 @@
 
 namespace morvexa {
 
+class FileBytes;
 class Frames;
 
 // The frames of an animated GIF or WebP, composed one at a time on its
@@ -20,6 +21,8 @@ class Animation {
   // The animation in a picture file; nothing when the file is a still
   // picture or an animation of one frame. Fails as Picture::Open does.
   static std::unique_ptr<Animation> Open(const std::filesystem::path& path, const ReadSettings& settings = {});
+  // The same of a stream (standard input), read to its end first.
+  static std::unique_ptr<Animation> ReadStream(int fd, const ReadSettings& settings = {});
   ~Animation();
 
   std::size_t Width() const;
@@ -39,6 +42,7 @@ class Animation {
 
  private:
   Animation(std::unique_ptr<Frames> frames, Rgb background);
+  static std::unique_ptr<Animation> Of(FileBytes file, const ReadSettings& settings);
   std::unique_ptr<Frames> frames_;
   Rgb background_;
 };

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -32,6 +33,14 @@ struct ArtFormSettings {
   // color and no paper of their own, so that they read on a terminal or a
   // page of any background; none: the terminal's or the page's own.
   Rgb paperBehindInk = kNoColor;
+  // In the html form: a page of frames (see ArtWriter::Frame) with a small
+  // script of its own that plays them, each for its delay, so many times
+  // through (0: for ever) and for at most so many seconds (0: no limit).
+  struct Playing {
+    std::size_t plays = 0;
+    double seconds = 0;
+  };
+  std::optional<Playing> playing;
 };
 
 // Writes art line by line, with the colors of its cells (kNoColor: none),
@@ -52,6 +61,9 @@ class ArtWriter {
   // joined.
   void LinePart(ByteStringView part, LineColors colors = {});
   void EndLine();
+  // Begins the art of the next frame of a page that plays (see
+  // ArtFormSettings::playing), shown for delay milliseconds.
+  void Frame(int delay);
   // Ends the art (a page's end).
   void Finish();
 
@@ -76,6 +88,7 @@ class ArtWriter {
   std::size_t filled_ = 0;                 // bytes of it not yet handed over
   Rgb ink_ = kNoColor, paper_ = kNoColor;  // the colors the line stands in
   std::size_t undecodable_ = 0;
+  std::size_t frames_ = 0;  // of a page that plays, begun so far
 };
 
 }  // namespace morvexa

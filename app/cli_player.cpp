@@ -1,0 +1,135 @@
+#include "cli_player.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <ctime>
+#include <string_view>
+
+namespace morvexa::cli {
+
+namespace {
+
+volatile std::sig_atomic_t endedBy = 0;  // the signal that ends the playing
+volatile std::sig_atomic_t resized = 0;
+
+extern "C" void OnEndingSignal(int signal) { endedBy = signal; }
+extern "C" void OnResize(int) { resized = 1; }
+
+// The signals the playing takes, for as long as it lasts.
+class PlayingSignals {
+ public:
+  PlayingSignals() {
+    endedBy = 0;
+    resized = 0;
+    for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+      struct sigaction action {};
+      action.sa_handler = kSignals[i] == SIGWINCH ? OnResize : OnEndingSignal;
+      sigemptyset(&action.sa_mask);
+      // No SA_RESTART: a signal wakes the sleep between frames.
+      sigaction(kSignals[i], &action, &before_[i]);
+    }
+  }
+  ~PlayingSignals() {
+    for (std::size_t i = 0; i < std::size(kSignals); ++i) sigaction(kSignals[i], &before_[i], nullptr);
+  }
+  PlayingSignals(const PlayingSignals&) = delete;
+  PlayingSignals& operator=(const PlayingSignals&) = delete;
+
+ private:
+  static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGWINCH};
+  struct sigaction before_[std::size(kSignals)]{};
+};
+
+using Nanoseconds = long long;
+
+Nanoseconds Now() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<Nanoseconds>(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+// Sleeps until the time, or until a signal ends the playing.
+void SleepUntil(Nanoseconds when) {
+  const timespec until{static_cast<time_t>(when / 1000000000), static_cast<long>(when % 1000000000)};
+  while (endedBy == 0 && clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
+  }
+}
+
+// Writes all of text to standard output; false when the terminal is gone.
+bool WriteAll(std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t wrote = write(STDOUT_FILENO, text.data(), text.size());
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote <= 0) return false;
+    text.remove_prefix(static_cast<std::size_t>(wrote));
+  }
+  return true;
+}
+
+constexpr std::string_view kHideCursor = "\x1b[?25l", kShowCursor = "\x1b[?25h", kResetColors = "\x1b[0m";
+
+// The cursor hidden while playing, and the terminal left as it was however
+// the playing ends.
+class HiddenCursor {
+ public:
+  HiddenCursor() { (void)WriteAll(kHideCursor); }
+  ~HiddenCursor() {
+    std::string restore(kResetColors);
+    restore += kShowCursor;
+    (void)WriteAll(restore);
+  }
+  HiddenCursor(const HiddenCursor&) = delete;
+  HiddenCursor& operator=(const HiddenCursor&) = delete;
+};
+
+}  // namespace
+
+int PlayOnTerminal(Animation& animation, const PlayLimits& limits, const FrameArt& art) {
+  const PlayingSignals signals;
+  const HiddenCursor cursor;
+  const std::size_t plays = limits.plays.value_or(static_cast<std::size_t>(animation.Plays()));
+  const Nanoseconds start = Now();
+  const Nanoseconds stop = limits.seconds ? start + static_cast<Nanoseconds>(*limits.seconds * 1e9) : 0;
+  TerminalSize size = StandardOutputTerminal().value_or(TerminalSize{80, 24});
+  std::size_t shownLines = 0;  // the lines of the frame on the screen, above the cursor
+  bool clear = false;          // whether what is shown must be cleared first (a new size)
+  Nanoseconds due = start;     // when the next frame is due
+  for (std::size_t play = 0; plays == 0 || play < plays; ++play) {
+    if (play > 0) animation.Restart();
+    while (endedBy == 0 && animation.Next()) {
+      const Nanoseconds ends = due + static_cast<Nanoseconds>(animation.Delay()) * 1000000;
+      if (resized != 0) {
+        resized = 0;
+        size = StandardOutputTerminal().value_or(size);
+        clear = true;
+      }
+      // A frame whose time has passed is dropped.
+      if (Now() < ends) {
+        std::string out;
+        if (shownLines > 0) out += "\x1b[" + std::to_string(shownLines) + "A\r";
+        if (clear) out += "\x1b[J";
+        const std::string frame = art(animation.Frame(), size);
+        const auto lines = static_cast<std::size_t>(std::count(frame.begin(), frame.end(), '\n'));
+        out += frame;
+        // A frame of fewer lines leaves none of the one before below it.
+        if (lines < shownLines && !clear) out += "\x1b[J";
+        if (!WriteAll(out)) return endedBy != 0 ? 128 + endedBy : 0;
+        shownLines = lines;
+        clear = false;
+      }
+      if (stop != 0 && ends >= stop) {
+        SleepUntil(stop);
+        return endedBy == 0 || endedBy == SIGINT ? 0 : 128 + endedBy;
+      }
+      SleepUntil(ends);
+      due = ends;
+    }
+    if (endedBy != 0) break;
+  }
+  return endedBy == 0 || endedBy == SIGINT ? 0 : 128 + endedBy;
+}
+
+}  // namespace morvexa::cli

@@ -1,0 +1,169 @@
+// Animated GIFs and WebPs: played in place on a pseudo-terminal, each frame
+// in its turn, and left as the terminal was however the playing ends; a
+// frame asked for by number in a pipe; a page that plays them, in a real
+// browser (headless Chromium from Debian).
+#include "../support/imagemagick.h"
+#include "cli_fixture.h"
+#include "on_terminal.h"
+
+namespace morvexa {
+namespace {
+
+using testing_support::Cli;
+using testing_support::Outcome;
+using testing_support::Quote;
+using testing_support::ReadFile;
+using testing_support::RunOnTerminal;
+using testing_support::SentSignal;
+using testing_support::TerminalRun;
+
+// Truecolor escapes of a cell's paper in each frame's color.
+const std::string kRed = "48;2;255;0;0m", kGreen = "48;2;0;255;0m", kBlue = "48;2;0;0;255m";
+
+class Animations : public Cli {
+ protected:
+  void SetUp() override {
+    Cli::SetUp();
+    if (!testing_support::HaveImageMagick())
+      GTEST_FAIL() << "ImageMagick is not installed, though scripts/test installs it";
+    // Three frames of one color each, red, green and blue, 0.2 s a frame.
+    ASSERT_TRUE(testing_support::Convert("-size 64x32 xc:red xc:lime xc:blue -set delay 20 -loop 0 " +
+                                         Quote(dir_ / "three.gif")));
+    ASSERT_TRUE(testing_support::Convert(Quote(dir_ / "three.gif") + " -coalesce " + Quote(dir_ / "f%d.png")));
+    ASSERT_EQ(RunShell("img2webp -loop 0 -d 200 -lossless " + Quote(dir_ / "f0.png") + " " + Quote(dir_ / "f1.png") +
+                       " " + Quote(dir_ / "f2.png") + " -o " + Quote(dir_ / "three.webp"))
+                  .status,
+              0)
+        << "img2webp, from Debian's webp package";
+  }
+
+  TerminalRun Play(const std::vector<std::string>& args, const SentSignal& sent = {}) {
+    return RunOnTerminal(args, 80, 24, {{"COLORTERM", "truecolor"}}, {}, sent);
+  }
+};
+
+TEST_F(Animations, ArePlayedInPlaceFrameByFrameUntilCtrlC) {
+  for (const char* file : {"three.gif", "three.webp"}) {
+    SCOPED_TRACE(file);
+    const TerminalRun run = Play({"picture", (dir_ / file).string()}, {SIGINT, 1500});
+    EXPECT_EQ(run.status, 0) << "Ctrl-C ends the playing as its end does";
+    // Each frame drawn in turn, from the first, within 1.5 s.
+    std::string order;
+    for (const auto& [when, bytes] : run.arrivals) {
+      for (const auto& [color, name] : {std::pair{kRed, 'r'}, std::pair{kGreen, 'g'}, std::pair{kBlue, 'b'}}) {
+        if (bytes.find(color) != std::string::npos && when < 1500 && (order.empty() || order.back() != name)) {
+          order += name;
+        }
+      }
+    }
+    EXPECT_EQ(order.substr(0, 4), "rgbr");
+    // In place: every frame after the first begins by going back up over
+    // the one before, which fits the terminal, and nothing scrolls.
+    const std::string& shown = run.shown;
+    EXPECT_TRUE(shown.starts_with("\x1b[?25l")) << "the cursor hidden";
+    EXPECT_TRUE(shown.ends_with("\x1b[0m\x1b[?25h")) << "the cursor shown again and the colors reset at the end";
+    const std::size_t up = shown.find("A\r");
+    ASSERT_NE(up, std::string::npos);
+    const int lines = std::stoi(shown.substr(shown.rfind('[', up) + 1));
+    EXPECT_GT(lines, 0);
+    EXPECT_LT(lines, 24);
+    EXPECT_EQ(std::count(shown.begin(), shown.begin() + static_cast<long>(up), '\n'), lines);
+  }
+}
+
+TEST_F(Animations, EndAsAskedAndLeaveTheTerminalAsItWas) {
+  // Played twice through: six frames, then the end.
+  const TerminalRun twice = Play({"picture", (dir_ / "three.gif").string(), "--loops", "2"});
+  EXPECT_EQ(twice.status, 0);
+  EXPECT_EQ(std::count(twice.shown.begin(), twice.shown.end(), '\r') -
+                std::count(twice.shown.begin(), twice.shown.end(), '\n'),
+            5)
+      << "five redraws in place after the first frame";
+  EXPECT_TRUE(twice.shown.ends_with("\x1b[0m\x1b[?25h"));
+  // --duration stops an endless one; SIGTERM and SIGHUP leave the terminal
+  // as it was, and say they ended it.
+  const TerminalRun short_ = Play({"picture", (dir_ / "three.gif").string(), "--duration", "0.5"});
+  EXPECT_EQ(short_.status, 0);
+  EXPECT_LT(short_.arrivals.back().first, 1400);
+  for (const int signal : {SIGTERM, SIGHUP}) {
+    const TerminalRun ended = Play({"picture", (dir_ / "three.webp").string()}, {signal, 500});
+    EXPECT_EQ(ended.status, 128 + signal);
+    EXPECT_TRUE(ended.shown.ends_with("\x1b[0m\x1b[?25h")) << signal;
+  }
+}
+
+TEST_F(Animations, AFrameByItsNumberIsDrawnAsTheStillOfThatFrame) {
+  // Frames coalesced by ImageMagick, as still pictures.
+  for (const char* file : {"three.gif", "three.webp"}) {
+    SCOPED_TRACE(file);
+    for (int frame = 1; frame <= 3; ++frame) {
+      const Outcome ours =
+          RunCli({"picture", (dir_ / file).string(), "--frame", std::to_string(frame), "--width", "10"});
+      const Outcome still =
+          RunCli({"picture", (dir_ / ("f" + std::to_string(frame - 1) + ".png")).string(), "--width", "10"});
+      ASSERT_EQ(ours.status, 0) << ours.err;
+      EXPECT_EQ(ours.out, still.out) << "frame " << frame;
+    }
+    // Piped, an animation gives its first frame, as it always did.
+    EXPECT_EQ(RunCli({"picture", (dir_ / file).string()}).out, RunCli({"picture", (dir_ / "f0.png").string()}).out);
+    // Past the last: refused, naming how many there are, and nothing written.
+    testing_support::WriteFile(dir_ / "kept.txt", "kept");
+    const Outcome past =
+        RunCli({"picture", (dir_ / file).string(), "--frame", "4", "-o", (dir_ / "kept.txt").string()});
+    EXPECT_EQ(past.status, 2);
+    EXPECT_EQ(past.err, "morvexa-cli: --frame 4: The picture has only 3 frames.\n");
+    EXPECT_EQ(ReadFile(dir_ / "kept.txt"), "kept");
+  }
+  const Outcome still = RunCli({"picture", (dir_ / "f0.png").string(), "--frame", "2"});
+  EXPECT_EQ(still.status, 2);
+  EXPECT_EQ(still.err, "morvexa-cli: --frame 2: The picture has only 1 frame.\n");
+}
+
+TEST_F(Animations, APageThatPlaysShowsEachFrameInItsTurnInABrowser) {
+  // One second a frame, so that the browser's moments fall well inside them.
+  ASSERT_TRUE(testing_support::Convert("-size 64x32 xc:red xc:lime xc:blue -set delay 100 -loop 0 " +
+                                       Quote(dir_ / "slow.gif")));
+  ASSERT_EQ(RunCli({"picture", (dir_ / "slow.gif").string(), "--width", "20", "--blocks", "--format", "html",
+                    "--animate", "-o", (dir_ / "page.html").string()})
+                .status,
+            0);
+  const std::string page = ReadFile(dir_ / "page.html");
+  EXPECT_EQ(page.find("<script src"), std::string::npos) << "no script from elsewhere";
+  auto colorAt = [&](int milliseconds) {
+    const std::filesystem::path shot = dir_ / ("shot" + std::to_string(milliseconds) + ".png");
+    const Outcome taken = RunShell(
+        "chromium --headless --no-sandbox --disable-gpu --hide-scrollbars --user-data-dir=" + Quote(dir_ / "profile") +
+        " --window-size=300,200 --virtual-time-budget=" + std::to_string(milliseconds) +
+        " --screenshot=" + Quote(shot) + " " + Quote("file://" + (dir_ / "page.html").string()));
+    EXPECT_EQ(taken.status, 0) << "chromium, from Debian's chromium package: " << taken.err;
+    const Outcome pixel = RunShell(
+        "/usr/bin/python3 -c \"from PIL import Image; print('%02x%02x%02x' % "
+        "Image.open('" +
+        shot.string() + "').convert('RGB').getpixel((12, 12)))\"");
+    return pixel.out;
+  };
+  EXPECT_EQ(colorAt(400), "ff0000\n") << "the first frame first";
+  EXPECT_EQ(colorAt(1500), "00ff00\n") << "the second after its delay";
+  EXPECT_EQ(colorAt(3500), "ff0000\n") << "and round again";
+}
+
+TEST_F(Animations, OptionsOfPlayingAreRefusedWhereNothingPlays) {
+  const std::pair<std::vector<std::string>, std::string> refused[] = {
+      {{"--animate"}, "--animate is for --format html"},
+      {{"--format", "html", "--animate", "--frame", "2"}, "--animate and --frame cannot be used together"},
+      {{"--frame", "2", "--loops", "3"}, "--loops and --frame cannot be used together"},
+      {{"--loops", "x"}, "--loops: \"x\" is not a whole number from 0 to 1000000"},
+      {{"--duration", "0"}, "--duration: \"0\" is not a number of seconds from 0.1 to 86400"},
+      {{"--frame", "0"}, "--frame: \"0\" is not a whole number from 1 to 1000000"},
+  };
+  for (const auto& [args, message] : refused) {
+    std::vector<std::string> command = {"picture", (dir_ / "three.gif").string()};
+    command.insert(command.end(), args.begin(), args.end());
+    const Outcome run = RunCli(command);
+    EXPECT_EQ(run.status, 2) << message;
+    EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+  }
+}
+
+}  // namespace
+}  // namespace morvexa
