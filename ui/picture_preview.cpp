@@ -38,20 +38,34 @@ QImage Painted(std::size_t width, std::size_t height, const std::vector<Rgb>& ce
 
 }  // namespace
 
+// The image of an art preview: a cell of text twice as tall as it is
+// wide, drawn 1 x 2, then fitted.
+QImage ImageOf(const ArtPreview& art, int side) {
+  const QImage image = Painted(art.cellsWide, art.cellsHigh, art.cells, art.tallCells ? 2 : 1);
+  return art.tallCells && !image.isNull() && (image.width() > side || image.height() > side)
+             ? image.scaled(side, side, Qt::KeepAspectRatio)
+             : image;
+}
+
 std::optional<PreviewImage> ReadPreviewImage(const QString& path, int side, const PictureOptions& options,
                                              const std::atomic<bool>* cancelled) {
   if (path.isEmpty()) return {};
-  const std::optional<ArtPreview> art = PreviewArt(ToPath(path), static_cast<std::size_t>(side), options, cancelled);
-  if (!art) return {};
   PreviewImage preview;
+  std::optional<ArtPreview> art;
+  if (std::optional<AnimationPreview> animation =
+          PreviewAnimation(ToPath(path), static_cast<std::size_t>(side), options, cancelled)) {
+    for (const ArtPreview& frame : animation->frames) preview.frames.push_back(ImageOf(frame, side));
+    preview.delays = std::move(animation->delays);
+    preview.plays = animation->plays;
+    art = std::move(animation->frames.front());
+  } else {
+    art = PreviewArt(ToPath(path), static_cast<std::size_t>(side), options, cancelled);
+  }
+  if (!art) return {};
   preview.size = QSize(static_cast<int>(art->pictureWidth), static_cast<int>(art->pictureHeight));
   preview.art = QSize(static_cast<int>(art->columns), static_cast<int>(art->lines));
-  // A cell of text is twice as tall as it is wide: drawn 1 x 2, then fitted.
-  const QImage image = Painted(art->cellsWide, art->cellsHigh, art->cells, art->tallCells ? 2 : 1);
-  if (image.isNull()) return {};
-  preview.image = art->tallCells && (image.width() > side || image.height() > side)
-                      ? image.scaled(side, side, Qt::KeepAspectRatio)
-                      : image;
+  preview.image = preview.frames.empty() ? ImageOf(*art, side) : preview.frames.front();
+  if (preview.image.isNull()) return {};
   return preview;
 }
 
@@ -67,7 +81,10 @@ PicturePreview::PicturePreview(QWidget* parent)
       image_(new QLabel(this)),
       caption_(new QLabel(this)),
       settings_(new PictureSettings(this)),
-      button_(new QPushButton("Preview", this)) {
+      button_(new QPushButton("Preview", this)),
+      frameTimer_(new QTimer(this)) {
+  frameTimer_->setSingleShot(true);
+  connect(frameTimer_, &QTimer::timeout, this, &PicturePreview::NextFrame);
   setObjectName("picturePreview");
   image_->setObjectName("previewImage");
   caption_->setObjectName("previewCaption");
@@ -128,6 +145,9 @@ void PicturePreview::ShowFile(const QString& path) {
   job_.reset();
   path_ = path;
   picture_.reset();
+  frameTimer_->stop();
+  frames_.clear();
+  delays_.clear();
   image_->setPixmap({});
   image_->setText(QStringLiteral("(None)"));
   caption_->clear();
@@ -153,10 +173,19 @@ void PicturePreview::Show(const std::shared_ptr<Job>& job, std::optional<Preview
   if (thumbnail) {
     picture_ = thumbnail->image;
     image_->setText({});
-    image_->setPixmap(
-        QPixmap::fromImage(picture_->width() > kSide || picture_->height() > kSide
-                               ? picture_->scaled(kSide, kSide, Qt::KeepAspectRatio, Qt::SmoothTransformation)
-                               : *picture_));
+    auto fitted = [](const QImage& image) {
+      return QPixmap::fromImage(image.width() > kSide || image.height() > kSide
+                                    ? image.scaled(kSide, kSide, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                                    : image);
+    };
+    image_->setPixmap(fitted(*picture_));
+    if (thumbnail->frames.size() > 1) {
+      for (const QImage& frame : thumbnail->frames) frames_.push_back(fitted(frame));
+      delays_ = std::move(thumbnail->delays);
+      plays_ = thumbnail->plays;
+      played_ = 0;
+      ShowFrame(0);
+    }
     QString caption = QStringLiteral("%1 x %2").arg(thumbnail->size.width()).arg(thumbnail->size.height());
     if (thumbnail->art.isValid() && thumbnail->art != thumbnail->size) {
       caption += QStringLiteral(" → %1 x %2").arg(thumbnail->art.width()).arg(thumbnail->art.height());
@@ -165,6 +194,22 @@ void PicturePreview::Show(const std::shared_ptr<Job>& job, std::optional<Preview
     button_->setEnabled(true);
   }
   emit Ready();
+}
+
+void PicturePreview::ShowFrame(std::size_t frame) {
+  shownFrame_ = frame;
+  image_->setPixmap(frames_[frame]);
+  frameTimer_->start(delays_[frame]);
+}
+
+void PicturePreview::NextFrame() {
+  if (frames_.empty()) return;
+  std::size_t next = shownFrame_ + 1;
+  if (next == frames_.size()) {
+    if (plays_ != 0 && ++played_ >= plays_) return;
+    next = 0;
+  }
+  ShowFrame(next);
 }
 
 const std::optional<QImage>& PicturePreview::Picture() {

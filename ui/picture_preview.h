@@ -1,12 +1,15 @@
 #pragma once
 
 #include <QImage>
+#include <QPixmap>
 #include <QString>
 #include <QThreadPool>
+#include <QTimer>
 #include <QWidget>
 #include <atomic>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "morvexa/picture_options.h"
 
@@ -27,6 +30,11 @@ struct PreviewImage {
   QImage image;
   QSize size;
   QSize art;
+  // Of an animated picture: every frame previewed (the first is image),
+  // with how long each is shown, and how many times through (0: for ever).
+  std::vector<QImage> frames;
+  std::vector<int> delays;
+  int plays = 0;
 };
 std::optional<PreviewImage> ReadPreviewImage(const QString& path, int side, const PictureOptions& options,
                                              const std::atomic<bool>* cancelled = nullptr);
@@ -39,7 +47,7 @@ std::optional<PreviewImage> ReadPreviewImage(const QString& path, int side, cons
 // Pictures are read on a thread of their own, from only the rows the
 // preview needs, so the dialog never waits for them: the area reads
 // "(None)" until the picture is ready, and the work for a file that is no
-// longer highlighted is given up.
+// longer highlighted is given up. An animated picture plays, as art.
 class PicturePreview : public QWidget {
   Q_OBJECT
 
@@ -67,6 +75,8 @@ class PicturePreview : public QWidget {
 
   // The picture shown, once it is ready; waits for it (for the tests).
   const std::optional<QImage>& Picture();
+  // Of an animated picture, the frame shown now, from 0.
+  std::size_t ShownFrame() const { return shownFrame_; }
 
  signals:
   void Ready();
@@ -78,6 +88,8 @@ class PicturePreview : public QWidget {
   struct Job;
   void Show(const std::shared_ptr<Job>& job, std::optional<PreviewImage> thumbnail);
   void ShowLarger();
+  void ShowFrame(std::size_t frame);
+  void NextFrame();
 
   QLabel* image_;
   QLabel* caption_;
@@ -87,6 +99,12 @@ class PicturePreview : public QWidget {
   std::optional<QImage> picture_;
   std::shared_ptr<Job> job_;
   bool following_ = true;
+  // An animated picture's frames, as shown, and which one is.
+  std::vector<QPixmap> frames_;
+  std::vector<int> delays_;
+  int plays_ = 0, played_ = 0;
+  std::size_t shownFrame_ = 0;
+  QTimer* frameTimer_;
   QThreadPool pool_;
 };
 

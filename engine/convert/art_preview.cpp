@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "decode/picture_reader.h"
+#include "morvexa/animation.h"
 #include "morvexa/convert_picture.h"
 #include "morvexa/failure.h"
 #include "morvexa/memory_char_list.h"
@@ -40,12 +41,9 @@ class LookSink final : public ArtSink {
   std::vector<Rgb>& cells_;
 };
 
-}  // namespace
-
-std::optional<ArtPreview> PreviewArt(const std::filesystem::path& path, std::size_t side, const PictureOptions& options,
-                                     const std::atomic<bool>* cancelled) {
-  // A sized art wider than the side is previewed from a picture as wide.
-  std::optional<Thumbnail> thumbnail = ReadThumbnail(path, std::max(side, options.width), cancelled);
+// The preview of a picture from its thumbnail.
+std::optional<ArtPreview> PreviewOf(std::optional<Thumbnail> thumbnail, const PictureOptions& options,
+                                    const std::atomic<bool>* cancelled) {
   if (!thumbnail) return {};
   ArtPreview preview;
   preview.pictureWidth = thumbnail->pictureWidth;
@@ -75,6 +73,36 @@ std::optional<ArtPreview> PreviewArt(const std::filesystem::path& path, std::siz
   }
   if (cancelled && cancelled->load(std::memory_order_relaxed)) return {};
   return preview;
+}
+
+}  // namespace
+
+std::optional<ArtPreview> PreviewArt(const std::filesystem::path& path, std::size_t side, const PictureOptions& options,
+                                     const std::atomic<bool>* cancelled) {
+  // A sized art wider than the side is previewed from a picture as wide.
+  return PreviewOf(ReadThumbnail(path, std::max(side, options.width), cancelled), options, cancelled);
+}
+
+std::optional<AnimationPreview> PreviewAnimation(const std::filesystem::path& path, std::size_t side,
+                                                 const PictureOptions& options, const std::atomic<bool>* cancelled) {
+  try {
+    const std::unique_ptr<Animation> animation = Animation::Open(path);
+    if (!animation) return {};
+    AnimationPreview preview;
+    preview.plays = animation->Plays();
+    while (preview.frames.size() < kMostPreviewFrames && animation->Next()) {
+      std::optional<ArtPreview> frame =
+          PreviewOf(ThumbnailOf(animation->Frame(), std::max(side, options.width), cancelled), options, cancelled);
+      if (!frame) return {};
+      preview.frames.push_back(std::move(*frame));
+      preview.delays.push_back(animation->Delay());
+    }
+    return preview;
+  } catch (const Failure&) {
+    return {};
+  } catch (const std::bad_alloc&) {
+    return {};
+  }
 }
 
 }  // namespace morvexa

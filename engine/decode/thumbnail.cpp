@@ -12,7 +12,18 @@ std::optional<Thumbnail> ReadThumbnail(const std::filesystem::path& path, std::s
                                        const std::atomic<bool>* cancelled) {
   if (path.empty() || side == 0) return {};
   try {
-    const auto picture = OpenPicture(path);
+    return ThumbnailOf(Picture(OpenPicture(path)), side, cancelled);
+  } catch (const Failure&) {
+    return {};
+  } catch (const std::bad_alloc&) {
+    return {};
+  }
+}
+
+std::optional<Thumbnail> ThumbnailOf(Picture opened, std::size_t side, const std::atomic<bool>* cancelled) {
+  if (side == 0) return {};
+  try {
+    const std::unique_ptr<PictureReader> picture = std::move(opened).TakeReader();
     const std::size_t width = picture->Width(), height = picture->Height();
     if (width == 0 || height == 0) return {};
     const double scale = std::max(1.0, static_cast<double>(std::max(width, height)) / static_cast<double>(side));

@@ -134,6 +134,8 @@ TEST(WindowArguments, ThePictureOptionsOfTheCommandLine) {
   const WindowArguments reduced = parse({"--colors", "8", "--dither", "a.png"});
   ASSERT_TRUE(reduced.options);
   EXPECT_EQ(std::get<ReducedColors>(reduced.options->way).colors, 8);
+  EXPECT_EQ(parse({"--frame", "3", "a.gif"}).frame, 2u) << "frames counted from 1, as morvexa-cli counts them";
+  EXPECT_EQ(parse({"--frame=0", "a.gif"}).error, "--frame: \"0\" is not a whole number from 1 to 1000000");
 
   // Refused with the words morvexa-cli uses.
   const std::pair<QStringList, QString> refused[] = {

@@ -4,8 +4,11 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QTest>
+#include <set>
 
 #include "../support/bmp_builder.h"
+#include "memo_art_area.h"
 #include "picture_preview.h"
 #include "picture_settings.h"
 #include "window_fixture.h"
@@ -245,6 +248,43 @@ TEST_F(Preview, OptionsGivenWithAPictureApplyToItAlone) {
   EXPECT_EQ(window.Art().GetLine(0), "@@@@@     ");
   EXPECT_TRUE(settings->Options().Plain()) << "not remembered";
   EXPECT_TRUE(PictureSettings().Options().Plain());
+}
+
+TEST_F(Preview, AnAnimatedPicturePlaysAndItsFrameIsConvertedByNumber) {
+  // Three frames of one color each, 0.1 s a frame, made by ImageMagick.
+  ASSERT_EQ(std::system(("convert -size 16x8 xc:red xc:lime xc:blue -set delay 10 -loop 0 '" +
+                         (dir / "three.gif").string() + "'")
+                            .c_str()),
+            0)
+      << "convert, from Debian's imagemagick package";
+  auto* preview = window.OpenDialog().findChild<PicturePreview*>("picturePreview");
+  preview->ShowFile(Path("three.gif"));
+  ASSERT_TRUE(preview->Picture().has_value());
+  EXPECT_EQ(preview->Picture()->pixel(0, 0), 0xFFFF0000u) << "the first frame first";
+  auto* image = preview->findChild<QLabel*>("previewImage");
+  // The frames follow one another, each in its own color.
+  std::set<QRgb> shown;
+  for (int wait = 0; wait < 100 && shown.size() < 3; ++wait) {
+    QTest::qWait(20);
+    shown.insert(image->pixmap().toImage().pixel(image->pixmap().width() / 2, image->pixmap().height() / 2));
+  }
+  EXPECT_EQ(shown, (std::set<QRgb>{0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu}));
+  preview->ShowFile({});
+
+  // The conversion takes the first frame, or the one asked for.
+  auto& art = dynamic_cast<MemoArtArea&>(window.Art());
+  auto firstColor = [&art] {
+    std::vector<Rgb> ink, paper;
+    art.ColorsOfLine(0, art.GetLine(0), ink, paper);
+    return ink.empty() ? kNoColor : ink.front();
+  };
+  window.ConvertPictureCommand(Path("three.gif"), PictureOptions{}, 2);
+  QCoreApplication::processEvents();
+  ASSERT_EQ(art.LineCount(), 8u);
+  EXPECT_EQ(firstColor(), 0x0000FFu) << "the third frame";
+  window.ConvertPictureCommand(Path("three.gif"));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(firstColor(), 0xFF0000u) << "the first";
 }
 
 }  // namespace

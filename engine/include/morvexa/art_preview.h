@@ -33,4 +33,19 @@ struct ArtPreview {
 std::optional<ArtPreview> PreviewArt(const std::filesystem::path& path, std::size_t side, const PictureOptions& options,
                                      const std::atomic<bool>* cancelled = nullptr);
 
+// The frames of an animated picture (GIF, WebP), each previewed as
+// PreviewArt previews a still picture, with how long it is shown in
+// milliseconds: the first kMostPreviewFrames of them. Nothing when the
+// file is not an animation of more than one frame, when the program does
+// not read it, or when cancelled turns true meanwhile.
+inline constexpr std::size_t kMostPreviewFrames = 120;
+struct AnimationPreview {
+  std::vector<ArtPreview> frames;
+  std::vector<int> delays;
+  int plays = 0;  // how many times through; 0 for ever
+};
+std::optional<AnimationPreview> PreviewAnimation(const std::filesystem::path& path, std::size_t side,
+                                                 const PictureOptions& options,
+                                                 const std::atomic<bool>* cancelled = nullptr);
+
 }  // namespace morvexa

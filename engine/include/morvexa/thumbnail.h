@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "morvexa/color.h"
+#include "morvexa/picture.h"
 
 namespace morvexa {
 
@@ -23,5 +24,7 @@ struct Thumbnail {
 // not read it, when it is empty, or when cancelled turns true meanwhile.
 std::optional<Thumbnail> ReadThumbnail(const std::filesystem::path& path, std::size_t side,
                                        const std::atomic<bool>* cancelled = nullptr);
+// The same of a picture already opened (a frame of an animation, say).
+std::optional<Thumbnail> ThumbnailOf(Picture picture, std::size_t side, const std::atomic<bool>* cancelled = nullptr);
 
 }  // namespace morvexa
