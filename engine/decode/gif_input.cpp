@@ -1,19 +1,37 @@
 #include "decode/gif_input.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "morvexa/failure.h"
 
 namespace morvexa {
 
 int ReadGifInput(GifFileType* gif, GifByteType* out, int length) {
+  constexpr std::size_t kBufferBytes = 64 * 1024;
   auto* input = static_cast<GifInput*>(gif->UserData);
   std::size_t got = 0;
-  try {
-    got = input->file->ReadSome(input->at, {out, static_cast<std::size_t>(length)});
-  } catch (const Failure&) {
-    got = 0;
+  const auto wanted = static_cast<std::size_t>(length);
+  while (got < wanted) {
+    const std::uint64_t end = input->bufferAt + input->buffer.size();
+    if (input->at >= input->bufferAt && input->at < end) {
+      const auto from = static_cast<std::size_t>(input->at - input->bufferAt);
+      const std::size_t taken = std::min<std::size_t>(wanted - got, input->buffer.size() - from);
+      std::memcpy(out + got, input->buffer.data() + from, taken);
+      got += taken;
+      input->at += taken;
+      continue;
+    }
+    input->buffer.resize(kBufferBytes);
+    input->bufferAt = input->at;
+    try {
+      input->buffer.resize(input->file->ReadSome(input->at, input->buffer));
+    } catch (const Failure&) {
+      input->buffer.clear();
+    }
+    if (input->buffer.empty()) break;
   }
-  input->at += got;
-  if (got < static_cast<std::size_t>(length)) input->ended = true;
+  if (got < wanted) input->ended = true;
   return static_cast<int>(got);
 }
 

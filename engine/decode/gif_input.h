@@ -4,17 +4,21 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "files/file_bytes.h"
 
 // What the GIF readers share: the file handed to giflib, and its failures.
 namespace morvexa {
 
-// Reads the file for giflib, noting whether it ended early.
+// Reads the file for giflib, noting whether it ended early. giflib asks for
+// a few bytes at a time; they are read from the file a buffer at a time.
 struct GifInput {
   const FileBytes* file = nullptr;
-  std::uint64_t at = 0;
+  std::uint64_t at = 0;  // the next byte giflib is handed
   bool ended = false;
+  std::vector<unsigned char> buffer = {};  // the file's bytes from bufferAt
+  std::uint64_t bufferAt = 0;
 };
 
 int ReadGifInput(GifFileType* gif, GifByteType* out, int length);

@@ -1,11 +1,14 @@
-// Fuzzes the picture readers of every format and the conversion to art:
-// any bytes must make art or fail with one of the two reading failures,
-// never crash, hang or read out of bounds.
+// Fuzzes the picture readers of every format and the conversion to art,
+// and the frames of animations: any bytes must make art (or frames) or fail
+// with one of the two reading failures, never crash, hang or read out of
+// bounds.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "decode/frames.h"
 #include "decode/open_picture.h"
+#include "morvexa/animation.h"
 #include "morvexa/convert_picture.h"
 #include "morvexa/failure.h"
 #include "morvexa/memory_art_area.h"
@@ -33,6 +36,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const Failure& failure) {
     const auto kind = failure.Kind();
     if (kind != FailureKind::StreamReadError && kind != FailureKind::BitmapNotValid) __builtin_trap();
+  }
+  // An animation's frames, composed one after another as they are played,
+  // and one picked by number (the byte before the last) as --frame picks it.
+  try {
+    const FileBytes bytes = FileBytes::FromMemory(std::string(data, data + size));
+    if (HoldsFrames(bytes)) {
+      if (const std::unique_ptr<Frames> frames = ReadFrames(bytes, settings)) {
+        for (int frame = 0; frame < 64 && frames->Next(); ++frame) {
+          const PixelImage image = ReadWhole(*CanvasPicture(*frames, 0xFFFFFF));
+          if (image.width != frames->Width() || image.height != frames->Height() || frames->Delay() < 20) {
+            __builtin_trap();
+          }
+        }
+      }
+    }
+    if (size > 1) {
+      settings.frame = data[size - 2] % 4;
+      (void)ReadWhole(*OpenPicture(bytes, settings));
+    }
+  } catch (const Failure& failure) {
+    const auto kind = failure.Kind();
+    if (kind != FailureKind::StreamReadError && kind != FailureKind::BitmapNotValid) __builtin_trap();
+  } catch (const NoSuchFrame&) {
   }
   return 0;
 }
