@@ -37,6 +37,7 @@ const char kHelp[] =
     "      --blocks        draw cells with the block elements code page 936 holds\n"
     "      --fill          give each cell a background color too\n"
     "      --invert        light symbols on dark paper (--ramp, --shapes, --blocks)\n"
+    "      --frame=N       convert frame N (from 1) of an animated GIF or WebP\n"
     "\n"
     "The options every Qt program takes, such as -platform NAME, work too.\n"
     "Run 'morvexa-cli --help' to make the same art from scripts.\n";
