@@ -92,6 +92,21 @@ TEST_F(Animations, EndAsAskedAndLeaveTheTerminalAsItWas) {
   }
 }
 
+TEST_F(Animations, AResizedTerminalIsFittedFromTheNextFrame) {
+  const TerminalRun run =
+      Play({"picture", (dir_ / "three.gif").string(), "--duration", "1.2"}, {SIGWINCH, 500, 40, 12});
+  EXPECT_EQ(run.status, 0);
+  // How far each redraw goes back up: the lines of the frame before.
+  std::vector<int> ups;
+  for (std::size_t at = 0; (at = run.shown.find("A\r", at)) != std::string::npos; ++at) {
+    ups.push_back(std::stoi(run.shown.substr(run.shown.rfind('[', at) + 1)));
+  }
+  ASSERT_GE(ups.size(), 4u);
+  EXPECT_EQ(ups.front(), 16) << "80 x 24: a 64 x 32 picture in 16 lines";
+  EXPECT_EQ(ups.back(), 10) << "40 x 12: in 10 lines";
+  EXPECT_NE(run.shown.find("\x1b[J"), std::string::npos) << "what the larger frames left is cleared";
+}
+
 TEST_F(Animations, AFrameByItsNumberIsDrawnAsTheStillOfThatFrame) {
   // Frames coalesced by ImageMagick, as still pictures.
   for (const char* file : {"three.gif", "three.webp"}) {

@@ -6,6 +6,7 @@
 // with the given look would answer them.
 #include <poll.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -37,10 +38,13 @@ struct TerminalRun {
   int status = -1;  // its exit status; -1 when a signal ended it
 };
 
-// A signal sent to the program some milliseconds after its start.
+// A signal sent to the program some milliseconds after its start; with a
+// new size, the terminal takes that size instead (and the program gets
+// SIGWINCH from the terminal, as a resized terminal window sends it).
 struct SentSignal {
   int signal = 0;
   long after = 0;
+  unsigned short columns = 0, rows = 0;
 };
 
 inline constexpr std::string_view kBackgroundQuestion = "\x1b]11;?\x1b\\";
@@ -87,7 +91,14 @@ inline TerminalRun RunOnTerminal(const std::vector<std::string>& args, unsigned 
   bool signalled = sent.signal == 0;
   for (;;) {
     if (!signalled && elapsed() >= sent.after) {
-      kill(child, sent.signal);
+      if (sent.columns != 0) {
+        winsize resized{};
+        resized.ws_col = sent.columns;
+        resized.ws_row = sent.rows;
+        ioctl(terminal, TIOCSWINSZ, &resized);
+      } else {
+        kill(child, sent.signal);
+      }
       signalled = true;
     }
     pollfd ready{terminal, POLLIN, 0};
