@@ -346,7 +346,7 @@ class Command {
 
   // Whether an animation would be played: the art goes to a terminal, as
   // it is, and no frame is asked for.
-  bool Plays() const {
+  bool PlaysOnTerminal() const {
     return ShownOn() && options_.frame == 0 && options_.input != "-" && options_.replacements.empty() &&
            !options_.symbolsOutput;
   }
@@ -422,7 +422,11 @@ class Command {
         return kDone;
       }
     }
-    if (Plays()) {
+    if ((options_.loops || options_.duration) && !options_.animate && !PlaysOnTerminal()) {
+      throw Stop{kRefused, std::string(options_.loops ? "--loops" : "--duration") +
+                               " is for an animation played on a terminal, or a page of --animate"};
+    }
+    if (PlaysOnTerminal()) {
       if (const std::unique_ptr<Animation> animation = Animation::Open(options_.input, settings)) {
         return PlayOnTerminal(
             *animation, {options_.loops, options_.duration},

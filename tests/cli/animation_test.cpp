@@ -170,6 +170,7 @@ TEST_F(Animations, OptionsOfPlayingAreRefusedWhereNothingPlays) {
       {{"--loops", "x"}, "--loops: \"x\" is not a whole number from 0 to 1000000"},
       {{"--duration", "0"}, "--duration: \"0\" is not a number of seconds from 0.1 to 86400"},
       {{"--frame", "0"}, "--frame: \"0\" is not a whole number from 1 to 1000000"},
+      {{"--loops", "2"}, "--loops is for an animation played on a terminal, or a page of --animate"},
   };
   for (const auto& [args, message] : refused) {
     std::vector<std::string> command = {"picture", (dir_ / "three.gif").string()};
