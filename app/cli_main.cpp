@@ -351,10 +351,16 @@ class Command {
            !options_.symbolsOutput;
   }
 
-  // The art of an animation's frame for the terminal it plays on: as the
+  // How an animation's frames are drawn on the terminal it plays on: as the
   // picture would be drawn there, and never larger than the terminal, so
-  // that each frame is drawn over the one before.
-  std::string FrameArt(Picture frame, TerminalSize terminal, const std::string& title) const {
+  // that each frame is drawn over the one before. The same for every frame
+  // (they share the canvas) until the terminal changes size.
+  struct FrameLook {
+    TerminalSize terminal;
+    ArtFormSettings form;
+    PictureOptions options;
+  };
+  FrameLook LookOnTerminal(const Picture& frame, TerminalSize terminal, const std::string& title) const {
     ArtFormSettings form = Form(title);
     PictureOptions options = PictureOptionsFor(frame, form);
     const std::size_t columns = terminal.columns, lines = std::max<std::size_t>(terminal.rows, 2) - 1;
@@ -366,9 +372,14 @@ class Command {
       options.height = fit.lines;
     }
     if (Inverts(options.way) && form.paperBehindInk != kNoColor) form.paperBehindInk = 0x000000;
+    return {terminal, form, options};
+  }
+
+  // The art of an animation's frame, drawn as look says.
+  static std::string FrameArt(Picture frame, const FrameLook& look) {
     std::string out;
-    ArtWriter writer(form, [&out](std::string_view bytes) { out += bytes; });
-    WriteFrame(std::move(frame), options, form, writer);
+    ArtWriter writer(look.form, [&out](std::string_view bytes) { out += bytes; });
+    WriteFrame(std::move(frame), look.options, look.form, writer);
     writer.Finish();
     return out;
   }
@@ -393,11 +404,12 @@ class Command {
     Output page(ArtDestination().value_or("-"));
     {
       ArtWriter writer(form, [&page](std::string_view bytes) { page.Write(bytes); });
+      std::optional<PictureOptions> options;  // the same for every frame: they share the canvas
       while (animation.Next()) {
         Picture frame = animation.Frame();
-        const PictureOptions options = PictureOptionsFor(frame, form);
+        if (!options) options = PictureOptionsFor(frame, form);
         writer.Frame(animation.Delay());
-        WriteFrame(std::move(frame), options, form, writer);
+        WriteFrame(std::move(frame), *options, form, writer);
       }
       writer.Finish();
     }
@@ -428,9 +440,12 @@ class Command {
     }
     if (PlaysOnTerminal()) {
       if (const std::unique_ptr<Animation> animation = Animation::Open(options_.input, settings)) {
-        return PlayOnTerminal(
-            *animation, {options_.loops, options_.duration},
-            [&](Picture frame, TerminalSize terminal) { return FrameArt(std::move(frame), terminal, title); });
+        std::optional<FrameLook> look;
+        return PlayOnTerminal(*animation, {options_.loops, options_.duration},
+                              [&](Picture frame, TerminalSize terminal) {
+                                if (!look || look->terminal != terminal) look = LookOnTerminal(frame, terminal, title);
+                                return FrameArt(std::move(frame), *look);
+                              });
       }
     }
     Picture picture =

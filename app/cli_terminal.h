@@ -10,6 +10,7 @@ namespace morvexa::cli {
 // The terminal standard output shows, as far as it tells.
 struct TerminalSize {
   std::size_t columns = 0, rows = 0;
+  bool operator==(const TerminalSize&) const = default;
 };
 // Its size in character cells; nothing when standard output is not a
 // terminal. A terminal that does not say takes COLUMNS and LINES, else

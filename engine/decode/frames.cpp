@@ -43,15 +43,23 @@ class CanvasReader final : public PictureReader {
   std::size_t next_ = 0;
 };
 
+// The formats that hold frames, told by a file's first bytes.
+enum class Format { Gif, Webp, Other };
+Format FormatOf(const FileBytes& file) {
+  std::array<unsigned char, 16> start{};
+  const std::span<const unsigned char> head(start.data(), file.ReadSome(0, start));
+  return LooksLikeGif(head) ? Format::Gif : LooksLikeWebp(head) ? Format::Webp : Format::Other;
+}
+
 }  // namespace
 
 bool HoldsFrames(const FileBytes& file) {
   try {
-    std::array<unsigned char, 16> start{};
-    const std::size_t got = file.ReadSome(0, start);
-    const std::span<const unsigned char> head(start.data(), got);
-    if (LooksLikeGif(head)) return GifHoldsFrames(file);
-    if (LooksLikeWebp(head)) return WebpHoldsFrames(file);
+    switch (FormatOf(file)) {
+      case Format::Gif: return GifHoldsFrames(file);
+      case Format::Webp: return WebpHoldsFrames(file);
+      case Format::Other: break;
+    }
   } catch (const Failure&) {
     // A file that is no animation is read, and refused, as a still picture.
   }
@@ -59,11 +67,11 @@ bool HoldsFrames(const FileBytes& file) {
 }
 
 std::unique_ptr<Frames> ReadFrames(FileBytes file, const ReadSettings& settings) {
-  std::array<unsigned char, 16> start{};
-  const std::size_t got = file.ReadSome(0, start);
-  const std::span<const unsigned char> head(start.data(), got);
-  if (LooksLikeGif(head)) return ReadGifFrames(std::move(file), settings);
-  if (LooksLikeWebp(head)) return ReadWebpFrames(std::move(file), settings);
+  switch (FormatOf(file)) {
+    case Format::Gif: return ReadGifFrames(std::move(file), settings);
+    case Format::Webp: return ReadWebpFrames(std::move(file), settings);
+    case Format::Other: break;
+  }
   return nullptr;
 }
 

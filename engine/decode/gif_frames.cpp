@@ -132,10 +132,10 @@ class GifFrames final : public Frames {
     const int transparent = control_.TransparentColor;
     if (control_.DisposalMode == DISPOSE_PREVIOUS) saved_ = canvas_;
     line_.resize(w);
-    static constexpr std::size_t kStart[] = {0, 4, 2, 1}, kStep[] = {8, 8, 4, 2};
-    const std::size_t passes = desc.Interlace ? 4 : 1;
+    const std::size_t passes = desc.Interlace ? kGifPasses : 1;
     for (std::size_t pass = 0; pass < passes; ++pass) {
-      const std::size_t start = desc.Interlace ? kStart[pass] : 0, step = desc.Interlace ? kStep[pass] : 1;
+      const std::size_t start = desc.Interlace ? kGifPassStart[pass] : 0,
+                        step = desc.Interlace ? kGifPassStep[pass] : 1;
       for (std::size_t y = start; y < h; y += step) {
         if (DGifGetLine(gif_.get(), line_.data(), static_cast<int>(w)) != GIF_OK) FailGif(input_);
         if (top + y >= height_) continue;

@@ -2,6 +2,7 @@
 
 #include <gif_lib.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -34,6 +35,11 @@ using GifHandle = std::unique_ptr<GifFileType, CloseGif>;
 
 // giflib opened on input (which must stay where it is); fails as FailGif.
 GifHandle OpenGif(GifInput& input);
+
+// The rows of an interlaced picture come in four passes: every 8th from 0,
+// every 8th from 4, every 4th from 2, every 2nd from 1.
+inline constexpr std::size_t kGifPasses = 4;
+inline constexpr std::size_t kGifPassStart[kGifPasses] = {0, 4, 2, 1}, kGifPassStep[kGifPasses] = {8, 8, 4, 2};
 
 // How many pixels LZW data of some bytes can stand for, at most. A code
 // stands for a string one pixel longer than the longest in the table when

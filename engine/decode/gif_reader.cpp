@@ -119,14 +119,13 @@ class GifReader final : public PictureReader {
     return line_.data();
   }
 
-  // Interlaced rows come in four passes: every 8th from 0, every 8th from
-  // 4, every 4th from 2, every 2nd from 1. Held whole, or averaged.
+  // Interlaced rows, which come in passes (kGifPassStart): held whole, or
+  // averaged.
   void ReadInterlaced() {
     const bool reduced = !averages_.Empty();
     if (!reduced) whole_.resize(pictureWidth_ * pictureHeight_);
-    static constexpr std::size_t kStart[] = {0, 4, 2, 1}, kStep[] = {8, 8, 4, 2};
-    for (std::size_t pass = 0; pass < 4; ++pass) {
-      for (std::size_t y = kStart[pass]; y < pictureHeight_; y += kStep[pass]) {
+    for (std::size_t pass = 0; pass < kGifPasses; ++pass) {
+      for (std::size_t y = kGifPassStart[pass]; y < pictureHeight_; y += kGifPassStep[pass]) {
         unsigned char* line = reduced ? line_.data() : whole_.data() + y * pictureWidth_;
         if (DGifGetLine(gif_.get(), line, static_cast<int>(pictureWidth_)) != GIF_OK) FailGif(input_);
         if (reduced) {

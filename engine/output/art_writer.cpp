@@ -40,11 +40,10 @@ constexpr std::string_view kArtBegins = "<pre>\n", kArtEnds = "</pre>\n", kPageE
 
 // A page that plays its frames: each a <pre> of its own, all but the one
 // shown hidden, stepped by a timer (which a browser with virtual time runs
-// too, where it would not run a CSS animation). PLAYS and MS are filled in.
-constexpr std::string_view kPlayer =
-    "<script>\n"
-    "(function () {\n"
-    "  var frames = document.querySelectorAll(\"pre[data-delay]\"), plays = PLAYS, most = MS;\n"
+// too, where it would not run a CSS animation). The script begins with how
+// many times it plays the frames and for how long at most (kPlayerEnd).
+constexpr std::string_view kPlayerEnd =
+    "  var frames = document.querySelectorAll(\"pre[data-delay]\");\n"
     "  var shown = 0, played = 0, began = Date.now();\n"
     "  function step() {\n"
     "    var next = shown + 1;\n"
@@ -384,10 +383,9 @@ void ArtWriter::Finish() {
   Flush();
   std::string end(kArtEnds);
   if (settings_.playing) {
-    std::string player(kPlayer);
-    player.replace(player.find("PLAYS"), 5, std::to_string(settings_.playing->plays));
-    player.replace(player.find("MS"), 2, std::to_string(static_cast<long long>(settings_.playing->seconds * 1000)));
-    end += player;
+    end += "<script>\n(function () {\n  var plays = " + std::to_string(settings_.playing->plays) +
+           ", most = " + std::to_string(static_cast<long long>(settings_.playing->seconds * 1000)) + ";\n";
+    end += kPlayerEnd;
   }
   sink_(end + std::string(kPageEnd));
 }
