@@ -120,9 +120,11 @@ std::string MakeKeptFile(const fs::path& folder, const std::string& target, std:
   char stamp[32] = "";
   struct tm local {};
   if (localtime_r(&time, &local)) std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H-%M-%S", &local);
+  const std::string dated = stem + "." + stamp;
   for (int n = 1; n < 1000; ++n) {
-    const std::string kept =
-        (folder / (stem + "." + stamp + (n > 1 ? "-" + std::to_string(n) : "") + extension)).string();
+    std::string kept = (folder / dated).string();
+    if (n > 1) kept.append("-").append(std::to_string(n));
+    kept.append(extension);
     fd = open(kept.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd >= 0) return kept;
     if (errno != EEXIST) break;
