@@ -220,9 +220,10 @@ std::optional<InterruptedSave> Settle(int folderFd, const fs::path& folder, cons
   return settled;
 }
 
-// Removes a half-made record that its process left behind.
+// Removes a half-made record that its process left behind. It is opened
+// for writing: a write lock is only granted on a file open for writing.
 void RemoveIfStale(int folderFd, const char* name) {
-  const Fd record(openat(folderFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  const Fd record(openat(folderFd, name, O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
   struct stat info {};
   if (record.fd >= 0 && fstat(record.fd, &info) == 0 && info.st_uid == geteuid() &&
       std::time(nullptr) - info.st_mtime >= kStaleSeconds && Lock(record.fd)) {

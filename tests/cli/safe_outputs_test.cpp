@@ -3,9 +3,13 @@
 // files, names that could upset a terminal, numbers in every locale.
 #include <sys/mount.h>
 
+#include <chrono>
+
 #include "../support/bmp_builder.h"
+#include "../support/held_lock.h"
 #include "../support/torn_save.h"
 #include "cli_fixture.h"
+#include "on_terminal.h"
 
 namespace morvexa {
 namespace {
@@ -138,20 +142,74 @@ TEST_F(Cli, NothingWaitsForAFileAnotherProgramHasLocked) {
   fs::create_hard_link(art, dir_ / "art.link");
   ASSERT_TRUE(KilledWhileTorn(art));
   // Another program holds a lock on the file, and keeps it.
-  const std::string lockedBy =
-      "/usr/bin/python3 -c 'import fcntl,sys,time; f=open(sys.argv[1],\"r+\"); "
-      "fcntl.lockf(f, fcntl.LOCK_EX); open(sys.argv[2],\"w\").write(\"y\"); time.sleep(60)' " +
-      Quote(art) + " " + Quote(dir_ / "locked") + " & echo $! > " + Quote(dir_ / "locker");
-  ASSERT_EQ(RunShell(lockedBy).status, 0);
-  for (int i = 0; i < 500 && !fs::exists(dir_ / "locked"); ++i) usleep(10000);
-  ASSERT_TRUE(fs::exists(dir_ / "locked"));
+  const pid_t locker = testing_support::HoldLock(art);
+  ASSERT_GT(locker, 0);
   // Each answers at once (timeout would end it with 124).
   EXPECT_EQ(RunCli({"--version"}, "timeout 20").status, 0);
   EXPECT_EQ(RunCli({"text", "a"}, "timeout 20").status, 0);
   const Outcome other = RunCli({"text", "a", "-o", dir_ / "other.txt"}, "timeout 20");
   EXPECT_EQ(other.status, 0);
   EXPECT_EQ(other.err, "");
-  RunShell("kill $(cat " + Quote(dir_ / "locker") + ")");
+  testing_support::KillNow(locker);
+}
+
+TEST_F(Cli, RecordsHalfMadeWhereNoUnnamedFileCanBeMadeAreRemovedOnceOld) {
+  // A file system that makes no unnamed files: the record of a save in
+  // place is made under a name, "partial-", until it is whole.
+  const std::string noUnnamed =
+      "LD_PRELOAD=" + Quote(MORVEXA_NO_UNNAMED_FILES) + " ASAN_OPTIONS=verify_asan_link_order=0";
+  const fs::path art = dir_ / "art.txt", state = dir_ / "state" / "morvexa";
+  WriteFile(art, std::string(32 << 20, 'o'));
+  fs::create_hard_link(art, dir_ / "art.link");
+  auto partials = [&] {
+    std::vector<fs::path> found;
+    if (fs::exists(state)) {
+      for (const auto& entry : fs::directory_iterator(state)) {
+        if (entry.path().filename().string().starts_with("partial-")) found.push_back(entry.path());
+      }
+    }
+    return found;
+  };
+  // A save killed while it made its record.
+  bool killed = false;
+  for (int attempt = 0; attempt < 20 && !killed; ++attempt) {
+    const pid_t child = fork();
+    if (child == 0) {
+      setenv("LD_PRELOAD", MORVEXA_NO_UNNAMED_FILES, 1);
+      setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
+      execl(MORVEXA_CLI, MORVEXA_CLI, "text", "编", "-o", art.c_str(), nullptr);
+      _exit(127);
+    }
+    for (;;) {
+      usleep(200);
+      kill(child, SIGSTOP);
+      int status = 0;
+      if (waitpid(child, &status, WUNTRACED) != child || !WIFSTOPPED(status)) break;
+      if (!partials().empty()) {
+        testing_support::KillNow(child);
+        killed = true;
+        break;
+      }
+      kill(child, SIGCONT);
+    }
+    if (!killed) WriteFile(art, std::string(32 << 20, 'o'));
+  }
+  ASSERT_TRUE(killed) << "no save was caught making its record";
+  ASSERT_EQ(partials().size(), 1u);
+  EXPECT_TRUE(ReadFile(art) == std::string(32 << 20, 'o')) << "the file is not touched before its record is whole";
+  // Young, it may be a save still at work: left.
+  EXPECT_EQ(RunCli({"text", "a"}, noUnnamed).status, 0);
+  ASSERT_EQ(partials().size(), 1u);
+  // Old and unlocked: removed by the next start.
+  fs::last_write_time(partials()[0], fs::file_time_type::clock::now() - std::chrono::minutes(1));
+  const Outcome next = RunCli({"text", "a"}, noUnnamed);
+  EXPECT_EQ(next.status, 0);
+  EXPECT_EQ(next.err, "");
+  EXPECT_TRUE(partials().empty());
+  // And saves in place work there, leaving nothing behind.
+  EXPECT_EQ(RunCli({"text", "b", "-o", art}, noUnnamed).status, 0);
+  EXPECT_EQ(ReadFile(dir_ / "art.link").size(), 16u * 10) << "16 lines of 8 symbols";
+  EXPECT_TRUE(fs::is_empty(state));
 }
 
 TEST_F(Cli, TheKernelsOwnFilesAreNoTargetsAndAreReadNoFurtherThanAPicture) {

@@ -9,8 +9,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 
 #include "../support/files.h"
+#include "../support/held_lock.h"
 #include "../support/torn_save.h"
 #include "files/save_record.h"
 #include "files/state_folder.h"
@@ -22,6 +25,7 @@ namespace morvexa {
 namespace {
 
 namespace fs = std::filesystem;
+using testing_support::HoldLock;
 using testing_support::ReadFile;
 using testing_support::WriteFile;
 using Outcome = InterruptedSave::Outcome;
@@ -218,33 +222,6 @@ TEST_F(Recovery, ADamagedRecordLeavesTheFileAloneAndIsKept) {
   }
 }
 
-// Holds a POSIX lock on the whole of path in a child process until it is
-// killed, as another program would.
-pid_t HoldLock(const fs::path& path) {
-  int ready[2];
-  if (pipe(ready) != 0) return -1;
-  const pid_t child = fork();
-  if (child == 0) {
-    const int fd = open(path.c_str(), O_RDWR);
-    struct flock lock {};
-    lock.l_type = F_WRLCK;
-    lock.l_whence = SEEK_SET;
-    const char done = fcntl(fd, F_SETLK, &lock) == 0 ? 'y' : 'n';
-    (void)!write(ready[1], &done, 1);
-    pause();
-    _exit(0);
-  }
-  char done = 0;
-  close(ready[1]);
-  const bool locked = read(ready[0], &done, 1) == 1 && done == 'y';
-  close(ready[0]);
-  if (!locked) {
-    testing_support::KillNow(child);
-    return -1;
-  }
-  return child;
-}
-
 TEST_F(Recovery, ALockedFileKeepsItsRecordAndNothingWaitsForIt) {
   const fs::path file = Linked(kOld);
   ASSERT_TRUE(KilledWhileTorn(file, kOld, kNew));
@@ -321,6 +298,11 @@ TEST_F(FileStates, OnlyStatesTheSaveCouldLeaveAreRestored) {
       {"two blocks new", longer, longer.substr(0, 2 * kBlock) + old.substr(2 * kBlock), Outcome::Undone},
       {"past the old end", longer, longer.substr(0, 6 * kBlock), Outcome::Undone},
       {"shorter, written, not yet cut", shorter, shorter + old.substr(shorter.size()), Outcome::Undone},
+      {"shorter, written, then a changed byte in its last block", shorter,
+       shorter + "x" + old.substr(shorter.size() + 1), Outcome::Kept},
+      {"shorter, written, then a changed byte in a later block", shorter,
+       shorter + old.substr(shorter.size(), 2 * kBlock) + "x" + old.substr(shorter.size() + 2 * kBlock + 1),
+       Outcome::Kept},
       {"new bytes ending inside a block", longer, longer.substr(0, kBlock + 10) + old.substr(kBlock + 10),
        Outcome::Kept},
       {"a byte of the old bytes changed", longer, "x" + old.substr(1), Outcome::Kept},
@@ -370,6 +352,36 @@ TEST_F(FileStates, AStartSettlesOnlyAFewRecords) {
   for (int i = 0; i < 10; ++i) Record(file, "new");
   EXPECT_EQ(RecoverInterruptedSavesOf(file).size(), 10u);
   EXPECT_EQ(ReadFile(file), "old");
+}
+
+TEST_F(Recovery, HalfMadeRecordsLeftBehindAreRemovedOnceOldAndUnlocked) {
+  // Records a killed save was still making, where the folder could not
+  // make them unnamed: many of them old, one new, one old but locked by
+  // the save that is making it.
+  const fs::path folder = state_ / "morvexa";
+  fs::create_directories(folder);
+  const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(5);
+  std::vector<fs::path> stale;
+  for (int i = 0; i < 500; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "partial-%06d.old", i);
+    stale.push_back(folder / name);
+    WriteFile(stale.back(), std::string(4096, 'o'));
+    fs::last_write_time(stale.back(), old);
+  }
+  const fs::path fresh = folder / "partial-fresh1.old", held = folder / "partial-held01.old";
+  WriteFile(fresh, "being made");
+  WriteFile(held, "being made");
+  fs::last_write_time(held, old);
+  const pid_t maker = HoldLock(held);
+  ASSERT_GT(maker, 0);
+  EXPECT_TRUE(RecoverInterruptedSaves().empty()) << "nothing to tell of: they held no save";
+  for (const fs::path& path : stale) EXPECT_FALSE(fs::exists(path)) << path;
+  EXPECT_TRUE(fs::exists(fresh)) << "one being made now is left alone";
+  EXPECT_TRUE(fs::exists(held)) << "one whose save still lives is left alone";
+  testing_support::KillNow(maker);
+  RecoverInterruptedSaves();
+  EXPECT_FALSE(fs::exists(held)) << "its save is gone";
 }
 
 TEST_F(Recovery, TheStateFolderIsMadeForASaveOnlyAndNeverMakesAHome) {
