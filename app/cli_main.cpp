@@ -26,8 +26,10 @@
 #include "morvexa/memory_art_area.h"
 #include "morvexa/memory_char_list.h"
 #include "morvexa/picture.h"
+#include "morvexa/picture_file.h"
 #include "morvexa/refusals.h"
 #include "morvexa/replace_char.h"
+#include "morvexa/replacing_file.h"
 #include "morvexa/save_recovery.h"
 #include "morvexa/shown_path.h"
 #include "morvexa/standard_streams.h"
@@ -347,8 +349,7 @@ class Command {
   // Whether an animation would be played: the art goes to a terminal, as
   // it is, and no frame is asked for.
   bool PlaysOnTerminal() const {
-    return ShownOn() && options_.frame == 0 && options_.input != "-" && options_.replacements.empty() &&
-           !options_.symbolsOutput;
+    return ShownOn() && options_.frame == 0 && options_.replacements.empty() && !options_.symbolsOutput;
   }
 
   // How an animation's frames are drawn on the terminal it plays on: as the
@@ -426,20 +427,21 @@ class Command {
     if (options_.frame > 0) settings.frame = options_.frame - 1;
     const std::string title =
         options_.input == "-" ? "Morvexa" : std::filesystem::path(options_.input).filename().string();
-    if (options_.animate) {
-      if (const std::unique_ptr<Animation> animation = options_.input == "-"
-                                                           ? Animation::ReadStream(STDIN_FILENO, settings)
-                                                           : Animation::Open(options_.input, settings)) {
-        WritePlayingPage(*animation, title);
-        return kDone;
-      }
-    }
     if ((options_.loops || options_.duration) && !options_.animate && !PlaysOnTerminal()) {
       throw Stop{kRefused, std::string(options_.loops ? "--loops" : "--duration") +
                                " is for an animation played on a terminal, or a page of --animate"};
     }
+    // Opened once, and a stream read once, however it is drawn.
+    const PictureFile input = options_.input == "-" ? PictureFile::ReadStream(STDIN_FILENO, settings)
+                                                    : PictureFile::Open(options_.input, settings);
+    if (options_.animate) {
+      if (const std::unique_ptr<Animation> animation = input.Frames()) {
+        WritePlayingPage(*animation, title);
+        return kDone;
+      }
+    }
     if (PlaysOnTerminal()) {
-      if (const std::unique_ptr<Animation> animation = Animation::Open(options_.input, settings)) {
+      if (const std::unique_ptr<Animation> animation = input.Frames()) {
         std::optional<FrameLook> look;
         return PlayOnTerminal(*animation, {options_.loops, options_.duration},
                               [&](Picture frame, TerminalSize terminal) {
@@ -448,8 +450,7 @@ class Command {
                               });
       }
     }
-    Picture picture =
-        options_.input == "-" ? Picture::ReadStream(STDIN_FILENO, settings) : Picture::Open(options_.input, settings);
+    Picture picture = input.Still();
     MemoryCharList list;
     ArtFormSettings form = Form(title);
     const PictureOptions pictureOptions = PictureOptionsFor(picture, form);

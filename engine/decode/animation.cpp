@@ -4,20 +4,21 @@
 
 #include "decode/frames.h"
 #include "decode/open_picture.h"
+#include "morvexa/picture_file.h"
 
 namespace morvexa {
 
 std::unique_ptr<Animation> Animation::Open(const std::filesystem::path& path, const ReadSettings& settings) {
-  return Of(FileBytes::Open(path, FileBytes::kMostBytes, StartCheck(settings)), settings);
+  return PictureFile::Open(path, settings).Frames();
 }
 
 std::unique_ptr<Animation> Animation::ReadStream(int fd, const ReadSettings& settings) {
-  return Of(FileBytes::ReadStream(fd, FileBytes::kMostBytes, StartCheck(settings)), settings);
+  return PictureFile::ReadStream(fd, settings).Frames();
 }
 
-std::unique_ptr<Animation> Animation::Of(FileBytes file, const ReadSettings& settings) {
+std::unique_ptr<Animation> Animation::Of(const FileBytes& file, const ReadSettings& settings) {
   if (!HoldsFrames(file)) return nullptr;
-  std::unique_ptr<Frames> frames = ReadFrames(std::move(file), settings);
+  std::unique_ptr<Frames> frames = ReadFrames(file, settings);
   if (!frames || !frames->Next() || !frames->HasMore()) return nullptr;
   frames->Restart();
   return std::unique_ptr<Animation>(new Animation(std::move(frames), settings.background));

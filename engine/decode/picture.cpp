@@ -3,15 +3,16 @@
 #include "decode/open_picture.h"
 #include "decode/picture_reader.h"
 #include "files/file_bytes.h"
+#include "morvexa/picture_file.h"
 
 namespace morvexa {
 
 Picture Picture::Open(const std::filesystem::path& path, const ReadSettings& settings) {
-  return Reopenable(FileBytes::Open(path, FileBytes::kMostBytes, StartCheck(settings)), settings);
+  return PictureFile::Open(path, settings).Still();
 }
 
 Picture Picture::ReadStream(int fd, const ReadSettings& settings) {
-  return Reopenable(FileBytes::ReadStream(fd, FileBytes::kMostBytes, StartCheck(settings)), settings);
+  return PictureFile::ReadStream(fd, settings).Still();
 }
 
 Picture Picture::Reopenable(FileBytes bytes, const ReadSettings& settings) {

@@ -134,6 +134,44 @@ TEST_F(Animations, AFrameByItsNumberIsDrawnAsTheStillOfThatFrame) {
   EXPECT_EQ(still.err, "morvexa-cli: --frame 2: The picture has only 1 frame.\n");
 }
 
+TEST_F(Animations, StandardInputIsReadOnceAndDrawnAsTheFileWouldBe) {
+  // Still pictures of each format that may hold frames, and the others.
+  ASSERT_TRUE(testing_support::Convert("-size 16x8 xc:red " + Quote(dir_ / "still.gif")));
+  ASSERT_EQ(RunShell("cwebp -quiet -lossless " + Quote(dir_ / "f0.png") + " -o " + Quote(dir_ / "still.webp")).status,
+            0);
+  for (const char* file : {"f0.png", "still.gif", "still.webp", "three.gif", "three.webp"}) {
+    SCOPED_TRACE(file);
+    for (const std::vector<std::string>& options :
+         {std::vector<std::string>{"--format", "html", "--animate"}, {"--width", "8"}, {"--frame", "1"}}) {
+      std::vector<std::string> named = {"picture", (dir_ / file).string()}, piped = {"picture", "-"};
+      named.insert(named.end(), options.begin(), options.end());
+      piped.insert(piped.end(), options.begin(), options.end());
+      const Outcome fromFile = RunCli(named), fromPipe = RunCli(piped, "<" + Quote(dir_ / file));
+      ASSERT_EQ(fromFile.status, 0) << fromFile.err;
+      EXPECT_EQ(fromPipe.status, 0) << fromPipe.err;
+      EXPECT_EQ(fromPipe.err, "");
+      // The page's title names the file; the rest is the same.
+      const std::string title = "<title>" + std::string(file) + "</title>";
+      std::string expected = fromFile.out;
+      if (const std::size_t at = expected.find(title); at != std::string::npos) {
+        expected.replace(at, title.size(), "<title>Morvexa</title>");
+      }
+      EXPECT_EQ(fromPipe.out, expected);
+    }
+  }
+  // An animation given on standard input plays on a terminal as its file does.
+  const TerminalRun run = RunOnTerminal({"picture", "-"}, 80, 24, {{"COLORTERM", "truecolor"}}, {}, {SIGINT, 1500},
+                                        (dir_ / "three.gif").string());
+  EXPECT_EQ(run.status, 0);
+  std::string order;
+  for (const auto& [when, bytes] : run.arrivals) {
+    for (const auto& [color, name] : {std::pair{kRed, 'r'}, std::pair{kGreen, 'g'}, std::pair{kBlue, 'b'}}) {
+      if (bytes.find(color) != std::string::npos && (order.empty() || order.back() != name)) order += name;
+    }
+  }
+  EXPECT_EQ(order.substr(0, 3), "rgb");
+}
+
 TEST_F(Animations, APageThatPlaysShowsEachFrameInItsTurnInABrowser) {
   // One second a frame, so that the browser's moments fall well inside them.
   ASSERT_TRUE(testing_support::Convert("-size 64x32 xc:red xc:lime xc:blue -set delay 100 -loop 0 " +

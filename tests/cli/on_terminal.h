@@ -4,6 +4,7 @@
 // pseudo-terminal of a known size, as a terminal emulator would run it:
 // questions the program asks of the terminal are answered as a terminal
 // with the given look would answer them.
+#include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <sys/ioctl.h>
@@ -53,10 +54,14 @@ inline constexpr std::string_view kAttributesQuestion = "\x1b[c";
 // What the program wrote to a terminal of columns x rows, with the
 // environment's variables set as given (an empty value unsets one).
 // COLORFGBG is unset unless given, so that the machine's own terminal
-// does not decide.
-inline TerminalRun RunOnTerminal(const std::vector<std::string>& args, unsigned short columns, unsigned short rows,
-                                 const std::vector<std::pair<std::string, std::string>>& environment = {},
-                                 const TerminalLook& look = {}, const SentSignal& sent = {}) {
+// does not decide. Its standard input is the terminal too, or the file
+// named by input.
+// Signals are sent in the order given.
+inline TerminalRun RunOnTerminalSignalled(const std::vector<std::string>& args, unsigned short columns,
+                                          unsigned short rows,
+                                          const std::vector<std::pair<std::string, std::string>>& environment,
+                                          const TerminalLook& look, const std::vector<SentSignal>& signals,
+                                          const std::string& input = {}) {
   winsize size{};
   size.ws_col = columns;
   size.ws_row = rows;
@@ -71,6 +76,11 @@ inline TerminalRun RunOnTerminal(const std::vector<std::string>& args, unsigned 
       } else {
         setenv(variable.first.c_str(), variable.second.c_str(), 1);
       }
+    }
+    if (!input.empty()) {
+      const int fd = open(input.c_str(), O_RDONLY);
+      if (fd < 0 || dup2(fd, STDIN_FILENO) < 0) _exit(126);
+      close(fd);
     }
     std::vector<char*> argv = {const_cast<char*>(MORVEXA_CLI)};
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
@@ -88,21 +98,21 @@ inline TerminalRun RunOnTerminal(const std::vector<std::string>& args, unsigned 
     clock_gettime(CLOCK_MONOTONIC, &now);
     return (now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000;
   };
-  bool signalled = sent.signal == 0;
+  std::size_t signalled = 0;
   for (;;) {
-    if (!signalled && elapsed() >= sent.after) {
+    while (signalled < signals.size() && elapsed() >= signals[signalled].after) {
+      const SentSignal& sent = signals[signalled++];
       if (sent.columns != 0) {
         winsize resized{};
         resized.ws_col = sent.columns;
         resized.ws_row = sent.rows;
         ioctl(terminal, TIOCSWINSZ, &resized);
-      } else {
+      } else if (sent.signal != 0) {
         kill(child, sent.signal);
       }
-      signalled = true;
     }
     pollfd ready{terminal, POLLIN, 0};
-    const int polled = poll(&ready, 1, signalled ? -1 : 10);
+    const int polled = poll(&ready, 1, signalled == signals.size() ? -1 : 10);
     if (polled == 0 || (polled < 0 && errno == EINTR)) continue;
     const ssize_t n = read(terminal, buffer, sizeof buffer);
     if (n > 0) {
@@ -134,6 +144,13 @@ inline TerminalRun RunOnTerminal(const std::vector<std::string>& args, unsigned 
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   run.shown = std::move(out);
   return run;
+}
+
+inline TerminalRun RunOnTerminal(const std::vector<std::string>& args, unsigned short columns, unsigned short rows,
+                                 const std::vector<std::pair<std::string, std::string>>& environment = {},
+                                 const TerminalLook& look = {}, const SentSignal& sent = {},
+                                 const std::string& input = {}) {
+  return RunOnTerminalSignalled(args, columns, rows, environment, look, {sent}, input);
 }
 
 inline std::string OnTerminal(const std::vector<std::string>& args, unsigned short columns, unsigned short rows,

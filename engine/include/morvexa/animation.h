@@ -41,8 +41,9 @@ class Animation {
   void Restart();
 
  private:
+  friend class PictureFile;
   Animation(std::unique_ptr<Frames> frames, Rgb background);
-  static std::unique_ptr<Animation> Of(FileBytes file, const ReadSettings& settings);
+  static std::unique_ptr<Animation> Of(const FileBytes& file, const ReadSettings& settings);
   std::unique_ptr<Frames> frames_;
   Rgb background_;
 };

@@ -42,6 +42,7 @@ class Picture {
   std::function<std::unique_ptr<PictureReader>()> TakeReopen() &&;
 
  private:
+  friend class PictureFile;
   // A picture of bytes read once, which can be read again from them.
   static Picture Reopenable(FileBytes bytes, const ReadSettings& settings);
 
