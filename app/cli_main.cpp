@@ -538,6 +538,14 @@ int main(int argc, char** argv) {
     };
     for (const morvexa::InterruptedSave& save : morvexa::RecoverInterruptedSaves()) tell(save);
     morvexa::OnInterruptedSaveSettled(tell);
+    // A save that waits for another program's lock says so where someone
+    // watches; it gives up after a few seconds.
+    if (isatty(STDERR_FILENO)) {
+      morvexa::OnWaitingForLock([&locale](const std::string& shown) {
+        std::cerr << locale.ForTerminal("morvexa-cli: waiting for another program's lock on " + shown + "...")
+                  << std::endl;
+      });
+    }
   }
   // Past a file-size limit a write fails with a message instead of ending
   // the program.

@@ -13,22 +13,33 @@ std::string_view FailureTemplate(FailureKind kind) {
     case FailureKind::StreamWriteError: return "Stream write error";
     case FailureKind::ResourceNotFound: return "Resource %s not found";
     case FailureKind::CannotOpenFont: return "Cannot open font %s";
+    case FailureKind::FileLocked: return "Cannot create file %s: another program holds a lock on it";
+    case FailureKind::StateFolderNotOwn: return "Cannot create file %s: the state folder %s is not the user's own";
   }
   return "Unknown failure";
 }
 
 namespace {
 
-std::string Format(std::string_view text, std::string_view name) {
+std::string Format(std::string_view text, std::initializer_list<std::string_view> names) {
   std::string out(text);
-  if (auto at = out.find("%s"); at != std::string::npos) out.replace(at, 2, name);
+  std::size_t at = 0;
+  for (const std::string_view name : names) {
+    at = out.find("%s", at);
+    if (at == std::string::npos) break;
+    out.replace(at, 2, name);
+    at += name.size();
+  }
   return out;
 }
 
 }  // namespace
 
 Failure::Failure(FailureKind kind, std::string_view name, FailureCause cause)
-    : std::runtime_error(Format(FailureTemplate(kind), name)), kind_(kind), cause_(std::move(cause)) {}
+    : Failure(kind, {name}, std::move(cause)) {}
+
+Failure::Failure(FailureKind kind, std::initializer_list<std::string_view> names, FailureCause cause)
+    : std::runtime_error(Format(FailureTemplate(kind), names)), kind_(kind), cause_(std::move(cause)) {}
 
 std::string SystemReason(int error) {
   const char* description = strerrordesc_np(error);

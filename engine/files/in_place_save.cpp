@@ -7,12 +7,17 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "files/file_io.h"
 #include "files/file_system.h"
 #include "files/state_folder.h"
 #include "morvexa/failure.h"
+#include "morvexa/replacing_file.h"
+#include "morvexa/shown_path.h"
 #include "morvexa/temporary_files.h"
 
 namespace morvexa {
@@ -22,6 +27,21 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::size_t kChunk = 1 << 20;
+// How long a save waits for another program to let go of its file's lock,
+// and how often it looks.
+constexpr auto kLockPatience = std::chrono::seconds(5);
+constexpr auto kLockLook = std::chrono::milliseconds(50);
+
+std::mutex waitMutex;
+std::function<void(const std::string&)>& WaitTeller() {
+  static std::function<void(const std::string&)> tell;
+  return tell;
+}
+
+void TellOfWait(const std::string& shown) {
+  const std::lock_guard lock(waitMutex);
+  if (WaitTeller()) WaitTeller()(shown);
+}
 
 [[noreturn]] void WriteError() { throw Failure(FailureKind::StreamWriteError); }
 
@@ -33,10 +53,20 @@ bool WithinSizeLimit(std::uint64_t size) {
 
 }  // namespace
 
+void OnWaitingForLock(std::function<void(const std::string&)> tell) {
+  const std::lock_guard lock(waitMutex);
+  WaitTeller() = std::move(tell);
+}
+
 InPlaceSave::InPlaceSave(fs::path target, std::string shown, bool exists, dev_t device, ino_t inode)
     : target_(std::move(target)), shown_(std::move(shown)), exists_(exists), device_(device), inode_(inode) {
   const fs::path folder = StateFolder(true);
-  if (folder.empty()) CannotCreate();
+  if (folder.empty()) {
+    if (const fs::path foreign = ForeignStateFolder(); !foreign.empty()) {
+      throw Failure(FailureKind::StateFolderNotOwn, {shown_, ShownPath(foreign)});
+    }
+    CannotCreate();
+  }
   spool_ = open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
   if (spool_ < 0) {
     std::string name = (folder / "spool-XXXXXX").string();
@@ -73,12 +103,7 @@ void InPlaceSave::Finish() {
   }
   fd_ = open(target_.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd_ < 0) CannotCreate();
-  struct flock lock {};
-  lock.l_type = F_WRLCK;
-  lock.l_whence = SEEK_SET;
-  while (fcntl(fd_, F_OFD_SETLKW, &lock) != 0) {
-    if (errno != EINTR) CannotCreate();
-  }
+  Lock();
   struct stat info {};
   if (fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode) || info.st_dev != device_ || info.st_ino != inode_ ||
       file_system::AppendOnlyOrImmutable(fd_)) {
@@ -90,6 +115,20 @@ void InPlaceSave::Finish() {
   if (size_ > static_cast<std::uint64_t>(info.st_size) &&
       fallocate(fd_, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size_)) != 0 && errno != EOPNOTSUPP) {
     WriteError();
+  }
+}
+
+void InPlaceSave::Lock() const {
+  struct flock lock {};
+  lock.l_type = F_WRLCK;
+  lock.l_whence = SEEK_SET;
+  const auto giveUp = std::chrono::steady_clock::now() + kLockPatience;
+  for (bool told = false;; told = true) {
+    if (fcntl(fd_, F_OFD_SETLK, &lock) == 0) return;
+    if (errno != EAGAIN && errno != EACCES && errno != EINTR) CannotCreate();
+    if (std::chrono::steady_clock::now() >= giveUp) throw Failure(FailureKind::FileLocked, shown_);
+    if (!told) TellOfWait(shown_);
+    std::this_thread::sleep_for(kLockLook);
   }
 }
 

@@ -84,6 +84,14 @@ fs::path StateFolder(bool make) {
   return {};
 }
 
+fs::path ForeignStateFolder() {
+  for (const fs::path& folder : Candidates(FromEnvironment("HOME"))) {
+    struct stat info {};
+    if (lstat(folder.c_str(), &info) == 0 && !Ours(folder)) return folder;
+  }
+  return {};
+}
+
 std::vector<fs::path> StateFoldersInUse() {
   const fs::path home = FromEnvironment("HOME");
   std::vector<fs::path> folders;

@@ -15,6 +15,11 @@ namespace morvexa {
 // folder itself is never made. Empty when there is none that can be used.
 std::filesystem::path StateFolder(bool make);
 
+// The folder that would be the state folder but is not the user's own (it
+// belongs to another user, or is a link or not a folder): named when a save
+// needs a state folder and has none. Empty when there is no such folder.
+std::filesystem::path ForeignStateFolder();
+
 // Every folder that is, or was on another run, the state folder and is
 // there now: where what earlier runs kept is looked for.
 std::vector<std::filesystem::path> StateFoldersInUse();

@@ -153,6 +153,34 @@ TEST_F(Cli, NothingWaitsForAFileAnotherProgramHasLocked) {
   testing_support::KillNow(locker);
 }
 
+TEST_F(Cli, ASaveWaitsAWhileForAnotherProgramsLockSaysSoAndFailsChangingNothing) {
+  const fs::path art = dir_ / "art.txt", link = dir_ / "art.link";
+  WriteFile(art, "old art");
+  fs::create_hard_link(art, link);
+  const pid_t locker = testing_support::HoldLock(art);
+  ASSERT_GT(locker, 0);
+  const std::string failed =
+      "morvexa-cli: Cannot create file " + art.string() + ": another program holds a lock on it.";
+  // In a script: no word while it waits, then the failure (timeout would
+  // end a wait for ever with 124).
+  const Outcome scripted = RunCli({"text", "b", "-o", art}, "timeout 60");
+  EXPECT_EQ(scripted.status, 1);
+  EXPECT_EQ(scripted.err, failed + "\n");
+  // On a terminal, it says what it waits for first.
+  const testing_support::TerminalRun watched =
+      testing_support::RunOnTerminal({"text", "b", "-o", art.string()}, 80, 24);
+  EXPECT_EQ(watched.status, 1);
+  EXPECT_NE(watched.shown.find("morvexa-cli: waiting for another program's lock on " + art.string() + "...\r\n" +
+                               failed + "\r\n"),
+            std::string::npos)
+      << watched.shown;
+  EXPECT_EQ(ReadFile(art), "old art");
+  EXPECT_EQ(ReadFile(link), "old art");
+  testing_support::KillNow(locker);
+  EXPECT_EQ(RunCli({"text", "b", "-o", art}, "timeout 60").status, 0);
+  EXPECT_EQ(ReadFile(link).size(), 16u * 10) << "16 lines of 8 symbols";
+}
+
 TEST_F(Cli, RecordsHalfMadeWhereNoUnnamedFileCanBeMadeAreRemovedOnceOld) {
   // A file system that makes no unnamed files: the record of a save in
   // place is made under a name, "partial-", until it is whole.

@@ -12,14 +12,18 @@
 
 #include <chrono>
 #include <csignal>
+#include <functional>
+#include <optional>
 #include <random>
 #include <thread>
 
 #include "../support/failure_matchers.h"
 #include "../support/files.h"
+#include "../support/held_lock.h"
 #include "../support/torn_save.h"
 #include "morvexa/replacing_file.h"
 #include "morvexa/save_recovery.h"
+#include "morvexa/shown_path.h"
 #include "morvexa/temporary_files.h"
 
 namespace morvexa {
@@ -337,6 +341,96 @@ TEST_F(InPlace, RecordsOfOtherFilesAreLeftToTheirOwnSaves) {
   EXPECT_EQ(told[0].outcome, InterruptedSave::Outcome::Undone);
   EXPECT_TRUE(Copies().empty());
   EXPECT_EQ(ReadFile(other), "newer");
+}
+
+TEST_F(InPlace, ALockAnotherProgramKeepsIsWaitedForAWhileAndThenTheSaveFailsChangingNothing) {
+  const fs::path file = Linked("art.txt", "old art");
+  const pid_t locker = testing_support::HoldLock(file);
+  ASSERT_GT(locker, 0);
+  std::vector<std::string> told;
+  OnWaitingForLock([&told](const std::string& shown) { told.push_back(shown); });
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FAILURE(WriteFileReplacing(file, "new art"),
+                 "Cannot create file " + ShownPath(file) + ": another program holds a lock on it");
+  const auto waited = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(told, std::vector<std::string>{ShownPath(file)}) << "told once that it waits";
+  EXPECT_EQ(ReadFile(file), "old art");
+  EXPECT_EQ(ReadFile(dir_ / "files" / "art.txt.link"), "old art");
+  EXPECT_TRUE(Copies().empty()) << "no record is made for a save that never began";
+  // Bounded, whatever the machine: the lock is never taken, so any wait
+  // ends only by giving up.
+  EXPECT_LT(waited, std::chrono::minutes(1));
+  testing_support::KillNow(locker);
+  WriteFileReplacing(file, "new art");
+  EXPECT_EQ(ReadFile(dir_ / "files" / "art.txt.link"), "new art");
+  EXPECT_EQ(told.size(), 1u) << "a lock that is free is not waited for";
+  OnWaitingForLock({});
+}
+
+// The environment's variables as they were, put back at the end of a scope.
+class SavedEnvironment {
+ public:
+  explicit SavedEnvironment(std::initializer_list<const char*> names) {
+    for (const char* name : names) {
+      const char* value = getenv(name);
+      saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+    }
+  }
+  ~SavedEnvironment() {
+    for (const auto& [name, value] : saved_) {
+      if (value) {
+        setenv(name, value->c_str(), 1);
+      } else {
+        unsetenv(name);
+      }
+    }
+  }
+
+ private:
+  std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
+};
+
+TEST_F(InPlace, AStateFolderThatIsNotTheUsersOwnIsNamedAndNothingChanges) {
+  const SavedEnvironment saved({"XDG_STATE_HOME", "XDG_RUNTIME_DIR", "HOME", "TMPDIR"});
+  unsetenv("XDG_STATE_HOME");
+  unsetenv("XDG_RUNTIME_DIR");
+  setenv("HOME", (dir_ / "no-home").c_str(), 1);
+  setenv("TMPDIR", (dir_ / "tmp").c_str(), 1);
+  const fs::path taken = dir_ / "tmp" / ("morvexa-" + std::to_string(geteuid()));
+  struct Case {
+    const char* name;
+    std::function<bool()> take;  // false when this process cannot take it so
+  };
+  const Case cases[] = {
+      {"a link to a folder of someone else's choosing",
+       [&] {
+         fs::create_directories(dir_ / "elsewhere");
+         fs::create_directory_symlink(dir_ / "elsewhere", taken);
+         return true;
+       }},
+      {"a folder open to all, of another user",
+       [&] {
+         fs::create_directories(taken);
+         chmod(taken.c_str(), 0777);
+         return chown(taken.c_str(), 65534, 65534) == 0 && geteuid() != 65534;
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all(dir_ / "tmp");
+    fs::remove_all(dir_ / "files");
+    fs::create_directories(dir_ / "tmp");
+    fs::create_directories(dir_ / "files");
+    if (!c.take()) GTEST_SKIP() << "only root can give a folder to another user";
+    const fs::path file = Linked("art.txt", "old art");
+    EXPECT_FAILURE(
+        WriteFileReplacing(file, "new art"),
+        "Cannot create file " + ShownPath(file) + ": the state folder " + ShownPath(taken) + " is not the user's own");
+    EXPECT_EQ(ReadFile(file), "old art");
+    // A file replaced by another needs no state folder.
+    WriteFileReplacing(dir_ / "files" / "single.txt", "saved");
+    EXPECT_EQ(ReadFile(dir_ / "files" / "single.txt"), "saved");
+  }
 }
 
 }  // namespace

@@ -384,6 +384,17 @@ TEST_F(Recovery, HalfMadeRecordsLeftBehindAreRemovedOnceOldAndUnlocked) {
   EXPECT_FALSE(fs::exists(held)) << "its save is gone";
 }
 
+TEST_F(Recovery, AStateFolderOpenToOthersIsClosedToThem) {
+  fs::create_directories(state_ / "morvexa");
+  chmod((state_ / "morvexa").c_str(), 0755);
+  const fs::path file = Linked("old");
+  WriteFileReplacing(file, "new");
+  struct stat info {};
+  ASSERT_EQ(stat((state_ / "morvexa").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0700u);
+  EXPECT_EQ(ReadFile(Link()), "new");
+}
+
 TEST_F(Recovery, TheStateFolderIsMadeForASaveOnlyAndNeverMakesAHome) {
   unsetenv("XDG_STATE_HOME");
   const char* givenHome = getenv("HOME");

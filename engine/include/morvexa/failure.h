@@ -1,5 +1,6 @@
 #pragma once
 
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -16,9 +17,11 @@ enum class FailureKind {
   StreamWriteError,
   ResourceNotFound,
   CannotOpenFont,
+  FileLocked,
+  StateFolderNotOwn,
 };
 
-// The fixed text of a failure, with %s where a name goes.
+// The fixed text of a failure, with %s where each name goes.
 std::string_view FailureTemplate(FailureKind kind);
 
 // What is known of why a failure happened, beyond its fixed text: for the
@@ -41,6 +44,8 @@ struct FailureCause {
 class Failure : public std::runtime_error {
  public:
   explicit Failure(FailureKind kind, std::string_view name = {}, FailureCause cause = {});
+  // A failure whose text names several things, in order.
+  Failure(FailureKind kind, std::initializer_list<std::string_view> names, FailureCause cause = {});
   FailureKind Kind() const noexcept { return kind_; }
   const FailureCause& Cause() const noexcept { return cause_; }
 

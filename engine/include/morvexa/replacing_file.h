@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -38,8 +39,13 @@
 //    a protection that writing the file directly would meet.
 //
 // Failures: "Cannot create file %s" (the path as given, see ShownPath) when
-// the target is refused or cannot be created; "Stream write error" when the
-// bytes cannot all be written or flushed, or find no room.
+// the target is refused or cannot be created; "Cannot create file %s:
+// another program holds a lock on it" when a file to be rewritten in place
+// stays locked by another program for a few seconds; "Cannot create file %s:
+// the state folder %s is not the user's own" when a file is to be rewritten
+// in place and the folder its old bytes would be kept in belongs to someone
+// else; "Stream write error" when the bytes cannot all be written or
+// flushed, or find no room.
 namespace morvexa {
 
 class InPlaceSave;
@@ -80,6 +86,11 @@ class ReplacingFile {
   bool finished_ = false;
   std::unique_ptr<InPlaceSave> inPlace_;
 };
+
+// Where a save tells, once, that it waits for another program to let go of
+// its file's lock (the file as ShownPath shows it): the command line says
+// so on a terminal.
+void OnWaitingForLock(std::function<void(const std::string& shown)> tell);
 
 // Whether saving to a and to b would write the same file (links followed).
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
