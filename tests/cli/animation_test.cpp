@@ -92,6 +92,24 @@ TEST_F(Animations, EndAsAskedAndLeaveTheTerminalAsItWas) {
   }
 }
 
+TEST_F(Animations, FramesWhoseTimeHasPassedAreDroppedNotDrawnInABurst) {
+  // Stopped for a second, as a loaded machine or a suspended terminal
+  // stops it, the player goes on from the frame due now.
+  const TerminalRun run = testing_support::RunOnTerminalSignalled(
+      {"picture", (dir_ / "three.gif").string(), "--duration", "2.5"}, 80, 24, {{"COLORTERM", "truecolor"}}, {},
+      {{SIGSTOP, 500}, {SIGCONT, 1500}});
+  EXPECT_EQ(run.status, 0);
+  int redrawsAfterResuming = 0, redraws = 0;
+  for (const auto& [when, bytes] : run.arrivals) {
+    for (std::size_t at = 0; (at = bytes.find("A\r", at)) != std::string::npos; ++at) {
+      ++redraws;
+      if (when >= 1500 && when < 1600) ++redrawsAfterResuming;
+    }
+  }
+  EXPECT_LE(redrawsAfterResuming, 1) << "late frames drawn in a burst";
+  EXPECT_GE(redraws, 4) << "it goes on playing";
+}
+
 TEST_F(Animations, AResizedTerminalIsFittedFromTheNextFrame) {
   const TerminalRun run =
       Play({"picture", (dir_ / "three.gif").string(), "--duration", "1.2"}, {SIGWINCH, 500, 40, 12});

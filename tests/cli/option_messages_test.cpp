@@ -89,6 +89,25 @@ TEST_F(Cli, OneWayOfChoosingSymbolsAtATime) {
   EXPECT_EQ(FirstLine(braille),
             "morvexa-cli: code page 936 holds no braille; --blocks=braille takes --format utf8, ansi or html");
   EXPECT_EQ(testing_support::ReadFile(dir_ / "art.txt"), "kept");
+  // The forms of Unicode hold it: a checkerboard of pixels is dots.
+  std::vector<unsigned> checker;
+  for (unsigned i = 0; i < 16 * 16; ++i) checker.push_back((i % 16 + i / 16) % 2);
+  WriteFile(dir_ / "checker.bmp", testing_support::BmpBuilder(16, 16, checker, {0, 0xFFFFFF}).Build({40, 24}));
+  for (const std::vector<std::string>& form :
+       {std::vector<std::string>{"--format", "utf8"}, {"--format", "ansi", "--color=always"}, {"--format", "html"}}) {
+    SCOPED_TRACE(form[1]);
+    std::vector<std::string> args = {"picture", (dir_ / "checker.bmp").string(), "--blocks=braille", "--width", "8"};
+    args.insert(args.end(), form.begin(), form.end());
+    const Outcome run = RunCli(args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    // Braille patterns, U+2800 to U+28FF: E2 A0 80 to E2 A3 BF in UTF-8.
+    bool dots = false;
+    for (std::size_t at = 0; (at = run.out.find('\xE2', at)) != std::string::npos && at + 1 < run.out.size(); ++at) {
+      const auto next = static_cast<unsigned char>(run.out[at + 1]);
+      dots = dots || (next >= 0xA0 && next <= 0xA3);
+    }
+    EXPECT_TRUE(dots) << run.out;
+  }
 }
 
 TEST_F(Cli, CharactersInMessagesAreShownSafely) {

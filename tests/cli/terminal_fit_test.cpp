@@ -90,10 +90,13 @@ TEST_F(TerminalFit, ArtWithoutColorsIsDrawnForTheTerminalsBackground) {
     return !lines.empty() && lines[0].find_first_not_of(' ') != std::string::npos;
   };
   const std::vector<std::string> picture = {"picture", picture_};
-  const TerminalLook dark{"rgb:0000/0000/0000"}, light{"rgb:ffff/ffff/ffff"}, darkShort{"rgb:1e/1e/2e"};
+  const TerminalLook dark{"rgb:0000/0000/0000"}, light{"rgb:ffff/ffff/ffff"}, darkShort{"rgb:1e/1e/2e"},
+      lightShort{"rgb:ee/ee/ee"};
   EXPECT_TRUE(paperInked(picture, dark, plain));
   EXPECT_TRUE(paperInked(picture, darkShort, plain)) << "two digits a channel";
   EXPECT_FALSE(paperInked(picture, light, plain));
+  EXPECT_FALSE(paperInked(picture, lightShort, {{"NO_COLOR", "1"}, {"COLORFGBG", "15;0"}}))
+      << "two digits a channel, light, over what COLORFGBG says";
   EXPECT_FALSE(paperInked(picture, {}, plain)) << "not said: light, as paper";
   EXPECT_TRUE(paperInked(picture, {}, {{"NO_COLOR", "1"}, {"COLORFGBG", "15;0"}}));
   EXPECT_FALSE(paperInked(picture, {}, {{"NO_COLOR", "1"}, {"COLORFGBG", "0;15"}}));

@@ -345,6 +345,23 @@ TEST_F(ArtByShape, FewColorsAreMixedInsideTheCells) {
   }
 }
 
+TEST_F(ArtByShape, AColorBetweenTheCubesLevelsIsMixedFromTheLevelsOnEitherSide) {
+  // #D0A0F8: its green lies between the cube's levels 135 and 175, and the
+  // halves of a cell in #D787FF and #D7AFFF look from afar 11 away from it,
+  // where the palette's nearest color alone is 18 away.
+  const Rgb lilac = 0xD0A0F8;
+  PictureOptions blocks = Cells(4, 2);
+  blocks.way = Blocks{BlockKind::Quadrants};
+  blocks.palette = TerminalColors::Palette256;
+  const Converted c = Convert(Painted(32, 32, [&](std::size_t, std::size_t) { return lilac; }), blocks, true);
+  ASSERT_FALSE(c.ink.empty());
+  for (std::size_t x = 0; x < c.ink.size(); ++x) {
+    SCOPED_TRACE(x);
+    EXPECT_EQ(std::min(c.ink[x], c.paper[x]), 0xD787FFu);
+    EXPECT_EQ(std::max(c.ink[x], c.paper[x]), 0xD7AFFFu);
+  }
+}
+
 TEST(ArtSizes, ShapesAndBlocksWithoutASizeTakeASampleAPixel) {
   PictureOptions shapes;
   shapes.way = Shapes{};

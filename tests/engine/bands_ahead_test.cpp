@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
 namespace morvexa {
 namespace {
@@ -84,6 +86,25 @@ TEST(BandsAhead, AFailureComesInItsBandsPlaceAndStopsTheMaking) {
     EXPECT_THROW(ahead.Next(), std::runtime_error) << "and the failure again after";
     EXPECT_LE(bands.made, 777u + kSlots + 1) << "bands were made after the failure";
   }
+}
+
+TEST(BandsAhead, AFailedBandEndsTheMakingWhileTheTakerStillHoldsIt) {
+  // Many free slots, slow bands, and a finish step that fails at once: the
+  // second thread has every reason to run ahead, and must not.
+  constexpr std::size_t kManySlots = 16;
+  std::atomic<std::size_t> made{0};
+  BandsAhead ahead(
+      kManySlots,
+      [&made](std::size_t) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ++made;
+        return true;
+      },
+      [](std::size_t) { throw std::runtime_error("finish"); });
+  EXPECT_THROW(ahead.Next(), std::runtime_error);
+  const std::size_t whenFailed = made;
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_LE(made, whenFailed + 1) << "bands were made after the failure was raised";
 }
 
 TEST(BandsAhead, LeavingEarlyStopsTheMaking) {
