@@ -276,6 +276,21 @@ TEST_F(ArtByShape, TheDefaultRampRunsByTheInkOfItsGlyphs) {
   EXPECT_EQ(InkShare(ramp.front()), 0) << "the lightest is blank paper";
 }
 
+TEST_F(ArtByShape, TheLightestTonesOfARampAreCleanPaper) {
+  // Black to white in 256 columns: the picture's levels run from its 5th
+  // to its 95th percentile, and the lightest tenth of them is paper, so a
+  // light wall stays blank from about column 200 on, where ink alone
+  // would go on past 220.
+  PictureOptions ramp = Cells(256, 1);
+  ramp.way = Ramp{ByteString(kDefaultRamp), false, false};
+  const Converted c =
+      Convert(Painted(256, 16, [](std::size_t x, std::size_t) { return static_cast<Rgb>(x * 0x010101); }), ramp, false);
+  const ByteString line = c.area.GetLine(0);
+  ASSERT_EQ(line.size(), 256u);
+  EXPECT_EQ(line.find_first_not_of(' ', 205), ByteString::npos) << line.substr(150);
+  EXPECT_EQ(line.substr(0, 190).find(' '), ByteString::npos) << line.substr(0, 190);
+}
+
 TEST_F(ArtByShape, FilledCellsLookTheirOwnColorFromAfar) {
   // Four colors, a symbol each, and the ramp: each cell's ink stands out
   // from its paper, and the two mixed as its glyph mixes them give its color.
