@@ -126,6 +126,26 @@ TEST_F(Cli, AStreamOfNoPictureIsRefusedFromItsFirstBytes) {
   EXPECT_EQ(RunCli({"picture", "-", "-o", "-"}, "<" + Quote(dir_ / "p.bmp")).out, " !\r\n");
 }
 
+TEST_F(Cli, AnEndlessPictureStreamIsRefusedAtTheLargestFileWithinItsMemory) {
+  if (kSanitized) GTEST_SKIP() << "the address sanitizer takes memory of its own beyond any limit";
+  // Headers that pass the first look, then zeros without end. The stream
+  // is held up to the largest picture file (1 GiB and 1 MiB) and refused
+  // there, in an address space of 1.5 GB: room for what it holds, not for
+  // twice that.
+  const struct {
+    const char* name;
+    const char* header;
+  } cases[] = {{"GIF", "GIF89a\\020\\0\\020\\0\\0\\0\\0"}, {"BMP", "BM"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Outcome run = RunCli({"picture", "-", "-o", dir_ / "a.txt"},
+                               "ulimit -v 1464843; (printf '" + std::string(c.header) + "'; exec cat /dev/zero) |");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "morvexa-cli: Bitmap image is not valid.\n");
+    EXPECT_FALSE(fs::exists(dir_ / "a.txt"));
+  }
+}
+
 // Runs the program on args, its output to /dev/null, under GNU time; its
 // peak resident memory in bytes as time tells it, and its exit status.
 std::pair<std::uint64_t, int> PeakOf(const std::vector<std::string>& args, const fs::path& told) {
