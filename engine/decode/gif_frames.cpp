@@ -26,6 +26,7 @@ class GifFrames final : public Frames {
                                    static_cast<std::size_t>(first.Left) + static_cast<std::size_t>(first.Width));
     height_ = std::max<std::size_t>(static_cast<std::size_t>(std::max(gif_->SHeight, 0)),
                                     static_cast<std::size_t>(first.Top) + static_cast<std::size_t>(first.Height));
+    CheckGifData(input_, static_cast<std::size_t>(first.Width), static_cast<std::size_t>(first.Height));
     settings.CheckSize(width_, height_);
     canvas_.assign(width_ * height_ * 4, 0);
   }

@@ -34,6 +34,7 @@ class GifReader final : public PictureReader {
     pictureWidth_ = static_cast<std::size_t>(desc.Width), pictureHeight_ = static_cast<std::size_t>(desc.Height);
     width_ = std::max(static_cast<std::size_t>(std::max(gif_->SWidth, 0)), left_ + pictureWidth_);
     height_ = std::max(static_cast<std::size_t>(std::max(gif_->SHeight, 0)), top_ + pictureHeight_);
+    CheckGifData(input_, pictureWidth_, pictureHeight_);
     settings.CheckSize(width_, height_);
     form_ = PixelForm::Rgb32;
     const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif_->SColorMap;
@@ -44,7 +45,6 @@ class GifReader final : public PictureReader {
       palette_[static_cast<std::size_t>(i)] = static_cast<Rgb>(c.Red) << 16 | c.Green << 8 | c.Blue;
     }
     if (transparent >= 0 && transparent < 256) palette_[static_cast<std::size_t>(transparent)] = background_;
-    CheckGifData(input_, pictureWidth_, pictureHeight_);
     line_.resize(pictureWidth_);
     interlaced_ = desc.Interlace;
     canvasWidth_ = width_, canvasHeight_ = height_;

@@ -1,6 +1,7 @@
 // Inputs the command line refuses at once, leaving everything as it was:
 // empty pictures, streams of no picture, outputs that name the picture
-// being read, fonts that are no files, art larger than art may be. And
+// being read, fonts that are no files, pictures larger than a picture may
+// be, art larger than art may be. And
 // the memory a banner takes, whatever its size.
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -8,6 +9,7 @@
 #include <sys/wait.h>
 
 #include "../support/bmp_builder.h"
+#include "../support/large_pictures.h"
 #include "cli_fixture.h"
 
 namespace morvexa {
@@ -34,6 +36,13 @@ TEST_F(Cli, RefusedInputsChangeNothing) {
   WriteFile(picture, bmp);
   fs::create_hard_link(picture, dir_ / "p.link");
   WriteFile(dir_ / "empty.png", "");
+  // 16385 x 16384 pixels, 16,384 more than a picture may have.
+  const std::string large = testing_support::BlackPng(16385, 16384);
+  ASSERT_FALSE(large.empty());
+  WriteFile(dir_ / "large.png", large);
+  WriteFile(dir_ / "large.gif", testing_support::ScreenGif(16385, 16384));
+  const std::string tooLarge =
+      "The picture has 268451840 pixels (16385 by 16384), more than the 268435456 it may have.";
   ASSERT_EQ(mkfifo((dir_ / "fifo").c_str(), 0644), 0);
   // 8 pixels a letter, 16 x 128 symbols a pixel: past 2^28 symbols at the
   // 16,385th letter.
@@ -89,6 +98,12 @@ TEST_F(Cli, RefusedInputsChangeNothing) {
        2,
        "The art would have at least 268451840 symbols (2097280 columns by 128 lines), more than the 268435456 it may "
        "have."},
+      {"a picture larger than a picture may be", {"picture", dir_ / "large.png", "-o", keep}, "", 2, tooLarge},
+      {"a picture larger than a picture may be, on standard input",
+       {"picture", "-", "-o", keep},
+       "<" + Quote(dir_ / "large.gif"),
+       2,
+       tooLarge},
       {"a picture's art larger than art may be",
        {"picture", picture, "--width", "1048576", "--height", "1048576"},
        "",

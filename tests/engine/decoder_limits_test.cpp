@@ -10,11 +10,14 @@
 #include <cstdlib>
 #include <functional>
 
+#include "../support/decoded_pixels.h"
 #include "../support/failure_matchers.h"
 #include "../support/files.h"
 #include "../support/imagemagick.h"
+#include "../support/large_pictures.h"
 #include "convert/area_average.h"
 #include "decode/open_picture.h"
+#include "morvexa/art_size.h"
 
 namespace morvexa {
 namespace {
@@ -22,7 +25,14 @@ namespace {
 namespace fs = std::filesystem;
 constexpr std::uint64_t kMiB = 1 << 20;
 
-std::string Le16(unsigned v) { return {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8 & 0xFF)}; }
+using testing_support::Be32;
+using testing_support::BlackBmp;
+using testing_support::BlackPng;
+using testing_support::CanvasWebp;
+using testing_support::GrayJpeg;
+using testing_support::Le16;
+using testing_support::Le32;
+using testing_support::ScreenGif;
 
 // A GIF whose one picture claims side x side pixels and holds a single
 // LZW code: a file that ends with the GIF trailer, or one cut short.
@@ -32,11 +42,6 @@ std::string ClaimingGif(unsigned side, bool interlaced, bool cut) {
   gif += std::string("\x02\x02\x4c\x01", 4);
   if (!cut) gif += std::string("\0;", 2);
   return gif;
-}
-
-std::string Be32(std::uint32_t v) {
-  return {static_cast<char>(v >> 24), static_cast<char>(v >> 16 & 0xFF), static_cast<char>(v >> 8 & 0xFF),
-          static_cast<char>(v & 0xFF)};
 }
 
 std::uint32_t Crc32(const std::string& bytes) {
@@ -64,8 +69,6 @@ std::string ClaimingPng(std::uint32_t width, std::uint32_t height, bool interlac
   return png;
 }
 
-std::string Le32(std::uint32_t v) { return Le16(v & 0xFFFF) + Le16(v >> 16); }
-
 std::string Riff(const std::string& tag, const std::string& data, std::uint32_t claimed = 0) {
   const std::uint32_t size = claimed != 0 ? claimed : static_cast<std::uint32_t>(data.size());
   return "RIFF" + Le32(4 + 8 + size) + "WEBP" + tag + Le32(size) + data;
@@ -86,16 +89,12 @@ std::string ClaimingLossyWebp(unsigned side, std::uint32_t partition) {
 // A lossless picture of side x side whose every pixel is 0, coded in no
 // bits: legitimately a few bytes (or only its header, when cut).
 std::string ZeroLosslessWebp(unsigned side, bool cut) {
-  std::uint64_t bits = 0x2F | std::uint64_t{side - 1} << 8 | std::uint64_t{side - 1} << 22;
-  int count = 40;
-  // No transform, no color cache, one group of codes; then five codes of a
-  // single symbol, 0.
-  count += 3;
-  for (int code = 0; code < 5; ++code, count += 4) bits |= std::uint64_t{1} << count;
-  std::string data;
-  for (int i = 0; i < (count + 7) / 8; ++i) data += static_cast<char>(bits >> (8 * i) & 0xFF);
+  const std::string data = testing_support::ZeroLossless(side, side);
   return Riff("VP8L", cut ? data.substr(0, 5) : data, static_cast<std::uint32_t>(data.size()));
 }
+
+// A BMP with its height field set to height.
+std::string WithBmpHeight(std::string bmp, std::uint32_t height) { return bmp.replace(22, 4, Le32(height)); }
 
 // The failure of reading every row of a file, or "no failure".
 std::string Outcome(const std::string& bytes, std::size_t columns = 0) {
@@ -164,6 +163,18 @@ TEST(DecoderLimits, FilesTooSmallForTheirPicturesAreRefused) {
       {"WebP, lossy, 16383 x 16383, cut short", ClaimingLossyWebp(16383, 300000), "Stream read error"},
       {"WebP, lossless, 16383 x 16383, cut short", ZeroLosslessWebp(16383, true), "Stream read error"},
       {"PNG, 16384 x 16383, whole", ClaimingPng(16384, 16383, false, false), "Bitmap image is not valid"},
+      // Past the most pixels a picture may have, its data is looked at
+      // first: a file that only claims a huge picture is not one.
+      {"GIF, 65535 x 65535 with one code", ClaimingGif(65535, false, false), "Bitmap image is not valid"},
+      {"GIF, 65535 x 65535, cut short", ClaimingGif(65535, false, true), "Stream read error"},
+      {"PNG, 20000 x 20000, whole", ClaimingPng(20000, 20000, false, false), "Bitmap image is not valid"},
+      {"PNG, 20000 x 20000, cut short", ClaimingPng(20000, 20000, false, true), "Stream read error"},
+      {"PNG, interlaced, 100000000 a side, cut short", ClaimingPng(100000000, 100000000, true, true),
+       "Stream read error"},
+      {"JPEG, 16385 x 16384, its scan cut to a few bytes", GrayJpeg(16385, 16384).substr(0, 150) + "\xFF\xD9",
+       "Bitmap image is not valid"},
+      {"JPEG, 16385 x 16384, cut short", GrayJpeg(16385, 16384).substr(0, 150), "Stream read error"},
+      {"BMP, 20000 x 20000, cut short", WithBmpHeight(BlackBmp(20000, 1), 20000), "Stream read error"},
   };
   for (const Claim& claim : claims) {
     SCOPED_TRACE(claim.name);
@@ -171,6 +182,61 @@ TEST(DecoderLimits, FilesTooSmallForTheirPicturesAreRefused) {
     EXPECT_EQ(Outcome(claim.bytes, 100), claim.failure) << "sized";
     EXPECT_LT(ChildPeakGrowth([&] { (void)Outcome(claim.bytes); }), 16 * kMiB);
   }
+}
+
+// Opening bytes as a picture (its frame-th frame): the message of the
+// refusal of its size, or of its failure, or "no failure".
+std::string Refusal(const std::string& bytes, std::size_t frame = 0) {
+  ReadSettings settings;
+  settings.frame = frame;
+  try {
+    return testing_support::FailureOf([&] { return OpenPicture(FileBytes::FromMemory(bytes), settings) != nullptr; });
+  } catch (const PictureTooLarge& tooLarge) {
+    return tooLarge.what();
+  }
+}
+
+// A picture of each format just past the most pixels a picture may have,
+// or the longest side, whose data holds every pixel: refused with its size
+// from its headers, in little memory; one just within them is opened. A
+// GIF's or WebP's frames are refused the same way.
+TEST(DecoderLimits, PicturesPastTheLimitsAreRefusedWithTheirSize) {
+  const std::string pixels = "The picture has 268451840 pixels (16385 by 16384), more than the 268435456 it may have.";
+  const std::string wide = "The picture is 1048577 pixels wide (1048577 by 1), more than the 1048576 a side may have.";
+  const std::string high = "The picture is 1048577 pixels high (1 by 1048577), more than the 1048576 a side may have.";
+  struct Case {
+    const char* name;
+    std::string past, at;
+    std::string refusal;
+    bool frames;
+  };
+  const Case cases[] = {
+      {"BMP, RLE8", BlackBmp(16385, 16384, true), BlackBmp(16384, 16384, true), pixels, false},
+      {"BMP, wide", BlackBmp(1048577, 1), BlackBmp(1048576, 1), wide, false},
+      {"BMP, high", BlackBmp(1, 1048577), BlackBmp(1, 1048576), high, false},
+      {"PNG", BlackPng(16385, 16384), BlackPng(16384, 16384), pixels, false},
+      {"PNG, wide", BlackPng(1048577, 1), BlackPng(1048576, 1), wide, false},
+      {"JPEG", GrayJpeg(16385, 16384), GrayJpeg(16384, 16384), pixels, false},
+      {"GIF", ScreenGif(16385, 16384), ScreenGif(16384, 16384), pixels, true},
+      {"WebP", CanvasWebp(16385, 16384), CanvasWebp(16384, 16384), pixels, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_FALSE(c.past.empty());
+    EXPECT_EQ(Refusal(c.past), c.refusal);
+    EXPECT_LT(ChildPeakGrowth([&] { (void)Refusal(c.past); }), 6 * kMiB);
+    EXPECT_EQ(Refusal(c.at), "no failure");
+    if (c.frames) {
+      EXPECT_EQ(Refusal(c.past, 1), c.refusal) << "its second frame";
+    }
+  }
+  // The pictures are made as the formats say: at a small size, mid-gray
+  // (a DC coefficient of 0) and black.
+  const std::string gray = GrayJpeg(20, 12), black = BlackPng(20, 12);
+  EXPECT_EQ(testing_support::ReadAllPixels(*OpenPicture(FileBytes::FromMemory(gray))).pixels,
+            std::vector<Rgb>(240, 0x808080));
+  EXPECT_EQ(testing_support::ReadAllPixels(*OpenPicture(FileBytes::FromMemory(black))).pixels,
+            std::vector<Rgb>(240, 0x000000));
 }
 
 // A GIF of width x height in one picture, its LZW data dataBytes of clear
