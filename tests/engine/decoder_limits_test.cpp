@@ -18,6 +18,10 @@
 #include "convert/area_average.h"
 #include "decode/open_picture.h"
 #include "morvexa/art_size.h"
+#include "morvexa/convert_picture.h"
+#include "morvexa/memory_art_area.h"
+#include "morvexa/memory_char_list.h"
+#include "morvexa/picture.h"
 
 namespace morvexa {
 namespace {
@@ -396,6 +400,24 @@ TEST_F(DecoderMemory, EachFormatHoldsOnlyWhatItMust) {
     ASSERT_EQ(Outcome(c.bytes, c.columns), "no failure");
     EXPECT_LT(ChildPeakGrowth([&] { (void)Outcome(c.bytes, c.columns); }), c.budget);
   }
+}
+
+// A picture of few colors drawn at a size is read twice, its colors
+// counted first: one reader at a time, so that what its decoder holds (a
+// lossless WebP: the picture, four bytes a pixel) is held once.
+TEST_F(DecoderMemory, APictureReadTwiceIsHeldOnceAtATime) {
+  const fs::path file = dir_ / "zero.webp";
+  testing_support::WriteFile(file, ZeroLosslessWebp(4096, false));
+  PictureOptions options;
+  options.width = 100;
+  const auto draw = [&] {
+    MemoryCharList list;
+    MemoryArtArea art;
+    ConvertPicture(Picture::Open(file), options, list, art);
+    return art.LineCount();
+  };
+  EXPECT_EQ(draw(), 50u);
+  EXPECT_LT(ChildPeakGrowth([&] { (void)draw(); }), 4096 * 4096 * 4 + 16 * kMiB);
 }
 
 // JPEG files that claim more blocks than their first scan holds, and
