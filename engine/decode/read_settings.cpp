@@ -7,9 +7,7 @@ namespace morvexa {
 
 void ReadSettings::CheckSize(std::uint64_t width, std::uint64_t height) const {
   if (width == 0 || height == 0) throw Failure(FailureKind::BitmapNotValid);
-  if (width > kMaxSide || height > kMaxSide || width * height > maxPixels) {
-    throw PictureTooLarge(width, height, maxPixels, kMaxSide);
-  }
+  if (!Allows(width, height)) throw PictureTooLarge(width, height, maxPixels, kMaxSide);
 }
 
 }  // namespace morvexa

@@ -15,6 +15,7 @@
 #include "../support/decoded_pixels.h"
 #include "../support/files.h"
 #include "../support/imagemagick.h"
+#include "../support/large_pictures.h"
 #include "decode/frames.h"
 #include "morvexa/animation.h"
 
@@ -145,6 +146,40 @@ TEST_F(AnimationFrames, FramesMadeHereAreComposedAsImageMagickComposesThem) {
   ASSERT_TRUE(testing_support::Convert("'" + (dir_ / "previous.gif").string() + "' -coalesce -loop 0 '" +
                                        (dir_ / "made.webp").string() + "'"));
   ExpectFramesAsImageMagickComposes(dir_ / "made.webp", 2);
+}
+
+TEST_F(AnimationFrames, FramesPastTheCanvasAreClippedAsImageMagickClipsThem) {
+  using testing_support::GifOf;
+  struct Case {
+    const char* name;
+    std::string gif;
+  };
+  const Case cases[] = {
+      // A first frame far outside its 6 x 4 screen, which would widen the
+      // canvas past the most pixels a picture may have; frames past its
+      // edges, one interlaced.
+      {"outside.gif", GifOf(6, 4,
+                            {{65000, 65000, 2, 2, 0xFF0000},
+                             {1, 1, 3, 2, 0x0000FF},
+                             {4, 2, 300, 2, 0x00FF00},
+                             {5, 3, 2, 2, 0xFFFF00, true},
+                             {3, 0, 16000, 1, 0xFF00FF},
+                             {65000, 1, 2, 2, 0x00FFFF}})},
+      // Frames of runs of zeros as long as LZW codes go, read as another
+      // decoder reads them.
+      {"runs.gif", GifOf(3000, 3000, {{0, 0, 3000, 3000, 0xFF0000}, {10, 20, 30, 40, 0x0000FF, true}})},
+  };
+  for (const Case& c : cases) {
+    const std::filesystem::path file = dir_ / c.name;
+    testing_support::WriteFile(file, c.gif);
+    ExpectFramesAsImageMagickComposes(file, 0);
+    // The still picture is the first frame.
+    const auto frames = ReadFrames(FileBytes::Open(file), {});
+    ASSERT_TRUE(frames && frames->Next());
+    EXPECT_EQ(testing_support::DecodeFile(file).pixels,
+              testing_support::ReadAllPixels(*CanvasPicture(*frames, 0xFFFFFF)).pixels)
+        << c.name;
+  }
 }
 
 TEST_F(AnimationFrames, DelaysAndLoopsAreAsTheFileSays) {

@@ -16,6 +16,7 @@
 #include "../support/imagemagick.h"
 #include "../support/large_pictures.h"
 #include "convert/area_average.h"
+#include "decode/frames.h"
 #include "decode/open_picture.h"
 #include "morvexa/art_size.h"
 #include "morvexa/convert_picture.h"
@@ -241,6 +242,52 @@ TEST(DecoderLimits, PicturesPastTheLimitsAreRefusedWithTheirSize) {
             std::vector<Rgb>(240, 0x808080));
   EXPECT_EQ(testing_support::ReadAllPixels(*OpenPicture(FileBytes::FromMemory(black))).pixels,
             std::vector<Rgb>(240, 0x000000));
+}
+
+// GIF frames far larger than their canvas, whose data holds every pixel:
+// clipped to the canvas, as browsers clip them, in little memory. Neither
+// the still picture nor the frames allocate a frame's claimed size; rows
+// past the canvas are read and passed over, or left undecoded.
+TEST(DecoderLimits, GifFramesLargerThanTheCanvasAreClippedInLittleMemory) {
+  using testing_support::GifFrameOf;
+  struct Case {
+    const char* name;
+    std::vector<GifFrameOf> frames;  // on a 16 x 8 screen
+  };
+  const Case cases[] = {
+      {"65535 x 4100", {{0, 0, 65535, 4100, 0xFF0000}, {2, 2, 4, 4, 0x0000FF}}},
+      {"65535 x 4100, interlaced", {{0, 0, 65535, 4100, 0xFF0000, true}, {2, 2, 4, 4, 0x0000FF}}},
+      {"65535 x 65535", {{0, 0, 65535, 65535, 0xFF0000}, {2, 2, 4, 4, 0x0000FF}}},
+      {"65535 x 4100, second, interlaced", {{2, 2, 4, 4, 0x0000FF}, {1, 3, 65535, 4100, 0xFF0000, true}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string gif = testing_support::GifOf(16, 8, c.frames);
+    // What each frame leaves: its rectangle of its color, clipped to the
+    // screen, over the ones before it.
+    std::vector<std::vector<Rgb>> expected;
+    std::vector<Rgb> canvas(16 * 8, 0xFFFFFF);
+    for (const GifFrameOf& f : c.frames) {
+      for (std::size_t y = f.top; y < std::min<std::size_t>(8, f.top + f.height); ++y) {
+        for (std::size_t x = f.left; x < std::min<std::size_t>(16, f.left + f.width); ++x) canvas[y * 16 + x] = f.color;
+      }
+      expected.push_back(canvas);
+    }
+    const auto read = [&] {
+      const FileBytes bytes = FileBytes::FromMemory(gif);
+      std::vector<std::vector<Rgb>> frames = {testing_support::ReadAllPixels(*OpenPicture(bytes)).pixels};
+      const std::unique_ptr<Frames> composed = ReadFrames(bytes, {});
+      while (composed->Next())
+        frames.push_back(testing_support::ReadAllPixels(*CanvasPicture(*composed, 0xFFFFFF)).pixels);
+      return frames;
+    };
+    std::vector<std::vector<Rgb>> ours;
+    ASSERT_EQ(testing_support::FailureOf([&] { return ours = read(), 0; }), "no failure");
+    ASSERT_EQ(ours.size(), expected.size() + 1);
+    EXPECT_EQ(ours[0], expected[0]) << "the still picture";
+    for (std::size_t f = 0; f < expected.size(); ++f) EXPECT_EQ(ours[f + 1], expected[f]) << "frame " << f + 1;
+    EXPECT_LT(ChildPeakGrowth([&] { (void)read(); }), 2 * gif.size() + 6 * kMiB);
+  }
 }
 
 // A GIF of width x height in one picture, its LZW data dataBytes of clear

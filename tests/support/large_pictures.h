@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "files.h"
 
@@ -65,6 +66,72 @@ inline std::string ScreenGif(unsigned width, unsigned height) {
   std::string gif = "GIF89a" + Le16(width) + Le16(height) + std::string("\x80\0\0\0\0\0\xff\xff\xff", 9);
   gif += "," + Le16(0) + Le16(0) + Le16(1) + Le16(1) + '\0';
   return gif + std::string("\x02\x02\x44\x01\x00;", 6);  // clear, 0, end, in codes of 3 bits
+}
+
+// LZW data of a GIF frame of pixels zeros, codes of 2 bits a pixel: from
+// its minimum code size to its empty block. Each code stands for a run one
+// longer than the one before until the table is full, then the longest run,
+// 4,091 pixels in 12 bits: about 2,700 pixels a byte. A run may go past
+// the frame's end, as decoders allow.
+inline std::string ZeroLzw(std::uint64_t pixels) {
+  std::string bytes;
+  std::uint64_t bits = 0;
+  int count = 0;
+  const auto put = [&](unsigned code, unsigned width) {
+    bits |= std::uint64_t{code} << count;
+    for (count += static_cast<int>(width); count >= 8; count -= 8, bits >>= 8) bytes += static_cast<char>(bits & 0xFF);
+  };
+  // The width of the next code: of the next entry the decoder counts.
+  unsigned next = 6;
+  const auto width = [&] {
+    unsigned w = 3;
+    while ((1u << w) < next && w < 12) ++w;
+    return w;
+  };
+  put(4, 3);  // clear
+  put(0, width()), ++next;
+  std::uint64_t done = 1;
+  while (done < pixels) {
+    if (next <= 4096) {
+      put(next - 1, width());  // the entry this code makes: the last run and a zero
+      done += next - 5, ++next;
+    } else {
+      put(4095, 12);
+      done += 4091;
+    }
+  }
+  put(5, width());  // the end
+  if (count > 0) bytes += static_cast<char>(bits & 0xFF);
+  std::string data(1, '\2');
+  for (std::size_t at = 0; at < bytes.size(); at += 255) {
+    const std::string block = bytes.substr(at, 255);
+    data += static_cast<char>(block.size()) + block;
+  }
+  return data + '\0';
+}
+
+// A frame of one color, laid over what is before it.
+struct GifFrameOf {
+  unsigned left = 0, top = 0, width = 0, height = 0;
+  std::uint32_t color = 0;  // 0xRRGGBB
+  bool interlaced = false;
+};
+
+// A GIF of a width x height screen (white, its color table white and
+// black), and frames each of one color (its own color table's first), a
+// tenth of a second each.
+inline std::string GifOf(unsigned width, unsigned height, const std::vector<GifFrameOf>& frames) {
+  std::string gif = "GIF89a" + Le16(width) + Le16(height) + std::string("\x80\0\0\xff\xff\xff\0\0\0", 9);
+  for (const GifFrameOf& f : frames) {
+    gif += std::string("!\xf9\x04\x04\x0a\0\0\0", 8);  // left in place, 10 hundredths
+    gif += "," + Le16(f.left) + Le16(f.top) + Le16(f.width) + Le16(f.height) +
+           static_cast<char>(f.interlaced ? 0xC0 : 0x80);
+    gif +=
+        {static_cast<char>(f.color >> 16), static_cast<char>(f.color >> 8 & 0xFF), static_cast<char>(f.color & 0xFF)};
+    gif += std::string(3, '\0');
+    gif += ZeroLzw(std::uint64_t{f.width} * f.height);
+  }
+  return gif + ";";
 }
 
 // A lossless WebP bitstream (VP8L) of width x height, every pixel 0, coded

@@ -26,6 +26,10 @@ struct ReadSettings {
   // past the last is refused with NoSuchFrame.
   std::size_t frame = 0;
 
+  // Whether a picture of width x height pixels is within the limits.
+  bool Allows(std::uint64_t width, std::uint64_t height) const {
+    return width <= kMaxSide && height <= kMaxSide && width * height <= maxPixels;
+  }
   // Refuses a picture of width x height pixels beyond the limits
   // (PictureTooLarge), and an empty one ("Bitmap image is not valid").
   void CheckSize(std::uint64_t width, std::uint64_t height) const;
