@@ -501,6 +501,9 @@ int Run(const Options& options, const LocaleText& locale) {
   } catch (const ArtTooLarge& tooLarge) {
     std::cerr << "morvexa-cli: " << tooLarge.what() << '\n';
     return kRefused;
+  } catch (const PictureTooLarge& tooLarge) {
+    std::cerr << "morvexa-cli: " << tooLarge.what() << '\n';
+    return kRefused;
   } catch (const NoSuchFrame& noSuchFrame) {
     std::cerr << "morvexa-cli: --frame " << options.frame << ": " << noSuchFrame.what() << '\n';
     return kRefused;

@@ -7,6 +7,7 @@
 
 #include "decode/picture_reader.h"
 #include "morvexa/animation.h"
+#include "morvexa/art_size.h"
 #include "morvexa/convert_picture.h"
 #include "morvexa/failure.h"
 #include "morvexa/memory_char_list.h"
@@ -99,6 +100,8 @@ std::optional<AnimationPreview> PreviewAnimation(const std::filesystem::path& pa
     }
     return preview;
   } catch (const Failure&) {
+    return {};
+  } catch (const PictureTooLarge&) {
     return {};
   } catch (const std::bad_alloc&) {
     return {};

@@ -166,14 +166,16 @@ class Drawing {
     std::unique_ptr<PictureReader> picture = Sized(passes_.Next(true));
     if (reopen_) {
       // A picture of few colors needs no reduction: they are counted on a
-      // first pass, and the art made as the picture is read again.
+      // first pass, and the art made as the picture is read again. The
+      // first reader, and what its decoder holds, is let go first.
       if (colors == 0) {
-        if (CountColors(*picture, PictureOptions::kMostColors) <= PictureOptions::kMostColors) {
+        const bool few = CountColors(*picture, PictureOptions::kMostColors) <= PictureOptions::kMostColors;
+        picture = nullptr;
+        if (few) {
           PictureToAsc(*Sized(reopen_()), list_, sink_, nullptr, fill);
           return;
         }
         colors = PictureOptions::kMostColors;
-        picture = nullptr;
       }
       // Reduced from the picture read again for each of libimagequant's
       // passes, and once more for the cells' own colors: nothing the size

@@ -159,7 +159,6 @@ Header ReadHeader(const Fields& file, const ReadSettings& settings) {
       break;
     default: NotValid();
   }
-  settings.CheckSize(h.width, h.height);
 
   std::uint64_t paletteAt = kFileHeaderBytes + headerBytes;
   if (h.compression == kBitFields) {
@@ -193,8 +192,12 @@ Header ReadHeader(const Fields& file, const ReadSettings& settings) {
     file.Need(h.pixelsAt, h.pixelBytes);
   } else {
     h.stride = (h.width * bpp + 31) / 32 * 4;
-    file.Need(h.pixelsAt, h.stride * h.height);
+    std::uint64_t bytes = 0;
+    if (__builtin_mul_overflow(h.stride, h.height, &bytes)) Truncated();
+    file.Need(h.pixelsAt, bytes);
   }
+  // Checked once the file is known to hold what its header says.
+  settings.CheckSize(h.width, h.height);
   return h;
 }
 

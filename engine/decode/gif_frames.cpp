@@ -11,22 +11,14 @@ namespace morvexa {
 namespace {
 
 // A GIF read a frame at a time with giflib's record reader, never the whole
-// file at once. The canvas is the file's logical screen, widened to hold
-// the first frame as the still reader widens it; later frames are clipped
-// to it. It starts transparent.
+// file at once. The canvas is the one the still reader draws on
+// (GifCanvasOf); every frame is clipped to it. It starts transparent.
 class GifFrames final : public Frames {
  public:
   GifFrames(FileBytes file, const ReadSettings& settings) : file_(std::move(file)) {
     Open();
-    const GifImageDesc& first = gif_->Image;
-    if (first.Width <= 0 || first.Height <= 0 || first.Left < 0 || first.Top < 0) {
-      throw Failure(FailureKind::BitmapNotValid);
-    }
-    width_ = std::max<std::size_t>(static_cast<std::size_t>(std::max(gif_->SWidth, 0)),
-                                   static_cast<std::size_t>(first.Left) + static_cast<std::size_t>(first.Width));
-    height_ = std::max<std::size_t>(static_cast<std::size_t>(std::max(gif_->SHeight, 0)),
-                                    static_cast<std::size_t>(first.Top) + static_cast<std::size_t>(first.Height));
-    settings.CheckSize(width_, height_);
+    const GifCanvas canvas = GifCanvasOf(*gif_, ReadGifFrame(input_, *gif_), settings);
+    width_ = canvas.width, height_ = canvas.height;
     canvas_.assign(width_ * height_ * 4, 0);
   }
 
@@ -116,38 +108,27 @@ class GifFrames final : public Frames {
 
   // Lays the frame whose descriptor was read over the canvas.
   void Draw() {
-    const GifImageDesc& desc = gif_->Image;
-    if (desc.Width <= 0 || desc.Height <= 0 || desc.Left < 0 || desc.Top < 0)
-      throw Failure(FailureKind::BitmapNotValid);
-    const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif_->SColorMap;
-    if (!map) throw Failure(FailureKind::BitmapNotValid);
-    const auto w = static_cast<std::size_t>(desc.Width), h = static_cast<std::size_t>(desc.Height);
-    const auto left = static_cast<std::size_t>(desc.Left), top = static_cast<std::size_t>(desc.Top);
-    CheckGifData(input_, w, h);
+    GifFrame frame = ReadGifFrame(input_, *gif_);
+    frame.ClipTo(width_, height_);
+    const ColorMapObject& map = GifColors(*gif_);
     unsigned char colors[256][4] = {};  // black past the file's color map
     for (int i = 0; i < 256; ++i) colors[i][3] = 255;
-    for (int i = 0; i < map->ColorCount && i < 256; ++i) {
-      colors[i][0] = map->Colors[i].Red, colors[i][1] = map->Colors[i].Green, colors[i][2] = map->Colors[i].Blue;
+    for (int i = 0; i < map.ColorCount && i < 256; ++i) {
+      colors[i][0] = map.Colors[i].Red, colors[i][1] = map.Colors[i].Green, colors[i][2] = map.Colors[i].Blue;
     }
     const int transparent = control_.TransparentColor;
     if (control_.DisposalMode == DISPOSE_PREVIOUS) saved_ = canvas_;
-    line_.resize(w);
-    const std::size_t passes = desc.Interlace ? kGifPasses : 1;
-    for (std::size_t pass = 0; pass < passes; ++pass) {
-      const std::size_t start = desc.Interlace ? kGifPassStart[pass] : 0,
-                        step = desc.Interlace ? kGifPassStep[pass] : 1;
-      for (std::size_t y = start; y < h; y += step) {
-        if (DGifGetLine(gif_.get(), line_.data(), static_cast<int>(w)) != GIF_OK) FailGif(input_);
-        if (top + y >= height_) continue;
-        unsigned char* row = canvas_.data() + (top + y) * width_ * 4;
-        for (std::size_t x = 0; x < w && left + x < width_; ++x) {
-          if (line_[x] == transparent) continue;
-          std::memcpy(row + (left + x) * 4, colors[line_[x]], 4);
-        }
+    GifRows rows(*gif_, input_, frame);
+    std::size_t y = 0;
+    while (const GifPixelType* line = rows.Next(y)) {
+      unsigned char* row = canvas_.data() + ((frame.shownTop + y) * width_ + frame.shownLeft) * 4;
+      for (std::size_t x = 0; x < frame.shownWidth; ++x) {
+        if (line[x] != transparent) std::memcpy(row + x * 4, colors[line[x]], 4);
       }
     }
+    rows.Finish();
     delay_ = ShownDelay(control_.DelayTime * 10);
-    last_ = {std::min(left, width_), std::min(top, height_), std::min(left + w, width_), std::min(top + h, height_),
+    last_ = {frame.shownLeft, frame.shownTop, frame.shownLeft + frame.shownWidth, frame.shownTop + frame.shownHeight,
              control_.DisposalMode};
   }
 
@@ -159,7 +140,6 @@ class GifFrames final : public Frames {
   bool looping_ = false;  // the loop count was read
   Drawn last_;
   std::vector<unsigned char> canvas_, saved_;
-  std::vector<GifPixelType> line_;
 };
 
 }  // namespace

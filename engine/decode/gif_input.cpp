@@ -60,6 +60,73 @@ void CheckGifData(const GifInput& input, std::uint64_t width, std::uint64_t heig
   throw Failure(whole ? FailureKind::BitmapNotValid : FailureKind::StreamReadError);
 }
 
+void GifFrame::ClipTo(std::size_t canvasWidth, std::size_t canvasHeight) {
+  shownLeft = std::min(left, canvasWidth), shownTop = std::min(top, canvasHeight);
+  shownWidth = std::min(width, canvasWidth - shownLeft), shownHeight = std::min(height, canvasHeight - shownTop);
+  if (shownWidth == 0 || shownHeight == 0) shownWidth = shownHeight = 0;
+}
+
+GifFrame ReadGifFrame(const GifInput& input, const GifFileType& gif) {
+  const GifImageDesc& desc = gif.Image;
+  if (desc.Width <= 0 || desc.Height <= 0 || desc.Left < 0 || desc.Top < 0) throw Failure(FailureKind::BitmapNotValid);
+  GifFrame frame;
+  frame.left = static_cast<std::size_t>(desc.Left), frame.top = static_cast<std::size_t>(desc.Top);
+  frame.width = static_cast<std::size_t>(desc.Width), frame.height = static_cast<std::size_t>(desc.Height);
+  frame.interlaced = desc.Interlace;
+  CheckGifData(input, frame.width, frame.height);
+  return frame;
+}
+
+GifCanvas GifCanvasOf(const GifFileType& gif, const GifFrame& first, const ReadSettings& settings) {
+  const auto screenWidth = static_cast<std::size_t>(std::max(gif.SWidth, 0)),
+             screenHeight = static_cast<std::size_t>(std::max(gif.SHeight, 0));
+  GifCanvas canvas{std::max(screenWidth, first.left + first.width), std::max(screenHeight, first.top + first.height)};
+  if (!settings.Allows(canvas.width, canvas.height) && screenWidth > 0 && screenHeight > 0) {
+    canvas = {screenWidth, screenHeight};
+  }
+  settings.CheckSize(canvas.width, canvas.height);
+  return canvas;
+}
+
+const ColorMapObject& GifColors(const GifFileType& gif) {
+  const ColorMapObject* map = gif.Image.ColorMap ? gif.Image.ColorMap : gif.SColorMap;
+  if (!map) throw Failure(FailureKind::BitmapNotValid);
+  return *map;
+}
+
+GifRows::GifRows(GifFileType& gif, const GifInput& input, const GifFrame& frame)
+    : gif_(gif), input_(input), frame_(frame), line_(frame.width) {}
+
+const GifPixelType* GifRows::Next(std::size_t& y) {
+  while (shown_ < frame_.shownHeight) {
+    if (y_ >= frame_.height) {
+      // The end of a pass; never of the last, whose rows are not all out.
+      if (!frame_.interlaced || pass_ + 1 >= kGifPasses) break;
+      y_ = kGifPassStart[++pass_];
+      continue;
+    }
+    y = y_;
+    y_ += frame_.interlaced ? kGifPassStep[pass_] : 1;
+    if (DGifGetLine(&gif_, line_.data(), static_cast<int>(frame_.width)) != GIF_OK) FailGif(input_);
+    ++read_;
+    if (y < frame_.shownHeight) {
+      ++shown_;
+      return line_.data();
+    }
+  }
+  return nullptr;
+}
+
+void GifRows::Finish() {
+  // After the last row giflib passes over the rest itself.
+  if (read_ == frame_.height) return;
+  GifByteType* block = nullptr;
+  do {
+    if (DGifGetCodeNext(&gif_, &block) != GIF_OK) FailGif(input_);
+  } while (block);
+  read_ = frame_.height;
+}
+
 bool ReadGraphicControl(const GifByteType* extension, GraphicsControlBlock& control) {
   return extension && extension[0] >= 4 && DGifExtensionToGCB(extension[0], extension + 1, &control) == GIF_OK;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "files/file_bytes.h"
+#include "morvexa/read_settings.h"
 
 // What the GIF readers share: the file handed to giflib, and its failures.
 namespace morvexa {
@@ -54,6 +55,62 @@ inline constexpr std::uint64_t kMostGifPixelsPerByte = 4096;
 // read error" as for a file cut short, unless the file ends with the GIF
 // trailer, whole and wrong.
 void CheckGifData(const GifInput& input, std::uint64_t width, std::uint64_t height);
+
+// A frame's place, as its image descriptor gives it, and the part of it a
+// canvas shows: frames are clipped to the canvas, as browsers clip them.
+struct GifFrame {
+  std::size_t left = 0, top = 0, width = 0, height = 0;
+  bool interlaced = false;
+  // Where the part on the canvas starts (the frame's corner, or the
+  // canvas's far edge when it lies outside), and its size: 0 x 0 for a
+  // frame wholly outside.
+  std::size_t shownLeft = 0, shownTop = 0, shownWidth = 0, shownHeight = 0;
+
+  void ClipTo(std::size_t canvasWidth, std::size_t canvasHeight);
+};
+
+// The frame whose descriptor giflib read last. A frame of no pixels is "Bitmap
+// image is not valid"; one the rest of the file is too short for fails as
+// CheckGifData says.
+GifFrame ReadGifFrame(const GifInput& input, const GifFileType& gif);
+
+// The canvas of a GIF: its logical screen, widened to hold the first frame
+// as browsers widen it; but when that would pass the limits of settings and
+// the screen is not empty, the screen, the first frame clipped to it as
+// later ones are. A canvas past the limits is refused (PictureTooLarge).
+struct GifCanvas {
+  std::size_t width = 0, height = 0;
+};
+GifCanvas GifCanvasOf(const GifFileType& gif, const GifFrame& first, const ReadSettings& settings);
+
+// The colors of the frame whose descriptor giflib read last: its own color
+// map, or the file's; "Bitmap image is not valid" when it has none.
+const ColorMapObject& GifColors(const GifFileType& gif);
+
+// The rows of the frame whose descriptor giflib read last, as the file holds
+// them (in four passes when interlaced), handed out while they are on the
+// canvas: rows below it are read and passed over, one line of the frame
+// held at a time, and once every row on the canvas is out the rest of the
+// frame's data is passed over undecoded (Finish).
+class GifRows {
+ public:
+  GifRows(GifFileType& gif, const GifInput& input, const GifFrame& frame);
+
+  // The next row on the canvas: its place in the frame (y) and its first
+  // shownWidth color indices; nullptr when no row on the canvas is left.
+  const GifPixelType* Next(std::size_t& y);
+  // Reads to the end of the frame's data, so that the next record can be read.
+  void Finish();
+
+ private:
+  GifFileType& gif_;
+  const GifInput& input_;
+  GifFrame frame_;
+  std::vector<GifPixelType> line_;
+  std::size_t pass_ = 0, y_ = 0;  // the next row the file holds
+  std::size_t read_ = 0;          // rows read
+  std::size_t shown_ = 0;         // rows handed out
+};
 
 // The transparent index of a graphic control extension's block, its
 // disposal method and its delay in hundredths of a second; nothing when the

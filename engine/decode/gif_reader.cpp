@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "convert/area_average.h"
@@ -13,54 +14,46 @@ namespace morvexa {
 namespace {
 
 // The first picture of the file (of an animation, its first frame) on the
-// file's canvas (its logical screen, widened to hold the picture if it is
-// smaller), at its offset; pixels it leaves uncovered, and its transparent
-// ones, take the background's color.
+// file's canvas (GifCanvasOf), at its offset and clipped to it; pixels it
+// leaves uncovered, and its transparent ones, take the background's color.
 //
 // A picture's rows are read a line at a time as they are asked for; an
-// interlaced one, whose rows come in four passes, is read whole first, one
-// byte a pixel (or, when a smaller picture would do, reduced as it comes).
+// interlaced one, whose rows come in four passes, is read whole first (what
+// the canvas shows of it), one byte a pixel (or, when a smaller picture
+// would do, reduced as it comes).
 class GifReader final : public PictureReader {
  public:
   GifReader(FileBytes file, const ReadSettings& settings) : file_(std::move(file)), background_(settings.background) {
     input_.file = &file_;
     gif_ = OpenGif(input_);
     const int transparent = ReadToPicture();
-    const GifImageDesc& desc = gif_->Image;
-    if (desc.Width <= 0 || desc.Height <= 0 || desc.Left < 0 || desc.Top < 0) {
-      throw Failure(FailureKind::BitmapNotValid);
-    }
-    left_ = static_cast<std::size_t>(desc.Left), top_ = static_cast<std::size_t>(desc.Top);
-    pictureWidth_ = static_cast<std::size_t>(desc.Width), pictureHeight_ = static_cast<std::size_t>(desc.Height);
-    width_ = std::max(static_cast<std::size_t>(std::max(gif_->SWidth, 0)), left_ + pictureWidth_);
-    height_ = std::max(static_cast<std::size_t>(std::max(gif_->SHeight, 0)), top_ + pictureHeight_);
-    settings.CheckSize(width_, height_);
+    frame_ = ReadGifFrame(input_, *gif_);
+    const GifCanvas canvas = GifCanvasOf(*gif_, frame_, settings);
+    frame_.ClipTo(canvas.width, canvas.height);
+    width_ = canvasWidth_ = canvas.width, height_ = canvasHeight_ = canvas.height;
     form_ = PixelForm::Rgb32;
-    const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif_->SColorMap;
-    if (!map) throw Failure(FailureKind::BitmapNotValid);
+    const ColorMapObject& map = GifColors(*gif_);
     palette_.assign(256, 0);  // black past the file's color map
-    for (int i = 0; i < map->ColorCount && i < 256; ++i) {
-      const GifColorType& c = map->Colors[i];
+    for (int i = 0; i < map.ColorCount && i < 256; ++i) {
+      const GifColorType& c = map.Colors[i];
       palette_[static_cast<std::size_t>(i)] = static_cast<Rgb>(c.Red) << 16 | c.Green << 8 | c.Blue;
     }
     if (transparent >= 0 && transparent < 256) palette_[static_cast<std::size_t>(transparent)] = background_;
-    CheckGifData(input_, pictureWidth_, pictureHeight_);
-    line_.resize(pictureWidth_);
-    interlaced_ = desc.Interlace;
-    canvasWidth_ = width_, canvasHeight_ = height_;
+    rows_.emplace(*gif_, input_, frame_);
   }
 
   // An interlaced picture, held whole otherwise (a byte a pixel), is
   // averaged as its lines come when that takes less.
   bool AverageTo(std::size_t columns, std::size_t lines) override {
-    if (!interlaced_ || started_ || !AreaSums::Pay(canvasWidth_, canvasHeight_, columns, lines, 1)) return false;
-    averages_ = AreaSums(canvasWidth_, canvasHeight_, columns, lines, {left_, top_, pictureWidth_, pictureHeight_});
+    if (!frame_.interlaced || started_ || !AreaSums::Pay(canvasWidth_, canvasHeight_, columns, lines, 1)) return false;
+    averages_ = AreaSums(canvasWidth_, canvasHeight_, columns, lines,
+                         {frame_.shownLeft, frame_.shownTop, frame_.shownWidth, frame_.shownHeight});
     width_ = columns, height_ = lines;
     return true;
   }
 
   std::size_t ReadRows(std::size_t count, RowBand& band) override {
-    if (interlaced_ && !started_) ReadInterlaced();
+    if (frame_.interlaced && !started_) ReadInterlaced();
     started_ = true;
     count = std::min(count, height_ - next_);
     if (!averages_.Empty()) {
@@ -68,18 +61,19 @@ class GifReader final : public PictureReader {
       next_ += count;
       return count;
     }
+    const std::size_t left = frame_.shownLeft, top = frame_.shownTop, shown = frame_.shownWidth;
     band.form = PixelForm::Rgb32;
     band.rows.clear();
     band.storage.resize(count * width_ * 4 + RowBand::kSlack);
     for (std::size_t i = 0; i < count; ++i, ++next_) {
       auto* out = reinterpret_cast<Rgb*>(band.storage.data() + i * width_ * 4);
-      if (next_ < top_ || next_ >= top_ + pictureHeight_) {
+      if (next_ < top || next_ >= top + frame_.shownHeight) {
         std::fill_n(out, width_, background_);
       } else {
-        const unsigned char* indices = whole_.empty() ? ReadLine() : whole_.data() + (next_ - top_) * pictureWidth_;
-        std::fill_n(out, left_, background_);
-        for (std::size_t x = 0; x < pictureWidth_; ++x) out[left_ + x] = palette_[indices[x]];
-        std::fill(out + left_ + pictureWidth_, out + width_, background_);
+        const unsigned char* indices = whole_.empty() ? ReadLine() : whole_.data() + (next_ - top) * shown;
+        std::fill_n(out, left, background_);
+        for (std::size_t x = 0; x < shown; ++x) out[left + x] = palette_[indices[x]];
+        std::fill(out + left + shown, out + width_, background_);
       }
       band.rows.push_back(reinterpret_cast<const unsigned char*>(out));
     }
@@ -115,22 +109,25 @@ class GifReader final : public PictureReader {
   }
 
   const unsigned char* ReadLine() {
-    if (DGifGetLine(gif_.get(), line_.data(), static_cast<int>(pictureWidth_)) != GIF_OK) FailGif(input_);
-    return line_.data();
+    std::size_t y = 0;
+    const GifPixelType* line = rows_->Next(y);
+    if (!line) throw Failure(FailureKind::BitmapNotValid);
+    return line;
   }
 
   // Interlaced rows, which come in passes (kGifPassStart): held whole, or
-  // averaged.
+  // averaged, as far as the canvas shows them.
   void ReadInterlaced() {
     const bool reduced = !averages_.Empty();
-    if (!reduced) whole_.resize(pictureWidth_ * pictureHeight_);
-    for (std::size_t pass = 0; pass < kGifPasses; ++pass) {
-      for (std::size_t y = kGifPassStart[pass]; y < pictureHeight_; y += kGifPassStep[pass]) {
-        unsigned char* line = reduced ? line_.data() : whole_.data() + y * pictureWidth_;
-        if (DGifGetLine(gif_.get(), line, static_cast<int>(pictureWidth_)) != GIF_OK) FailGif(input_);
-        if (reduced) {
-          for (std::size_t x = 0; x < pictureWidth_; ++x) averages_.Add(left_ + x, top_ + y, palette_[line[x]]);
-        }
+    const std::size_t shown = frame_.shownWidth;
+    if (!reduced) whole_.resize(shown * frame_.shownHeight);
+    std::size_t y = 0;
+    while (const GifPixelType* line = rows_->Next(y)) {
+      if (reduced) {
+        for (std::size_t x = 0; x < shown; ++x)
+          averages_.Add(frame_.shownLeft + x, frame_.shownTop + y, palette_[line[x]]);
+      } else {
+        std::copy_n(line, shown, whole_.data() + y * shown);
       }
     }
   }
@@ -139,12 +136,12 @@ class GifReader final : public PictureReader {
   Rgb background_;
   GifInput input_;
   GifHandle gif_;
-  std::size_t left_ = 0, top_ = 0, pictureWidth_ = 0, pictureHeight_ = 0;
-  bool interlaced_ = false, started_ = false;
+  GifFrame frame_;
+  std::optional<GifRows> rows_;
+  bool started_ = false;
   std::size_t canvasWidth_ = 0, canvasHeight_ = 0;
   AreaSums averages_;                 // an interlaced picture's averages
-  std::vector<unsigned char> line_;   // one line of the picture
-  std::vector<unsigned char> whole_;  // an interlaced picture
+  std::vector<unsigned char> whole_;  // an interlaced picture, as far as the canvas shows it
   std::size_t next_ = 0;
 };
 

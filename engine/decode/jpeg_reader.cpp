@@ -158,8 +158,8 @@ class JpegReader final : public PictureReader {
     info_.progress = &watch_.manager;
     if (setjmp(error_.jump) != 0) Fail();
     jpeg_read_header(&info_, TRUE);
-    settings_.CheckSize(info_.image_width, info_.image_height);
     CheckFirstScan();
+    settings_.CheckSize(info_.image_width, info_.image_height);
     // Four bytes a pixel, as the engine reads them: blue, green, red and
     // one more; or the inks of a CMYK picture, turned into colors here.
     cmyk_ = info_.jpeg_color_space == JCS_CMYK || info_.jpeg_color_space == JCS_YCCK;

@@ -2,6 +2,7 @@
 
 #include <spng.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -35,20 +36,20 @@ class PngReader final : public PictureReader {
   PngReader(FileBytes file, const ReadSettings& settings) : file_(std::move(file)), settings_(settings) {
     ctx_.reset(spng_ctx_new(0));
     if (!ctx_) throw std::bad_alloc();
-    // Every size is checked here before spng decodes anything: limits on
-    // the picture and on the chunks it keeps in memory.
-    spng_set_image_limits(ctx_.get(), static_cast<std::uint32_t>(ReadSettings::kMaxSide),
-                          static_cast<std::uint32_t>(ReadSettings::kMaxSide));
+    // Every size is checked here before spng decodes anything: the chunks
+    // it keeps in memory are limited, and the picture's size is checked
+    // (spng reads any the format allows, up to 2^31 - 1 a side) once its
+    // data is known to be able to hold it.
     spng_set_chunk_limits(ctx_.get(), 1u << 26, 1u << 26);
     Check(spng_set_png_stream(ctx_.get(), &PngReader::ReadFile, this));
     spng_ihdr ihdr{};
     Check(spng_get_ihdr(ctx_.get(), &ihdr));
-    settings_.CheckSize(ihdr.width, ihdr.height);
     width_ = ihdr.width;
     height_ = ihdr.height;
     form_ = PixelForm::Rgb32;
     sixteen_ = ihdr.bit_depth == 16;
     CheckData(ihdr);
+    settings_.CheckSize(ihdr.width, ihdr.height);
     const int format = sixteen_ ? SPNG_FMT_RGBA16 : SPNG_FMT_RGBA8;
     std::size_t rowBytes = 0;
     Check(spng_decoded_image_size(ctx_.get(), format, &rowBytes));
@@ -150,7 +151,13 @@ class PngReader final : public PictureReader {
   void CheckData(const spng_ihdr& ihdr) const {
     static constexpr unsigned kChannels[] = {1, 0, 3, 1, 2, 0, 4};
     const std::uint64_t bits = std::uint64_t{ihdr.bit_depth} * kChannels[std::min<unsigned>(ihdr.color_type, 6)];
-    auto bytes = [&](std::uint64_t w, std::uint64_t h) { return w == 0 ? 0 : h * (1 + (w * bits + 7) / 8); };
+    // Sides of up to 2^31 make more bytes than 64 bits count: as many as
+    // they hold, then.
+    constexpr std::uint64_t kMost = ~std::uint64_t{0};
+    auto bytes = [&](std::uint64_t w, std::uint64_t h) {
+      std::uint64_t raw = 0;
+      return w == 0 ? 0 : __builtin_mul_overflow(h, 1 + (w * bits + 7) / 8, &raw) ? kMost : raw;
+    };
     std::uint64_t raw = bytes(width_, height_);
     if (ihdr.interlace_method != 0) {
       static constexpr std::uint64_t kX[] = {0, 4, 0, 2, 0, 1, 0}, kDx[] = {8, 8, 4, 4, 2, 2, 1};
@@ -159,7 +166,7 @@ class PngReader final : public PictureReader {
       for (int p = 0; p < 7; ++p) {
         const std::uint64_t w = width_ > kX[p] ? (width_ - kX[p] + kDx[p] - 1) / kDx[p] : 0;
         const std::uint64_t h = height_ > kY[p] ? (height_ - kY[p] + kDy[p] - 1) / kDy[p] : 0;
-        raw += bytes(w, h);
+        raw = std::min(kMost - bytes(w, h), raw) + bytes(w, h);
       }
     }
     const std::uint64_t left = file_.Size() > at_ ? file_.Size() - at_ : 0;

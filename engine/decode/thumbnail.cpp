@@ -4,6 +4,7 @@
 #include <new>
 
 #include "decode/open_picture.h"
+#include "morvexa/art_size.h"
 #include "morvexa/failure.h"
 
 namespace morvexa {
@@ -14,6 +15,8 @@ std::optional<Thumbnail> ReadThumbnail(const std::filesystem::path& path, std::s
   try {
     return ThumbnailOf(Picture(OpenPicture(path)), side, cancelled);
   } catch (const Failure&) {
+    return {};
+  } catch (const PictureTooLarge&) {
     return {};
   } catch (const std::bad_alloc&) {
     return {};

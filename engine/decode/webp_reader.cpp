@@ -111,8 +111,8 @@ class WebpReader final : public PictureReader {
         layout_.top + h > layout_.canvasHeight) {
       NotValid();
     }
-    settings.CheckSize(layout_.canvasWidth, layout_.canvasHeight);
     if (std::memcmp(start, "VP8 ", 4) == 0) CheckLossyData(start, got);
+    settings.CheckSize(layout_.canvasWidth, layout_.canvasHeight);
     width_ = layout_.canvasWidth, height_ = layout_.canvasHeight;
     form_ = PixelForm::Rgb32;
   }

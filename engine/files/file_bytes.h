@@ -19,7 +19,8 @@ namespace morvexa {
 // reports no bytes (a /proc file) is read to its end first. Anything that is
 // not a regular file (a folder, FIFO, device or socket) is refused before
 // any open that could block. Standard input and other streams are read to
-// their end into memory.
+// their end into memory, which grows without copying what it holds: reading
+// n bytes takes about n bytes of memory at its peak.
 //
 // What is read into memory is read up to the largest size a picture file
 // may have, kMostBytes (its first bytes checked first, when asked); a stream or file that holds more is refused with
@@ -55,9 +56,11 @@ class FileBytes {
   std::size_t ReadSome(std::uint64_t offset, std::span<unsigned char> out) const;
 
  private:
+  static FileBytes ReadToEnd(int fd, std::uint64_t most, const HeadCheck& check);
+
   struct Descriptor;
-  std::shared_ptr<const Descriptor> fd_;  // a regular file, or none
-  std::shared_ptr<const std::string> memory_;
+  std::shared_ptr<const Descriptor> fd_;         // a regular file, or none
+  std::shared_ptr<const unsigned char> memory_;  // Size() bytes read into memory, or none
   std::uint64_t size_ = 0;
 };
 

@@ -190,6 +190,25 @@ TEST_F(Animations, StandardInputIsReadOnceAndDrawnAsTheFileWouldBe) {
   EXPECT_EQ(order.substr(0, 3), "rgb");
 }
 
+TEST_F(Animations, TheMostFramesAFrameNumberTakesAreRead) {
+  // A GIF of 1,000,000 white pixels, one a frame, the last one red: --frame
+  // at its most draws that last frame.
+  std::string gif = "GIF89a" + std::string("\1\0\1\0\x80\0\0\xff\xff\xff\0\0\0", 13);
+  const std::string frame = std::string(",\0\0\0\0\1\0\1\0", 9);
+  const std::string pixel = std::string("\2\2\x44\1\0", 5);  // clear, 0, end
+  for (int i = 1; i < 1000000; ++i) gif += frame + '\0' + pixel;
+  gif += frame + std::string("\x80\xff\0\0\0\0\0", 7) + pixel + ";";
+  testing_support::WriteFile(dir_ / "million.gif", gif);
+  const std::string red = "#ff0000";
+  for (const int n : {999999, 1000000}) {
+    SCOPED_TRACE(n);
+    const Outcome run =
+        RunCli({"picture", (dir_ / "million.gif").string(), "--frame", std::to_string(n), "--format", "html"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.find(red) != std::string::npos, n == 1000000) << run.out;
+  }
+}
+
 TEST_F(Animations, APageThatPlaysShowsEachFrameInItsTurnInABrowser) {
   // One second a frame, so that the browser's moments fall well inside them.
   ASSERT_TRUE(testing_support::Convert("-size 64x32 xc:red xc:lime xc:blue -set delay 100 -loop 0 " +

@@ -375,6 +375,36 @@ TEST_F(Cli, PictureOptionsAreCheckedBeforeAnything) {
   EXPECT_EQ(RunCli({"text", "编", "--width", "10"}).status, 2) << "for pictures only";
 }
 
+TEST_F(Cli, PictureOptionsAtTheirMostAreTaken) {
+  // A black and a white pixel: each cell is the area average of what it
+  // covers, the first color met drawn as a space, the second as "!".
+  WriteFile(dir_ / "two.bmp", testing_support::BmpBuilder(2, 1, {0, 1}, {0x000000, 0xFFFFFF}).Build({40, 24}));
+  const struct {
+    const char* name;
+    std::vector<std::string> size;
+    std::string art;
+  } cases[] = {
+      {"the most columns",
+       {"--width", "1048576", "--height", "1"},
+       std::string(524288, ' ') + std::string(524288, '!') + "\r\n"},
+      {"the most lines",
+       {"--width", "2", "--height", "1048576"},
+       [] {
+         std::string lines;
+         for (int i = 0; i < 1048576; ++i) lines += " !\r\n";
+         return lines;
+       }()},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::string> args = {"picture", dir_ / "two.bmp", "-o", dir_ / "art.txt"};
+    args.insert(args.end(), c.size.begin(), c.size.end());
+    const Outcome run = RunCli(args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(ReadFile(dir_ / "art.txt") == c.art);
+  }
+}
+
 TEST_F(Cli, FilesThatAreNotPicturesFailAtOnce) {
   ASSERT_EQ(mkfifo((dir_ / "p.bmp").c_str(), 0644), 0);
   const Outcome fifo = RunCli({"picture", dir_ / "p.bmp"});

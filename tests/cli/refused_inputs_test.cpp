@@ -1,6 +1,7 @@
 // Inputs the command line refuses at once, leaving everything as it was:
 // empty pictures, streams of no picture, outputs that name the picture
-// being read, fonts that are no files, art larger than art may be. And
+// being read, fonts that are no files, pictures larger than a picture may
+// be, art larger than art may be. And
 // the memory a banner takes, whatever its size.
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -8,6 +9,7 @@
 #include <sys/wait.h>
 
 #include "../support/bmp_builder.h"
+#include "../support/large_pictures.h"
 #include "cli_fixture.h"
 
 namespace morvexa {
@@ -34,6 +36,13 @@ TEST_F(Cli, RefusedInputsChangeNothing) {
   WriteFile(picture, bmp);
   fs::create_hard_link(picture, dir_ / "p.link");
   WriteFile(dir_ / "empty.png", "");
+  // 16385 x 16384 pixels, 16,384 more than a picture may have.
+  const std::string large = testing_support::BlackPng(16385, 16384);
+  ASSERT_FALSE(large.empty());
+  WriteFile(dir_ / "large.png", large);
+  WriteFile(dir_ / "large.gif", testing_support::ScreenGif(16385, 16384));
+  const std::string tooLarge =
+      "The picture has 268451840 pixels (16385 by 16384), more than the 268435456 it may have.";
   ASSERT_EQ(mkfifo((dir_ / "fifo").c_str(), 0644), 0);
   // 8 pixels a letter, 16 x 128 symbols a pixel: past 2^28 symbols at the
   // 16,385th letter.
@@ -89,6 +98,12 @@ TEST_F(Cli, RefusedInputsChangeNothing) {
        2,
        "The art would have at least 268451840 symbols (2097280 columns by 128 lines), more than the 268435456 it may "
        "have."},
+      {"a picture larger than a picture may be", {"picture", dir_ / "large.png", "-o", keep}, "", 2, tooLarge},
+      {"a picture larger than a picture may be, on standard input",
+       {"picture", "-", "-o", keep},
+       "<" + Quote(dir_ / "large.gif"),
+       2,
+       tooLarge},
       {"a picture's art larger than art may be",
        {"picture", picture, "--width", "1048576", "--height", "1048576"},
        "",
@@ -124,6 +139,26 @@ TEST_F(Cli, AStreamOfNoPictureIsRefusedFromItsFirstBytes) {
   const auto bmp = testing_support::BmpBuilder(2, 1, {0, 1}, {0xFFFFFF, 0x000000}).Build({40, 24});
   WriteFile(dir_ / "p.bmp", bmp);
   EXPECT_EQ(RunCli({"picture", "-", "-o", "-"}, "<" + Quote(dir_ / "p.bmp")).out, " !\r\n");
+}
+
+TEST_F(Cli, AnEndlessPictureStreamIsRefusedAtTheLargestFileWithinItsMemory) {
+  if (kSanitized) GTEST_SKIP() << "the address sanitizer takes memory of its own beyond any limit";
+  // Headers that pass the first look, then zeros without end. The stream
+  // is held up to the largest picture file (1 GiB and 1 MiB) and refused
+  // there, in an address space of 1.5 GB: room for what it holds, not for
+  // twice that.
+  const struct {
+    const char* name;
+    const char* header;
+  } cases[] = {{"GIF", "GIF89a\\020\\0\\020\\0\\0\\0\\0"}, {"BMP", "BM"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Outcome run = RunCli({"picture", "-", "-o", dir_ / "a.txt"},
+                               "ulimit -v 1464843; (printf '" + std::string(c.header) + "'; exec cat /dev/zero) |");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "morvexa-cli: Bitmap image is not valid.\n");
+    EXPECT_FALSE(fs::exists(dir_ / "a.txt"));
+  }
 }
 
 // Runs the program on args, its output to /dev/null, under GNU time; its

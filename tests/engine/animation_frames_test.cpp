@@ -15,6 +15,7 @@
 #include "../support/decoded_pixels.h"
 #include "../support/files.h"
 #include "../support/imagemagick.h"
+#include "../support/large_pictures.h"
 #include "decode/frames.h"
 #include "morvexa/animation.h"
 
@@ -147,6 +148,58 @@ TEST_F(AnimationFrames, FramesMadeHereAreComposedAsImageMagickComposesThem) {
   ExpectFramesAsImageMagickComposes(dir_ / "made.webp", 2);
 }
 
+TEST_F(AnimationFrames, PlayedAgainTheFramesStartFromAnEmptyCanvas) {
+  // The last frame puts the canvas back as it was before it, blue all over:
+  // played again, the first frame's transparent pixels show white as at
+  // first, not what the last frame's disposal would bring back.
+  const std::filesystem::path file = dir_ / "again.gif";
+  ASSERT_TRUE(
+      testing_support::Convert("-dispose none -size 20x10 xc:none -fill red -draw 'rectangle 2,2 12,7' "
+                               "\\( -size 20x10 xc:blue \\) -dispose previous "
+                               "\\( -size 6x6 xc:lime -repage +3+1 \\) -loop 0 '" +
+                               file.string() + "'"));
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(("identify -format '%D ' '" + file.string() + "'").c_str(), "r"),
+                                             pclose);
+  char disposals[64] = {};
+  ASSERT_TRUE(pipe && std::fgets(disposals, sizeof disposals, pipe.get()));
+  ASSERT_STREQ(disposals, "None None Previous ");
+  ExpectFramesAsImageMagickComposes(file, 0);
+}
+
+TEST_F(AnimationFrames, FramesPastTheCanvasAreClippedAsImageMagickClipsThem) {
+  using testing_support::GifOf;
+  struct Case {
+    const char* name;
+    std::string gif;
+  };
+  const Case cases[] = {
+      // A first frame far outside its 6 x 4 screen, which would widen the
+      // canvas past the most pixels a picture may have; frames past its
+      // edges, one interlaced.
+      {"outside.gif", GifOf(6, 4,
+                            {{65000, 65000, 2, 2, 0xFF0000},
+                             {1, 1, 3, 2, 0x0000FF},
+                             {4, 2, 300, 2, 0x00FF00},
+                             {5, 3, 2, 2, 0xFFFF00, true},
+                             {3, 0, 16000, 1, 0xFF00FF},
+                             {65000, 1, 2, 2, 0x00FFFF}})},
+      // Frames of runs of zeros as long as LZW codes go, read as another
+      // decoder reads them.
+      {"runs.gif", GifOf(3000, 3000, {{0, 0, 3000, 3000, 0xFF0000}, {10, 20, 30, 40, 0x0000FF, true}})},
+  };
+  for (const Case& c : cases) {
+    const std::filesystem::path file = dir_ / c.name;
+    testing_support::WriteFile(file, c.gif);
+    ExpectFramesAsImageMagickComposes(file, 0);
+    // The still picture is the first frame.
+    const auto frames = ReadFrames(FileBytes::Open(file), {});
+    ASSERT_TRUE(frames && frames->Next());
+    EXPECT_EQ(testing_support::DecodeFile(file).pixels,
+              testing_support::ReadAllPixels(*CanvasPicture(*frames, 0xFFFFFF)).pixels)
+        << c.name;
+  }
+}
+
 TEST_F(AnimationFrames, DelaysAndLoopsAreAsTheFileSays) {
   for (const char* name : {"dispose_bgnd_transparency.gif", "iss634.gif", "chi.gif"}) {
     SCOPED_TRACE(name);
@@ -158,6 +211,32 @@ TEST_F(AnimationFrames, DelaysAndLoopsAreAsTheFileSays) {
     for (int& delay : theirs) delay = Frames::ShownDelay(delay * 10);  // under 20 ms: 100, as browsers show it
     EXPECT_EQ(ours, theirs);
     EXPECT_EQ(frames->Plays(), 0) << "looped for ever";
+  }
+  // Delays under 20 ms are shown for 100 ms, as browsers show them: 1 and
+  // 2 hundredths, 10 and 20 ms.
+  ASSERT_TRUE(testing_support::Convert("-size 4x4 -delay 1 xc:red -delay 2 xc:blue -delay 7 xc:lime -loop 0 '" +
+                                       (dir_ / "short.gif").string() + "'"));
+  ASSERT_TRUE(testing_support::Convert("-size 4x4 xc:red '" + (dir_ / "red.png").string() + "'"));
+  ASSERT_TRUE(testing_support::Convert("-size 4x4 xc:blue '" + (dir_ / "blue.png").string() + "'"));
+  ASSERT_EQ(std::system(("img2webp -loop 2 -lossless -d 10 '" + (dir_ / "red.png").string() + "' -d 20 '" +
+                         (dir_ / "blue.png").string() + "' -o '" + (dir_ / "short.webp").string() + "' >/dev/null")
+                            .c_str()),
+            0)
+      << "img2webp, from Debian's webp package";
+  const struct {
+    const char* name;
+    std::vector<int> delays;
+    int plays;
+  } shortDelays[] = {{"short.gif", {100, 20, 70}, 0}, {"short.webp", {100, 20}, 2}};
+  for (const auto& c : shortDelays) {
+    SCOPED_TRACE(c.name);
+    const auto frames = ReadFrames(FileBytes::Open(dir_ / c.name), {});
+    std::vector<int> delays;
+    while (frames->Next()) delays.push_back(frames->Delay());
+    EXPECT_EQ(delays, c.delays);
+    // A WebP's loop count is how many times it plays (libwebp's
+    // WebPAnimInfo, as browsers read it), where a GIF's says how many more.
+    EXPECT_EQ(frames->Plays(), c.plays);
   }
   // ImageMagick's -loop 2 plays twice: it writes a loop count of 1, which
   // browsers read as one play more after the first.

@@ -6,6 +6,7 @@
 #include "../support/decoded_pixels.h"
 #include "../support/failure_matchers.h"
 #include "../support/files.h"
+#include "morvexa/art_size.h"
 
 namespace morvexa {
 namespace {
@@ -29,9 +30,14 @@ BmpBuilder Picture(unsigned colors) {
 
 BmpBuilder PictureFor(const BmpForm& form) { return Picture(form.bitCount == 1 ? 2 : 4); }
 
+// The failure of decoding the file, or the refusal of its size.
 std::string FailureOf(const Bytes& file) {
-  const std::string failure = testing_support::FailureOf([&] { return DecodeBmp(file); });
-  return failure == "no failure" ? "decoded" : failure;
+  try {
+    const std::string failure = testing_support::FailureOf([&] { return DecodeBmp(file); });
+    return failure == "no failure" ? "decoded" : failure;
+  } catch (const PictureTooLarge& tooLarge) {
+    return tooLarge.what();
+  }
 }
 
 void Put32(Bytes& file, std::size_t at, std::uint32_t v) {
@@ -77,9 +83,9 @@ TEST(BmpDecoder, RejectsWhatIsNotABitmapOrIsAbsurd) {
       {"negative width", [](Bytes& f) { Put32(f, 18, 0xFFFFFFFB); }, "Bitmap image is not valid"},
       {"height 0", [](Bytes& f) { Put32(f, 22, 0); }, "Bitmap image is not valid"},
       {"most negative height", [](Bytes& f) { Put32(f, 22, 0x80000000); }, "Bitmap image is not valid"},
-      {"width past the limit", [](Bytes& f) { Put32(f, 18, (1u << 20) + 1); }, "Bitmap image is not valid"},
-      {"too many pixels", [](Bytes& f) { Put32(f, 18, 1u << 20), Put32(f, 22, 1u << 20); },
-       "Bitmap image is not valid"},
+      // Past the limits, what the file holds is looked at first.
+      {"width past the limit", [](Bytes& f) { Put32(f, 18, (1u << 20) + 1); }, "Stream read error"},
+      {"too many pixels", [](Bytes& f) { Put32(f, 18, 1u << 20), Put32(f, 22, 1u << 20); }, "Stream read error"},
       {"huge but within limits", [](Bytes& f) { Put32(f, 18, 1u << 14), Put32(f, 22, 1u << 14); }, "Stream read error"},
       {"color table past the end", [](Bytes& f) { Put32(f, 46, 0xFFFFFFFF); }, "Stream read error"},
       {"pixel data offset past the end", [](Bytes& f) { Put32(f, 10, 0xFFFFFFF0); }, "Stream read error"},
@@ -98,7 +104,8 @@ TEST(BmpDecoder, RejectsWhatIsNotABitmapOrIsAbsurd) {
   Put32(rle, 22, 0xFFFFFFFD);
   EXPECT_EQ(FailureOf(rle), "Bitmap image is not valid") << "run-length data stored top-down";
   Put32(rle, 22, (1u << 14) + 1), Put32(rle, 18, 1u << 14);
-  EXPECT_EQ(FailureOf(rle), "Bitmap image is not valid") << "run-length picture past the pixel limit";
+  EXPECT_EQ(FailureOf(rle), "The picture has 268451840 pixels (16384 by 16385), more than the 268435456 it may have.")
+      << "run-length picture past the pixel limit";
   Put32(rle, 22, 1u << 12), Put32(rle, 18, 1u << 12);
   EXPECT_EQ(FailureOf(rle), "decoded") << "a small file may claim a large run-length picture within the limit";
 }

@@ -10,11 +10,19 @@
 #include <cstdlib>
 #include <functional>
 
+#include "../support/decoded_pixels.h"
 #include "../support/failure_matchers.h"
 #include "../support/files.h"
 #include "../support/imagemagick.h"
+#include "../support/large_pictures.h"
 #include "convert/area_average.h"
+#include "decode/frames.h"
 #include "decode/open_picture.h"
+#include "morvexa/art_size.h"
+#include "morvexa/convert_picture.h"
+#include "morvexa/memory_art_area.h"
+#include "morvexa/memory_char_list.h"
+#include "morvexa/picture.h"
 
 namespace morvexa {
 namespace {
@@ -22,7 +30,14 @@ namespace {
 namespace fs = std::filesystem;
 constexpr std::uint64_t kMiB = 1 << 20;
 
-std::string Le16(unsigned v) { return {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8 & 0xFF)}; }
+using testing_support::Be32;
+using testing_support::BlackBmp;
+using testing_support::BlackPng;
+using testing_support::CanvasWebp;
+using testing_support::GrayJpeg;
+using testing_support::Le16;
+using testing_support::Le32;
+using testing_support::ScreenGif;
 
 // A GIF whose one picture claims side x side pixels and holds a single
 // LZW code: a file that ends with the GIF trailer, or one cut short.
@@ -32,11 +47,6 @@ std::string ClaimingGif(unsigned side, bool interlaced, bool cut) {
   gif += std::string("\x02\x02\x4c\x01", 4);
   if (!cut) gif += std::string("\0;", 2);
   return gif;
-}
-
-std::string Be32(std::uint32_t v) {
-  return {static_cast<char>(v >> 24), static_cast<char>(v >> 16 & 0xFF), static_cast<char>(v >> 8 & 0xFF),
-          static_cast<char>(v & 0xFF)};
 }
 
 std::uint32_t Crc32(const std::string& bytes) {
@@ -64,8 +74,6 @@ std::string ClaimingPng(std::uint32_t width, std::uint32_t height, bool interlac
   return png;
 }
 
-std::string Le32(std::uint32_t v) { return Le16(v & 0xFFFF) + Le16(v >> 16); }
-
 std::string Riff(const std::string& tag, const std::string& data, std::uint32_t claimed = 0) {
   const std::uint32_t size = claimed != 0 ? claimed : static_cast<std::uint32_t>(data.size());
   return "RIFF" + Le32(4 + 8 + size) + "WEBP" + tag + Le32(size) + data;
@@ -86,16 +94,12 @@ std::string ClaimingLossyWebp(unsigned side, std::uint32_t partition) {
 // A lossless picture of side x side whose every pixel is 0, coded in no
 // bits: legitimately a few bytes (or only its header, when cut).
 std::string ZeroLosslessWebp(unsigned side, bool cut) {
-  std::uint64_t bits = 0x2F | std::uint64_t{side - 1} << 8 | std::uint64_t{side - 1} << 22;
-  int count = 40;
-  // No transform, no color cache, one group of codes; then five codes of a
-  // single symbol, 0.
-  count += 3;
-  for (int code = 0; code < 5; ++code, count += 4) bits |= std::uint64_t{1} << count;
-  std::string data;
-  for (int i = 0; i < (count + 7) / 8; ++i) data += static_cast<char>(bits >> (8 * i) & 0xFF);
+  const std::string data = testing_support::ZeroLossless(side, side);
   return Riff("VP8L", cut ? data.substr(0, 5) : data, static_cast<std::uint32_t>(data.size()));
 }
+
+// A BMP with its height field set to height.
+std::string WithBmpHeight(std::string bmp, std::uint32_t height) { return bmp.replace(22, 4, Le32(height)); }
 
 // The failure of reading every row of a file, or "no failure".
 std::string Outcome(const std::string& bytes, std::size_t columns = 0) {
@@ -164,12 +168,125 @@ TEST(DecoderLimits, FilesTooSmallForTheirPicturesAreRefused) {
       {"WebP, lossy, 16383 x 16383, cut short", ClaimingLossyWebp(16383, 300000), "Stream read error"},
       {"WebP, lossless, 16383 x 16383, cut short", ZeroLosslessWebp(16383, true), "Stream read error"},
       {"PNG, 16384 x 16383, whole", ClaimingPng(16384, 16383, false, false), "Bitmap image is not valid"},
+      // Past the most pixels a picture may have, its data is looked at
+      // first: a file that only claims a huge picture is not one.
+      {"GIF, 65535 x 65535 with one code", ClaimingGif(65535, false, false), "Bitmap image is not valid"},
+      {"GIF, 65535 x 65535, cut short", ClaimingGif(65535, false, true), "Stream read error"},
+      {"PNG, 20000 x 20000, whole", ClaimingPng(20000, 20000, false, false), "Bitmap image is not valid"},
+      {"PNG, 20000 x 20000, cut short", ClaimingPng(20000, 20000, false, true), "Stream read error"},
+      {"PNG, interlaced, 100000000 a side, cut short", ClaimingPng(100000000, 100000000, true, true),
+       "Stream read error"},
+      {"JPEG, 16385 x 16384, its scan cut to a few bytes", GrayJpeg(16385, 16384).substr(0, 150) + "\xFF\xD9",
+       "Bitmap image is not valid"},
+      {"JPEG, 16385 x 16384, cut short", GrayJpeg(16385, 16384).substr(0, 150), "Stream read error"},
+      {"BMP, 20000 x 20000, cut short", WithBmpHeight(BlackBmp(20000, 1), 20000), "Stream read error"},
   };
   for (const Claim& claim : claims) {
     SCOPED_TRACE(claim.name);
     EXPECT_EQ(Outcome(claim.bytes), claim.failure);
     EXPECT_EQ(Outcome(claim.bytes, 100), claim.failure) << "sized";
     EXPECT_LT(ChildPeakGrowth([&] { (void)Outcome(claim.bytes); }), 16 * kMiB);
+  }
+}
+
+// Opening bytes as a picture (its frame-th frame): the message of the
+// refusal of its size, or of its failure, or "no failure".
+std::string Refusal(const std::string& bytes, std::size_t frame = 0) {
+  ReadSettings settings;
+  settings.frame = frame;
+  try {
+    return testing_support::FailureOf([&] { return OpenPicture(FileBytes::FromMemory(bytes), settings) != nullptr; });
+  } catch (const PictureTooLarge& tooLarge) {
+    return tooLarge.what();
+  }
+}
+
+// A picture of each format just past the most pixels a picture may have,
+// or the longest side, whose data holds every pixel: refused with its size
+// from its headers, in little memory; one just within them is opened. A
+// GIF's or WebP's frames are refused the same way.
+TEST(DecoderLimits, PicturesPastTheLimitsAreRefusedWithTheirSize) {
+  const std::string pixels = "The picture has 268451840 pixels (16385 by 16384), more than the 268435456 it may have.";
+  const std::string wide = "The picture is 1048577 pixels wide (1048577 by 1), more than the 1048576 a side may have.";
+  const std::string high = "The picture is 1048577 pixels high (1 by 1048577), more than the 1048576 a side may have.";
+  struct Case {
+    const char* name;
+    std::string past, at;
+    std::string refusal;
+    bool frames;
+  };
+  const Case cases[] = {
+      {"BMP, RLE8", BlackBmp(16385, 16384, true), BlackBmp(16384, 16384, true), pixels, false},
+      {"BMP, wide", BlackBmp(1048577, 1), BlackBmp(1048576, 1), wide, false},
+      {"BMP, high", BlackBmp(1, 1048577), BlackBmp(1, 1048576), high, false},
+      {"PNG", BlackPng(16385, 16384), BlackPng(16384, 16384), pixels, false},
+      {"PNG, wide", BlackPng(1048577, 1), BlackPng(1048576, 1), wide, false},
+      {"JPEG", GrayJpeg(16385, 16384), GrayJpeg(16384, 16384), pixels, false},
+      {"GIF", ScreenGif(16385, 16384), ScreenGif(16384, 16384), pixels, true},
+      {"WebP", CanvasWebp(16385, 16384), CanvasWebp(16384, 16384), pixels, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_FALSE(c.past.empty());
+    EXPECT_EQ(Refusal(c.past), c.refusal);
+    EXPECT_LT(ChildPeakGrowth([&] { (void)Refusal(c.past); }), 6 * kMiB);
+    EXPECT_EQ(Refusal(c.at), "no failure");
+    if (c.frames) {
+      EXPECT_EQ(Refusal(c.past, 1), c.refusal) << "its second frame";
+    }
+  }
+  // The pictures are made as the formats say: at a small size, mid-gray
+  // (a DC coefficient of 0) and black.
+  const std::string gray = GrayJpeg(20, 12), black = BlackPng(20, 12);
+  EXPECT_EQ(testing_support::ReadAllPixels(*OpenPicture(FileBytes::FromMemory(gray))).pixels,
+            std::vector<Rgb>(240, 0x808080));
+  EXPECT_EQ(testing_support::ReadAllPixels(*OpenPicture(FileBytes::FromMemory(black))).pixels,
+            std::vector<Rgb>(240, 0x000000));
+}
+
+// GIF frames far larger than their canvas, whose data holds every pixel:
+// clipped to the canvas, as browsers clip them, in little memory. Neither
+// the still picture nor the frames allocate a frame's claimed size; rows
+// past the canvas are read and passed over, or left undecoded.
+TEST(DecoderLimits, GifFramesLargerThanTheCanvasAreClippedInLittleMemory) {
+  using testing_support::GifFrameOf;
+  struct Case {
+    const char* name;
+    std::vector<GifFrameOf> frames;  // on a 16 x 8 screen
+  };
+  const Case cases[] = {
+      {"65535 x 4100", {{0, 0, 65535, 4100, 0xFF0000}, {2, 2, 4, 4, 0x0000FF}}},
+      {"65535 x 4100, interlaced", {{0, 0, 65535, 4100, 0xFF0000, true}, {2, 2, 4, 4, 0x0000FF}}},
+      {"65535 x 65535", {{0, 0, 65535, 65535, 0xFF0000}, {2, 2, 4, 4, 0x0000FF}}},
+      {"65535 x 4100, second, interlaced", {{2, 2, 4, 4, 0x0000FF}, {1, 3, 65535, 4100, 0xFF0000, true}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string gif = testing_support::GifOf(16, 8, c.frames);
+    // What each frame leaves: its rectangle of its color, clipped to the
+    // screen, over the ones before it.
+    std::vector<std::vector<Rgb>> expected;
+    std::vector<Rgb> canvas(16 * 8, 0xFFFFFF);
+    for (const GifFrameOf& f : c.frames) {
+      for (std::size_t y = f.top; y < std::min<std::size_t>(8, f.top + f.height); ++y) {
+        for (std::size_t x = f.left; x < std::min<std::size_t>(16, f.left + f.width); ++x) canvas[y * 16 + x] = f.color;
+      }
+      expected.push_back(canvas);
+    }
+    const auto read = [&] {
+      const FileBytes bytes = FileBytes::FromMemory(gif);
+      std::vector<std::vector<Rgb>> frames = {testing_support::ReadAllPixels(*OpenPicture(bytes)).pixels};
+      const std::unique_ptr<Frames> composed = ReadFrames(bytes, {});
+      while (composed->Next())
+        frames.push_back(testing_support::ReadAllPixels(*CanvasPicture(*composed, 0xFFFFFF)).pixels);
+      return frames;
+    };
+    std::vector<std::vector<Rgb>> ours;
+    ASSERT_EQ(testing_support::FailureOf([&] { return ours = read(), 0; }), "no failure");
+    ASSERT_EQ(ours.size(), expected.size() + 1);
+    EXPECT_EQ(ours[0], expected[0]) << "the still picture";
+    for (std::size_t f = 0; f < expected.size(); ++f) EXPECT_EQ(ours[f + 1], expected[f]) << "frame " << f + 1;
+    EXPECT_LT(ChildPeakGrowth([&] { (void)read(); }), 2 * gif.size() + 6 * kMiB);
   }
 }
 
@@ -330,6 +447,24 @@ TEST_F(DecoderMemory, EachFormatHoldsOnlyWhatItMust) {
     ASSERT_EQ(Outcome(c.bytes, c.columns), "no failure");
     EXPECT_LT(ChildPeakGrowth([&] { (void)Outcome(c.bytes, c.columns); }), c.budget);
   }
+}
+
+// A picture of few colors drawn at a size is read twice, its colors
+// counted first: one reader at a time, so that what its decoder holds (a
+// lossless WebP: the picture, four bytes a pixel) is held once.
+TEST_F(DecoderMemory, APictureReadTwiceIsHeldOnceAtATime) {
+  const fs::path file = dir_ / "zero.webp";
+  testing_support::WriteFile(file, ZeroLosslessWebp(4096, false));
+  PictureOptions options;
+  options.width = 100;
+  const auto draw = [&] {
+    MemoryCharList list;
+    MemoryArtArea art;
+    ConvertPicture(Picture::Open(file), options, list, art);
+    return art.LineCount();
+  };
+  EXPECT_EQ(draw(), 50u);
+  EXPECT_LT(ChildPeakGrowth([&] { (void)draw(); }), 4096 * 4096 * 4 + 16 * kMiB);
 }
 
 // JPEG files that claim more blocks than their first scan holds, and

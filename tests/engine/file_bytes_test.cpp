@@ -1,4 +1,5 @@
 // Picture files that are not what they claim, or change while they are read.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -73,6 +74,18 @@ TEST_F(PictureFiles, EndlessFilesAndStreamsAreReadNoFurtherThanAPictureMayBe) {
   close(fds[1]);
   EXPECT_EQ(FileBytes::ReadStream(fds[0], 2).Size(), 2u);
   close(fds[0]);
+  // Its memory grows many times over as it is read, every byte kept.
+  std::string many(5'000'003, '\0');
+  for (std::size_t i = 0; i < many.size(); ++i) many[i] = static_cast<char>(i * 7919 % 251);
+  const fs::path file = dir_ / "many";
+  testing_support::WriteFile(file, many);
+  const int in = open(file.c_str(), O_RDONLY);
+  ASSERT_GE(in, 0);
+  const FileBytes read = FileBytes::ReadStream(in, many.size());
+  close(in);
+  std::string back(read.Size(), '\0');
+  read.Read(0, {reinterpret_cast<unsigned char*>(back.data()), back.size()});
+  EXPECT_TRUE(back == many);
   EXPECT_EQ(FileBytes::kMostBytes, (std::uint64_t{1} << 30) + (1 << 20)) << "2^28 pixels of four bytes, and headers";
 }
 

@@ -1,7 +1,7 @@
 // Fuzzes the picture readers of every format and the conversion to art,
 // and the frames of animations: any bytes must make art (or frames) or fail
 // with one of the two reading failures, never crash, hang or read out of
-// bounds.
+// bounds; a picture larger than the limits is refused as such.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -9,6 +9,7 @@
 #include "decode/frames.h"
 #include "decode/open_picture.h"
 #include "morvexa/animation.h"
+#include "morvexa/art_size.h"
 #include "morvexa/convert_picture.h"
 #include "morvexa/failure.h"
 #include "morvexa/memory_art_area.h"
@@ -36,6 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const Failure& failure) {
     const auto kind = failure.Kind();
     if (kind != FailureKind::StreamReadError && kind != FailureKind::BitmapNotValid) __builtin_trap();
+  } catch (const PictureTooLarge&) {
   }
   // An animation's frames, composed one after another as they are played,
   // and one picked by number (the byte before the last) as --frame picks it.
@@ -59,6 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto kind = failure.Kind();
     if (kind != FailureKind::StreamReadError && kind != FailureKind::BitmapNotValid) __builtin_trap();
   } catch (const NoSuchFrame&) {
+  } catch (const PictureTooLarge&) {
   }
   return 0;
 }

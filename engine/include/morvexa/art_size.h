@@ -33,4 +33,13 @@ class ArtTooLarge : public std::length_error {
   ArtTooLarge(std::uint64_t symbols, ArtSize size, bool atLeast = false);
 };
 
+// A picture of more pixels than may be read (ReadSettings::maxPixels), or
+// with a side longer than ReadSettings::kMaxSide: refused from its headers,
+// before anything of it is decoded. what() tells how large it is, as the
+// programs show it.
+class PictureTooLarge : public std::length_error {
+ public:
+  PictureTooLarge(std::uint64_t width, std::uint64_t height, std::uint64_t mostPixels, std::uint64_t mostSide);
+};
+
 }  // namespace morvexa

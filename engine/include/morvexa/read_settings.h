@@ -9,8 +9,10 @@ namespace morvexa {
 
 // How pictures are read, whatever their format.
 struct ReadSettings {
-  // More pixels than this, or a side of more than kMaxSide, is "Bitmap
-  // image is not valid", checked before anything is decoded.
+  // A picture of more pixels than this, or with a side of more than
+  // kMaxSide, is refused (PictureTooLarge), checked before anything is
+  // decoded; after the check that its data can hold it, where there is one,
+  // so that a file that merely claims a huge picture stays "not valid".
   std::uint64_t maxPixels = std::uint64_t{1} << 28;
   static constexpr std::uint64_t kMaxSide = std::uint64_t{1} << 20;
   // What transparent pixels are laid over.
@@ -24,8 +26,12 @@ struct ReadSettings {
   // past the last is refused with NoSuchFrame.
   std::size_t frame = 0;
 
-  // Fails with "Bitmap image is not valid" unless a picture of width x
-  // height pixels is within the limits (and not empty).
+  // Whether a picture of width x height pixels is within the limits.
+  bool Allows(std::uint64_t width, std::uint64_t height) const {
+    return width <= kMaxSide && height <= kMaxSide && width * height <= maxPixels;
+  }
+  // Refuses a picture of width x height pixels beyond the limits
+  // (PictureTooLarge), and an empty one ("Bitmap image is not valid").
   void CheckSize(std::uint64_t width, std::uint64_t height) const;
 };
 
