@@ -267,6 +267,19 @@ std::string HelpText(Command command) {
 
 std::string VersionText() { return "morvexa-cli (Morvexa) " MORVEXA_VERSION "\n" MORVEXA_VERSION_NOTICE; }
 
+namespace {
+
+// Reads the options and the argument of the command options names, after it
+// in args.
+ParseResult ParseCommand(Options options, const std::vector<std::string>& args);
+
+}  // namespace
+
+std::string HelpHint(Command command) {
+  const char* named = command == Command::Text ? " text" : command == Command::Picture ? " picture" : "";
+  return std::string("Try 'morvexa-cli") + named + " --help' for more information.";
+}
+
 ParseResult ParseArguments(const std::vector<std::string>& args) {
   if (args.empty()) return {{}, "a command is needed: text or picture"};
   Options options;
@@ -288,6 +301,14 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
       message += "; did you mean " + *nearest + "?";
     return {{}, message};
   }
+  ParseResult parsed = ParseCommand(options, args);
+  if (!parsed.options) parsed.wrongIn = options.command;
+  return parsed;
+}
+
+namespace {
+
+ParseResult ParseCommand(Options options, const std::vector<std::string>& args) {
   const bool text = options.command == Command::Text;
   const Of mine = text ? Of::Text : Of::Picture;
 
@@ -484,5 +505,7 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
   }
   return {options, {}};
 }
+
+}  // namespace
 
 }  // namespace morvexa::cli
