@@ -96,7 +96,7 @@ PictureSettings::PictureSettings(QWidget* parent)
   // Art that means its colors is shown in them at once.
   for (QCheckBox* colored : {blocks_, fill_}) {
     connect(colored, &QCheckBox::toggled, this, [this](bool on) {
-      if (on) coloredView_->setChecked(true);
+      if (on) ShowColorsOf(Options().way);
     });
   }
   connect(coloredView_, &QCheckBox::toggled, this, [this](bool on) {
@@ -158,6 +158,10 @@ void PictureSettings::UpdateEnabled() {
 bool PictureSettings::ColoredView() const { return coloredView_->isChecked(); }
 
 void PictureSettings::SetColoredView(bool on) { coloredView_->setChecked(on); }
+
+void PictureSettings::ShowColorsOf(const WayOfDrawing& way) {
+  if (FillsCells(way)) coloredView_->setChecked(true);
+}
 
 void PictureSettings::Remember() const {
   QSettings settings = Stored();

@@ -32,6 +32,10 @@ class PictureSettings : public QGroupBox {
   // The colored view, as the output area's menu sets it too.
   bool ColoredView() const;
   void SetColoredView(bool on);
+  // Turns the colored view on when art drawn in way means its colors (the
+  // fill, the blocks: the way fills its cells), as ticking 方块 or 填充背景
+  // does; leaves it as it is otherwise.
+  void ShowColorsOf(const WayOfDrawing& way);
 
  signals:
   void Changed();
