@@ -394,9 +394,11 @@ void Tfrmmain::ConvertPictureFile(const QString& path, const std::optional<Pictu
   settings.frame = frame;
   Picture picture = Picture::Open(ToPath(path), settings);
   // Options given with the picture on the command line apply to it alone;
-  // otherwise the open dialog's, as the person left them.
+  // otherwise the open dialog's, as the person left them. Drawn in the
+  // picture's proportions, as 宽度 says.
   auto* pictureSettings = opendlgpic->findChild<PictureSettings*>();
-  const PictureOptions options = given ? *given : pictureSettings->Options();
+  const PictureOptions options =
+      InProportion(given ? *given : pictureSettings->Options(), picture.Width(), picture.Height());
   const ArtSize size = FitArtSize(picture.Width(), picture.Height(), options);
   if (!FitsInTheWindow(size.columns, size.lines)) {
     dialogs_.ShowMessage(this, Text(kTooLarge), Text("图片"), MessageIcon::Warning);
