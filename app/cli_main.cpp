@@ -527,8 +527,7 @@ int main(int argc, char** argv) {
   const LocaleText locale;
   const ParseResult parsed = ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
   if (!parsed.options) {
-    std::cerr << "morvexa-cli: " << locale.ForTerminal(parsed.error) << "\n"
-              << "Try 'morvexa-cli --help' for more information.\n";
+    std::cerr << "morvexa-cli: " << locale.ForTerminal(parsed.error) << "\n" << HelpHint(parsed.wrongIn) << "\n";
     return 2;
   }
   morvexa::temporary_files::CleanUpOnSignals();

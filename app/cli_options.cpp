@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "morvexa/nearest_word.h"
 #include "morvexa/picture_arguments.h"
 #include "morvexa/replacing_file.h"
 #include "morvexa_version.h"
@@ -242,44 +243,13 @@ std::string QuotedForShell(std::string_view word) {
   return out + "'";
 }
 
-// How many edits (a character added, taken away, changed, or two swapped)
-// make a into b.
-std::size_t EditDistance(std::string_view a, std::string_view b) {
-  std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
-  for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
-  for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
-  for (std::size_t i = 1; i <= a.size(); ++i) {
-    for (std::size_t j = 1; j <= b.size(); ++j) {
-      d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
-      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
-        d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
-    }
-  }
-  return d[a.size()][b.size()];
-}
-
-// The candidate nearest word, when it is near enough to be what was meant:
-// at most two edits, and fewer than half the word's length.
-std::optional<std::string> Nearest(std::string_view word, const std::vector<std::string>& candidates) {
-  std::optional<std::string> best;
-  std::size_t bestDistance = 3;
-  for (const std::string& candidate : candidates) {
-    const std::size_t distance = EditDistance(word, candidate);
-    if (distance < bestDistance && 2 * distance < std::max(word.size(), candidate.size())) {
-      best = candidate;
-      bestDistance = distance;
-    }
-  }
-  return best;
-}
-
 // "unknown option --widht; did you mean --width?"
 std::string UnknownOption(std::string_view word) {
   const std::string option(word.substr(0, word.find('=')));
   std::vector<std::string> names = {"-o", "-h"};
   for (const OptionEntry& entry : Entries()) names.push_back("--" + entry.name);
   std::string message = "unknown option " + option;
-  if (const auto nearest = Nearest(option, names)) message += "; did you mean " + *nearest + "?";
+  if (const auto nearest = NearestWord(option, names)) message += "; did you mean " + *nearest + "?";
   return message;
 }
 
@@ -296,6 +266,19 @@ std::string HelpText(Command command) {
 }
 
 std::string VersionText() { return "morvexa-cli (Morvexa) " MORVEXA_VERSION "\n" MORVEXA_VERSION_NOTICE; }
+
+namespace {
+
+// Reads the options and the argument of the command options names, after it
+// in args.
+ParseResult ParseCommand(Options options, const std::vector<std::string>& args);
+
+}  // namespace
+
+std::string HelpHint(Command command) {
+  const char* named = command == Command::Text ? " text" : command == Command::Picture ? " picture" : "";
+  return std::string("Try 'morvexa-cli") + named + " --help' for more information.";
+}
 
 ParseResult ParseArguments(const std::vector<std::string>& args) {
   if (args.empty()) return {{}, "a command is needed: text or picture"};
@@ -314,10 +297,18 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
     return {{}, "a command is needed first: text or picture"};
   } else {
     std::string message = "unknown command " + QuotedValue(command);
-    if (const auto nearest = Nearest(command, {"text", "picture", "help"}))
+    if (const auto nearest = NearestWord(command, {"text", "picture", "help"}))
       message += "; did you mean " + *nearest + "?";
     return {{}, message};
   }
+  ParseResult parsed = ParseCommand(options, args);
+  if (!parsed.options) parsed.wrongIn = options.command;
+  return parsed;
+}
+
+namespace {
+
+ParseResult ParseCommand(Options options, const std::vector<std::string>& args) {
   const bool text = options.command == Command::Text;
   const Of mine = text ? Of::Text : Of::Picture;
 
@@ -514,5 +505,7 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
   }
   return {options, {}};
 }
+
+}  // namespace
 
 }  // namespace morvexa::cli

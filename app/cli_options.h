@@ -69,8 +69,15 @@ struct Options {
 struct ParseResult {
   std::optional<Options> options;
   std::string error;
+  // With an error: the command whose options were wrong (Help: none was
+  // known), whose help says more.
+  Command wrongIn = Command::Help;
 };
 ParseResult ParseArguments(const std::vector<std::string>& args);
+
+// Where to look after a wrong command line: "Try 'morvexa-cli picture
+// --help' for more information." (Help: the program's help).
+std::string HelpHint(Command command);
 
 // The help of a command (Help: the program's), and the version text.
 std::string HelpText(Command command);

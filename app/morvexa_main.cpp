@@ -61,6 +61,15 @@ int AnswerHelpOrVersion(int argc, char** argv) {
 int main(int argc, char** argv) {
   if (!morvexa::FillClosedStandardStreams()) return 1;
   if (const int status = AnswerHelpOrVersion(argc, argv); status >= 0) return status;
+  // A wrong command line is refused before anything needs a display; Qt
+  // takes its own options from argv afterwards, as given.
+  QStringList words;
+  for (int i = 0; i < argc; ++i) words.append(QString::fromLocal8Bit(argv[i]));
+  const morvexa::WindowArguments arguments = morvexa::ParseWindowArguments(words);
+  if (!arguments.error.isEmpty()) {
+    std::fprintf(stderr, "morvexa: %s\nTry 'morvexa --help' for more information.\n", qPrintable(arguments.error));
+    return 2;
+  }
   QApplication::setApplicationVersion(QStringLiteral(MORVEXA_VERSION));
   QGuiApplication::setDesktopFileName(QStringLiteral(MORVEXA_APPLICATION_ID));  // names its desktop entry and icon
 
@@ -69,12 +78,6 @@ int main(int argc, char** argv) {
 
   morvexa::temporary_files::CleanUpOnSignals();
   std::signal(SIGXFSZ, SIG_IGN);  // a save past a file-size limit fails with a message
-
-  const morvexa::WindowArguments arguments = morvexa::ParseWindowArguments(QApplication::arguments());
-  if (!arguments.error.isEmpty()) {
-    std::fprintf(stderr, "morvexa: %s\nTry 'morvexa --help' for more information.\n", qPrintable(arguments.error));
-    return 2;
-  }
 
   morvexa::QtDialogs dialogs;
   morvexa::Tfrmmain window(dialogs);

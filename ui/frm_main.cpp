@@ -394,8 +394,11 @@ void Tfrmmain::ConvertPictureFile(const QString& path, const std::optional<Pictu
   settings.frame = frame;
   Picture picture = Picture::Open(ToPath(path), settings);
   // Options given with the picture on the command line apply to it alone;
-  // otherwise the open dialog's, as the person left them.
-  const PictureOptions options = given ? *given : opendlgpic->findChild<PictureSettings*>()->Options();
+  // otherwise the open dialog's, as the person left them. Drawn in the
+  // picture's proportions, as 宽度 says.
+  auto* pictureSettings = opendlgpic->findChild<PictureSettings*>();
+  const PictureOptions options =
+      InProportion(given ? *given : pictureSettings->Options(), picture.Width(), picture.Height());
   const ArtSize size = FitArtSize(picture.Width(), picture.Height(), options);
   if (!FitsInTheWindow(size.columns, size.lines)) {
     dialogs_.ShowMessage(this, Text(kTooLarge), Text("图片"), MessageIcon::Warning);
@@ -409,6 +412,9 @@ void Tfrmmain::ConvertPictureFile(const QString& path, const std::optional<Pictu
   art_->Adopt(art.TakeText(), art.TakeColors());
   list_.Clear();
   for (const ByteString& entry : symbols.Entries()) list_.Add(entry);
+  // A way given for this picture alone shows its colors as the dialog's
+  // boxes do when ticked.
+  if (given) pictureSettings->ShowColorsOf(options.way);
 }
 
 void Tfrmmain::sbtorelClick() {

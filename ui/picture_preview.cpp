@@ -143,6 +143,7 @@ void PicturePreview::showEvent(QShowEvent* event) {
 void PicturePreview::ShowFile(const QString& path) {
   if (job_) job_->cancelled = true;
   job_.reset();
+  if (path != path_) settings_->SetPicture({});
   path_ = path;
   picture_.reset();
   frameTimer_->stop();
@@ -192,6 +193,7 @@ void PicturePreview::Show(const std::shared_ptr<Job>& job, std::optional<Preview
     }
     caption_->setText(caption);
     button_->setEnabled(true);
+    settings_->SetPicture(thumbnail->size);
   }
   emit Ready();
 }

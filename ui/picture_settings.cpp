@@ -51,9 +51,8 @@ PictureSettings::PictureSettings(QWidget* parent)
   coloredView_->setObjectName("pictureColoredView");
 
   width_->setRange(0, 4096);
-  width_->setSpecialValueText(QStringLiteral("原始大小"));
   width_->setSuffix(QStringLiteral(" 列"));
-  width_->setToolTip(QStringLiteral("字符画的列数；0 为每个像素一个字符"));
+  width_->setToolTip(QStringLiteral("字符画的列数；0 为按画法自动（框中显示将画的列数）"));
   colors_->addItem(QStringLiteral("全部"), 0);
   for (int k = 2; k <= PictureOptions::kMostColors; ++k) colors_->addItem(QString::number(k), k);
   colors_->setToolTip(QStringLiteral("把图片减少到这么多种颜色"));
@@ -96,7 +95,7 @@ PictureSettings::PictureSettings(QWidget* parent)
   // Art that means its colors is shown in them at once.
   for (QCheckBox* colored : {blocks_, fill_}) {
     connect(colored, &QCheckBox::toggled, this, [this](bool on) {
-      if (on) coloredView_->setChecked(true);
+      if (on) ShowColorsOf(Options().way);
     });
   }
   connect(coloredView_, &QCheckBox::toggled, this, [this](bool on) {
@@ -141,6 +140,28 @@ void PictureSettings::SetOptions(const PictureOptions& options) {
     rampSymbols_->setText(QString::fromLatin1(ramp->symbols.data(), static_cast<qsizetype>(ramp->symbols.size())));
 }
 
+void PictureSettings::SetPicture(QSize pixels) {
+  picture_ = pixels;
+  UpdateAutomaticWidth();
+}
+
+void PictureSettings::UpdateAutomaticWidth() {
+  PictureOptions options = Options();
+  options.width = 0;
+  QString text;
+  if (options.CellPerPixel()) {
+    text = QStringLiteral("原始大小");
+  } else if (!picture_.isEmpty()) {
+    const auto width = static_cast<std::size_t>(picture_.width()), height = static_cast<std::size_t>(picture_.height());
+    text = QStringLiteral("自动 %1 列").arg(FitArtSize(width, height, InProportion(options, width, height)).columns);
+  } else if (options.PixelsAcross() == 1) {
+    text = QStringLiteral("每像素 1 列");
+  } else {
+    text = QStringLiteral("每 %1 像素 1 列").arg(options.PixelsAcross());
+  }
+  width_->setSpecialValueText(text);
+}
+
 void PictureSettings::UpdateEnabled() {
   // Shapes or blocks choose the symbols in place of colors or the ramp;
   // blocks have two colors a cell of their own.
@@ -153,11 +174,16 @@ void PictureSettings::UpdateEnabled() {
   shapes_->setEnabled(!blocks_->isChecked());
   blocks_->setEnabled(!shapes);
   fill_->setEnabled(!blocks);
+  UpdateAutomaticWidth();
 }
 
 bool PictureSettings::ColoredView() const { return coloredView_->isChecked(); }
 
 void PictureSettings::SetColoredView(bool on) { coloredView_->setChecked(on); }
+
+void PictureSettings::ShowColorsOf(const WayOfDrawing& way) {
+  if (FillsCells(way)) coloredView_->setChecked(true);
+}
 
 void PictureSettings::Remember() const {
   QSettings settings = Stored();

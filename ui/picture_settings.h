@@ -12,7 +12,8 @@ class QSpinBox;
 namespace morvexa {
 
 // The settings of a picture conversion, shown under the open dialog's
-// preview: 宽度 (columns, 0 for one a pixel), 颜色 (all, or 2 to 95), 抖动,
+// preview: 宽度 (columns; 0 for those the way gives: one a pixel, one for
+// 8 pixels with shapes..., the number shown), 颜色 (all, or 2 to 95), 抖动,
 // 明暗字符 with its ramp, 形状 (symbols by the shapes of their cells) or
 // 方块 (the block elements code page 936 holds), each in place of colors
 // or the ramp, 填充背景 (a paper color for each cell), and 彩色显示, the
@@ -32,6 +33,13 @@ class PictureSettings : public QGroupBox {
   // The colored view, as the output area's menu sets it too.
   bool ColoredView() const;
   void SetColoredView(bool on);
+  // The picture highlighted (its size in pixels; an empty size for none),
+  // whose art's columns 宽度 shows when it is left to the way of drawing.
+  void SetPicture(QSize pixels);
+  // Turns the colored view on when art drawn in way means its colors (the
+  // fill, the blocks: the way fills its cells), as ticking 方块 or 填充背景
+  // does; leaves it as it is otherwise.
+  void ShowColorsOf(const WayOfDrawing& way);
 
  signals:
   void Changed();
@@ -41,6 +49,8 @@ class PictureSettings : public QGroupBox {
   void Remember() const;
   void Recall();
   void UpdateEnabled();
+  // What 宽度 says at 0: the columns the art will have.
+  void UpdateAutomaticWidth();
 
   QSpinBox* width_;
   QComboBox* colors_;
@@ -51,6 +61,7 @@ class PictureSettings : public QGroupBox {
   QCheckBox* blocks_;
   QCheckBox* fill_;
   QCheckBox* coloredView_;
+  QSize picture_;
 };
 
 }  // namespace morvexa

@@ -5,6 +5,10 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
+#include <algorithm>
+#include <iterator>
+
+#include "morvexa/nearest_word.h"
 #include "morvexa/picture_arguments.h"
 
 namespace morvexa {
@@ -33,7 +37,68 @@ QIcon ProgramIcon() {
   return icon;
 }
 
-WindowArguments ParseWindowArguments(const QStringList& arguments) {
+namespace {
+
+// Qt's own options, which Qt takes from the same command line (given with
+// one dash or two) wherever they stand: each with whether it takes the
+// next word as its value; and those given with their value joined by "=".
+constexpr std::pair<const char*, bool> kQtOptions[] = {
+    {"platform", true},        {"platformpluginpath", true},
+    {"platformtheme", true},   {"plugin", true},
+    {"display", true},         {"name", true},
+    {"visual", true},          {"geometry", true},
+    {"qwindowgeometry", true}, {"title", true},
+    {"qwindowtitle", true},    {"icon", true},
+    {"qwindowicon", true},     {"style", true},
+    {"stylesheet", true},      {"session", true},
+    {"reverse", false},        {"widgetcount", false},
+    {"nograb", false},         {"dograb", false},
+    {"sync", false},           {"testability", false},
+    {"qdevel", false},         {"qdebug", false},
+};
+constexpr const char* kQtJoinedOptions[] = {"style=", "stylesheet=", "qmljsdebugger="};
+
+// The arguments without Qt's own options and their values: those the
+// window reads.
+QStringList LeftByQt(const QStringList& arguments) {
+  QStringList left;
+  for (qsizetype i = 0; i < arguments.size(); ++i) {
+    const QString& argument = arguments[i];
+    if (i == 0 || !argument.startsWith(u'-')) {
+      left.append(argument);
+      continue;
+    }
+    const QString name = argument.mid(argument.startsWith(QStringLiteral("--")) ? 2 : 1);
+    const auto qt = std::find_if(std::begin(kQtOptions), std::end(kQtOptions),
+                                 [&name](const auto& option) { return name == QLatin1String(option.first); });
+    if (qt != std::end(kQtOptions)) {
+      if (qt->second) ++i;  // and its value
+      continue;
+    }
+    if (std::none_of(std::begin(kQtJoinedOptions), std::end(kQtJoinedOptions),
+                     [&name](const char* option) { return name.startsWith(QLatin1String(option)); })) {
+      left.append(argument);
+    }
+  }
+  return left;
+}
+
+// "unrecognized option '--widht'; did you mean --width?"
+QString Unrecognized(const QString& argument, const std::string& name) {
+  std::vector<std::string> names = {"--help", "--version"};
+  for (const PictureOption& option : PictureOptionList()) {
+    if (option.forTheWindow) names.push_back("--" + std::string(option.name));
+  }
+  QString message = QStringLiteral("unrecognized option '%1'").arg(argument);
+  if (const auto nearest = NearestWord(name, names))
+    message += QStringLiteral("; did you mean %1?").arg(nearest->c_str());
+  return message;
+}
+
+}  // namespace
+
+WindowArguments ParseWindowArguments(const QStringList& given) {
+  const QStringList arguments = LeftByQt(given);
   WindowArguments parsed;
   bool optionsEnded = false;
   PictureRequest request;
@@ -55,7 +120,7 @@ WindowArguments ParseWindowArguments(const QStringList& arguments) {
       for (const PictureOption& candidate : PictureOptionList()) {
         if (candidate.forTheWindow && name == "--" + std::string(candidate.name)) option = &candidate;
       }
-      if (!option) return fail(QStringLiteral("unrecognized option '%1'").arg(argument));
+      if (!option) return fail(Unrecognized(argument, name));
       std::optional<std::string> value;
       if (equals != std::string::npos) {
         if (option->value == ValueTaken::None) return fail(QStringLiteral("%1 takes no value").arg(name.c_str()));

@@ -26,10 +26,13 @@ bool LoadQtTranslations(QApplication& app);
 // The program's icon, at every size it is drawn at.
 QIcon ProgramIcon();
 
-// What the window's command line asks for, once Qt has taken its own
-// options: at most one picture to convert ("--" ends the options), drawn
-// as the picture options given with it say (those morvexa-cli picture
-// takes, read by the same code), or as the window remembers when none are.
+// What the window's command line asks for: at most one picture to convert
+// ("--" ends the options), drawn as the picture options given with it say
+// (those morvexa-cli picture takes, read by the same code), or as the
+// window remembers when none are. Read from all of the arguments, the
+// program's name first, before the application exists (so that a wrong one
+// is refused without a display): Qt's own options (-platform NAME, -style
+// NAME, -reverse ...), which Qt takes from them later, are passed over.
 struct WindowArguments {
   QString picture;                        // empty: none
   std::optional<PictureOptions> options;  // the picture options given, checked

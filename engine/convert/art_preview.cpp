@@ -49,17 +49,20 @@ std::optional<ArtPreview> PreviewOf(std::optional<Thumbnail> thumbnail, const Pi
   ArtPreview preview;
   preview.pictureWidth = thumbnail->pictureWidth;
   preview.pictureHeight = thumbnail->pictureHeight;
-  const ArtSize art = FitArtSize(preview.pictureWidth, preview.pictureHeight, options);
+  const ArtSize art = FitArtSize(preview.pictureWidth, preview.pictureHeight,
+                                 InProportion(options, preview.pictureWidth, preview.pictureHeight));
   preview.columns = art.columns;
   preview.lines = art.lines;
   preview.tallCells = !options.Plain();
-  // The thumbnail converted as the picture will be, to the art's size: a
-  // size given, or cells of several pixels (shapes).
+  // The thumbnail converted as the picture will be: to the art's size when
+  // a size is given, or cells of several pixels (shapes); otherwise as the
+  // picture, its lines in proportion.
   const bool ownCells = options.Sized() || options.PixelsAcross() > 1;
-  PictureOptions small = options;
+  PictureOptions small = InProportion(options, thumbnail->width, thumbnail->height);
   if (ownCells) small.width = art.columns, small.height = art.lines;
-  preview.cellsWide = ownCells ? art.columns : thumbnail->width;
-  preview.cellsHigh = ownCells ? art.lines : thumbnail->height;
+  const ArtSize cells = ownCells ? art : FitArtSize(thumbnail->width, thumbnail->height, small);
+  preview.cellsWide = cells.columns;
+  preview.cellsHigh = cells.lines;
   PixelImage pixels(thumbnail->width, thumbnail->height);
   std::copy(thumbnail->pixels.begin(), thumbnail->pixels.end(), pixels.pixels.get());
   thumbnail.reset();

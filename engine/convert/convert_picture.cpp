@@ -70,6 +70,10 @@ bool PictureOptions::Plain() const {
   return !Sized() && perColor && !perColor->fill;
 }
 
+bool PictureOptions::CellPerPixel() const {
+  return !Sized() && (std::holds_alternative<SymbolPerColor>(way) || std::holds_alternative<ReducedColors>(way));
+}
+
 ArtSize FitArtSize(std::size_t width, std::size_t height, const PictureOptions& options) {
   if (width == 0 || height == 0) return {0, 0};
   if (options.width != 0 && options.height != 0) return {options.width, options.height};
@@ -84,6 +88,11 @@ ArtSize FitArtSize(std::size_t width, std::size_t height, const PictureOptions& 
   if (options.height != 0)
     return {AtLeastOne(static_cast<double>(options.height) / proportion / options.aspect), options.height};
   return {width, height};
+}
+
+PictureOptions InProportion(PictureOptions options, std::size_t width, std::size_t height) {
+  if (!options.Sized() && !options.CellPerPixel()) options.width = FitArtSize(width, height, options).columns;
+  return options;
 }
 
 ArtSize FitArtWithin(std::size_t width, std::size_t height, std::size_t columns, std::size_t lines, double aspect) {

@@ -276,7 +276,7 @@ TEST_F(Cli, HelpAndVersion) {
   EXPECT_EQ(full.err, "morvexa-cli: Stream write error.\n");
   const Outcome wrong = RunCli({"picture", "--bogus", "x.bmp"});
   EXPECT_EQ(wrong.status, 2);
-  EXPECT_EQ(wrong.err, "morvexa-cli: unknown option --bogus\nTry 'morvexa-cli --help' for more information.\n");
+  EXPECT_EQ(wrong.err, "morvexa-cli: unknown option --bogus\nTry 'morvexa-cli picture --help' for more information.\n");
 }
 
 TEST_F(Cli, PicturesComeFromStandardInputToo) {

@@ -155,25 +155,46 @@ TEST_F(Cli, OptionsOfTheOtherCommandAreNamedAsSuch) {
 }
 
 TEST_F(Cli, MistakesGetTheNearestNameAndAHint) {
-  const std::pair<std::vector<std::string>, std::string> cases[] = {
-      {{"pictrue", "x.png"}, "morvexa-cli: unknown command \"pictrue\"; did you mean picture?"},
-      {{"txet", "x"}, "morvexa-cli: unknown command \"txet\"; did you mean text?"},
-      {{"draw", "x"}, "morvexa-cli: unknown command \"draw\""},
-      {{"picture", "--widht", "3", "x.png"}, "morvexa-cli: unknown option --widht; did you mean --width?"},
-      {{"picture", "--colours=8", "x.png"}, "morvexa-cli: unknown option --colours; did you mean --colors?"},
-      {{"text", "--bogus", "x"}, "morvexa-cli: unknown option --bogus"},
-      {{"picture", "x.png", "--ramp", " .:#"},
-       "morvexa-cli: unexpected argument \" .:#\"; --ramp takes its value joined with \"=\": --ramp=' .:#'"},
-      {{"picture", "x.png", "--color", "never"},
-       "morvexa-cli: unexpected argument \"never\"; --color takes its value joined with \"=\": --color=never"},
-      {{"text", "a", "b"}, "morvexa-cli: unexpected argument \"b\""},
+  // The hint names the help of the command whose options were wrong.
+  const std::string program = "Try 'morvexa-cli --help' for more information.\n";
+  const std::string picture = "Try 'morvexa-cli picture --help' for more information.\n";
+  const std::string text = "Try 'morvexa-cli text --help' for more information.\n";
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+    const std::string& hint;
   };
-  for (const auto& [args, message] : cases) {
-    SCOPED_TRACE(message);
-    const Outcome run = RunCli(args);
+  const Case cases[] = {
+      {{"pictrue", "x.png"}, "morvexa-cli: unknown command \"pictrue\"; did you mean picture?", program},
+      {{"txet", "x"}, "morvexa-cli: unknown command \"txet\"; did you mean text?", program},
+      {{"draw", "x"}, "morvexa-cli: unknown command \"draw\"", program},
+      {{"--widht", "x.png"}, "morvexa-cli: a command is needed first: text or picture", program},
+      {{}, "morvexa-cli: a command is needed: text or picture", program},
+      {{"picture", "--widht", "3", "x.png"}, "morvexa-cli: unknown option --widht; did you mean --width?", picture},
+      {{"picture", "--colours=8", "x.png"}, "morvexa-cli: unknown option --colours; did you mean --colors?", picture},
+      {{"picture", "--width=abc", "x.png"},
+       "morvexa-cli: --width: \"abc\" is not a whole number from 0 to 1048576",
+       picture},
+      {{"picture", "--fg=#", "x.png"}, "morvexa-cli: --fg is for the text command only", picture},
+      {{"picture", "--ramp", "--shapes", "x.png"}, "morvexa-cli: --ramp and --shapes cannot be used together", picture},
+      {{"picture"}, "morvexa-cli: FILE is missing", picture},
+      {{"text", "--bogus", "x"}, "morvexa-cli: unknown option --bogus", text},
+      {{"text", "--scael=2", "x"}, "morvexa-cli: unknown option --scael; did you mean --scale?", text},
+      {{"text"}, "morvexa-cli: TEXT is missing", text},
+      {{"picture", "x.png", "--ramp", " .:#"},
+       "morvexa-cli: unexpected argument \" .:#\"; --ramp takes its value joined with \"=\": --ramp=' .:#'",
+       picture},
+      {{"picture", "x.png", "--color", "never"},
+       "morvexa-cli: unexpected argument \"never\"; --color takes its value joined with \"=\": --color=never",
+       picture},
+      {{"text", "a", "b"}, "morvexa-cli: unexpected argument \"b\"", text},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    const Outcome run = RunCli(c.args);
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(FirstLine(run), message);
-    EXPECT_EQ(run.err.substr(run.err.find('\n') + 1), "Try 'morvexa-cli --help' for more information.\n");
+    EXPECT_EQ(FirstLine(run), c.message);
+    EXPECT_EQ(run.err.substr(run.err.find('\n') + 1), c.hint);
   }
 }
 

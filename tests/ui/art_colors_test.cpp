@@ -19,6 +19,7 @@
 #include "morvexa/cp936.h"
 #include "picture_preview.h"
 #include "picture_settings.h"
+#include "program_start.h"
 #include "window_fixture.h"
 
 namespace morvexa {
@@ -300,6 +301,61 @@ TEST_F(ArtColorsTest, BlocksAndFillShowTheirColorsAtOnce) {
   EXPECT_TRUE(toggle.isChecked());
   settings->SetOptions(PictureOptions{});
   toggle.setChecked(false);
+}
+
+TEST_F(ArtColorsTest, AWayGivenOnTheCommandLineShowsItsColorsAsTheDialogDoes) {
+  auto* settings = window.OpenDialog().findChild<PictureSettings*>("pictureSettings");
+  auto* memo = Control<QPlainTextEdit>("Memo1");
+  QAction& toggle = window.ColorToggle();
+  std::vector<unsigned> indices(16 * 16);
+  for (unsigned i = 0; i < indices.size(); ++i) indices[i] = i / 16 < 8 ? 0 : 1;
+  WriteFile(dir / "halves.bmp", testing_support::BmpBuilder(16, 16, indices, {0xC00000, 0x0000C0}).Build({40, 24}));
+  const std::pair<QStringList, bool> cases[] = {
+      {{"--blocks"}, true},
+      {{"--width", "4", "--shapes", "--fill"}, true},
+      {{"--fill"}, true},
+      {{"--colors=4", "--fill"}, true},
+      {{"--ramp", "--width=8"}, false},
+      {{"--shapes"}, false},
+      {{"--colors", "2"}, false},
+  };
+  for (const auto& [options, colored] : cases) {
+    SCOPED_TRACE(options.join(' ').toStdString());
+    const WindowArguments given =
+        ParseWindowArguments(QStringList{"morvexa"} + options + QStringList{Path("halves.bmp")});
+    ASSERT_TRUE(given.options) << given.error.toStdString();
+    // The dialog's boxes ticked for the same way turn the view on or not.
+    settings->SetOptions(PictureOptions{});
+    toggle.setChecked(false);
+    settings->SetOptions(*given.options);
+    EXPECT_EQ(toggle.isChecked(), colored) << "the dialog's rule";
+    settings->SetOptions(PictureOptions{});
+
+    // A fresh start, then the picture as the command line gives it.
+    toggle.setChecked(false);
+    window.ConvertPictureCommand(given.picture, given.options, given.frame);
+    ASSERT_TRUE(dialogs.messages.empty()) << dialogs.messages.back().text.toStdString();
+    EXPECT_EQ(toggle.isChecked(), colored);
+    EXPECT_EQ(ShownColors(memo, 0)[0] != "-", colored) << ShownColors(memo, 0)[0];
+    {
+      PictureSettings later;  // a later run of the program
+      EXPECT_EQ(later.ColoredView(), colored) << "remembered as the menu remembers it";
+      EXPECT_TRUE(std::holds_alternative<SymbolPerColor>(later.Options().way)) << "the way is not remembered";
+    }
+  }
+  // Converted with the dialog's own options, the view is as it was left.
+  toggle.setChecked(false);
+  window.ConvertPictureCommand(Path("halves.bmp"));
+  EXPECT_FALSE(toggle.isChecked());
+
+  // A picture that is not converted changes nothing.
+  const ByteString before = window.Art().Text();
+  const WindowArguments missing = ParseWindowArguments({"morvexa", "--blocks", Path("missing.bmp")});
+  ASSERT_TRUE(missing.options);
+  window.ConvertPictureCommand(missing.picture, missing.options);
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_FALSE(toggle.isChecked());
+  EXPECT_EQ(window.Art().Text(), before);
 }
 
 }  // namespace

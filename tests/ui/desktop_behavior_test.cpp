@@ -105,6 +105,10 @@ TEST(WindowArguments, OnePictureAtMostAndNoUnknownOptions) {
   EXPECT_EQ(parse({"a.png", "b.png"}).error, "one picture at most: 'b.png' is another");
   EXPECT_TRUE(parse({"a.png", "b.png"}).picture == "a.png");
   EXPECT_FALSE(parse({"a.png"}).options) << "no options: as the window remembers";
+  // Qt takes its own options, with their values, from the same words.
+  const WindowArguments qt = parse({"-platform", "offscreen", "--style=fusion", "a.png", "-reverse", "--title", "T"});
+  EXPECT_TRUE(qt.error.isEmpty()) << qt.error.toStdString();
+  EXPECT_EQ(qt.picture, "a.png");
 }
 
 TEST(WindowArguments, ThePictureOptionsOfTheCommandLine) {
@@ -150,6 +154,8 @@ TEST(WindowArguments, ThePictureOptionsOfTheCommandLine) {
       {{"--shapes=yes", "a.png"}, "--shapes takes no value"},
       {{"--shapes"}, "--shapes is for a PICTURE given with it"},
       {{"--background=red", "a.png"}, "unrecognized option '--background=red'"},
+      {{"--widht", "3", "a.png"}, "unrecognized option '--widht'; did you mean --width?"},
+      {{"--ivnert", "a.png"}, "unrecognized option '--ivnert'; did you mean --invert?"},
   };
   for (const auto& [arguments, error] : refused) EXPECT_EQ(parse(arguments).error, error);
 }

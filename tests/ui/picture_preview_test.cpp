@@ -4,13 +4,16 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTest>
 #include <set>
 
 #include "../support/bmp_builder.h"
 #include "memo_art_area.h"
+#include "morvexa/cp936.h"
 #include "picture_preview.h"
 #include "picture_settings.h"
+#include "program_start.h"
 #include "window_fixture.h"
 
 namespace morvexa {
@@ -285,6 +288,88 @@ TEST_F(Preview, AnAnimatedPicturePlaysAndItsFrameIsConvertedByNumber) {
   window.ConvertPictureCommand(Path("three.gif"));
   QCoreApplication::processEvents();
   EXPECT_EQ(firstColor(), 0xFF0000u) << "the first";
+}
+
+TEST_F(Preview, WidthSaysTheColumnsDrawnAndCellsKeepThePicturesProportions) {
+  // 448 x 512 pixels: the left half black, the right half white.
+  std::vector<unsigned> indices(448 * 512);
+  for (unsigned i = 0; i < indices.size(); ++i) indices[i] = i % 448 < 224 ? 0 : 1;
+  WriteFile(dir / "photo.bmp", testing_support::BmpBuilder(448, 512, indices, {0, 0xFFFFFF}).Build({40, 24}));
+  auto* preview = window.OpenDialog().findChild<PicturePreview*>("picturePreview");
+  auto* width = preview->findChild<QSpinBox*>("pictureWidth");
+  auto* caption = preview->findChild<QLabel*>("previewCaption");
+  PictureOptions ramp, shapes, blocks, reduced;
+  ramp.way = Ramp{};
+  shapes.way = Shapes{};
+  blocks.way = Blocks{BlockKind::CodePage936};
+  reduced.way = ReducedColors{8};
+  // Unsized: a cell for each pixel only with a symbol for each color; the
+  // others' cells are half as high as wide (the default aspect), so their
+  // lines are half the columns' share of the picture's rows.
+  struct Case {
+    const char* name;
+    PictureOptions options;
+    const char* before;  // what 宽度 says with no picture highlighted
+    const char* shown;   // and with photo.bmp highlighted
+    std::size_t columns, lines;
+  };
+  const Case cases[] = {
+      {"default", PictureOptions{}, "原始大小", "原始大小", 448, 512},
+      {"colors", reduced, "原始大小", "原始大小", 448, 512},
+      {"ramp", ramp, "每像素 1 列", "自动 448 列", 448, 256},
+      {"shapes", shapes, "每 8 像素 1 列", "自动 56 列", 56, 32},
+      {"blocks", blocks, "每 2 像素 1 列", "自动 224 列", 224, 128},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    preview->ShowFile({});
+    preview->Settings()->SetOptions(c.options);
+    EXPECT_EQ(width->text().toStdString(), c.before);
+    preview->ShowFile(Path("photo.bmp"));
+    ASSERT_TRUE(preview->Picture().has_value());
+    EXPECT_EQ(width->text().toStdString(), c.shown);
+    const QString art = QStringLiteral("448 x 512 → %1 x %2").arg(c.columns).arg(c.lines);
+    EXPECT_EQ(caption->text().toStdString(),
+              (c.columns == 448 && c.lines == 512 ? QStringLiteral("448 x 512") : art).toStdString());
+    // The preview has the picture's shape, a cell of text drawn twice as
+    // tall as wide (but for fewer colors, a cell per pixel shown as text).
+    const QSize shown = preview->Picture()->size();
+    if (!std::holds_alternative<ReducedColors>(c.options.way)) {
+      EXPECT_NEAR(shown.width() * 512.0 / (shown.height() * 448.0), 1.0, 0.02)
+          << shown.width() << " x " << shown.height();
+    }
+
+    dialogs.answers = {Path("photo.bmp")};
+    Click("BitBtn1");
+    ASSERT_EQ(window.Art().LineCount(), c.lines);
+    const ByteString line = window.Art().GetLine(c.lines / 2);
+    EXPECT_EQ(cp936::Decode(line).size(), c.columns);
+  }
+  // The default is a symbol a pixel, byte for byte: the colors' symbols in
+  // the order met.
+  preview->Settings()->SetOptions(PictureOptions{});
+  dialogs.answers = {Path("photo.bmp")};
+  Click("BitBtn1");
+  const ByteString row = ByteString(224, ' ') + ByteString(224, '!') + "\r\n";
+  ByteString expected;
+  for (int y = 0; y < 512; ++y) expected += row;
+  EXPECT_EQ(window.Art().Text(), expected);
+
+  // Given on the command line, the ramp is drawn in proportion too, by the
+  // aspect given with it.
+  const std::pair<QStringList, std::size_t> given[] = {
+      {{"--ramp"}, 256}, {{"--ramp", "--aspect=1"}, 512}, {{"--ramp", "--aspect", "0.25"}, 128}, {{}, 512}};
+  for (const auto& [options, lines] : given) {
+    SCOPED_TRACE(options.join(' ').toStdString());
+    const WindowArguments arguments =
+        ParseWindowArguments(QStringList{"morvexa"} + options + QStringList{Path("photo.bmp")});
+    ASSERT_TRUE(arguments.error.isEmpty());
+    window.ConvertPictureCommand(arguments.picture, arguments.options);
+    EXPECT_EQ(window.Art().LineCount(), lines);
+    EXPECT_EQ(window.Art().GetLine(0).size(), 448u);
+  }
+  EXPECT_TRUE(dialogs.messages.empty());
+  preview->ShowFile({});
 }
 
 }  // namespace

@@ -26,9 +26,10 @@ struct ArtPreview {
   bool tallCells = false;
 };
 
-// The preview of the picture file at path converted with options, from a
-// thumbnail of at most side pixels a side (or the art's width, if larger),
-// converted exactly as the whole picture is. Nothing when the program does
+// The preview of the picture file at path converted with options in
+// proportion (InProportion, as the window converts it), from a thumbnail of
+// at most side pixels a side (or the art's width, if larger), converted
+// exactly as the whole picture is. Nothing when the program does
 // not read the file, or when cancelled turns true meanwhile.
 std::optional<ArtPreview> PreviewArt(const std::filesystem::path& path, std::size_t side, const PictureOptions& options,
                                      const std::atomic<bool>* cancelled = nullptr);

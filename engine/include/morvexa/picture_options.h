@@ -43,12 +43,24 @@ struct PictureOptions {
   // Whether the options ask for anything but one symbol per color of each
   // pixel.
   bool Plain() const;
+  // Whether the art has a cell for each pixel and a line for each row of
+  // pixels: no size given, and a symbol for each color (filled or not).
+  bool CellPerPixel() const;
 };
 
 // The columns and lines of the art of a width x height picture. Without a
 // size, a cell covers PixelsAcross pixels across (one symbol a pixel and
 // color: one), and the lines follow.
 ArtSize FitArtSize(std::size_t width, std::size_t height, const PictureOptions& options);
+
+// The options with which a width x height picture's art keeps its
+// proportions: given no size, a way whose symbols stand for tones or shapes
+// (the ramp, shapes, blocks) rather than for each pixel's color takes the
+// columns FitArtSize gives it, so that its lines follow the picture
+// corrected by aspect, as they do when a width is given. Any other options
+// come back as they are: a cell per pixel stays so. (The window's art; the
+// command line keeps a pixel a cell for the ramp.)
+PictureOptions InProportion(PictureOptions options, std::size_t width, std::size_t height);
 
 // The largest art of a width x height picture's proportions (corrected by
 // aspect) that fits in columns x lines.
