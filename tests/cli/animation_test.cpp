@@ -95,9 +95,9 @@ TEST_F(Animations, EndAsAskedAndLeaveTheTerminalAsItWas) {
 TEST_F(Animations, FramesWhoseTimeHasPassedAreDroppedNotDrawnInABurst) {
   // Stopped for a second, as a loaded machine or a suspended terminal
   // stops it, the player goes on from the frame due now.
-  const TerminalRun run = testing_support::RunOnTerminalSignalled(
-      {"picture", (dir_ / "three.gif").string(), "--duration", "2.5"}, 80, 24, {{"COLORTERM", "truecolor"}}, {},
-      {{SIGSTOP, 500}, {SIGCONT, 1500}});
+  const TerminalRun run =
+      testing_support::RunOnTerminalSignalled({"picture", (dir_ / "three.gif").string(), "--duration", "2.5"}, 80, 24,
+                                              {{"COLORTERM", "truecolor"}}, {}, {{SIGSTOP, 500}, {SIGCONT, 1500}});
   EXPECT_EQ(run.status, 0);
   int redrawsAfterResuming = 0, redraws = 0;
   for (const auto& [when, bytes] : run.arrivals) {
