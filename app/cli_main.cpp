@@ -180,7 +180,7 @@ class Command {
   ArtFormSettings Form(const std::string& title) const {
     ArtFormSettings settings;
     settings.title = title;
-    settings.terminal = options_.palette ? *options_.palette : TerminalPalette();
+    settings.terminal.colors = options_.palette ? *options_.palette : TerminalColorsShown();
     const bool noColor = std::getenv("NO_COLOR") && *std::getenv("NO_COLOR") != '\0';
     const bool shown = !options_.artOutput;
     bool colors = false;
@@ -198,6 +198,12 @@ class Command {
       settings.form = ArtForm::Gbk;
     } else {
       settings.form = colors ? ArtForm::Ansi : ArtForm::Utf8;
+    }
+    // Sixteen colors shown on a terminal are that terminal's own; files and
+    // pipes keep xterm's.
+    if (settings.form == ArtForm::Ansi && settings.terminal.colors == TerminalColors::Palette16 && shown &&
+        isatty(STDOUT_FILENO)) {
+      settings.terminal.sixteen = TerminalSixteen();
     }
     // A banner is shown in the terminal's own colors unless colors are
     // asked for; given its colors (--fg-color, --bg-color), it carries its
@@ -296,7 +302,7 @@ class Command {
   PictureOptions PictureOptionsFor(const Picture& picture, const ArtFormSettings& form) const {
     PictureOptions options = options_.picture;
     // A terminal of few colors: the cells' colors are chosen from them.
-    options.palette = form.form == ArtForm::Ansi ? form.terminal : TerminalColors::TrueColor;
+    options.palette = form.form == ArtForm::Ansi ? form.terminal : TerminalPalette{};
     options.way = Way(form);
     const auto terminal = ShownOn();
     if (FirstLook()) {
@@ -308,9 +314,10 @@ class Command {
       options.height = fit.lines;
     }
     // Art of ink alone shown on a dark terminal is drawn light on dark,
-    // as --invert draws it.
+    // as --invert draws it; so it is on one that does not say, dark being
+    // the more common.
     if (terminal && OfInkAlone(options.way, ShowsColors(form.form)) && !Inverts(options.way) &&
-        TerminalBackgroundDark().value_or(false)) {
+        TerminalBackgroundDark().value_or(true)) {
       options.way = Inverted(options.way);
     }
     return options;

@@ -101,8 +101,10 @@ const char kPictureHelp[] =
     "      --blocks[=KIND]\n"
     "                      draw cells with block elements, each of the best two colors of\n"
     "                      its pixels: quadrants (the default: halves, quadrants, eighths,\n"
-    "                      the full block; in the gbk form, those code page 936 holds) or\n"
-    "                      braille (2 x 4 dots a cell)\n"
+    "                      the full block; in the gbk form, those code page 936 holds),\n"
+    "                      fine (the same fitted to 8 x 16 samples a cell, by their tones\n"
+    "                      first: the first look on a terminal) or braille (2 x 4 dots a\n"
+    "                      cell)\n"
     "      --ramp[=CHARS]  give each cell the symbol of its brightness, CHARS running\n"
     "                      from light to dark (default \" .:+xo%#@\", by their ink)\n"
     "      --fill          in the forms that show colors, give each cell a background\n"
@@ -122,10 +124,14 @@ const char kPictureHelp[] =
 
 const char kPictureNotes[] =
     "Shown on a terminal, with no size given and no --original, the art fits the\n"
-    "terminal, drawn with --shapes (and --fill when colors are on) unless another way\n"
-    "is asked for; without colors, on a dark terminal (as it answers when asked, or as\n"
-    "COLORFGBG says), art of ink alone is drawn light on dark. Without a size, a cell\n"
-    "of shapes covers 8 pixels across, of blocks 2.\n";
+    "terminal, drawn with --blocks=fine unless another way is asked for: in the\n"
+    "terminal's own colors (of 16, those it answers when asked, the Linux console's\n"
+    "for TERM=linux), or, without colors, light on dark on a dark terminal. The\n"
+    "background is asked of the terminal (through tmux and GNU screen where they let\n"
+    "it through), else COLORFGBG says it (\"0;15\" light, \"15;0\" dark); when neither\n"
+    "does, it is taken to be dark, the more common. Art of ink alone (--ramp,\n"
+    "--shapes, --blocks) follows it; --invert draws light on dark anywhere. Without a\n"
+    "size, a cell of shapes covers 8 pixels across, of blocks 2.\n";
 
 // How many times, and for how long, an animation may be asked to play.
 constexpr std::size_t kMostLoops = 1000000;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <optional>
 
@@ -20,17 +21,28 @@ std::optional<TerminalSize> StandardOutputTerminal();
 // The colors a terminal shows: 24-bit when COLORTERM says so; else as its
 // terminfo entry (TERM) has it: 16 for a terminal of 8 or 16 colors, 24-bit
 // for one of more than 256; 256 when it says nothing plainer.
-TerminalColors TerminalPalette();
+TerminalColors TerminalColorsShown();
+
+// What the terminal says of itself when asked, once a run, in one round
+// trip (and through tmux's and GNU screen's passthrough, where they let
+// it): its background color (OSC 11) and its sixteen colors (OSC 4). Asked
+// only when standard input and output are the same terminal; a terminal
+// that answers nothing costs 100 ms at most, and no answer is shown or left
+// in the input.
+struct TerminalAnswers {
+  std::optional<Rgb> background;
+  std::array<std::optional<Rgb>, 16> sixteen;
+};
+const TerminalAnswers& AskedTerminal();
+
+// The terminal's sixteen colors: as it answers; else the Linux console's
+// for TERM=linux (which answers no question), xterm's for any other.
+SixteenColors TerminalSixteen();
 
 // Whether the terminal's background is dark: as the terminal answers when
-// asked (AskedBackground), else as COLORFGBG says (which some terminals
-// set); nothing when neither says. Asked once a run.
+// asked, else as COLORFGBG says (which some terminals set); nothing when
+// neither says. Asked once a run.
 std::optional<bool> TerminalBackgroundDark();
-
-// The terminal's background color, asked of it (OSC 11) when standard
-// input and output are the same terminal. A terminal that does not answer
-// costs 100 ms at most; the answer is neither shown nor left in the input.
-std::optional<Rgb> AskedBackground();
 
 // Whether COLORFGBG says the background is dark.
 std::optional<bool> BackgroundOfColorFgBg();

@@ -42,9 +42,10 @@ dejavu   DejaVu Sans Mono drawn by PIL at 53 px (advance 31.9 px, ascent +
 
 In both fonts Unicode block elements (U+2580-U+259F) and braille patterns
 (U+2800-U+28FF) are drawn from their geometry, not from a font: eighths are
-exact 2 px rows or 1 px columns, quadrants exact 4 x 8 quarters, the shades
-U+2591-U+2593 flat 25/50/75% ink, and a braille dot a 2 x 2 px square in the
-middle of its 4 x 4 px quarter-column x quarter-row of the cell.
+exact 2 px rows or 1 px columns, quadrants exact 4 x 8 quarters, and a
+braille dot a 2 x 2 px square in the middle of its 4 x 4 px quarter-column x
+quarter-row of the cell.  The shades U+2591-U+2593 are the font's own
+stipples, as terminals draw them: not flat gray.
 
 Colors
 ------
@@ -180,8 +181,8 @@ def geometric_glyph(cp):
         g[:, :0x2590 - cp] = 1
     elif cp == 0x2590:
         g[:, 4:] = 1
-    elif 0x2591 <= cp <= 0x2593:          # shades
-        g[:] = (cp - 0x2590) * 0.25
+    elif 0x2591 <= cp <= 0x2593:          # shades: the font's own stipple
+        return None
     elif cp == 0x2594:
         g[:2] = 1
     elif cp == 0x2595:
@@ -258,11 +259,13 @@ TOKEN = re.compile(r"\x1b\[([0-9;:?<=>]*)([ -/]*[@-~])|\x1b\][^\x07\x1b]*"
                    r"|([^\x1b])", re.S)
 
 
-def parse_ansi(text):
+def parse_ansi(text, palette=None):
     """Parse art text into rows of cells (char, fg, bg, reverse).
 
-    fg and bg are (r, g, b) tuples or None for the default color.
+    fg and bg are (r, g, b) tuples or None for the default color.  The
+    indexed colors are palette's, a (256, 3) array (xterm's by default).
     """
+    colors = PALETTE if palette is None else palette
     rows, row = [], []
     fg = bg = None
     reverse = False
@@ -299,13 +302,13 @@ def parse_ansi(text):
                 elif n == 27:
                     reverse = False
                 elif 30 <= n <= 37:
-                    fg = tuple(PALETTE[n - 30])
+                    fg = tuple(colors[n - 30])
                 elif 90 <= n <= 97:
-                    fg = tuple(PALETTE[n - 90 + 8])
+                    fg = tuple(colors[n - 90 + 8])
                 elif 40 <= n <= 47:
-                    bg = tuple(PALETTE[n - 40])
+                    bg = tuple(colors[n - 40])
                 elif 100 <= n <= 107:
-                    bg = tuple(PALETTE[n - 100 + 8])
+                    bg = tuple(colors[n - 100 + 8])
                 elif n == 39:
                     fg = None
                 elif n == 49:
@@ -313,7 +316,7 @@ def parse_ansi(text):
                 elif n in (38, 48) and i + 1 < len(nums):
                     color = None
                     if nums[i + 1] == 5 and i + 2 < len(nums):
-                        color = tuple(PALETTE[nums[i + 2] & 255])
+                        color = tuple(colors[nums[i + 2] & 255])
                         i += 2
                     elif nums[i + 1] == 2 and i + 4 < len(nums):
                         color = tuple(min(v, 255) for v in nums[i + 2:i + 5])
@@ -330,10 +333,14 @@ def parse_ansi(text):
     return rows
 
 
-def render(rows, font, light_on_dark=False):
-    """Draw parsed art as a float RGB picture in [0, 1], 8 x 16 px a cell."""
+def render(rows, font, light_on_dark=False, defaults=None):
+    """Draw parsed art as a float RGB picture in [0, 1], 8 x 16 px a cell.
+    The default colors are black ink on white paper (light_on_dark: white
+    on black), or defaults, a pair of (r, g, b): ink, paper."""
     ink_default = (255, 255, 255) if light_on_dark else (0, 0, 0)
     paper_default = (0, 0, 0) if light_on_dark else (255, 255, 255)
+    if defaults is not None:
+        ink_default, paper_default = defaults
     lines = len(rows)
     cols = max((len(r) for r in rows), default=0)
     chars = {}

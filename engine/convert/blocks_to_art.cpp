@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "convert/block_elements.h"
 #include "convert/cell_rows.h"
 #include "convert/ink_and_paper.h"
 #include "convert/palette_mix.h"
@@ -27,24 +28,25 @@ struct Element {
   bool turned = false;  // whether the set holds the element of the other samples too
 };
 
+// The samples of a cell of 8 x 8 that a block element inks.
+std::uint64_t InkOf(char32_t element) {
+  std::uint64_t ink = 0;
+  for (int s = 0; s < 64; ++s) {
+    if (BlockInks(element, s % 8, s / 8, 8, 8)) ink |= std::uint64_t{1} << s;
+  }
+  return ink;
+}
+
 // The lower eighths (rows from the bottom) and left eighths (columns from
 // the left) of 8 x 8 samples, where code page 936 holds them if asked.
 void AddEighths(std::vector<Element>& elements, bool codePage936Only) {
-  static constexpr char32_t kLower[9] = {0, U'▁', U'▂', U'▃', U'▄', U'▅', U'▆', U'▇', U'█'};
-  static constexpr char32_t kLeft[8] = {0, U'▏', U'▎', U'▍', U'▌', U'▋', U'▊', U'▉'};
   for (int k = 1; k <= 8; ++k) {
-    if (codePage936Only && !cp936::CanEncode(kLower[k])) continue;
-    std::uint64_t ink = 0;
-    for (int row = 8 - k; row < 8; ++row) ink |= std::uint64_t{0xFF} << (8 * row);
-    elements.push_back({kLower[k], ink});
+    if (codePage936Only && !cp936::CanEncode(kLowerEighths[k])) continue;
+    elements.push_back({kLowerEighths[k], InkOf(kLowerEighths[k])});
   }
   for (int k = 1; k < 8; ++k) {
-    if (codePage936Only && !cp936::CanEncode(kLeft[k])) continue;
-    std::uint64_t ink = 0;
-    for (int row = 0; row < 8; ++row) {
-      for (int column = 0; column < k; ++column) ink |= std::uint64_t{1} << (8 * row + column);
-    }
-    elements.push_back({kLeft[k], ink});
+    if (codePage936Only && !cp936::CanEncode(kLeftEighths[k])) continue;
+    elements.push_back({kLeftEighths[k], InkOf(kLeftEighths[k])});
   }
 }
 
@@ -53,22 +55,16 @@ std::vector<Element> ElementsOf(BlockKind blocks) {
   std::vector<Element> elements;
   switch (blocks) {
     case BlockKind::Quadrants: {
-      // Quarters of 8 x 8 samples: top left 1, top right 2, bottom left 4,
-      // bottom right 8; and the eighths.
-      static constexpr char32_t kByQuarters[16] = {U' ', U'▘', U'▝', U'▀', U'▖', U'▌', U'▞', U'▛',
-                                                   U'▗', U'▚', U'▐', U'▜', U'▄', U'▙', U'▟', U'█'};
-      for (std::uint64_t quarters = 1; quarters < 16; ++quarters) {
-        std::uint64_t ink = 0;
-        for (int s = 0; s < 64; ++s) {
-          const int quarter = (s / 8 >= 4 ? 4 : 1) << (s % 8 >= 4 ? 1 : 0);
-          if (quarters & static_cast<std::uint64_t>(quarter)) ink |= std::uint64_t{1} << s;
-        }
-        elements.push_back({kByQuarters[quarters], ink});
+      // Every split of the quarters of 8 x 8 samples; and the eighths.
+      for (int quarters = 1; quarters < 16; ++quarters) {
+        elements.push_back({kByQuarters[quarters], InkOf(kByQuarters[quarters])});
       }
       AddEighths(elements, false);
       break;
     }
     case BlockKind::CodePage936: AddEighths(elements, true); break;
+    case BlockKind::Fine:
+    case BlockKind::FineCodePage936: break;  // fine_blocks.cpp's
     case BlockKind::Braille: {
       // Dots by sample (column, row): (0,0) 1, (0,1) 2, (0,2) 4, (1,0) 8,
       // (1,1) 16, (1,2) 32, (0,3) 64, (1,3) 128.
@@ -117,12 +113,14 @@ BlockSamples SamplesOf(BlockKind blocks) {
     case BlockKind::Quadrants: return {8, 8};
     case BlockKind::CodePage936: return {8, 8};
     case BlockKind::Braille: return {2, 4};
+    case BlockKind::Fine:
+    case BlockKind::FineCodePage936: return {8, 16};
   }
   return {1, 1};
 }
 
-void BlocksToArt(PictureReader& samples, std::size_t columns, BlockKind blocks, bool invert, TerminalColors palette,
-                 CharList& list, ArtSink& sink) {
+void BlocksToArt(PictureReader& samples, std::size_t columns, BlockKind blocks, bool invert,
+                 const TerminalPalette& palette, CharList& list, ArtSink& sink) {
   sink.Clear();
   list.Clear();
   const CellColors wanted = sink.Colors();
@@ -141,7 +139,7 @@ void BlocksToArt(PictureReader& samples, std::size_t columns, BlockKind blocks, 
   ByteString line;
   std::vector<Rgb> inks, papers;
   // For a terminal of few colors: the splits tried in its palette.
-  const bool paletted = palette != TerminalColors::TrueColor;
+  const bool paletted = palette.colors != TerminalColors::TrueColor;
   std::vector<Split> splits, mixers;
   std::vector<std::pair<double, Split>> ranked;
   for (std::size_t y = 0; rows.Next(); ++y) {

@@ -35,7 +35,7 @@ BlockSamples SamplesOf(BlockKind blocks);
 // list are cleared first; the list holds no entry (no element is one
 // byte). The colors each cell shows are its paper with its element's share
 // of ink.
-void BlocksToArt(PictureReader& samples, std::size_t columns, BlockKind blocks, bool invert, TerminalColors palette,
-                 CharList& list, ArtSink& sink);
+void BlocksToArt(PictureReader& samples, std::size_t columns, BlockKind blocks, bool invert,
+                 const TerminalPalette& palette, CharList& list, ArtSink& sink);
 
 }  // namespace morvexa

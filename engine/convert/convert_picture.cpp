@@ -7,6 +7,7 @@
 #include "convert/blocks_to_art.h"
 #include "convert/brightness_ramp.h"
 #include "convert/color_reduction.h"
+#include "convert/fine_blocks.h"
 #include "convert/picture_to_asc.h"
 #include "convert/read_ahead.h"
 #include "convert/shapes_to_art.h"
@@ -135,6 +136,13 @@ class Drawing {
 
   void operator()(const Blocks& way) {
     if (size_.columns == 0) return Colors(0, false, false);
+    if (way.kind == BlockKind::Fine || way.kind == BlockKind::FineCodePage936) {
+      // Without colors, the cells' tones follow the picture's levels.
+      const ToneLevels levels = sink_.Colors() == CellColors::None ? Levels() : ToneLevels{};
+      FineBlocksToArt(*Samples(), size_.columns, way.kind == BlockKind::FineCodePage936, way.invert, levels,
+                      options_.palette, list_, sink_);
+      return;
+    }
     BlocksToArt(*Samples(), size_.columns, way.kind, way.invert, options_.palette, list_, sink_);
   }
 

@@ -21,13 +21,11 @@ Channels ChannelsOf(Rgb color) {
 
 double Dot(const Channels& a, const Channels& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 
-// The palette's colors around a color, to be tried for it: of 256, the
-// cube's at the two levels nearest each channel and the two nearest grays
-// (the first 16 are the terminal's own, which the art's writer never
-// uses); of 16, all of them.
-void Around(Rgb color, TerminalColors palette, std::vector<Rgb>& out) {
+}  // namespace
+
+void PaletteAround(Rgb color, const TerminalPalette& palette, std::vector<Rgb>& out) {
   const std::span<const Rgb> colors = PaletteColors(palette);
-  if (palette == TerminalColors::Palette16) {
+  if (palette.colors == TerminalColors::Palette16) {
     // The six nearest.
     std::array<std::pair<double, Rgb>, 16> byDistance{};
     const Channels c = ChannelsOf(color);
@@ -59,12 +57,14 @@ void Around(Rgb color, TerminalColors palette, std::vector<Rgb>& out) {
   out.push_back(colors[static_cast<std::size_t>(233 + gray)]);
 }
 
+namespace {
+
 // The palette's color nearest c (in plain distance, as the cost measures
 // it), c's channels clamped to 0-255 first.
-Rgb NearestOf(const Channels& c, TerminalColors palette) {
+Rgb NearestOf(const Channels& c, const TerminalPalette& palette) {
   Rgb clamped = 0;
   for (const double v : c) clamped = clamped << 8 | static_cast<Rgb>(std::clamp(v + 0.5, 0.0, 255.0));
-  if (palette == TerminalColors::Palette256) {
+  if (palette.colors == TerminalColors::Palette256) {
     return PaletteColors(palette)[static_cast<std::size_t>(NearestPalette256(clamped))];
   }
   Rgb best = 0;
@@ -81,7 +81,7 @@ Rgb NearestOf(const Channels& c, TerminalColors palette) {
 }  // namespace
 
 PaletteSplit ChoosePaletteSplit(std::span<const Split> splits, int samples, const Channels& total,
-                                TerminalColors palette) {
+                                const TerminalPalette& palette) {
   const double n = samples;
   const Channels mean = {total[0] / n, total[1] / n, total[2] / n};
   PaletteSplit chosen;
@@ -92,7 +92,7 @@ PaletteSplit ChoosePaletteSplit(std::span<const Split> splits, int samples, cons
     const double inked = split.inked, left = n - inked;
     const Channels leftSum = {total[0] - split.inkedSum[0], total[1] - split.inkedSum[1], total[2] - split.inkedSum[2]};
     inks.clear();
-    if (split.inked > 0) Around(split.ink, palette, inks);
+    if (split.inked > 0) PaletteAround(split.ink, palette, inks);
     if (inks.empty()) inks.push_back(0);
     for (const Rgb ink : inks) {
       const Channels a = ChannelsOf(ink);

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <span>
+#include <vector>
 
 #include "morvexa/color.h"
 #include "morvexa/terminal_palette.h"
@@ -33,7 +34,13 @@ struct PaletteSplit {
   std::size_t split = 0;  // of splits
   Rgb ink = 0, paper = 0;
 };
+// The palette's colors around a color, to be tried for it: of 256, the
+// cube's at the two levels nearest each channel and the two nearest grays
+// (the first 16 are the terminal's own, which the art's writer never
+// uses); of 16, the six nearest. Added to out.
+void PaletteAround(Rgb color, const TerminalPalette& palette, std::vector<Rgb>& out);
+
 PaletteSplit ChoosePaletteSplit(std::span<const Split> splits, int samples, const std::array<double, 3>& total,
-                                TerminalColors palette);
+                                const TerminalPalette& palette);
 
 }  // namespace morvexa

@@ -396,7 +396,7 @@ constexpr std::string_view kMixers = ".:+xo%#@";
 // a space, each with the least squares colors of its split (the means of
 // the samples it inks and of the others), chosen with their colors from
 // the palette (ChoosePaletteSplit).
-Drawn PaletteGlyph(const Drawn& own, const std::array<CellChannel, 3>& channels, TerminalColors palette) {
+Drawn PaletteGlyph(const Drawn& own, const std::array<CellChannel, 3>& channels, const TerminalPalette& palette) {
   const SymbolGlyphs& glyphs = SymbolGlyphs::Get();
   std::array<Split, kMixers.size() + 2> splits;
   std::size_t count = 0;
@@ -435,7 +435,7 @@ Drawn PaletteGlyph(const Drawn& own, const std::array<CellChannel, 3>& channels,
 }  // namespace
 
 void ShapesToArt(PictureReader& samples, std::size_t columns, bool fill, bool invert, const ToneLevels& levels,
-                 TerminalColors palette, CharList& list, ArtSink& sink) {
+                 const TerminalPalette& palette, CharList& list, ArtSink& sink) {
   sink.Clear();
   list.Clear();
   std::array<float, 256> inkOfLuma{};
@@ -467,7 +467,7 @@ void ShapesToArt(PictureReader& samples, std::size_t columns, bool fill, bool in
           }
         }
         drawn = FillGlyph(cell, channels);
-        if (palette != TerminalColors::TrueColor && wanted != CellColors::None) {
+        if (palette.colors != TerminalColors::TrueColor && wanted != CellColors::None) {
           drawn = PaletteGlyph(drawn, channels, palette);
         }
       } else {

@@ -36,6 +36,6 @@ inline constexpr int kShapeSamplesWide = 8, kShapeSamplesHigh = 16;
 // use in the order met. The colors each cell shows are its paper with its
 // glyph's share of ink.
 void ShapesToArt(PictureReader& samples, std::size_t columns, bool fill, bool invert, const ToneLevels& levels,
-                 TerminalColors palette, CharList& list, ArtSink& sink);
+                 const TerminalPalette& palette, CharList& list, ArtSink& sink);
 
 }  // namespace morvexa

@@ -68,9 +68,11 @@ DrawingChoice ChooseWayOfDrawing(const DrawingRequest& request, const DrawingTar
     choice.way = Ramp{*request.ramp, request.invert, request.fill};
   } else if (request.colors != 0) {
     choice.way = ReducedColors{request.colors, request.dither, request.fill};
-  } else if (target.firstLook && !request.blocks) {
-    // The first look draws shapes, filled when colors show.
-    choice.way = Shapes{target.colorsShown, request.invert};
+  } else if (target.firstLook && !request.blocks && !request.shapes) {
+    // The first look: block elements fitted to each cell, in the cell's
+    // colors when they show (smooth parts smooth, edges sharp), else ink
+    // alone that keeps tones and edges.
+    choice.way = Blocks{target.form == ArtForm::Gbk ? BlockKind::FineCodePage936 : BlockKind::Fine, request.invert};
   } else if (request.shapes) {
     choice.way = Shapes{request.fill, request.invert};
   } else if (request.blocks) {
@@ -81,6 +83,7 @@ DrawingChoice ChooseWayOfDrawing(const DrawingRequest& request, const DrawingTar
     }
     // Code page 936 holds only some of the block elements.
     if (target.form == ArtForm::Gbk && kind == BlockKind::Quadrants) kind = BlockKind::CodePage936;
+    if (target.form == ArtForm::Gbk && kind == BlockKind::Fine) kind = BlockKind::FineCodePage936;
     choice.way = Blocks{kind, request.invert};
   } else {
     choice.way = SymbolPerColor{request.fill};

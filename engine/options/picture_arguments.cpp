@@ -69,7 +69,7 @@ std::string AllowedValue(const PictureOption& option) {
     case ValueKind::Number: return "a number from " + Figure(option.least) + " to " + Figure(option.most);
     case ValueKind::Ramp: return "at least two printable ASCII symbols";
     case ValueKind::Color: return "a color: #RRGGBB, #RGB or a name such as white";
-    case ValueKind::Blocks: return "quadrants or braille";
+    case ValueKind::Blocks: return "quadrants, fine or braille";
   }
   return {};
 }
@@ -156,6 +156,8 @@ std::string TakePictureOption(const PictureOption& option, std::string_view show
     case ValueKind::Blocks:
       if (!value || text == "quadrants") {
         drawing.blocks = BlockKind::Quadrants;
+      } else if (text == "fine") {
+        drawing.blocks = BlockKind::Fine;
       } else if (text == "braille") {
         drawing.blocks = BlockKind::Braille;
       } else {

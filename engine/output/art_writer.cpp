@@ -342,10 +342,11 @@ char* ArtWriter::PutColors(char* out, Rgb ink, Rgb paper, Rgb wasInk, Rgb wasPap
 
 Rgb ArtWriter::Shown(Rgb color) const {
   if (settings_.form != ArtForm::Ansi) return color;
-  switch (settings_.terminal) {
+  switch (settings_.terminal.colors) {
     case TerminalColors::TrueColor: break;
     case TerminalColors::Palette256: return kNoColor + 1 + static_cast<Rgb>(NearestPalette256(color));
-    case TerminalColors::Palette16: return kNoColor + 1 + static_cast<Rgb>(NearestPalette16(color));
+    case TerminalColors::Palette16:
+      return kNoColor + 1 + static_cast<Rgb>(NearestPalette16(color, settings_.terminal.sixteen));
   }
   return color;
 }
@@ -353,7 +354,7 @@ Rgb ArtWriter::Shown(Rgb color) const {
 char* ArtWriter::PutTerminalColor(char* out, Rgb color, bool paper) const {
   if (color == kNoColor) return Put(out, paper ? "\x1b[49m" : "\x1b[39m");
   const auto index = static_cast<unsigned>(color - kNoColor - 1);  // of a palette's color (Shown)
-  switch (settings_.terminal) {
+  switch (settings_.terminal.colors) {
     case TerminalColors::TrueColor:
       out = Put(out, paper ? "\x1b[48;2;" : "\x1b[38;2;");
       out = PutNumber(out, color >> 16 & 0xFF);

@@ -7,16 +7,12 @@ namespace morvexa {
 
 namespace {
 
-// xterm's own sixteen colors.
-constexpr std::array<Rgb, 16> kSixteen = {0x000000, 0xCD0000, 0x00CD00, 0xCDCD00, 0x0000EE, 0xCD00CD,
-                                          0x00CDCD, 0xE5E5E5, 0x7F7F7F, 0xFF0000, 0x00FF00, 0xFFFF00,
-                                          0x5C5CFF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
 // The levels of each channel of the 6 x 6 x 6 cube.
 constexpr std::array<unsigned, 6> kLevels = {0, 95, 135, 175, 215, 255};
 
 constexpr std::array<Rgb, 256> TwoHundredFiftySix() {
   std::array<Rgb, 256> colors{};
-  for (std::size_t i = 0; i < 16; ++i) colors[i] = kSixteen[i];
+  for (std::size_t i = 0; i < 16; ++i) colors[i] = kXtermSixteen[i];
   for (std::size_t i = 0; i < 216; ++i) {
     colors[16 + i] = static_cast<Rgb>(kLevels[i / 36]) << 16 | static_cast<Rgb>(kLevels[i / 6 % 6]) << 8 |
                      static_cast<Rgb>(kLevels[i % 6]);
@@ -28,23 +24,22 @@ constexpr std::array<Rgb, 256> kTwoHundredFiftySix = TwoHundredFiftySix();
 
 }  // namespace
 
-std::span<const Rgb> PaletteColors(TerminalColors palette) {
-  switch (palette) {
+std::span<const Rgb> PaletteColors(const TerminalPalette& palette) {
+  switch (palette.colors) {
     case TerminalColors::TrueColor: break;
     case TerminalColors::Palette256: return kTwoHundredFiftySix;
-    case TerminalColors::Palette16: return kSixteen;
+    case TerminalColors::Palette16: return palette.sixteen;
   }
   return {};
 }
 
-int NearestPalette16(Rgb color) {
-  const auto& kColors = kSixteen;
+int NearestPalette16(Rgb color, const SixteenColors& colors) {
   int best = 0;
   int bestDistance = 1 << 30;
   for (int i = 0; i < 16; ++i) {
-    const int dr = static_cast<int>(color >> 16 & 0xFF) - static_cast<int>(kColors[i] >> 16 & 0xFF);
-    const int dg = static_cast<int>(color >> 8 & 0xFF) - static_cast<int>(kColors[i] >> 8 & 0xFF);
-    const int db = static_cast<int>(color & 0xFF) - static_cast<int>(kColors[i] & 0xFF);
+    const int dr = static_cast<int>(color >> 16 & 0xFF) - static_cast<int>(colors[i] >> 16 & 0xFF);
+    const int dg = static_cast<int>(color >> 8 & 0xFF) - static_cast<int>(colors[i] >> 8 & 0xFF);
+    const int db = static_cast<int>(color & 0xFF) - static_cast<int>(colors[i] & 0xFF);
     // Weighted toward the eye's sense of difference.
     const int distance = 3 * dr * dr + 4 * dg * dg + 2 * db * db;
     if (distance < bestDistance) best = i, bestDistance = distance;

@@ -29,11 +29,18 @@ namespace morvexa::testing_support {
 struct TerminalLook {
   std::string background;  // as in "rgb:0000/0000/0000"; empty: not said
   bool answersAttributes = true;
+  std::vector<std::string> sixteen;  // its sixteen colors, as the background; empty: not said
+  // Inside tmux: questions wrapped for tmux to pass on ("ESC P tmux; ...
+  // ESC \\", escapes doubled) reach the terminal, which answers them, only
+  // when tmux lets them through; others are tmux's, which answers
+  // attributes alone.
+  bool inTmux = false, tmuxPassesThrough = false;
 };
 
 struct TerminalRun {
   std::string shown;            // what the program wrote, questions left out
   int backgroundQuestions = 0;  // times it asked for the background color
+  int paletteQuestions = 0;     // colors of the sixteen it asked for
   // What it wrote, as it came: when (milliseconds from the start) and what.
   std::vector<std::pair<long, std::string>> arrivals;
   int status = -1;  // its exit status; -1 when a signal ended it
@@ -118,13 +125,46 @@ inline TerminalRun RunOnTerminalSignalled(const std::vector<std::string>& args, 
     if (n > 0) {
       out.append(buffer, static_cast<std::size_t>(n));
       run.arrivals.emplace_back(elapsed(), std::string(buffer, static_cast<std::size_t>(n)));
+      // What is wrapped for tmux, tmux takes: unwrapped, and passed on
+      // when it lets it through.
+      for (std::size_t at; (at = out.find("\x1bPtmux;")) != std::string::npos;) {
+        std::size_t end = at + 7;
+        while (end + 1 < out.size() && !(out[end] == '\x1b' && out[end + 1] == '\\')) {
+          end += out[end] == '\x1b' ? 2 : 1;
+        }
+        if (end + 1 >= out.size()) break;
+        std::string inner;
+        for (std::size_t i = at + 7; i < end; ++i) {
+          inner += out[i];
+          if (out[i] == '\x1b') ++i;
+        }
+        out.erase(at, end + 2 - at);
+        if (look.tmuxPassesThrough && !look.background.empty() &&
+            inner.find(kBackgroundQuestion) != std::string::npos) {
+          ++run.backgroundQuestions;
+          const std::string answer = "\x1b]11;" + look.background + "\x1b\\";
+          (void)!write(terminal, answer.data(), answer.size());
+        }
+      }
       // Answer the questions as they come, and keep them out of what was
       // shown: a terminal does not show them.
       for (std::size_t at; (at = out.find(kBackgroundQuestion)) != std::string::npos;) {
         out.erase(at, kBackgroundQuestion.size());
         ++run.backgroundQuestions;
-        if (!look.background.empty()) {
+        if (!look.background.empty() && !look.inTmux) {
           const std::string answer = "\x1b]11;" + look.background + "\x1b\\";
+          (void)!write(terminal, answer.data(), answer.size());
+        }
+      }
+      // "ESC ] 4 ; N ; ? ESC \\": a color of the sixteen.
+      for (std::size_t at; (at = out.find("\x1b]4;")) != std::string::npos;) {
+        const std::size_t end = out.find("\x1b\\", at);
+        if (end == std::string::npos) break;
+        const int index = std::atoi(out.c_str() + at + 4);
+        out.erase(at, end + 2 - at);
+        ++run.paletteQuestions;
+        if (index >= 0 && static_cast<std::size_t>(index) < look.sixteen.size()) {
+          const std::string answer = "\x1b]4;" + std::to_string(index) + ";" + look.sixteen[index] + "\x1b\\";
           (void)!write(terminal, answer.data(), answer.size());
         }
       }

@@ -59,7 +59,7 @@ TEST_F(Cli, EveryOptionWithABadValueIsNamedWithWhatItTakes) {
   EXPECT_EQ(FirstLine(RunCli({"picture", "--color=sometimes", dir_ / "p.bmp"})),
             "morvexa-cli: --color: \"sometimes\" is not always, never or auto");
   EXPECT_EQ(FirstLine(RunCli({"picture", "--blocks=hexagons", dir_ / "p.bmp"})),
-            "morvexa-cli: --blocks: \"hexagons\" is not quadrants or braille");
+            "morvexa-cli: --blocks: \"hexagons\" is not quadrants, fine or braille");
 }
 
 TEST_F(Cli, OneWayOfChoosingSymbolsAtATime) {

@@ -1,5 +1,6 @@
 // A picture shown on a terminal: on a pseudo-terminal of a known size, the
 // art fits the screen; anywhere else it is one symbol per pixel, as ever.
+#include <algorithm>
 #include <regex>
 
 #include "../support/bmp_builder.h"
@@ -16,6 +17,7 @@ using testing_support::OnTerminal;
 using testing_support::RunOnTerminal;
 using testing_support::ShownLines;
 using testing_support::TerminalLook;
+using testing_support::TerminalRun;
 
 class TerminalFit : public Cli {
  protected:
@@ -33,31 +35,43 @@ class TerminalFit : public Cli {
   std::string picture_;
 };
 
+// The characters of a line of UTF-8.
+std::size_t Characters(const std::string& line) {
+  return static_cast<std::size_t>(
+      std::count_if(line.begin(), line.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
 TEST_F(TerminalFit, APictureFitsTheTerminalItIsShownOn) {
-  // Without colors: 23 lines (one is left for the prompt) of 46 columns,
-  // the picture's proportions in cells twice as tall as wide, in shapes.
-  const std::string plain = OnTerminal({"picture", picture_}, 80, 24, {{"NO_COLOR", "1"}, {"TERM", "xterm-256color"}});
+  // Without colors, on a light terminal: 23 lines (one is left for the
+  // prompt) of 46 columns, the picture's proportions in cells twice as tall
+  // as wide, in block elements.
+  const TerminalLook light{"rgb:ffff/ffff/ffff"};
+  const std::string plain =
+      OnTerminal({"picture", picture_}, 80, 24, {{"NO_COLOR", "1"}, {"TERM", "xterm-256color"}}, light);
   EXPECT_EQ(plain.find('\x1b'), std::string::npos) << "no colors";
   const std::vector<std::string> lines = ShownLines(plain);
   ASSERT_EQ(lines.size(), 23u) << plain.substr(0, 400);
-  for (const std::string& line : lines) EXPECT_EQ(line.size(), 46u) << line;
-  // The dark disc is drawn in dense symbols, the paper around it blank.
-  EXPECT_EQ(lines[11].find_first_of(" .:"), 0u) << lines[11];
-  EXPECT_NE(lines[11].find("88888888"), std::string::npos) << lines[11];
+  for (const std::string& line : lines) EXPECT_EQ(Characters(line), 46u) << line;
+  // The dark disc is drawn in full blocks, the paper around it blank.
+  EXPECT_EQ(lines[11].find(' '), 0u) << lines[11];
+  EXPECT_NE(lines[11].find("████████"), std::string::npos) << lines[11];
   EXPECT_EQ(lines[0], std::string(46, ' ')) << "the paper around the disc is left blank";
 
-  // Light on dark: the light paper around the disc is inked.
-  const std::vector<std::string> inverted =
-      ShownLines(OnTerminal({"picture", picture_, "--invert"}, 80, 24, {{"NO_COLOR", "1"}}));
-  ASSERT_EQ(inverted.size(), 23u);
-  EXPECT_EQ(inverted[0].find(' '), std::string::npos) << inverted[0];
+  // Light on dark, asked for or on a terminal that does not say (dark, the
+  // more common): the light paper around the disc is inked.
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"picture", picture_, "--invert"}, std::vector<std::string>{"picture", picture_}}) {
+    const std::vector<std::string> inverted = ShownLines(OnTerminal(args, 80, 24, {{"NO_COLOR", "1"}}));
+    ASSERT_EQ(inverted.size(), 23u);
+    EXPECT_EQ(inverted[0].find(' '), std::string::npos) << inverted[0];
+  }
 
   // A terminal as large as can be: a symbol a pixel at most.
   const std::vector<std::string> huge =
       ShownLines(OnTerminal({"picture", picture_}, 65535, 65535, {{"NO_COLOR", "1"}}));
   EXPECT_LE(huge.size(), 512u);
   EXPECT_GE(huge.size(), 200u);
-  for (const std::string& line : huge) EXPECT_LE(line.size(), 512u);
+  for (const std::string& line : huge) EXPECT_LE(Characters(line), 512u);
 
   // A wide screen of few rows: the rows decide.
   EXPECT_EQ(ShownLines(OnTerminal({"picture", picture_}, 200, 11, {{"NO_COLOR", "1"}})).size(), 10u);
@@ -97,7 +111,7 @@ TEST_F(TerminalFit, ArtWithoutColorsIsDrawnForTheTerminalsBackground) {
   EXPECT_FALSE(paperInked(picture, light, plain));
   EXPECT_FALSE(paperInked(picture, lightShort, {{"NO_COLOR", "1"}, {"COLORFGBG", "15;0"}}))
       << "two digits a channel, light, over what COLORFGBG says";
-  EXPECT_FALSE(paperInked(picture, {}, plain)) << "not said: light, as paper";
+  EXPECT_TRUE(paperInked(picture, {}, plain)) << "not said: dark, the more common";
   EXPECT_TRUE(paperInked(picture, {}, {{"NO_COLOR", "1"}, {"COLORFGBG", "15;0"}}));
   EXPECT_FALSE(paperInked(picture, {}, {{"NO_COLOR", "1"}, {"COLORFGBG", "0;15"}}));
   EXPECT_TRUE(paperInked(picture, {"", false}, {{"NO_COLOR", "1"}, {"COLORFGBG", "15;0"}}))
@@ -120,6 +134,86 @@ TEST_F(TerminalFit, ArtWithoutColorsIsDrawnForTheTerminalsBackground) {
             0);
   EXPECT_EQ(RunOnTerminal({"picture", picture_, "--original"}, 80, 24, plain, dark).backgroundQuestions, 0);
   EXPECT_EQ(RunOnTerminal({"text", "a"}, 80, 24, plain, dark).backgroundQuestions, 0);
+}
+
+TEST_F(TerminalFit, ThroughTmuxTheBackgroundIsAskedOfTheTerminalOutside) {
+  const std::vector<std::pair<std::string, std::string>> inTmux = {
+      {"NO_COLOR", "1"}, {"TMUX", "/tmp/tmux-0/default,1,0"}, {"TERM", "tmux-256color"}};
+  auto paperInked = [&](const TerminalLook& look) {
+    const std::vector<std::string> lines = ShownLines(OnTerminal({"picture", picture_}, 80, 24, inTmux, look));
+    EXPECT_EQ(lines.size(), 23u);
+    return !lines.empty() && lines[0].find_first_not_of(' ') != std::string::npos;
+  };
+  TerminalLook light{"rgb:ffff/ffff/ffff"};
+  light.inTmux = true;
+  light.tmuxPassesThrough = true;
+  EXPECT_FALSE(paperInked(light)) << "a light terminal outside tmux, asked through it";
+  TerminalLook dark{"rgb:0000/0000/0000"};
+  dark.inTmux = light.tmuxPassesThrough = true;
+  dark.tmuxPassesThrough = true;
+  EXPECT_TRUE(paperInked(dark));
+  // tmux that lets nothing through: not said, so dark, the more common.
+  light.tmuxPassesThrough = false;
+  EXPECT_TRUE(paperInked(light));
+}
+
+TEST_F(TerminalFit, SixteenColorsAreTheTerminalsOwn) {
+  // A flat #AAAAAA: the Linux console's light gray (its 7), between
+  // xterm's 7 (#E5E5E5) and 8 (#7F7F7F), nearer the second.
+  std::vector<unsigned> gray(64 * 64, 0);
+  const std::string picture = (dir_ / "gray.bmp").string();
+  WriteFile(picture, testing_support::BmpBuilder(64, 64, gray, {0xAAAAAA}).Build({40, 8}));
+  const std::vector<std::string> args = {"picture", picture};
+  // The Linux console answers no question: its name says its colors.
+  const std::string console = OnTerminal(args, 80, 24, {{"TERM", "linux"}, {"NO_COLOR", ""}});
+  EXPECT_NE(console.find("\x1b[47m"), std::string::npos) << console.substr(0, 200);
+  EXPECT_EQ(console.find("\x1b[100m"), std::string::npos);
+  // A terminal that does not say: xterm's.
+  const TerminalRun xterm = RunOnTerminal(args, 80, 24, {{"TERM", "xterm"}, {"NO_COLOR", ""}});
+  EXPECT_NE(xterm.shown.find("\x1b[100m"), std::string::npos) << xterm.shown.substr(0, 200);
+  EXPECT_EQ(xterm.paletteQuestions, 16) << "asked for all sixteen, in one go";
+  // One that answers: its own, here #AAAAAA as its 5 among grays.
+  TerminalLook own;
+  for (int i = 0; i < 16; ++i)
+    own.sixteen.push_back(i == 5 ? "rgb:aaaa/aaaa/aaaa" : i < 8 ? "rgb:0/0/0" : "rgb:ff/ff/ff");
+  const std::string answered = OnTerminal(args, 80, 24, {{"TERM", "xterm"}, {"NO_COLOR", ""}}, own);
+  EXPECT_NE(answered.find("\x1b[45m"), std::string::npos) << answered.substr(0, 200);
+  // Nothing is asked where it does not matter, and files keep xterm's.
+  EXPECT_EQ(RunOnTerminal(args, 80, 24, {{"TERM", "xterm-256color"}, {"NO_COLOR", ""}}).paletteQuestions, 0);
+  const std::vector<std::string> toFile = {"picture", picture,        "--blocks",      "--format",
+                                           "ansi",    "--palette=16", "--color=always"};
+  const testing_support::Outcome onConsole = RunCli(toFile, "TERM=linux"), onXterm = RunCli(toFile, "TERM=xterm");
+  EXPECT_EQ(onConsole.status, 0);
+  EXPECT_EQ(onConsole.out, onXterm.out) << "a file is the same whatever the terminal";
+}
+
+TEST_F(TerminalFit, TheFirstLookInColorsDrawsWithBlocksNotLetters) {
+  ASSERT_EQ(RunShell("convert -size 256x256 -seed 3 plasma:fractal -blur 0x2 " +
+                     testing_support::Quote((dir_ / "photo.png").string()))
+                .status,
+            0)
+      << "ImageMagick, from Debian's imagemagick package";
+  for (const char* colors : {"truecolor", ""}) {
+    SCOPED_TRACE(colors);
+    const std::string shown = OnTerminal({"picture", (dir_ / "photo.png").string()}, 80, 24,
+                                         {{"TERM", "xterm-256color"}, {"COLORTERM", colors}, {"NO_COLOR", ""}});
+    const std::vector<std::string> lines = ShownLines(shown);
+    ASSERT_EQ(lines.size(), 23u);
+    for (const std::string& line : lines) {
+      // Spaces and block elements (U+2580 to U+259F: E2 96 80 to E2 96 9F)
+      // only.
+      for (std::size_t at = 0; at < line.size();) {
+        if (line[at] == ' ') {
+          ++at;
+          continue;
+        }
+        ASSERT_TRUE(line.compare(at, 2, "\xE2\x96") == 0 && static_cast<unsigned char>(line[at + 2]) >= 0x80 &&
+                    static_cast<unsigned char>(line[at + 2]) <= 0x9F)
+            << line;
+        at += 3;
+      }
+    }
+  }
 }
 
 TEST_F(TerminalFit, BannersReadOnAnyBackground) {

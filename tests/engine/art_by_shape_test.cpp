@@ -324,7 +324,8 @@ TEST_F(ArtByShape, FewColorsAreMixedInsideTheCells) {
     return std::hypot((a >> 16 & 0xFF) - r, (a >> 8 & 0xFF) - g, (a & 0xFF) - b);
   };
   for (const TerminalColors palette : {TerminalColors::Palette256, TerminalColors::Palette16}) {
-    const std::span<const Rgb> colors = PaletteColors(palette);
+    const TerminalPalette shown{palette};
+    const std::span<const Rgb> colors = PaletteColors(shown);
     const Rgb nearest = colors[static_cast<std::size_t>(
         palette == TerminalColors::Palette16 ? NearestPalette16(brown) : NearestPalette256(brown))];
     PictureOptions shapes = Cells(4, 2), blocks = Cells(4, 2);
@@ -332,7 +333,7 @@ TEST_F(ArtByShape, FewColorsAreMixedInsideTheCells) {
     blocks.way = Blocks{BlockKind::Quadrants};
     for (PictureOptions* options : {&shapes, &blocks}) {
       SCOPED_TRACE(std::holds_alternative<Shapes>(options->way) ? "shapes" : "blocks");
-      options->palette = palette;
+      options->palette = shown;
       const Converted c = Convert(Painted(32, 32, [&](std::size_t, std::size_t) { return brown; }), *options, true);
       const std::u32string line = cp936::Decode(c.area.GetLine(0));
       ASSERT_EQ(line.size(), 4u);
@@ -367,7 +368,7 @@ TEST_F(ArtByShape, AColorBetweenTheCubesLevelsIsMixedFromTheLevelsOnEitherSide) 
   const Rgb lilac = 0xD0A0F8;
   PictureOptions blocks = Cells(4, 2);
   blocks.way = Blocks{BlockKind::Quadrants};
-  blocks.palette = TerminalColors::Palette256;
+  blocks.palette.colors = TerminalColors::Palette256;
   const Converted c = Convert(Painted(32, 32, [&](std::size_t, std::size_t) { return lilac; }), blocks, true);
   ASSERT_FALSE(c.ink.empty());
   for (std::size_t x = 0; x < c.ink.size(); ++x) {

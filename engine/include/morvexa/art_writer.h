@@ -27,7 +27,7 @@ constexpr bool ShowsColors(ArtForm form) { return form == ArtForm::Html || form 
 
 struct ArtFormSettings {
   ArtForm form = ArtForm::Gbk;
-  TerminalColors terminal = TerminalColors::TrueColor;
+  TerminalPalette terminal;
   std::string title = "Morvexa";  // the page's title (UTF-8)
   // In the ansi and html forms, the paper behind cells that have an ink
   // color and no paper of their own, so that they read on a terminal or a

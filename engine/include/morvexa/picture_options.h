@@ -24,7 +24,7 @@ struct PictureOptions {
   // The colors the art is shown in: for a terminal of 256 or 16 colors,
   // the shapes of fill and the blocks choose each cell's ink and paper from
   // its palette, together, so that the cell keeps its look from afar.
-  TerminalColors palette = TerminalColors::TrueColor;
+  TerminalPalette palette;
 
   // As many as there are printable ASCII symbols, one for each color.
   static constexpr int kMostColors = 95;

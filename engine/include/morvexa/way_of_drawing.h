@@ -51,8 +51,11 @@ struct Shapes {
 
 // Cells of block elements, each split in two colors (see
 // convert/blocks_to_art.h): halves and quadrants; only the halves and
-// eighths that code page 936 holds; braille's 2 x 4 dots.
-enum class BlockKind { Quadrants, CodePage936, Braille };
+// eighths that code page 936 holds; braille's 2 x 4 dots; or, fine, the
+// halves, quadrants and eighths fitted to 8 x 16 samples a cell by their
+// tones first (see convert/fine_blocks.h), of them only those code page
+// 936 holds.
+enum class BlockKind { Quadrants, CodePage936, Braille, Fine, FineCodePage936 };
 struct Blocks {
   BlockKind kind = BlockKind::Quadrants;
   bool invert = false;
