@@ -71,8 +71,8 @@ struct ShapeFit {
 // shapes side by side in lanes of eight. Made twice, for processors with
 // AVX2 and for any other, the one to run chosen as the program loads.
 __attribute__((target_clones("avx2", "default"))) void SumWithShapes(const float* const* channels,
-                                                                     const float* __restrict bySample, std::size_t lanes,
-                                                                     float* __restrict sums) {
+                                                                     const float* __restrict bySample,
+                                                                     std::size_t lanes, float* __restrict sums) {
   std::fill(sums, sums + 3 * lanes, 0.0f);
   for (int i = 0; i < kFitSamples; ++i) {
     const float* ink = bySample + static_cast<std::size_t>(i) * lanes;
@@ -87,6 +87,18 @@ __attribute__((target_clones("avx2", "default"))) void SumWithShapes(const float
 }
 
 }  // namespace
+
+float CellFit::LookWeightOf(const TerminalPalette& palette) {
+  switch (palette.colors) {
+    case TerminalColors::TrueColor: break;
+    case TerminalColors::Palette256: return 0.05f;
+    case TerminalColors::Palette16: return 0.005f;
+  }
+  return 0;
+}
+
+CellFit::CellFit(std::vector<FitShape> shapes, const TerminalPalette& palette)
+    : CellFit(std::move(shapes), palette, LookWeightOf(palette)) {}
 
 CellFit::CellFit(std::vector<FitShape> shapes, const TerminalPalette& palette, float lookWeight)
     : shapes_(std::move(shapes)), palette_(palette), lookWeight_(lookWeight) {
@@ -156,11 +168,17 @@ CellFit::Drawn CellFit::Fit(const float* red, const float* green, const float* b
     }
   };
 
+  // Shapes that fit as well as one before them (a flat cell fits every one)
+  // give way to it: the space, first, over any glyph in one color.
+  const float tie = 1e-6f * n;
+  const auto fitsBetter = [&](std::size_t a, std::size_t b) {
+    return fits[a].error < fits[b].error - tie || (fits[a].error <= fits[b].error + tie && a < b);
+  };
   if (palette_.colors == TerminalColors::TrueColor) {
-    const auto best = static_cast<std::size_t>(
-        std::min_element(fits.begin(), fits.end(),
-                         [](const ShapeFit& a, const ShapeFit& b) { return a.error < b.error; }) -
-        fits.begin());
+    std::size_t best = 0;
+    for (std::size_t k = 1; k < fits.size(); ++k) {
+      if (fitsBetter(k, best)) best = k;
+    }
     Channels ink, paper;
     leastSquares(best, ink, paper);
     return {best, RgbOf(ink), RgbOf(paper)};
@@ -171,8 +189,7 @@ CellFit::Drawn CellFit::Fit(const float* red, const float* green, const float* b
   std::vector<std::size_t> order(shapes_.size());
   for (std::size_t k = 0; k < order.size(); ++k) order[k] = k;
   const std::size_t tried = std::min(kPaletteShapes, order.size());
-  std::partial_sort(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(tried), order.end(),
-                    [&](std::size_t a, std::size_t b) { return fits[a].error < fits[b].error; });
+  std::partial_sort(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(tried), order.end(), fitsBetter);
   // How far a mixed color seen from afar lies from the mean in CIELAB,
   // near it: its difference from the mean through the derivatives of
   // CIELAB there.
@@ -232,7 +249,7 @@ CellFit::Drawn CellFit::Fit(const float* red, const float* green, const float* b
           }
           cost += lookWeight_ * n * lab / 10000.0f;
         }
-        if (cost < best) best = cost, drawn = {k, inkColor, paperColor};
+        if (cost < best - tie) best = cost, drawn = {k, inkColor, paperColor};
       }
     }
   }

@@ -34,7 +34,16 @@ using FitShape = std::array<float, kFitSamples>;
 // structure.
 class CellFit {
  public:
-  CellFit(std::vector<FitShape> shapes, const TerminalPalette& palette, float lookWeight = 0);
+  // With the look weight that suits the palette (LookWeightOf).
+  CellFit(std::vector<FitShape> shapes, const TerminalPalette& palette);
+  CellFit(std::vector<FitShape> shapes, const TerminalPalette& palette, float lookWeight);
+
+  // How much a cell's color seen from afar counts beside its structure:
+  // at 256 colors, whose cube lies too far apart to mix in a cell unseen, a
+  // little; at 16, barely, enough to leave no cell far from its own color.
+  // (Measured by bench/first_look.py beside chafa: structure and color at
+  // once.)
+  static float LookWeightOf(const TerminalPalette& palette);
 
   struct Drawn {
     std::size_t shape = 0;

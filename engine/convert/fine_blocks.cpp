@@ -21,11 +21,7 @@ namespace {
 // beside chafa on terminals without colors: both its measures at once.)
 constexpr float kLift = 0.7f;
 constexpr float kToneWeight = 0.85f;
-// How much a cell's color seen from afar counts beside its structure: at
-// 256 colors, whose cube lies too far apart to mix in a cell unseen, a
-// little; at 16, barely, enough to leave no cell far from its own color.
-constexpr float kLookWeight256 = 0.05f;
-constexpr float kLookWeight16 = 0.005f;
+
 
 struct Element {
   char32_t character;
@@ -76,7 +72,7 @@ void FineBlocksToArt(PictureReader& samples, std::size_t columns, bool codePage9
     for (const float v : element.ink) inked += v;
     shareOf.push_back(inked / kFitSamples);
   }
-  const CellFit fit(shapes, palette, palette.colors == TerminalColors::Palette256 ? kLookWeight256 : kLookWeight16);
+  const CellFit fit(shapes, palette);
   // Without colors: the share of ink each luma asks for.
   std::array<float, 256> toneOf{};
   for (std::size_t v = 0; v < toneOf.size(); ++v) {

@@ -5,12 +5,13 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string_view>
 #include <vector>
 
+#include "convert/cell_fit.h"
 #include "convert/cell_rows.h"
 #include "convert/ink_and_paper.h"
-#include "convert/palette_mix.h"
 #include "convert/symbol_glyphs.h"
 
 namespace morvexa {
@@ -24,21 +25,14 @@ constexpr int kHalf = SymbolGlyphs::kPixels / 2;
 // The glyphs' scores are worked out side by side, for as many glyphs as
 // vectors of 8 hold: the last is a blank that never wins.
 constexpr int kLanes = 96;
-// The contrasts a glyph of fill is tried at beyond the least squares fit,
-// as multiples of it: more contrast than the fit often draws a line more
-// plainly.
-constexpr float kStrongerScales[] = {1.5f, 2.2f};
-// Luma's weights (Rec. 709).
-constexpr float kLumaWeights[3] = {0.2126f, 0.7152f, 0.0722f};
 
 using Lanes = std::array<float, kLanes>;
 
 // What scoring needs of each glyph: the share of its ink in each half and
-// in the whole cell, the variance of its ink in each half, and one over the
-// variance of its ink in the whole cell (0 for a blank).
+// in the whole cell, and the variance of its ink in each half.
 struct GlyphTable {
   std::array<Lanes, 2> halfShare{}, halfVariance{};
-  Lanes share{}, inverseVariance{};
+  Lanes share{};
 
   GlyphTable() {
     const SymbolGlyphs& glyphs = SymbolGlyphs::Get();
@@ -50,7 +44,6 @@ struct GlyphTable {
       }
       const float p = static_cast<float>(glyphs.inked[k][0] + glyphs.inked[k][1]) / SymbolGlyphs::kPixels;
       share[k] = p;
-      inverseVariance[k] = p > 0 && p < 1 ? 1 / (p * (1 - p)) : 0;
     }
   }
 };
@@ -128,17 +121,6 @@ void Likeness(const CellLumas& cell, const Lanes& paper, const Lanes& difference
       score[k] += HalfLikeness(meanX, varianceX, sums[k], paper[k], difference[k], p[k], v[k], c2);
     }
   }
-}
-
-// The same for glyph k alone.
-float LikenessOf(const CellLumas& cell, std::size_t k, float paper, float difference, float c2) {
-  const GlyphTable& table = Table();
-  float score = 0;
-  for (std::size_t half = 0; half < 2; ++half) {
-    score += HalfLikeness(cell.mean[half], cell.variance[half], cell.inkSums[half][k], paper, difference,
-                          table.halfShare[half][k], table.halfVariance[half][k], c2);
-  }
-  return score;
 }
 
 // Plain art: what a glyph is matched by. Seen from a reading distance a
@@ -284,152 +266,23 @@ int PlainGlyph(const std::int16_t* luma, const std::array<float, 256>& inkOfLuma
   return best;
 }
 
-Rgb ToRgb(const float* color) {
-  Rgb out = 0;
-  for (int c = 0; c < 3; ++c) {
-    out = out << 8 | static_cast<Rgb>(std::clamp(std::lround(color[c] * 255), 0L, 255L));
-  }
-  return out;
-}
-
-// A cell's samples of one channel: their mean (0-1) and their sums with
-// every glyph's ink.
-struct CellChannel {
-  float mean = 0;
-  InkSums inkSums{};
-
-  void Measure(const std::int16_t* x) {
-    std::int32_t sum = 0;
-    for (int i = 0; i < SymbolGlyphs::kPixels; ++i) sum += x[i];
-    mean = static_cast<float>(sum) / (SymbolGlyphs::kPixels * 255.0f);
-    SumWithInk(x, inkSums);
-  }
-};
-
-// A cell of fill: the glyph, and the ink and paper it is drawn in.
+// A cell: its glyph, and the ink and paper it is drawn in.
 struct Drawn {
   int glyph = 0;
   Rgb ink = 0, paper = 0;
 };
 
-// The glyph and two colors of a cell of fill. For each glyph, ink and
-// paper are the least squares fit to the cell's samples: the means of the
-// samples its ink covers and of those it leaves, so the cell keeps its
-// mean color. The glyphs are scored by likeness; the few that score best
-// are then tried at the stronger contrasts of kStrongerScales, as far as
-// colors go, and the best of all is drawn.
-Drawn FillGlyph(const CellLumas& cell, const std::array<CellChannel, 3>& channels) {
-  constexpr std::size_t kTried = 4;
-  const GlyphTable& table = Table();
-  const float lumaMean = (cell.mean[0] + cell.mean[1]) / 2;
-  // Ink minus paper, per channel and in luma: the samples' covariance with
-  // the glyph's ink over the ink's variance.
-  std::array<Lanes, 3> difference;
-  Lanes lumaDifference{}, paper, score;
-  for (std::size_t c = 0; c < 3; ++c) {
-    const CellChannel& channel = channels[c];
-    for (std::size_t k = 0; k < kLanes; ++k) {
-      const float sum = (channel.inkSums[0][k] + channel.inkSums[1][k]) / 2;
-      difference[c][k] = (sum - channel.mean * table.share[k]) * table.inverseVariance[k];
-      lumaDifference[k] += kLumaWeights[c] * difference[c][k];
-    }
-  }
-  for (std::size_t k = 0; k < kLanes; ++k) paper[k] = lumaMean - lumaDifference[k] * table.share[k];
-  Likeness(cell, paper, lumaDifference, kC2, score);
-
-  // The best few, tried with more contrast.
-  // (Kept in order as met: a glyph goes in above the first that scores less.)
-  std::array<int, kTried> order;
-  std::size_t held = 0;
-  for (int k = 0; k < kCount; ++k) {
-    const float s = score[static_cast<std::size_t>(k)];
-    if (held == kTried && s <= score[static_cast<std::size_t>(order[kTried - 1])]) continue;
-    std::size_t at = std::min(held, kTried - 1);
-    while (at > 0 && score[static_cast<std::size_t>(order[at - 1])] < s) {
-      order[at] = order[at - 1];
-      --at;
-    }
-    order[at] = k;
-    held = std::min(held + 1, kTried);
-  }
-  std::size_t best = static_cast<std::size_t>(order[0]);
-  float bestScore = score[best], bestScale = 1;
-  for (std::size_t i = 0; i < kTried; ++i) {
-    const auto k = static_cast<std::size_t>(order[i]);
-    const float p = table.share[k];
-    if (table.inverseVariance[k] == 0) continue;
-    // The largest scale that keeps paper (mean - s d p) and ink (paper + s d)
-    // in 0-1 in every channel.
-    float largest = std::numeric_limits<float>::infinity();
-    for (std::size_t c = 0; c < 3; ++c) {
-      const float m = channels[c].mean, d = difference[c][k];
-      for (const float change : {-d * p, d * (1 - p)}) {
-        if (change > 1e-9f) largest = std::min(largest, (1 - m) / change);
-        if (change < -1e-9f) largest = std::min(largest, m / -change);
-      }
-    }
-    for (const float scale : kStrongerScales) {
-      const float s = std::min(scale, largest);
-      const float d = s * lumaDifference[k];
-      const float stronger = LikenessOf(cell, k, lumaMean - d * p, d, kC2);
-      if (stronger > bestScore) bestScore = stronger, best = k, bestScale = s;
-    }
-  }
-  float inkColor[3], paperColor[3];
-  for (std::size_t c = 0; c < 3; ++c) {
-    const float d = bestScale * difference[c][best];
-    paperColor[c] = channels[c].mean - d * table.share[best];
-    inkColor[c] = paperColor[c] + d;
-  }
-  return {static_cast<int>(best), ToRgb(inkColor), ToRgb(paperColor)};
-}
-
 // The share of glyph k's ink in the whole cell.
 double InkShare(int k) { return Table().share[static_cast<std::size_t>(k)]; }
 
-// For a terminal of few colors: the glyphs that, besides the cell's own,
-// may draw a cell in two colors of the palette, mixing them evenly (those
-// of the default ramp, from little ink to the most).
-constexpr std::string_view kMixers = ".:+xo%#@";
-
-// The cell of fill drawn in a terminal's palette: its own glyph, a mixer or
-// a space, each with the least squares colors of its split (the means of
-// the samples it inks and of the others), chosen with their colors from
-// the palette (ChoosePaletteSplit).
-Drawn PaletteGlyph(const Drawn& own, const std::array<CellChannel, 3>& channels, const TerminalPalette& palette) {
+// The glyphs as shapes a cell of fill is fitted with.
+std::vector<FitShape> GlyphShapes() {
   const SymbolGlyphs& glyphs = SymbolGlyphs::Get();
-  std::array<Split, kMixers.size() + 2> splits;
-  std::size_t count = 0;
-  std::array<double, 3> total;
-  for (std::size_t c = 0; c < 3; ++c) total[c] = channels[c].mean * 255.0 * SymbolGlyphs::kPixels;
-  const auto add = [&](int k) {
-    const auto g = static_cast<std::size_t>(k);
-    Split& split = splits[count++];
-    split.symbol = g;
-    split.inked = glyphs.inked[g][0] + glyphs.inked[g][1];
-    double inside[3], outside[3];
-    for (std::size_t c = 0; c < 3; ++c) {
-      split.inkedSum[c] = (channels[c].inkSums[0][g] + channels[c].inkSums[1][g]) * kHalf * 255.0;
-      inside[c] = split.inked > 0 ? split.inkedSum[c] / split.inked : total[c] / SymbolGlyphs::kPixels;
-      outside[c] = split.inked < SymbolGlyphs::kPixels
-                       ? (total[c] - split.inkedSum[c]) / (SymbolGlyphs::kPixels - split.inked)
-                       : inside[c];
-    }
-    const auto rgb = [](const double* v) {
-      Rgb out = 0;
-      for (int c = 0; c < 3; ++c) out = out << 8 | static_cast<Rgb>(std::clamp(std::lround(v[c]), 0L, 255L));
-      return out;
-    };
-    split.ink = rgb(inside), split.paper = rgb(outside);
-  };
-  add(0);  // the space
-  if (own.glyph != 0) add(own.glyph);
-  for (const char mixer : kMixers) {
-    if (mixer - 0x20 != own.glyph) add(mixer - 0x20);
+  std::vector<FitShape> shapes(kCount);
+  for (std::size_t k = 0; k < kCount; ++k) {
+    for (std::size_t i = 0; i < SymbolGlyphs::kPixels; ++i) shapes[k][i] = glyphs.ink[k][i];
   }
-  const PaletteSplit drawn =
-      ChoosePaletteSplit(std::span<const Split>(splits.data(), count), SymbolGlyphs::kPixels, total, palette);
-  return {static_cast<int>(splits[drawn.split].symbol), drawn.ink, drawn.paper};
+  return shapes;
 }
 
 }  // namespace
@@ -445,32 +298,23 @@ void ShapesToArt(PictureReader& samples, std::size_t columns, bool fill, bool in
   ByteString line(columns, ' ');
   std::vector<Rgb> inks(columns), papers(columns);
   std::array<bool, 256> listed{};
-  std::array<std::int16_t, SymbolGlyphs::kPixels> luma, red, green, blue;
-  CellLumas cell;
-  std::array<CellChannel, 3> channels;
+  std::array<std::int16_t, SymbolGlyphs::kPixels> luma;
+  std::array<float, SymbolGlyphs::kPixels> red, green, blue;
+  // Cells of fill are fitted with the glyphs, in the colors of the
+  // terminal the art is shown on (true color where none shows).
+  const std::optional<CellFit> fit =
+      fill ? std::optional<CellFit>(std::in_place, GlyphShapes(),
+                                    wanted == CellColors::None ? TerminalPalette{} : palette)
+           : std::nullopt;
   for (std::size_t y = 0; rows.Next(); ++y) {
     for (std::size_t x = 0; x < columns; ++x) {
-      rows.Lumas(x, luma.data());
-      cell.Measure(luma.data());
       Drawn drawn;
       if (fill) {
         rows.Samples(x, red.data(), green.data(), blue.data());
-        channels[0].Measure(red.data());
-        channels[1].Measure(green.data());
-        channels[2].Measure(blue.data());
-        // The lumas' sums with the ink, as luma weighs the channels'.
-        for (std::size_t half = 0; half < 2; ++half) {
-          for (std::size_t k = 0; k < kLanes; ++k) {
-            cell.inkSums[half][k] = kLumaWeights[0] * channels[0].inkSums[half][k] +
-                                    kLumaWeights[1] * channels[1].inkSums[half][k] +
-                                    kLumaWeights[2] * channels[2].inkSums[half][k];
-          }
-        }
-        drawn = FillGlyph(cell, channels);
-        if (palette.colors != TerminalColors::TrueColor && wanted != CellColors::None) {
-          drawn = PaletteGlyph(drawn, channels, palette);
-        }
+        const CellFit::Drawn fitted = fit->Fit(red.data(), green.data(), blue.data());
+        drawn = {static_cast<int>(fitted.shape), fitted.ink, fitted.paper};
       } else {
+        rows.Lumas(x, luma.data());
         drawn = {PlainGlyph(luma.data(), inkOfLuma), rows.Mean(x), kNoColor};
       }
       const char symbol = SymbolGlyphs::SymbolOf(drawn.glyph);

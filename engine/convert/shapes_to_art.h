@@ -22,16 +22,12 @@ inline constexpr int kShapeSamplesWide = 8, kShapeSamplesHigh = 16;
 //    the art keeps the picture's tones as well as its edges, with a little
 //    of their structural similarity; symbols terminal fonts draw too unlike
 //    the built-in font are left out. The cell's ink is its mean color.
-//  - With fill, likeness is the structural similarity (SSIM) of the cell's
-//    lumas with the drawn glyph, in the cell's top and bottom halves, which
-//    weighs the means, the contrasts and the way the two vary together, so
-//    that edges and lines find "/", "\", "|", "_", "-" and the like; each
-//    glyph is drawn in the ink and paper that fit the cell's samples best
-//    (least squares, so that the cell keeps its mean color), its contrast
-//    also tried stronger: the cell's ink and paper are those of the best
-//    glyph, exactly the two colors of a cell drawn in one; for a terminal
-//    of few colors (palette), of its palette, chosen together so that the
-//    cell keeps its look from afar (PaletteInkAndPaper).
+//  - With fill, each cell is fitted with the glyphs as CellFit fits it:
+//    the glyph whose ink follows the cell's tones best, drawn in the ink
+//    and paper that fit its pixels by least squares (so the cell keeps its
+//    mean color, and a smooth cell gets close colors or plain paper, never
+//    contrast the picture lacks: a letter shows only where it draws the
+//    picture); for a terminal of few colors (palette), of its palette.
 // The sink and the list are cleared first; the list holds the symbols in
 // use in the order met. The colors each cell shows are its paper with its
 // glyph's share of ink.
