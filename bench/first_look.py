@@ -208,7 +208,7 @@ def label_font(size):
 
 def sheet(terminal, entries, path):
     """The portraits at 80 x 24: photograph, Morvexa, chafa, a row each."""
-    pad, label = 12, 28
+    pad, label = 12, 44
     rows = []
     for photo_path, drawings in entries:
         photo = aq.load_photo(photo_path)
@@ -217,7 +217,8 @@ def sheet(terminal, entries, path):
         shown = photo.resize((max(1, round(photo.width * scale)), height), Image.LANCZOS)
         cells = [("photograph", shown)]
         for name, (drawing, figures) in drawings.items():
-            cells.append((f"{name}: SSIM {figures['ssim']:.3f}, likeness {figures['likeness']:.3f}"
+            cells.append((f"{'Morvexa' if name == 'morvexa' else name}\nSSIM {figures['ssim']:.3f}, "
+                          f"likeness {figures['likeness']:.3f}"
                           + (f", color error {figures['dE']:.1f}" if terminal.colors else ""),
                           Image.fromarray(np.clip(drawing * 255 + 0.5, 0, 255).astype(np.uint8))))
         rows.append(cells)
@@ -230,7 +231,7 @@ def sheet(terminal, entries, path):
     for r in rows:
         x = pad
         for text, im in r:
-            pen.text((x, y), text, fill=(0, 0, 0), font=label_font(14))
+            pen.multiline_text((x, y), text, fill=(0, 0, 0), font=label_font(14), spacing=4)
             canvas.paste(im, (x, y + label))
             x += im.width + pad
         y += max(im.height for _, im in r) + label + pad
@@ -299,7 +300,7 @@ def main():
                             f.write(out)
                 if (columns, rows) == (80, 24) and photo_path in PORTRAITS and len(drawings) == 2:
                     portraits.append((photo_path, drawings))
-        if args.sheets and portraits:
+        if args.sheets and portraits and terminal.goal:
             os.makedirs(args.sheets, exist_ok=True)
             sheet(terminal, portraits, os.path.join(args.sheets, f"first-look-{terminal.name}.png"))
     report(results, terminals)
