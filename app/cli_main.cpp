@@ -313,6 +313,14 @@ class Command {
       options.width = fit.columns;
       options.height = fit.lines;
     }
+    // The font the art will be read in: the one asked for; on a terminal,
+    // the one a terminal most likely draws in, at its size when it says it;
+    // elsewhere the built-in font, so that files and scripts keep their art.
+    if (options_.glyphsOf) {
+      options.glyphs = {*options_.glyphsOf, kTerminalFontPixels, false};
+    } else if (terminal) {
+      options.glyphs = {"monospace", terminal->fontPixels ? terminal->fontPixels : kTerminalFontPixels, true};
+    }
     // Art of ink alone shown on a dark terminal is drawn light on dark,
     // as --invert draws it; so it is on one that does not say, dark being
     // the more common.

@@ -120,7 +120,13 @@ const char kPictureHelp[] =
     "      --loops=N       play an animation N times through (0: for ever; default: as\n"
     "                      the file says)\n"
     "      --duration=S    stop playing an animation after S seconds\n"
-    "      --animate       with --format html, a page that plays every frame\n";
+    "      --animate       with --format html, a page that plays every frame\n"
+    "      --glyphs-of=FONT\n"
+    "                      match the symbols of --shapes and the order of the ramp to the\n"
+    "                      glyphs of FONT (an installed font's name, as fc-list shows it, or\n"
+    "                      a font file), the font the art will be read in; by default the\n"
+    "                      terminal's (fontconfig's monospace) when shown on a terminal,\n"
+    "                      the built-in font's (GNU Unifont) in files and pipes\n";
 
 const char kPictureNotes[] =
     "Shown on a terminal, with no size given and no --original, the art fits the\n"
@@ -158,6 +164,7 @@ enum Id {
   kLoops,
   kDuration,
   kAnimate,
+  kGlyphsOf,
   kPicture,  // and on: the picture options both programs take, in their order
 };
 
@@ -211,6 +218,7 @@ const std::vector<OptionEntry>& Entries() {
         WholeOption("loops", kLoops, Of::Picture, 0, kMostLoops),
         {"duration", required_argument, kDuration, Of::Picture, kDurationAllowed},
         {"animate", no_argument, kAnimate, Of::Picture, ""},
+        {"glyphs-of", required_argument, kGlyphsOf, Of::Picture, "an installed font's name or a font file"},
     };
     int id = kPicture;
     for (const PictureOption& option : PictureOptionList()) {
@@ -395,6 +403,10 @@ ParseResult ParseCommand(Options options, const std::vector<std::string>& args) 
         break;
       }
       case kSquare: options.square = true; break;
+      case kGlyphsOf:
+        if (value.empty()) return bad();
+        options.glyphsOf = value;
+        break;
       case kFont:
         if (value.empty()) return bad();
         options.font = value;

@@ -61,6 +61,9 @@ struct Options {
   bool square = false;
   std::optional<std::string> font;
   std::optional<int> size;
+  // picture: the font the art will be read in (--glyphs-of), whose glyphs
+  // --shapes and the ramp are matched to.
+  std::optional<std::string> glyphsOf;
 };
 
 // Reads the arguments after the program name, as GNU tools do: long

@@ -11,8 +11,14 @@ namespace morvexa::cli {
 // The terminal standard output shows, as far as it tells.
 struct TerminalSize {
   std::size_t columns = 0, rows = 0;
+  // The size of its font in pixels an em, from its cells' pixels when it
+  // tells them; 0 when it does not.
+  int fontPixels = 0;
   bool operator==(const TerminalSize&) const = default;
 };
+// The size of a terminal's font when it does not tell: pixels an em, for
+// cells about 16 pixels high.
+inline constexpr int kTerminalFontPixels = 14;
 // Its size in character cells; nothing when standard output is not a
 // terminal. A terminal that does not say takes COLUMNS and LINES, else
 // 80 x 24.

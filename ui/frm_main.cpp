@@ -5,6 +5,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QHeaderView>
 #include <QMimeData>
 #include <QResizeEvent>
@@ -397,8 +398,11 @@ void Tfrmmain::ConvertPictureFile(const QString& path, const std::optional<Pictu
   // otherwise the open dialog's, as the person left them. Drawn in the
   // picture's proportions, as 宽度 says.
   auto* pictureSettings = opendlgpic->findChild<PictureSettings*>();
-  const PictureOptions options =
-      InProportion(given ? *given : pictureSettings->Options(), picture.Width(), picture.Height());
+  PictureOptions options = InProportion(given ? *given : pictureSettings->Options(), picture.Width(), picture.Height());
+  // Its symbols are matched to the glyphs of the font the output area shows
+  // them in, at its size (the built-in font's should that one not open).
+  const QFontInfo artFont(ui->Memo1->font());
+  options.glyphs = {artFont.family().toStdString(), artFont.pixelSize(), true};
   const ArtSize size = FitArtSize(picture.Width(), picture.Height(), options);
   if (!FitsInTheWindow(size.columns, size.lines)) {
     dialogs_.ShowMessage(this, Text(kTooLarge), Text("图片"), MessageIcon::Warning);

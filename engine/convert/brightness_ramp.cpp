@@ -10,7 +10,7 @@
 namespace morvexa {
 
 void RampToAsc(PictureReader& picture, ByteStringView ramp, bool invert, const ToneLevels& levels, CharList& list,
-               ArtSink& sink, bool fill) {
+               ArtSink& sink, bool fill, const SymbolGlyphs& glyphs) {
   sink.Clear();
   list.Clear();
   if (ramp.empty()) return;
@@ -44,7 +44,7 @@ void RampToAsc(PictureReader& picture, ByteStringView ramp, bool invert, const T
       if (wanted == CellColors::None) {
         sink.WriteLine(y++, line);
       } else if (fill && wanted == CellColors::Own) {
-        const auto& shareOf = SymbolGlyphs::Get().shareOf;
+        const auto& shareOf = glyphs.shareOf;
         for (std::size_t x = 0; x < width; ++x) {
           const InkAndPaper cell = FillCell(colors[x], shareOf[static_cast<unsigned char>(line[x])]);
           inks[x] = cell.ink;

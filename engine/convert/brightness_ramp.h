@@ -1,5 +1,6 @@
 #pragma once
 
+#include "convert/symbol_glyphs.h"
 #include "convert/tone_levels.h"
 #include "decode/picture_reader.h"
 #include "morvexa/art_sink.h"
@@ -28,8 +29,9 @@ constexpr Rgb RampShade(std::size_t index, std::size_t count) {
 // area and the symbol list are cleared first; the list then holds the
 // symbols in use, in the order first met (AddIfAbsent). The cells' own
 // colors are their pixels' (with fill, shown as an ink and a paper,
-// FillCell); the colors they show, their symbols' grays (RampShade).
+// FillCell, by the share of ink of each symbol's glyph); the colors they
+// show, their symbols' grays (RampShade).
 void RampToAsc(PictureReader& picture, ByteStringView ramp, bool invert, const ToneLevels& levels, CharList& list,
-               ArtSink& sink, bool fill = false);
+               ArtSink& sink, bool fill = false, const SymbolGlyphs& glyphs = SymbolGlyphs::Get());
 
 }  // namespace morvexa

@@ -11,8 +11,10 @@
 #include "convert/picture_to_asc.h"
 #include "convert/read_ahead.h"
 #include "convert/shapes_to_art.h"
+#include "convert/symbol_glyphs.h"
 #include "convert/tone_levels.h"
 #include "decode/picture_reader.h"
+#include "morvexa/failure.h"
 #include "morvexa/read_settings.h"
 
 namespace morvexa {
@@ -123,15 +125,25 @@ class Drawing {
   void operator()(const ReducedColors& way) { Colors(way.colors, way.dither, way.fill); }
 
   void operator()(const Ramp& way) {
+    const SymbolGlyphs& glyphs = Glyphs();
+    // The default ramp runs by the ink of the glyphs of the font it will be
+    // read in, of the symbols that font draws.
+    ByteString symbols = way.symbols;
+    if (!glyphs.font.empty() && symbols == kDefaultRamp) {
+      std::erase_if(symbols, [&](char c) { return !glyphs.drawn[static_cast<std::size_t>(c - 0x20)]; });
+      std::stable_sort(symbols.begin(), symbols.end(), [&](char a, char b) {
+        return glyphs.shareOf[static_cast<unsigned char>(a)] < glyphs.shareOf[static_cast<unsigned char>(b)];
+      });
+    }
     const ToneLevels levels = Levels();
-    RampToAsc(*Sized(passes_.Next(true)), way.symbols, way.invert, levels, list_, sink_, way.fill);
+    RampToAsc(*Sized(passes_.Next(true)), symbols, way.invert, levels, list_, sink_, way.fill, glyphs);
   }
 
   void operator()(const Shapes& way) {
     if (size_.columns == 0) return Colors(0, false, way.fill);
     // Plain shapes follow the picture's tones through its levels.
     const ToneLevels levels = way.fill ? ToneLevels{} : Levels();
-    ShapesToArt(*Samples(), size_.columns, way.fill, way.invert, levels, options_.palette, list_, sink_);
+    ShapesToArt(*Samples(), size_.columns, way.fill, way.invert, levels, options_.palette, Glyphs(), list_, sink_);
   }
 
   void operator()(const Blocks& way) {
@@ -147,6 +159,18 @@ class Drawing {
   }
 
  private:
+  // The glyphs of the font the art will be read in.
+  const SymbolGlyphs& Glyphs() const {
+    const PictureOptions::GlyphsOf& of = options_.glyphs;
+    if (of.font.empty()) return SymbolGlyphs::Get();
+    try {
+      return SymbolGlyphs::Of(of.font, of.pixels);
+    } catch (const Failure&) {
+      if (of.fallBack) return SymbolGlyphs::Get();
+      throw;
+    }
+  }
+
   // The picture's tone levels, found on a first pass over its cells.
   ToneLevels Levels() {
     std::unique_ptr<PictureReader> cells = passes_.Next();

@@ -22,7 +22,6 @@ namespace {
 constexpr float kLift = 0.7f;
 constexpr float kToneWeight = 0.85f;
 
-
 struct Element {
   char32_t character;
   FitShape ink;

@@ -5,6 +5,9 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -34,23 +37,18 @@ struct GlyphTable {
   std::array<Lanes, 2> halfShare{}, halfVariance{};
   Lanes share{};
 
-  GlyphTable() {
-    const SymbolGlyphs& glyphs = SymbolGlyphs::Get();
+  explicit GlyphTable(const SymbolGlyphs& glyphs) {
     for (std::size_t k = 0; k < kCount; ++k) {
       for (std::size_t half = 0; half < 2; ++half) {
-        const float p = static_cast<float>(glyphs.inked[k][half]) / kHalf;
+        const float p = glyphs.inked[k][half] / kHalf;
         halfShare[half][k] = p;
-        halfVariance[half][k] = p * (1 - p);
+        // Ink in levels of gray varies less than ink all or nothing.
+        halfVariance[half][k] = glyphs.inkScale == 1 ? p * (1 - p) : glyphs.inkedSquares[k][half] / kHalf - p * p;
       }
-      const float p = static_cast<float>(glyphs.inked[k][0] + glyphs.inked[k][1]) / SymbolGlyphs::kPixels;
-      share[k] = p;
+      share[k] = (glyphs.inked[k][0] + glyphs.inked[k][1]) / SymbolGlyphs::kPixels;
     }
   }
 };
-const GlyphTable& Table() {
-  static const GlyphTable table;
-  return table;
-}
 
 // The sums of samples x (0-255) with each glyph's ink, in each half, as
 // parts (0-1) of the half's samples.
@@ -59,8 +57,9 @@ using InkSums = std::array<Lanes, 2>;
 // Made twice, for processors with AVX2 (twice as many products an
 // instruction) and for any other, the one to run chosen as the program
 // loads.
-__attribute__((target_clones("avx2", "default"))) void SumWithInk(const std::int16_t* x, InkSums& sums) {
-  const SymbolGlyphs& glyphs = SymbolGlyphs::Get();
+__attribute__((target_clones("avx2", "default"))) void SumWithInk(const SymbolGlyphs& glyphs, const std::int16_t* x,
+                                                                  InkSums& sums) {
+  const float whole = kHalf * 255.0f * static_cast<float>(glyphs.inkScale);
   for (std::size_t half = 0; half < 2; ++half) {
     const std::int16_t* part = x + half * kHalf;
     // The inner loop of the conversion: sums of 16-bit products, which the
@@ -69,7 +68,7 @@ __attribute__((target_clones("avx2", "default"))) void SumWithInk(const std::int
       const std::int16_t* ink = glyphs.ink[k].data() + half * kHalf;
       std::int32_t inked = 0;
       for (int i = 0; i < kHalf; ++i) inked += static_cast<std::int32_t>(part[i]) * ink[i];
-      sums[half][k] = static_cast<float>(inked) / (kHalf * 255.0f);
+      sums[half][k] = static_cast<float>(inked) / whole;
     }
     sums[half][kLanes - 1] = 0;
   }
@@ -109,8 +108,8 @@ inline float HalfLikeness(float meanX, float varianceX, float sum, float paper, 
 // How like the cell each glyph k is, drawn on paper of luma paper[k] in an
 // ink difference[k] lighter (negative: darker): the sum of its halves'
 // SSIM, in score.
-void Likeness(const CellLumas& cell, const Lanes& paper, const Lanes& difference, float c2, Lanes& score) {
-  const GlyphTable& table = Table();
+void Likeness(const GlyphTable& table, const CellLumas& cell, const Lanes& paper, const Lanes& difference, float c2,
+              Lanes& score) {
   score.fill(0);
   for (std::size_t half = 0; half < 2; ++half) {
     const float meanX = cell.mean[half], varianceX = cell.variance[half];
@@ -194,30 +193,30 @@ struct BlurredGlyphs {
   std::array<bool, kLanes> used{};
   float densest = 0;
 
-  BlurredGlyphs() {
-    const SymbolGlyphs& glyphs = SymbolGlyphs::Get();
+  BlurredGlyphs(const SymbolGlyphs& glyphs, const GlyphTable& table) {
+    const float scale = static_cast<float>(glyphs.inkScale);
     for (std::size_t k = 0; k < kCount; ++k) {
-      used[k] = kUnlikeInTerminals.find(SymbolGlyphs::SymbolOf(static_cast<int>(k))) == std::string_view::npos;
+      // Of the built-in font, the symbols terminal fonts draw alike; of
+      // another, those it draws.
+      used[k] = glyphs.font.empty()
+                    ? kUnlikeInTerminals.find(SymbolGlyphs::SymbolOf(static_cast<int>(k))) == std::string_view::npos
+                    : glyphs.drawn[k];
       float ink[SymbolGlyphs::kPixels], patch[SymbolGlyphs::kPixels];
-      for (int i = 0; i < SymbolGlyphs::kPixels; ++i) ink[i] = glyphs.ink[k][static_cast<std::size_t>(i)];
+      for (int i = 0; i < SymbolGlyphs::kPixels; ++i) ink[i] = glyphs.ink[k][static_cast<std::size_t>(i)] / scale;
       Blur(ink, patch, true);
       for (std::size_t i = 0; i < SymbolGlyphs::kPixels; ++i) {
         byPixel[i][k] = patch[i];
         squares[k] += patch[i] * patch[i];
       }
-      if (used[k]) densest = std::max(densest, Table().share[k]);
+      if (used[k]) densest = std::max(densest, table.share[k]);
     }
   }
 };
-const BlurredGlyphs& Blurred() {
-  static const BlurredGlyphs blurred;
-  return blurred;
-}
 
 // The sums of a cell's patch of ink with every glyph's, the glyphs side by
 // side in vectors.
-__attribute__((target_clones("avx2", "default"))) void SumWithPatches(const float* cell, Lanes& sums) {
-  const BlurredGlyphs& blurred = Blurred();
+__attribute__((target_clones("avx2", "default"))) void SumWithPatches(const BlurredGlyphs& blurred, const float* cell,
+                                                                      Lanes& sums) {
   // Summed in a vector of its own, which nothing else can alias.
   Lanes sum{};
   for (std::size_t i = 0; i < SymbolGlyphs::kPixels; ++i) {
@@ -228,13 +227,42 @@ __attribute__((target_clones("avx2", "default"))) void SumWithPatches(const floa
   sums = sum;
 }
 
+// Everything matching needs of a font's glyphs, made once for each.
+struct GlyphMatching {
+  const SymbolGlyphs& glyphs;
+  GlyphTable table;
+  BlurredGlyphs blurred;
+  std::vector<FitShape> shapes;  // the glyphs as cells of fill are fitted with
+
+  explicit GlyphMatching(const SymbolGlyphs& of) : glyphs(of), table(of), blurred(of, table) {
+    const float scale = static_cast<float>(of.inkScale);
+    for (std::size_t k = 0; k < kCount; ++k) {
+      if (!of.font.empty() && !of.drawn[k]) continue;
+      FitShape shape{};
+      for (std::size_t i = 0; i < SymbolGlyphs::kPixels; ++i) shape[i] = of.ink[k][i] / scale;
+      shapes.push_back(shape);
+      glyphOfShape.push_back(static_cast<int>(k));
+    }
+  }
+  std::vector<int> glyphOfShape;
+};
+
+const GlyphMatching& MatchingOf(const SymbolGlyphs& glyphs) {
+  static std::mutex mutex;
+  static std::map<const SymbolGlyphs*, std::unique_ptr<const GlyphMatching>> made;
+  const std::lock_guard lock(mutex);
+  auto& kept = made[&glyphs];
+  if (!kept) kept = std::make_unique<const GlyphMatching>(glyphs);
+  return *kept;
+}
+
 // The glyph of a plain cell, dark ink on light paper (invert: light on
 // dark), from its samples' lumas through the picture's levels: the glyph
 // whose patch of ink is nearest the cell's, the cell's ink being the
 // densest glyph's at the darkest tones, with a little of their structural
 // similarity.
-int PlainGlyph(const std::int16_t* luma, const std::array<float, 256>& inkOfLuma) {
-  const BlurredGlyphs& blurred = Blurred();
+int PlainGlyph(const GlyphMatching& matching, const std::int16_t* luma, const std::array<float, 256>& inkOfLuma) {
+  const BlurredGlyphs& blurred = matching.blurred;
   float ink[SymbolGlyphs::kPixels], patch[SymbolGlyphs::kPixels];
   std::array<std::int16_t, SymbolGlyphs::kPixels> paper;
   for (int i = 0; i < SymbolGlyphs::kPixels; ++i) {
@@ -244,15 +272,15 @@ int PlainGlyph(const std::int16_t* luma, const std::array<float, 256>& inkOfLuma
   }
   Blur(ink, patch, false);
   Lanes sums, score, white, black;
-  SumWithPatches(patch, sums);
+  SumWithPatches(blurred, patch, sums);
   // Structure: each glyph drawn black on white, against the cell as its
   // levels make it, paper where no ink.
   CellLumas cell;
   cell.Measure(paper.data());
-  SumWithInk(paper.data(), cell.inkSums);
+  SumWithInk(matching.glyphs, paper.data(), cell.inkSums);
   white.fill(1.0f);
   black.fill(-1.0f);
-  Likeness(cell, white, black, kC2, score);
+  Likeness(matching.table, cell, white, black, kC2, score);
   float patchSquare = 0;
   for (const float v : patch) patchSquare += v * v;
   const float scale = 1 / (static_cast<float>(SymbolGlyphs::kPixels) * blurred.densest * blurred.densest);
@@ -272,23 +300,11 @@ struct Drawn {
   Rgb ink = 0, paper = 0;
 };
 
-// The share of glyph k's ink in the whole cell.
-double InkShare(int k) { return Table().share[static_cast<std::size_t>(k)]; }
-
-// The glyphs as shapes a cell of fill is fitted with.
-std::vector<FitShape> GlyphShapes() {
-  const SymbolGlyphs& glyphs = SymbolGlyphs::Get();
-  std::vector<FitShape> shapes(kCount);
-  for (std::size_t k = 0; k < kCount; ++k) {
-    for (std::size_t i = 0; i < SymbolGlyphs::kPixels; ++i) shapes[k][i] = glyphs.ink[k][i];
-  }
-  return shapes;
-}
-
 }  // namespace
 
 void ShapesToArt(PictureReader& samples, std::size_t columns, bool fill, bool invert, const ToneLevels& levels,
-                 const TerminalPalette& palette, CharList& list, ArtSink& sink) {
+                 const TerminalPalette& palette, const SymbolGlyphs& glyphs, CharList& list, ArtSink& sink) {
+  const GlyphMatching& matching = MatchingOf(glyphs);
   sink.Clear();
   list.Clear();
   std::array<float, 256> inkOfLuma{};
@@ -303,7 +319,7 @@ void ShapesToArt(PictureReader& samples, std::size_t columns, bool fill, bool in
   // Cells of fill are fitted with the glyphs, in the colors of the
   // terminal the art is shown on (true color where none shows).
   const std::optional<CellFit> fit =
-      fill ? std::optional<CellFit>(std::in_place, GlyphShapes(),
+      fill ? std::optional<CellFit>(std::in_place, matching.shapes,
                                     wanted == CellColors::None ? TerminalPalette{} : palette)
            : std::nullopt;
   for (std::size_t y = 0; rows.Next(); ++y) {
@@ -312,10 +328,10 @@ void ShapesToArt(PictureReader& samples, std::size_t columns, bool fill, bool in
       if (fill) {
         rows.Samples(x, red.data(), green.data(), blue.data());
         const CellFit::Drawn fitted = fit->Fit(red.data(), green.data(), blue.data());
-        drawn = {static_cast<int>(fitted.shape), fitted.ink, fitted.paper};
+        drawn = {matching.glyphOfShape[fitted.shape], fitted.ink, fitted.paper};
       } else {
         rows.Lumas(x, luma.data());
-        drawn = {PlainGlyph(luma.data(), inkOfLuma), rows.Mean(x), kNoColor};
+        drawn = {PlainGlyph(matching, luma.data(), inkOfLuma), rows.Mean(x), kNoColor};
       }
       const char symbol = SymbolGlyphs::SymbolOf(drawn.glyph);
       line[x] = symbol;
@@ -325,7 +341,7 @@ void ShapesToArt(PictureReader& samples, std::size_t columns, bool fill, bool in
       }
       if (wanted == CellColors::Look) {
         // The cell from afar: its paper with its glyph's share of ink.
-        const double share = InkShare(drawn.glyph);
+        const double share = matching.table.share[static_cast<std::size_t>(drawn.glyph)];
         inks[x] = fill ? Blend(drawn.paper, drawn.ink, share)
                        : Blend(invert ? 0x000000 : 0xFFFFFF, invert ? 0xFFFFFF : 0x000000, share);
       } else {

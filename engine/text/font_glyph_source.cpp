@@ -169,6 +169,56 @@ struct FontGlyphSource::Font {
   }
 };
 
+// Adds value x the overlap of [from, from + 1) with each of the spans of
+// width span from 0 on, count of them, to weights (by span).
+static void Spread(double from, double span, int count, std::vector<std::pair<int, double>>& weights) {
+  weights.clear();
+  const int first = static_cast<int>(std::floor(from / span));
+  for (int k = std::max(first, 0); k < count && k * span < from + 1; ++k) {
+    const double overlap = std::min(from + 1, (k + 1) * span) - std::max(from, k * span);
+    if (overlap > 0) weights.emplace_back(k, overlap);
+  }
+}
+
+bool FontGlyphSource::CellCoverage(char32_t c, int wide, int high, float* out) {
+  std::fill(out, out + wide * high, 0.0f);
+  FT_Face face = font_->face.get();
+  const FT_UInt index = FT_Get_Char_Index(face, c);
+  if (index == 0) return c == U' ';
+  if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT) != 0) return false;
+  FT_GlyphSlot slot = face->glyph;
+  if (slot->format != FT_GLYPH_FORMAT_BITMAP && FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) return false;
+  const FT_Bitmap& bitmap = slot->bitmap;
+  const double ascender = static_cast<double>(face->size->metrics.ascender) / 64;
+  const double cellWide = static_cast<double>(slot->advance.x) / 64;
+  const double cellHigh = ascender - static_cast<double>(face->size->metrics.descender) / 64;
+  if (cellWide <= 0 || cellHigh <= 0) return false;
+  const double sampleWide = cellWide / wide, sampleHigh = cellHigh / high;
+  std::vector<std::pair<int, double>> across, down;
+  for (unsigned y = 0; y < bitmap.rows; ++y) {
+    Spread(ascender - slot->bitmap_top + y, sampleHigh, high, down);
+    if (down.empty()) continue;
+    const unsigned char* row = bitmap.buffer + static_cast<std::ptrdiff_t>(y) * bitmap.pitch;
+    for (unsigned x = 0; x < bitmap.width; ++x) {
+      double cover = 0;
+      switch (bitmap.pixel_mode) {
+        case FT_PIXEL_MODE_MONO: cover = (row[x / 8] & (0x80u >> (x % 8))) != 0; break;
+        case FT_PIXEL_MODE_GRAY: cover = row[x] / static_cast<double>(bitmap.num_grays - 1); break;
+        case FT_PIXEL_MODE_BGRA: cover = row[4 * x + 3] / 255.0; break;
+        default: return false;
+      }
+      if (cover == 0) continue;
+      Spread(slot->bitmap_left + static_cast<double>(x), sampleWide, wide, across);
+      for (const auto& [sy, wy] : down) {
+        for (const auto& [sx, wx] : across) out[sy * wide + sx] += static_cast<float>(cover * wx * wy);
+      }
+    }
+  }
+  const auto area = static_cast<float>(sampleWide * sampleHigh);
+  for (int i = 0; i < wide * high; ++i) out[i] = std::min(out[i] / area, 1.0f);
+  return true;
+}
+
 FontGlyphSource::FontGlyphSource(std::unique_ptr<Font> font) : font_(std::move(font)) {}
 FontGlyphSource::FontGlyphSource(FontGlyphSource&&) noexcept = default;
 FontGlyphSource& FontGlyphSource::operator=(FontGlyphSource&&) noexcept = default;

@@ -47,6 +47,14 @@ class FontGlyphSource final : public GlyphSource {
   std::optional<GlyphImage> Find(char32_t c) override;
   std::string Name() const override;  // as it was given
 
+  // How much of each of wide x high samples of a terminal's cell the
+  // glyph of c covers, 0-1, into out: the cell the glyph's advance wide and
+  // the font's ascender and descender high (as terminals set their cells),
+  // the glyph drawn in levels of gray on its baseline there, ink outside
+  // the cell cut off. False when the font has no glyph for c (a space has
+  // an empty one).
+  bool CellCoverage(char32_t c, int wide, int high, float* out);
+
   // The file the font was read from and its family name.
   const std::string& File() const;
   const std::string& Family() const;

@@ -19,10 +19,11 @@ BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev fonts-arphic-uming
 # drawn in by the tests, and fontconfig's fc-match to find them on its own;
 # GNU time for the peak memory of a whole command; webp's cwebp and webpmux
 # and libjpeg-turbo's cjpeg and jpegtran to make the pictures of the
-# decoders' tests; Pillow and NumPy to draw DejaVu Sans Mono's glyphs
+# decoders' tests; Liberation Mono, whose glyphs art is matched to in a test;
+# Pillow and NumPy to draw DejaVu Sans Mono's glyphs
 # beside Unifont's; Chromium to draw the pages the program writes.
 TEST_PACKAGES=(libgtest-dev libbenchmark-dev python3 unifont xvfb xauth xdotool imagemagick python3-xlib
-  python3-html5lib locales openbox x11-utils fonts-arphic-ukai fonts-dejavu-core fontconfig time webp
+  python3-html5lib locales openbox x11-utils fonts-arphic-ukai fonts-dejavu-core fonts-liberation2 fontconfig time webp
   libjpeg-turbo-progs python3-pil python3-numpy chromium)
 # The manual pages are made by help2man from the programs' --help, the
 # shell completion by Python from the same.

@@ -216,6 +216,38 @@ TEST_F(TerminalFit, TheFirstLookInColorsDrawsWithBlocksNotLetters) {
   }
 }
 
+TEST_F(TerminalFit, AsciiArtIsMatchedToTheFontItWillBeReadIn) {
+  ASSERT_EQ(RunShell("convert -size 256x256 -seed 5 plasma:fractal -blur 0x2 " +
+                     testing_support::Quote((dir_ / "photo.png").string()))
+                .status,
+            0)
+      << "ImageMagick, from Debian's imagemagick package";
+  const std::string photo = (dir_ / "photo.png").string();
+  const TerminalLook light{"rgb:ffff/ffff/ffff"};
+  // On a terminal: the font fontconfig gives terminals, "monospace".
+  const std::vector<std::string> shown = ShownLines(
+      OnTerminal({"picture", photo, "--shapes"}, 80, 24, {{"NO_COLOR", "1"}, {"TERM", "xterm-256color"}}, light));
+  ASSERT_EQ(shown.size(), 23u);
+  const std::vector<std::string> sized = {"picture",  photo, "--shapes", "--width", "46",
+                                          "--height", "23",  "--format", "utf8"};
+  std::vector<std::string> ofMonospace = sized;
+  ofMonospace.insert(ofMonospace.end(), {"--glyphs-of", "monospace"});
+  const testing_support::Outcome matched = RunCli(ofMonospace);
+  ASSERT_EQ(matched.status, 0) << matched.err;
+  std::string joined;
+  for (const std::string& line : shown) joined += line + "\n";
+  EXPECT_EQ(joined, matched.out);
+  // In a file or a pipe: the built-in font's, as scripts have always had.
+  EXPECT_NE(RunCli(sized).out, matched.out);
+  // A font that cannot be opened, asked for by name: a failure, and no file.
+  std::vector<std::string> missing = sized;
+  missing.insert(missing.end(), {"--glyphs-of", "No Such Font", "-o", (dir_ / "art.txt").string()});
+  const testing_support::Outcome refused = RunCli(missing);
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.err, "morvexa-cli: Cannot open font No Such Font.\n");
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "art.txt"));
+}
+
 TEST_F(TerminalFit, BannersReadOnAnyBackground) {
   // Without colors asked for, a banner on a terminal is in the terminal's
   // own ink and paper; with them, both the ink and the paper are painted.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 #include "morvexa/art_size.h"
 #include "morvexa/byte_string.h"
@@ -25,6 +26,18 @@ struct PictureOptions {
   // the shapes of fill and the blocks choose each cell's ink and paper from
   // its palette, together, so that the cell keeps its look from afar.
   TerminalPalette palette;
+  // The font the art will be read in, whose glyphs the symbols of --shapes
+  // and the ramp's order are matched to: a font file, or a family
+  // fontconfig finds ("monospace": the one it chooses), at pixels pixels an
+  // em; empty for the built-in font (GNU Unifont). With fallBack, a font
+  // that cannot be opened gives the built-in font's glyphs instead of
+  // failing ("Cannot open font NAME").
+  struct GlyphsOf {
+    std::string font;
+    int pixels = 16;
+    bool fallBack = false;
+  };
+  GlyphsOf glyphs;
 
   // As many as there are printable ASCII symbols, one for each color.
   static constexpr int kMostColors = 95;
