@@ -9,6 +9,9 @@
 #    goals are printed beside each mode); then bench/art_sheets.py draws
 #    a sheet for each mode: four photographs at 80 columns, each beside the
 #    mode's art and its peer's;
+#  - fonts: bench/art_fonts.sh, the art without colors matched to each of
+#    four terminal fonts and drawn in it, beside chafa and jp2a drawn in it
+#    too, with a sheet for each font;
 #  - speed: a 4000 x 3000 JPEG to 160 columns, --shapes --fill beside
 #    chafa's ASCII mode in full color (goal: at most 0.5x its time), and
 #    --shapes and --blocks beside their chafa counterparts;
@@ -23,20 +26,17 @@
 #   ART_QUALITY_ONLY=1 bench/art_modes.sh BUILD_DIR docs/art
 set -euo pipefail
 build=${1:?usage: art_modes.sh BUILD_DIR [SHEETS_DIR]}
-sheets=${2:-${ART_SHEETS:-}}
 cli="$build/app/morvexa-cli"
 here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=bench/art_common.sh
+source "$here/art_common.sh"
+sheets=$(art_sheets_dir "${2:-}")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-[ -n "$sheets" ] || sheets=$(mktemp -d /tmp/morvexa-art-sheets.XXXXXX)
-data=/usr/lib/python3/dist-packages/skimage/data
-photos=("$data/astronaut.png" "$data/chelsea.png" "$data/coffee.png" "$data/motorcycle_left.png" "$data/rocket.jpg"
-  "$data/hubble_deep_field.jpg")
-size="--width {cols} --height {lines}"
-colors="$cli picture {photo} $size --format ansi --color=always"
-/usr/bin/python3 "$here/art_quality.py" "${photos[@]}" --peers --json "$work/quality.json" --save-art "$work/art" \
-  --tool "morvexa-shapes=$cli picture {photo} $size --shapes --format utf8" \
-  --tool "morvexa-ramp=$cli picture {photo} $size --ramp --format utf8" \
+colors="$cli picture {photo} $art_size --format ansi --color=always"
+/usr/bin/python3 "$here/art_quality.py" "${art_photos[@]}" --peers --json "$work/quality.json" --save-art "$work/art" \
+  --tool "morvexa-shapes=$cli picture {photo} $art_size --shapes --format utf8" \
+  --tool "morvexa-ramp=$cli picture {photo} $art_size --ramp --format utf8" \
   --tool "morvexa-shapes-fill=$colors --palette=truecolor --shapes --fill" \
   --tool "morvexa-blocks=$colors --palette=truecolor --blocks" \
   --tool "morvexa-shapes-fill-256=$colors --palette=256 --shapes --fill" \
@@ -109,8 +109,10 @@ PY
 # The sheets, drawn from the art the quality run kept.
 echo
 /usr/bin/python3 "$here/art_sheets.py" --json "$work/quality.json" --art "$work/art" --out "$sheets" --cols 80 \
-  --photo "$data/astronaut.png" --photo "$data/chelsea.png" --photo "$data/coffee.png" --photo "$data/rocket.jpg" \
-  -- "${comparisons[@]}"
+  "${art_sheet_photos[@]}" -- "${comparisons[@]}"
+# Each terminal font: the art matched to it and drawn in it, and its sheet.
+echo
+"$here/art_fonts.sh" "$build" "$sheets"
 [ "${ART_QUALITY_ONLY:-0}" = 1 ] && exit 0
 
 convert -size 4000x3000 -seed 9 plasma:fractal -blur 0x3 -quality 90 "$work/photo.jpg"
@@ -140,7 +142,7 @@ for i, (ours, peer) in enumerate([("--shapes --fill", "chafa ASCII full color"),
 PY
 
 hyperfine -N --warmup 2 --runs 20 --style basic --export-json "$work/look.json" \
-  -n "first look" "$here/on_terminal.py 80 24 $cli picture $data/astronaut.png" \
+  -n "first look" "$here/on_terminal.py 80 24 $cli picture $art_data/astronaut.png" \
   -n "the terminal alone" "$here/on_terminal.py 80 24 true" >/dev/null
 /usr/bin/python3 - "$work/look.json" <<'PY'
 import json, sys

@@ -28,19 +28,29 @@ dE        mean CIEDE2000 (skimage.color.deltaE_ciede2000) between each
           color in the resized photograph (averages of sRGB values, then
           CIELAB).  Lower is better.
 
-Model fonts (--fonts)
----------------------
+Model fonts (--fonts, --font-file)
+----------------------------------
 unifont  GNU Unifont's own 8x16 bitmap glyphs, read from unifont.hex: each
          glyph is exactly one cell, ink 0 or 1.  Double-width (16x16) glyphs
          are squeezed into the cell by averaging pairs of columns.
-dejavu   DejaVu Sans Mono drawn by PIL at 53 px (advance 31.9 px, ascent +
-         descent 63 px) into a 32 x 64 canvas, top of the ascender on the
-         canvas' top edge, then area-averaged 4 x 4 down to 8 x 16: an
-         anti-aliased glyph whose advance is 8 px and line 16 px (to within
-         0.3%).  Glyphs DejaVu Sans Mono lacks (its .notdef box would be drawn)
-         fall back to Unifont.
+dejavu   DejaVu Sans Mono drawn as any font file is (below): at 53 px
+         (advance 31.9 px, ascent + descent 63 px), an anti-aliased glyph
+         whose advance is 8 px and line 16 px (to within 0.3%).
+NAME=FILE  (--font-file, repeatable) any TrueType or OpenType font file
+         (of a collection, .ttc, its first face), drawn by PIL at the pixel
+         size that makes the advance of "M" 32 px (rounded to a whole size)
+         into a 32 x 64 canvas, top of the ascender on the canvas' top
+         edge, then area-averaged 4 x 4 down to 8 x 16.  What lies past the
+         canvas is cut: a font whose ascent + descent at that size exceeds
+         64 px loses the bottom of its descenders.  A glyph whose advance is
+         over 1.5 cells (a double-width ideograph) is drawn into a 64 x 64
+         canvas and squeezed into the cell, as Unifont's are.  NAME, the
+         font's name in the results (likeness_NAME...), is the family name
+         in lower case with "-" for spaces when left out.
+In outline fonts, glyphs the font lacks (its .notdef glyph would be drawn)
+fall back to Unifont.
 
-In both fonts Unicode block elements (U+2580-U+259F) and braille patterns
+In every font Unicode block elements (U+2580-U+259F) and braille patterns
 (U+2800-U+28FF) are drawn from their geometry, not from a font: eighths are
 exact 2 px rows or 1 px columns, quadrants exact 4 x 8 quarters, and a
 braille dot a 2 x 2 px square in the middle of its 4 x 4 px quarter-column x
@@ -63,11 +73,15 @@ Usage
 -----
   art_quality.py PHOTO... [--widths 80,120] [--tool NAME=COMMAND]...
   art_quality.py PHOTO --art FILE [--art FILE...]  # score art already made
+  art_quality.py PHOTO... --font-file [NAME=]FILE... --tool NAME@FONT=...
 
 COMMAND is run by the shell after {photo}, {cols} and {lines} are replaced
 (quoted as needed).  {lines} is round(cols * photo_height / photo_width / 2),
 at least 1: the line count a 1:2 cell gives, passed to every tool so that all
-of them draw exactly the same grid.  Without --tool the peers of
+of them draw exactly the same grid.  A command given by several tools is
+run once (for each photo and width), its art measured under each name.  A
+tool named NAME@FONT made its art for the model font FONT: it is drawn in
+that font alone.  Without --tool the peers of
 PEER_COMMANDS below are run (those whose program is on PATH).  Two
 reference arts made without any tool are always scored too (unless
 --no-references): "blank", every cell a space (plain paper), and "mosaic",
@@ -199,24 +213,50 @@ def geometric_glyph(cp):
     return g
 
 
-class ModelFont:
-    """Ink coverage of characters in one model font, cached per character."""
+# An outline font is drawn at the size that makes its advance this wide.
+OUTLINE_ADVANCE = CELL_W * 4
 
-    def __init__(self, name, unifont, dejavu_path=DEFAULT_DEJAVU):
+
+def outline_size(path):
+    """The whole pixel size at which the advance of "M" in the font file
+    is nearest OUTLINE_ADVANCE (32 px): 53 for DejaVu Sans Mono."""
+    probe = ImageFont.truetype(path, 1000)
+    return round(OUTLINE_ADVANCE * 1000 / probe.getlength("M"))
+
+
+def font_slug(family):
+    """The name a font family goes by in the results: "dejavu-sans-mono"."""
+    return re.sub(r"[^a-z0-9]+", "-", family.lower()).strip("-")
+
+
+class ModelFont:
+    """Ink coverage of characters in one model font, cached per character:
+    "unifont" (its bitmaps), or any other name for an outline font drawn
+    from path ("dejavu": DejaVu Sans Mono unless path says otherwise)."""
+
+    def __init__(self, name, unifont, path=None):
         self.name = name
         self.unifont = unifont
         self.cache = {}
         self.pil = None
-        if name == "dejavu":
-            self.pil = ImageFont.truetype(dejavu_path, 53)
+        self.family = "GNU Unifont"
+        if name != "unifont":
+            if path is None:
+                if name != "dejavu":
+                    raise ValueError(f"model font {name} needs a font file")
+                path = DEFAULT_DEJAVU
+            self.path = path
+            self.pil = ImageFont.truetype(path, outline_size(path))
+            self.family = self.pil.getname()[0]
             self.notdef = self._draw_pil("\uffff")
 
     def _draw_pil(self, ch):
-        canvas = Image.new("L", (CELL_W * 4, CELL_H * 4), 0)
+        squeeze = 2 if self.pil.getlength(ch) > 1.5 * OUTLINE_ADVANCE else 1
+        canvas = Image.new("L", (CELL_W * 4 * squeeze, CELL_H * 4), 0)
         ImageDraw.Draw(canvas).text((0, 0), ch, font=self.pil, fill=255,
                                     anchor="la")
         a = np.asarray(canvas, np.float32) / 255.0
-        return a.reshape(CELL_H, 4, CELL_W, 4).mean(axis=(1, 3))
+        return a.reshape(CELL_H, 4, CELL_W, 4 * squeeze).mean(axis=(1, 3))
 
     def ink(self, ch):
         g = self.cache.get(ch)
@@ -236,6 +276,26 @@ class ModelFont:
             g = np.zeros((CELL_H, CELL_W), np.float32)
         self.cache[ch] = g
         return g
+
+
+def font_file_option(text, unifont):
+    """The model font of a --font-file value, "[NAME=]FILE"."""
+    name, sep, path = text.partition("=")
+    if not sep or "/" in name:
+        name, path = "", text
+    if not os.path.isfile(path):
+        sys.exit(f"{os.path.basename(sys.argv[0])}: no font file {path!r}")
+    try:
+        font = ModelFont(name or "outline", unifont, path)
+    except OSError as e:
+        sys.exit(f"{os.path.basename(sys.argv[0])}: cannot read the font "
+                 f"{path!r}: {e}")
+    if not name:
+        font.name = font_slug(font.family)
+    if font.name in ("unifont", "dejavu"):
+        sys.exit(f"{os.path.basename(sys.argv[0])}: the font name "
+                 f"{font.name!r} is taken; give another as NAME=FILE")
+    return font
 
 
 # ------------------------------------------------------------- ANSI text
@@ -481,8 +541,13 @@ def main():
     ap.add_argument("--only", help="comma separated tool names to run")
     ap.add_argument("--art", action="append", default=[],
                     help="score this art file against the (single) photo")
-    ap.add_argument("--fonts", default="unifont,dejavu",
-                    help="model fonts: unifont, dejavu or both (default)")
+    ap.add_argument("--fonts",
+                    help="model fonts: unifont, dejavu or both (default: "
+                    "both, or none when --font-file is given)")
+    ap.add_argument("--font-file", action="append", default=[],
+                    metavar="[NAME=]FILE",
+                    help="a model font drawn from a TrueType or OpenType "
+                    "file (of a .ttc, its first face); may be repeated")
     ap.add_argument("--unifont-hex", default=DEFAULT_UNIFONT_HEX)
     ap.add_argument("--dejavu", default=DEFAULT_DEJAVU,
                     help="DejaVu Sans Mono font file")
@@ -499,8 +564,14 @@ def main():
     args = ap.parse_args()
 
     unifont = load_unifont_hex(args.unifont_hex)
-    fonts = [ModelFont(n, unifont, args.dejavu)
-             for n in args.fonts.split(",")]
+    names = args.fonts
+    if names is None:
+        names = "" if args.font_file else "unifont,dejavu"
+    fonts = [ModelFont(n, unifont, None if n == "unifont" else args.dejavu)
+             for n in names.split(",") if n]
+    fonts += [font_file_option(f, unifont) for f in args.font_file]
+    if not fonts:
+        sys.exit("art_quality.py: no model font to draw in")
     widths = [int(w) for w in args.widths.split(",")]
 
     tools = {}
@@ -514,6 +585,10 @@ def main():
     for given in args.tool:
         name, _, cmd = given.partition("=")
         tools[name] = cmd
+        drawn_in = name.split(":")[0].partition("@")[2]
+        if drawn_in and drawn_in not in [f.name for f in fonts]:
+            sys.exit(f"art_quality.py: tool {name} is drawn in {drawn_in}, "
+                     f"which is not a model font of this run")
     if args.only:
         keep = args.only.split(",")
         tools = {k: v for k, v in tools.items() if k.split(":")[0] in keep}
@@ -524,7 +599,7 @@ def main():
     results = []
 
     def measure(photo_path, photo, cols, name, text, seconds, command,
-                rows=None):
+                rows=None, drawn_in=fonts):
         if rows is None:
             rows = parse_ansi(text)
         dark = args.light_on_dark or name.endswith(":dark")
@@ -544,14 +619,14 @@ def main():
                       encoding="utf-8") as f:
                 f.write(text)
         ref = resize_photo(photo, got_cols * CELL_W, got_lines * CELL_H)
-        for font in fonts:
+        for font in drawn_in:
             drawing = render(rows, font, dark)
             like, s, s4, d = score(ref, drawing)
             entry[f"likeness_{font.name}"] = round(like, 4)
             entry[f"ssim_{font.name}"] = round(s, 4)
             entry[f"ssim4_{font.name}"] = round(s4, 4)
             entry[f"dE_{font.name}"] = round(d, 3)
-            if args.save and font is fonts[0]:
+            if args.save and font is drawn_in[0]:
                 Image.fromarray((drawing * 255 + 0.5).astype(np.uint8)).save(
                     os.path.join(args.save, stem + ".png"))
                 with open(os.path.join(args.save, stem + ".txt"), "w",
@@ -577,19 +652,26 @@ def main():
                 for kind in ("blank", "mosaic"):
                     measure(photo_path, photo, cols, kind, "", 0, "(none)",
                             reference_art(kind, ref))
+            made = {}  # command -> (its run, seconds): each run once
             for name, template in tools.items():
                 command = template.format(photo=shlex.quote(photo_path),
                                           cols=cols, lines=lines)
-                start = time.perf_counter()
-                done = subprocess.run(command, shell=True, capture_output=True)
-                seconds = time.perf_counter() - start
+                if command not in made:
+                    start = time.perf_counter()
+                    done = subprocess.run(command, shell=True,
+                                          capture_output=True)
+                    made[command] = done, time.perf_counter() - start
+                done, seconds = made[command]
                 if done.returncode:
                     print(f"{name} failed: {command}\n"
                           f"{done.stderr.decode(errors='replace')}",
                           file=sys.stderr)
                     continue
                 text = done.stdout.decode("utf-8", errors="replace")
-                measure(photo_path, photo, cols, name, text, seconds, command)
+                font = name.split(":")[0].partition("@")[2]
+                measure(photo_path, photo, cols, name, text, seconds, command,
+                        drawn_in=[f for f in fonts if not font
+                                  or f.name == font])
 
     print_table(results, [f.name for f in fonts])
     if args.json:

@@ -4,9 +4,10 @@
 A sheet has a row for each photograph given, and in each row a column for
 the photograph (resized to the drawing's size), then one for each tool of
 the comparison: the tool's art drawn as bench/art_quality.py draws it in
-its DejaVu Sans Mono model font (8 x 16 px a cell, default colors black ink
-on white paper), under a label with the tool's name and its likeness and
-SSIM for that picture (DejaVu figures, from the JSON of the same run).
+its DejaVu Sans Mono model font, or in the font of --font-file (8 x 16 px a
+cell, default colors black ink on white paper), under a label with the
+tool's name and its likeness and SSIM for that picture (the figures of the
+font drawn in, else Unifont's, from the JSON of the same run).
 
 The art is not made again: it is read from the folder that art_quality.py
 --save-art filled (PHOTO-COLS-TOOL.txt), so the sheets show exactly what
@@ -15,7 +16,7 @@ was scored.  bench/art_modes.sh runs this after its quality run.
 Usage
 -----
   art_sheets.py --json QUALITY.json --art DIR --out DIR --photo PATH...
-                [--cols 80] -- COMPARISON...
+                [--cols 80] [--font-file [NAME=]FILE] -- COMPARISON...
 
 Each COMPARISON is "SHEET|MODE|TOOL|PEER[|...]" (the form art_modes.sh
 lists its comparisons in; fields past the fourth are ignored): SHEET names
@@ -64,12 +65,13 @@ def to_image(pic):
     return Image.fromarray(np.clip(pic * 255 + 0.5, 0, 255).astype(np.uint8))
 
 
-def figures(results, photo, cols, tool):
+def figures(results, photo, cols, tool, drawn_in):
     """The label's figures of a tool for one picture, or "" without them:
-    the DejaVu ones when measured, since the sheet draws DejaVu."""
+    those of the font the sheet draws in (named drawn_in) when measured,
+    else Unifont's."""
     for r in results:
         if r["photo"] == photo and r["cols"] == cols and r["tool"] == tool:
-            font = "dejavu" if "ssim_dejavu" in r else "unifont"
+            font = drawn_in if f"ssim_{drawn_in}" in r else "unifont"
             if f"likeness_{font}" not in r:
                 return ""
             return (f"likeness {r[f'likeness_{font}']:.3f}, "
@@ -99,7 +101,7 @@ def sheet_row(photo_path, photo, cols, tools, art_dir, results, font):
             drawings.append((f"{tool}\nno art", None))
             continue
         pic = aq.render(rows, font, light_on_dark(results, tool))
-        label = f"{tool}\n{figures(results, name, cols, tool)}"
+        label = f"{tool}\n{figures(results, name, cols, tool, font.name)}"
         drawings.append((label, to_image(pic)))
     sizes = [im.size for _, im in drawings if im is not None]
     width, height = sizes[0] if sizes else (
@@ -176,12 +178,18 @@ def main():
     ap.add_argument("--unifont-hex", default=aq.DEFAULT_UNIFONT_HEX)
     ap.add_argument("--dejavu", default=aq.DEFAULT_DEJAVU,
                     help="DejaVu Sans Mono font file")
+    ap.add_argument("--font-file", metavar="[NAME=]FILE",
+                    help="draw in this font instead (art_quality.py's "
+                    "--font-file: NAME names its figures in the JSON)")
     args = ap.parse_args()
 
     with open(args.json) as f:
         results = json.load(f)
-    font = aq.ModelFont("dejavu", aq.load_unifont_hex(args.unifont_hex),
-                        args.dejavu)
+    unifont = aq.load_unifont_hex(args.unifont_hex)
+    if args.font_file:
+        font = aq.font_file_option(args.font_file, unifont)
+    else:
+        font = aq.ModelFont("dejavu", unifont, args.dejavu)
     photos = [(p, aq.load_photo(p)) for p in args.photo]
     os.makedirs(args.out, exist_ok=True)
 
@@ -191,7 +199,7 @@ def main():
                           font) for path, photo in photos]
         title = (f"{mode} ({tools[0]}) beside "
                  f"{', '.join(tools[1:]) or 'the photographs'}\n"
-                 f"{args.cols} columns, drawn in DejaVu Sans Mono, "
+                 f"{args.cols} columns, drawn in {font.family}, "
                  f"8 x 16 px cells")
         for scale in SCALES:
             data = png_bytes(compose(title, rows, scale))
