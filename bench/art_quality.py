@@ -252,9 +252,17 @@ class ModelFont:
 
     def _draw_pil(self, ch):
         squeeze = 2 if self.pil.getlength(ch) > 1.5 * OUTLINE_ADVANCE else 1
-        canvas = Image.new("L", (CELL_W * 4 * squeeze, CELL_H * 4), 0)
+        ascent, descent = self.pil.getmetrics()
+        tall = ascent + descent > CELL_H * 4
+        canvas = Image.new("L", (CELL_W * 4 * squeeze, max(CELL_H * 4, ascent + descent)), 0)
         ImageDraw.Draw(canvas).text((0, 0), ch, font=self.pil, fill=255,
                                     anchor="la")
+        if tall:
+            # A font taller than the canvas (its ascent and descent): its
+            # whole line squeezed into the cell, as a terminal makes its
+            # cells that tall, rather than its descenders cut off.
+            canvas = canvas.resize((CELL_W * 4 * squeeze, CELL_H * 4), Image.BOX,
+                                   box=(0, 0, canvas.width, ascent + descent))
         a = np.asarray(canvas, np.float32) / 255.0
         return a.reshape(CELL_H, 4, CELL_W, 4 * squeeze).mean(axis=(1, 3))
 

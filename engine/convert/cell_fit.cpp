@@ -32,13 +32,26 @@ Rgb RgbOf(const Channels& c) {
   return out;
 }
 
+// sRGB's channels (0-1) made linear, by a table of 4096 steps read between
+// its steps.
+double Linear(double v) {
+  static const std::array<float, 4097> table = [] {
+    std::array<float, 4097> made{};
+    for (std::size_t i = 0; i < made.size(); ++i) {
+      const double x = static_cast<double>(i) / 4096;
+      made[i] = static_cast<float>(x <= 0.04045 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4));
+    }
+    return made;
+  }();
+  const double at = std::clamp(v, 0.0, 1.0) * 4096;
+  const auto below = static_cast<std::size_t>(std::min(at, 4095.0));
+  return table[below] + (at - static_cast<double>(below)) * (table[below + 1] - table[below]);
+}
+
 // CIELAB (D65) of an sRGB color of channels 0-1.
 Channels Lab(const Channels& c) {
   double linear[3];
-  for (int k = 0; k < 3; ++k) {
-    const double v = c[static_cast<std::size_t>(k)];
-    linear[k] = v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-  }
+  for (int k = 0; k < 3; ++k) linear[k] = Linear(c[static_cast<std::size_t>(k)]);
   const double xyz[3] = {(0.4124564 * linear[0] + 0.3575761 * linear[1] + 0.1804375 * linear[2]) / 0.95047,
                          0.2126729 * linear[0] + 0.7151522 * linear[1] + 0.0721750 * linear[2],
                          (0.0193339 * linear[0] + 0.1191920 * linear[1] + 0.9503041 * linear[2]) / 1.08883};
@@ -67,21 +80,18 @@ struct ShapeFit {
   Channels inkSums{};  // sum over samples of ink x channel (0-1)
 };
 
-// The sums of the samples of each channel with every shape's ink, the
-// shapes side by side in lanes of eight. Made twice, for processors with
-// AVX2 and for any other, the one to run chosen as the program loads.
-__attribute__((target_clones("avx2", "default"))) void SumWithShapes(const float* const* channels,
+// The sums of the samples with every shape's ink, the shapes side by side
+// in lanes of eight. Made twice, for processors with AVX2 and for any
+// other, the one to run chosen as the program loads.
+__attribute__((target_clones("avx2", "default"))) void SumWithShapes(const float* __restrict samples,
                                                                      const float* __restrict bySample,
                                                                      std::size_t lanes, float* __restrict sums) {
-  std::fill(sums, sums + 3 * lanes, 0.0f);
+  std::fill(sums, sums + lanes, 0.0f);
   for (int i = 0; i < kFitSamples; ++i) {
     const float* ink = bySample + static_cast<std::size_t>(i) * lanes;
-    for (std::size_t c = 0; c < 3; ++c) {
-      const float v = channels[c][i];
-      float* sum = sums + c * lanes;
-      for (std::size_t k0 = 0; k0 < lanes; k0 += 8) {
-        for (std::size_t j = 0; j < 8; ++j) sum[k0 + j] += v * ink[k0 + j];
-      }
+    const float v = samples[i];
+    for (std::size_t k0 = 0; k0 < lanes; k0 += 8) {
+      for (std::size_t j = 0; j < 8; ++j) sums[k0 + j] += v * ink[k0 + j];
     }
   }
 }
@@ -136,17 +146,18 @@ CellFit::Drawn CellFit::Fit(const float* red, const float* green, const float* b
   Channels spread;
   for (std::size_t c = 0; c < 3; ++c) spread[c] = cell.squares[c] - cell.sum[c] * cell.sum[c] / n;
 
-  // Every shape's least squares fit.
+  // Every shape's least squares fit, a vector of shapes at a time.
   thread_local std::vector<float> sums;
   sums.resize(3 * lanes_);
-  SumWithShapes(cell.channels.data(), bySample_.data(), lanes_, sums.data());
+  for (std::size_t c = 0; c < 3; ++c) SumWithShapes(cell.channels[c], bySample_.data(), lanes_, &sums[c * lanes_]);
   thread_local std::vector<ShapeFit> fits;
-  fits.assign(shapes_.size(), ShapeFit{});
+  fits.resize(shapes_.size());
+  const float colorSpread = kColorWeight * (spread[0] + spread[1] + spread[2]);
   for (std::size_t k = 0; k < shapes_.size(); ++k) {
     ShapeFit& fit = fits[k];
     for (std::size_t c = 0; c < 3; ++c) fit.inkSums[c] = sums[c * lanes_ + k] / 255.0f;
     const float inkMean = measured_[k].sum / n, inkVariance = measured_[k].squares / n - inkMean * inkMean;
-    fit.error = lumaSpread + kColorWeight * (spread[0] + spread[1] + spread[2]);
+    fit.error = lumaSpread + colorSpread;
     if (inkVariance > 1e-6f) {
       float lumaCovariance = 0;
       for (std::size_t c = 0; c < 3; ++c) {
@@ -174,22 +185,26 @@ CellFit::Drawn CellFit::Fit(const float* red, const float* green, const float* b
   const auto fitsBetter = [&](std::size_t a, std::size_t b) {
     return fits[a].error < fits[b].error - tie || (fits[a].error <= fits[b].error + tie && a < b);
   };
+  // The best few shapes, in order.
+  const std::size_t wanted = palette_.colors == TerminalColors::TrueColor ? 1 : kPaletteShapes;
+  const std::size_t tried = std::min(wanted, shapes_.size());
+  std::array<std::size_t, kPaletteShapes> best{};
+  std::size_t held = 0;
+  for (std::size_t k = 0; k < shapes_.size(); ++k) {
+    if (held == tried && !fitsBetter(k, best[tried - 1])) continue;
+    std::size_t at = std::min(held, tried - 1);
+    while (at > 0 && fitsBetter(k, best[at - 1])) best[at] = best[at - 1], --at;
+    best[at] = k;
+    held = std::min(held + 1, tried);
+  }
   if (palette_.colors == TerminalColors::TrueColor) {
-    std::size_t best = 0;
-    for (std::size_t k = 1; k < fits.size(); ++k) {
-      if (fitsBetter(k, best)) best = k;
-    }
     Channels ink, paper;
-    leastSquares(best, ink, paper);
-    return {best, RgbOf(ink), RgbOf(paper)};
+    leastSquares(best[0], ink, paper);
+    return {best[0], RgbOf(ink), RgbOf(paper)};
   }
 
   // A terminal of few colors: the best few shapes, each in the pairs of its
   // palette around its least squares colors.
-  std::vector<std::size_t> order(shapes_.size());
-  for (std::size_t k = 0; k < order.size(); ++k) order[k] = k;
-  const std::size_t tried = std::min(kPaletteShapes, order.size());
-  std::partial_sort(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(tried), order.end(), fitsBetter);
   // How far a mixed color seen from afar lies from the mean in CIELAB,
   // near it: its difference from the mean through the derivatives of
   // CIELAB there.
@@ -205,11 +220,12 @@ CellFit::Drawn CellFit::Fit(const float* red, const float* green, const float* b
     }
   }
   const std::span<const Rgb> colors = PaletteColors(palette_);
-  std::vector<Rgb> inks, papers;
+  thread_local std::vector<Rgb> inks, papers;
+  thread_local std::vector<float> inkCosts, paperCosts;
   Drawn drawn;
-  float best = std::numeric_limits<float>::infinity();
+  float lowest = std::numeric_limits<float>::infinity();
   for (std::size_t t = 0; t < tried; ++t) {
-    const std::size_t k = order[t];
+    const std::size_t k = best[t];
     const float sm = measured_[k].sum, smm = measured_[k].squares;
     Channels inkLs, paperLs;
     leastSquares(k, inkLs, paperLs);
@@ -224,32 +240,94 @@ CellFit::Drawn CellFit::Fit(const float* red, const float* green, const float* b
     float lumaInkSum = 0;
     for (std::size_t c = 0; c < 3; ++c) lumaInkSum += kLuma[c] * fits[k].inkSums[c];
     // The squared error of values x (their sum, squares and sum with the
-    // ink given) drawn as b + (a - b) x ink.
-    const auto error = [&](float sumX, float squaresX, float inkX, float a, float b) {
-      return squaresX + a * a * smm - 2 * a * inkX + b * b * (n - 2 * sm + smm) - 2 * b * (sumX - inkX) +
-             2 * a * b * (sm - smm);
+    // ink given) drawn as b + (a - b) x ink is the ink's part, the paper's
+    // and, for ink in levels of gray, a part of both:
+    //   squares + a^2 smm - 2 a ink + b^2 (n - 2 sm + smm) - 2 b (sum - ink)
+    //   + 2 a b (sm - smm),
+    // the luma's and, weighed, each channel's.
+    const auto inkPart = [&](const Channels& a) {
+      const float luma = kLuma[0] * a[0] + kLuma[1] * a[1] + kLuma[2] * a[2];
+      float part = luma * luma * smm - 2 * luma * lumaInkSum;
+      for (std::size_t c = 0; c < 3; ++c) part += kColorWeight * (a[c] * a[c] * smm - 2 * a[c] * fits[k].inkSums[c]);
+      return part;
     };
-    for (const Rgb inkColor : inks) {
-      const Channels a = ChannelsOf(inkColor);
-      const float lumaA = kLuma[0] * a[0] + kLuma[1] * a[1] + kLuma[2] * a[2];
-      for (const Rgb paperColor : papers) {
-        const Channels b = ChannelsOf(paperColor);
-        const float lumaB = kLuma[0] * b[0] + kLuma[1] * b[1] + kLuma[2] * b[2];
-        float cost = error(cell.lumaSum, cell.lumaSquares, lumaInkSum, lumaA, lumaB);
-        for (std::size_t c = 0; c < 3; ++c) {
-          cost += kColorWeight * error(cell.sum[c], cell.squares[c], fits[k].inkSums[c], a[c], b[c]);
-        }
-        if (lookWeight_ > 0) {
-          Channels away;
-          for (std::size_t c = 0; c < 3; ++c) away[c] = b[c] + (a[c] - b[c]) * sm / n - mean[c];
-          float lab = 0;
-          for (std::size_t l = 0; l < 3; ++l) {
-            const float d = derivative[l][0] * away[0] + derivative[l][1] * away[1] + derivative[l][2] * away[2];
-            lab += d * d;
-          }
-          cost += lookWeight_ * n * lab / 10000.0f;
-        }
-        if (cost < best - tie) best = cost, drawn = {k, inkColor, paperColor};
+    const auto paperPart = [&](const Channels& b) {
+      const float luma = kLuma[0] * b[0] + kLuma[1] * b[1] + kLuma[2] * b[2];
+      float part = luma * luma * (n - 2 * sm + smm) - 2 * luma * (cell.lumaSum - lumaInkSum);
+      for (std::size_t c = 0; c < 3; ++c) {
+        part += kColorWeight * (b[c] * b[c] * (n - 2 * sm + smm) - 2 * b[c] * (cell.sum[c] - fits[k].inkSums[c]));
+      }
+      return part;
+    };
+    // Every pair's cost is then an ink's part, a paper's, and the product
+    // of a vector of each: their part together (ink in levels of gray) and
+    // the look from afar, whose difference from the mean in CIELAB is the
+    // ink's share of it plus the paper's, squared.
+    const float both = 2 * (sm - smm);  // 0 for ink all or nothing
+    const float share = sm / n, look = lookWeight_ * n / 10000.0f;
+    const auto lab = [&](const Channels& v) {
+      Channels out;
+      for (std::size_t l = 0; l < 3; ++l) {
+        out[l] = derivative[l][0] * v[0] + derivative[l][1] * v[1] + derivative[l][2] * v[2];
+      }
+      return out;
+    };
+    const Channels labMean = lab(mean);
+    using Together = std::array<float, 7>;
+    const auto together = [&](const Channels& c, float weight, float shareOf, bool ink) {
+      const float luma = kLuma[0] * c[0] + kLuma[1] * c[1] + kLuma[2] * c[2];
+      const Channels l = lab(c);
+      Together v{weight * luma,
+                 weight * kColorWeight * c[0],
+                 weight * kColorWeight * c[1],
+                 weight * kColorWeight * c[2],
+                 0,
+                 0,
+                 0};
+      for (std::size_t k3 = 0; k3 < 3; ++k3) v[4 + k3] = shareOf * l[k3] - (ink ? labMean[k3] : 0.0f);
+      return v;
+    };
+    thread_local std::vector<Together> inkTogether, paperTogether;
+    inkCosts.clear(), paperCosts.clear(), inkTogether.clear(), paperTogether.clear();
+    for (const Rgb color : inks) {
+      const Channels a = ChannelsOf(color);
+      inkTogether.push_back(together(a, both, share, true));
+      const Together& u = inkTogether.back();
+      inkCosts.push_back(inkPart(a) + look * (u[4] * u[4] + u[5] * u[5] + u[6] * u[6]));
+      // The pair's product: both's part, and twice the look's.
+      for (std::size_t k3 = 4; k3 < 7; ++k3) inkTogether.back()[k3] *= 2 * look;
+    }
+    for (const Rgb color : papers) {
+      const Channels b = ChannelsOf(color);
+      paperTogether.push_back(together(b, 1, 1 - share, false));
+      const Together& v = paperTogether.back();
+      paperCosts.push_back(paperPart(b) + look * (v[4] * v[4] + v[5] * v[5] + v[6] * v[6]));
+      // The color part of a pair counts the channels weighed once.
+      for (std::size_t k3 = 1; k3 < 4; ++k3) paperTogether.back()[k3] /= kColorWeight;
+    }
+    // The papers' vectors part by part, so that a row of pairs is worked
+    // out a vector at a time (there are 16 papers at most, the rest padded
+    // with a paper that costs too much ever to be chosen).
+    constexpr std::size_t kMostPapers = 16;
+    const std::size_t count = std::min(papers.size(), kMostPapers);
+    std::array<std::array<float, kMostPapers>, 7> byPart{};
+    std::array<float, kMostPapers> paperCost;
+    paperCost.fill(std::numeric_limits<float>::max());
+    for (std::size_t j = 0; j < count; ++j) {
+      paperCost[j] = paperCosts[j];
+      for (std::size_t k7 = 0; k7 < 7; ++k7) byPart[k7][j] = paperTogether[j][k7];
+    }
+    const float constant = cell.lumaSquares + kColorWeight * (cell.squares[0] + cell.squares[1] + cell.squares[2]);
+    for (std::size_t i = 0; i < inks.size(); ++i) {
+      const Together& u = inkTogether[i];
+      const float inkCost = constant + inkCosts[i];
+      std::array<float, kMostPapers> row;
+      for (std::size_t j = 0; j < kMostPapers; ++j) row[j] = inkCost + paperCost[j];
+      for (std::size_t k7 = 0; k7 < 7; ++k7) {
+        for (std::size_t j = 0; j < kMostPapers; ++j) row[j] += u[k7] * byPart[k7][j];
+      }
+      for (std::size_t j = 0; j < count; ++j) {
+        if (row[j] < lowest - tie) lowest = row[j], drawn = {k, inks[i], papers[j]};
       }
     }
   }
