@@ -107,22 +107,23 @@ PictureSettings::PictureSettings(QWidget* parent)
 PictureOptions PictureSettings::Options() const {
   PictureOptions options;
   options.width = static_cast<std::size_t>(width_->value());
-  const bool fill = fill_->isChecked();
-  if (shapes_->isChecked()) {
-    options.way = Shapes{fill};
-  } else if (blocks_->isChecked()) {
-    // The window keeps its art as code page 936 text.
-    options.way = Blocks{BlockKind::CodePage936};
-  } else if (ramp_->isChecked()) {
+  // The boxes ask as the command line's options do, one way at a time, and
+  // the way is chosen by the same rules for the art the window keeps: code
+  // page 936 text.
+  // Of the ways ticked, the one whose box is not greyed out by another
+  // (UpdateEnabled): shapes, then blocks, then the ramp, then colors.
+  DrawingRequest request;
+  request.fill = fill_->isChecked();
+  request.shapes = shapes_->isChecked();
+  if (!request.shapes && blocks_->isChecked()) request.blocks = BlockKind::Quadrants;
+  if (!request.shapes && !request.blocks && ramp_->isChecked()) {
     const QByteArray symbols = rampSymbols_->text().toLatin1();
-    options.way = Ramp{symbols.size() >= 2 ? ByteString(symbols.constData(), static_cast<std::size_t>(symbols.size()))
-                                           : ByteString(kDefaultRamp),
-                       false, fill};
-  } else if (const int colors = colors_->currentData().toInt(); colors != 0) {
-    options.way = ReducedColors{colors, dither_->isChecked(), fill};
-  } else {
-    options.way = SymbolPerColor{fill};
+    request.ramp = symbols.size() >= 2 ? ByteString(symbols.constData(), static_cast<std::size_t>(symbols.size()))
+                                       : ByteString(kDefaultRamp);
   }
+  if (!request.shapes && !request.blocks && !request.ramp) request.colors = colors_->currentData().toInt();
+  request.dither = request.colors != 0 && dither_->isChecked();
+  options.way = ChooseWayOfDrawing(request, {ArtForm::Gbk, false, false}).way;
   return options;
 }
 

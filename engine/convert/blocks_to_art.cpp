@@ -81,7 +81,7 @@ std::vector<Element> ElementsOf(BlockKind blocks) {
   }
   // Each split once; an element whose other samples' element is there too
   // is drawn with the darker ink only.
-  const BlockSamples size = SamplesOf(blocks);
+  const CellSamples size = Blocks{blocks}.Samples();
   const std::uint64_t all =
       size.wide * size.high == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << (size.wide * size.high)) - 1;
   std::vector<Element> kept;
@@ -108,24 +108,13 @@ Rgb Mean(const double* sums, int count) {
 
 }  // namespace
 
-BlockSamples SamplesOf(BlockKind blocks) {
-  switch (blocks) {
-    case BlockKind::Quadrants: return {8, 8};
-    case BlockKind::CodePage936: return {8, 8};
-    case BlockKind::Braille: return {2, 4};
-    case BlockKind::Fine:
-    case BlockKind::FineCodePage936: return {8, 16};
-  }
-  return {1, 1};
-}
-
 void BlocksToArt(PictureReader& samples, std::size_t columns, BlockKind blocks, bool invert,
                  const TerminalPalette& palette, CharList& list, ArtSink& sink) {
   sink.Clear();
   list.Clear();
   const CellColors wanted = sink.Colors();
   const std::vector<Element> elements = ElementsOf(blocks);
-  const BlockSamples size = SamplesOf(blocks);
+  const CellSamples size = Blocks{blocks}.Samples();
   const int count = size.wide * size.high;
   // Each element's bytes in the art.
   std::vector<ByteString> bytesOf;

@@ -7,13 +7,7 @@
 
 namespace morvexa {
 
-// The samples a cell of blocks is seen as, wide and high, for each kind.
-struct BlockSamples {
-  int wide, high;
-};
-BlockSamples SamplesOf(BlockKind blocks);
-
-// Turns a picture sampled as SamplesOf(blocks) says into art of columns
+// Turns a picture sampled as Blocks{blocks}.Samples() says into art of columns
 // cells a line, of block elements: each cell is split in the two colors
 // that leave the least squared error among the splits its kind can draw,
 // and drawn with the element of that split, ink in one color and paper in

@@ -53,28 +53,9 @@ class Passes {
 
 }  // namespace
 
-PictureOptions::CellSamples PictureOptions::Samples() const {
-  if (std::holds_alternative<Shapes>(way)) return {kShapeSamplesWide, kShapeSamplesHigh};
-  if (const auto* blocks = std::get_if<Blocks>(&way)) {
-    const BlockSamples samples = SamplesOf(blocks->kind);
-    return {samples.wide, samples.high};
-  }
-  return {};
-}
-
-int PictureOptions::PixelsAcross() const {
-  if (std::holds_alternative<Shapes>(way)) return kShapeSamplesWide;
-  if (std::holds_alternative<Blocks>(way)) return 2;
-  return 1;
-}
-
 bool PictureOptions::Plain() const {
   const auto* perColor = std::get_if<SymbolPerColor>(&way);
   return !Sized() && perColor && !perColor->fill;
-}
-
-bool PictureOptions::CellPerPixel() const {
-  return !Sized() && (std::holds_alternative<SymbolPerColor>(way) || std::holds_alternative<ReducedColors>(way));
 }
 
 ArtSize FitArtSize(std::size_t width, std::size_t height, const PictureOptions& options) {
@@ -191,7 +172,7 @@ class Drawing {
   // one.
   std::unique_ptr<PictureReader> Samples() {
     std::unique_ptr<PictureReader> picture = passes_.Next(true);
-    const PictureOptions::CellSamples samples = options_.Samples();
+    const CellSamples samples = options_.Samples();
     const std::size_t wide = size_.columns * static_cast<std::size_t>(samples.wide);
     const std::size_t high = size_.lines * static_cast<std::size_t>(samples.high);
     if (picture->AverageTo(wide, high)) return picture;

@@ -310,7 +310,7 @@ void ShapesToArt(PictureReader& samples, std::size_t columns, bool fill, bool in
   std::array<float, 256> inkOfLuma{};
   for (std::size_t v = 0; v < inkOfLuma.size(); ++v) inkOfLuma[v] = levels.Ink(static_cast<float>(v), invert);
   const CellColors wanted = sink.Colors();
-  CellRows rows(samples, columns, kShapeSamplesWide, kShapeSamplesHigh);
+  CellRows rows(samples, columns, Shapes::kSamples.wide, Shapes::kSamples.high);
   ByteString line(columns, ' ');
   std::vector<Rgb> inks(columns), papers(columns);
   std::array<bool, 256> listed{};

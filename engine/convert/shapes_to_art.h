@@ -6,14 +6,11 @@
 #include "morvexa/art_sink.h"
 #include "morvexa/char_list.h"
 #include "morvexa/terminal_palette.h"
+#include "morvexa/way_of_drawing.h"
 
 namespace morvexa {
 
-// The samples a cell of shapes is seen as: the picture area-averaged to
-// 8 x 16 samples a cell, a pixel of the built-in font's glyphs each.
-inline constexpr int kShapeSamplesWide = 8, kShapeSamplesHigh = 16;
-
-// Turns a picture sampled 8 x 16 a cell (see kShapeSamplesWide) into art
+// Turns a picture sampled 8 x 16 a cell (Shapes::kSamples) into art
 // of columns cells a line: each cell takes the printable ASCII symbol
 // whose glyph in glyphs' font (the built-in one, or a font the art will be
 // read in), drawn over the cell, is most like it.

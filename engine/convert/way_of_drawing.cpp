@@ -23,32 +23,75 @@ constexpr std::string_view kInvertWithFill =
 
 }  // namespace
 
+CellSamples Blocks::Samples() const {
+  switch (kind) {
+    case BlockKind::Quadrants:
+    case BlockKind::CodePage936: return {8, 8};
+    case BlockKind::Braille: return {2, 4};
+    case BlockKind::Fine:
+    case BlockKind::FineCodePage936: return {8, 16};
+  }
+  return {};
+}
+
+std::optional<Blocks> Blocks::In(ArtForm form) const {
+  if (form != ArtForm::Gbk) return *this;
+  switch (kind) {
+    case BlockKind::Braille: return {};
+    case BlockKind::Quadrants: return Blocks{BlockKind::CodePage936, invert};
+    case BlockKind::Fine: return Blocks{BlockKind::FineCodePage936, invert};
+    case BlockKind::CodePage936:
+    case BlockKind::FineCodePage936: break;
+  }
+  return *this;
+}
+
+CellSamples SamplesOf(const WayOfDrawing& way) {
+  return std::visit([](const auto& w) { return w.Samples(); }, way);
+}
+
+int PixelsAcross(const WayOfDrawing& way) {
+  return std::visit([](const auto& w) { return w.PixelsAcross(); }, way);
+}
+
+bool CellPerPixel(const WayOfDrawing& way) {
+  return std::visit([](const auto& w) { return std::decay_t<decltype(w)>::kCellPerPixel; }, way);
+}
+
 bool FillsCells(const WayOfDrawing& way) {
-  return std::visit(Overloaded{[](const Blocks&) { return true; }, [](const auto& w) { return w.fill; }}, way);
+  return std::visit([](const auto& w) { return w.Fills(); }, way);
 }
 
 bool Inverts(const WayOfDrawing& way) {
-  return std::visit(Overloaded{[](const SymbolPerColor&) { return false; }, [](const ReducedColors&) { return false; },
-                               [](const auto& w) { return w.invert; }},
-                    way);
+  return std::visit(
+      [](const auto& w) {
+        if constexpr (std::decay_t<decltype(w)>::kTakesInvert) {
+          return w.invert;
+        } else {
+          return false;
+        }
+      },
+      way);
 }
 
 WayOfDrawing Inverted(WayOfDrawing way) {
-  std::visit(Overloaded{[](SymbolPerColor&) {}, [](ReducedColors&) {}, [](auto& w) { w.invert = true; }}, way);
+  std::visit(
+      [](auto& w) {
+        if constexpr (std::decay_t<decltype(w)>::kTakesInvert) w.invert = true;
+      },
+      way);
   return way;
 }
 
 bool OfInkAlone(const WayOfDrawing& way, bool colorsShown) {
-  if (colorsShown) return false;
-  return std::holds_alternative<Ramp>(way) || std::holds_alternative<Shapes>(way) ||
-         std::holds_alternative<Blocks>(way);
+  return std::visit([colorsShown](const auto& w) { return w.InkAlone(colorsShown); }, way);
 }
 
 std::string ConflictOf(const DrawingRequest& request) {
-  const std::array<std::pair<bool, std::string_view>, 4> ways = {{{request.ramp.has_value(), "--ramp"},
-                                                                  {request.colors != 0, "--colors"},
-                                                                  {request.shapes, "--shapes"},
-                                                                  {request.blocks.has_value(), "--blocks"}}};
+  const std::array<std::pair<bool, std::string_view>, 4> ways = {{{request.ramp.has_value(), Ramp::kOption},
+                                                                  {request.colors != 0, ReducedColors::kOption},
+                                                                  {request.shapes, Shapes::kOption},
+                                                                  {request.blocks.has_value(), Blocks::kOption}}};
   std::string_view chosen;
   for (const auto& [given, name] : ways) {
     if (!given) continue;
@@ -68,28 +111,23 @@ DrawingChoice ChooseWayOfDrawing(const DrawingRequest& request, const DrawingTar
     choice.way = Ramp{*request.ramp, request.invert, request.fill};
   } else if (request.colors != 0) {
     choice.way = ReducedColors{request.colors, request.dither, request.fill};
-  } else if (target.firstLook && !request.blocks && !request.shapes) {
+  } else if (request.shapes) {
+    choice.way = Shapes{request.fill, request.invert};
+  } else if (request.blocks || target.firstLook) {
     // The first look: block elements fitted to each cell, in the cell's
     // colors when they show (smooth parts smooth, edges sharp), else ink
     // alone that keeps tones and edges.
-    choice.way = Blocks{target.form == ArtForm::Gbk ? BlockKind::FineCodePage936 : BlockKind::Fine, request.invert};
-  } else if (request.shapes) {
-    choice.way = Shapes{request.fill, request.invert};
-  } else if (request.blocks) {
-    BlockKind kind = *request.blocks;
-    if (target.form == ArtForm::Gbk && kind == BlockKind::Braille) {
+    const std::optional<Blocks> held = Blocks{request.blocks.value_or(BlockKind::Fine), request.invert}.In(target.form);
+    if (!held) {
       choice.refusal = kNoBraille;
       return choice;
     }
-    // Code page 936 holds only some of the block elements.
-    if (target.form == ArtForm::Gbk && kind == BlockKind::Quadrants) kind = BlockKind::CodePage936;
-    if (target.form == ArtForm::Gbk && kind == BlockKind::Fine) kind = BlockKind::FineCodePage936;
-    choice.way = Blocks{kind, request.invert};
+    choice.way = *held;
   } else {
     choice.way = SymbolPerColor{request.fill};
   }
-  if (request.invert && !std::holds_alternative<Ramp>(choice.way) && !std::holds_alternative<Shapes>(choice.way) &&
-      !std::holds_alternative<Blocks>(choice.way)) {
+  if (request.invert &&
+      !std::visit([](const auto& w) { return std::decay_t<decltype(w)>::kTakesInvert; }, choice.way)) {
     choice.refusal = kNeedlessInvert;
   } else if (const auto* shapes = std::get_if<Shapes>(&choice.way); shapes && shapes->fill && request.invert) {
     // The cell's ink and paper are the two colors of its pixels, which way

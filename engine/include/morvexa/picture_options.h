@@ -44,21 +44,17 @@ struct PictureOptions {
   static constexpr std::string_view kDefaultRamp = morvexa::kDefaultRamp;
 
   bool Sized() const { return width != 0 || height != 0; }
-  // The samples of the picture each cell is seen as, wide and high: more
-  // than one for the shapes and the blocks, whose cells have a pattern.
-  struct CellSamples {
-    int wide = 1, high = 1;
-  };
-  CellSamples Samples() const;
-  // The pixels across a cell covers when no size is given: its finest
-  // detail a pixel (a glyph's 8 columns; the 2 of quadrants and braille).
-  int PixelsAcross() const;
+  // The samples of the picture each cell is seen as, and the pixels across
+  // a cell covers when no size is given: the way's (SamplesOf,
+  // PixelsAcross).
+  CellSamples Samples() const { return SamplesOf(way); }
+  int PixelsAcross() const { return morvexa::PixelsAcross(way); }
   // Whether the options ask for anything but one symbol per color of each
   // pixel.
   bool Plain() const;
   // Whether the art has a cell for each pixel and a line for each row of
-  // pixels: no size given, and a symbol for each color (filled or not).
-  bool CellPerPixel() const;
+  // pixels: no size given, and a way that draws a cell a pixel.
+  bool CellPerPixel() const { return !Sized() && morvexa::CellPerPixel(way); }
 };
 
 // The columns and lines of the art of a width x height picture. Without a

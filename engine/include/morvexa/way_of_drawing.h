@@ -17,12 +17,38 @@ namespace morvexa {
 // built-in font's glyphs, lightest first.
 inline constexpr std::string_view kDefaultRamp = " .:+xo%#@";
 
+// The samples of the picture each cell is seen as, wide and high: more
+// than one for ways whose cells have a pattern.
+struct CellSamples {
+  int wide = 1, high = 1;
+};
+
+// Each way of drawing carries what belongs to it (its fill, its invert, its
+// symbols) and its traits, which the rest of the program reads through one
+// visit (see the functions after WayOfDrawing):
+//  - kOption: the option that asks for it ("" for the default way);
+//  - kTakesInvert: whether --invert draws it light on dark;
+//  - kCellPerPixel: whether, with no size given, it draws a cell a pixel;
+//  - Samples(): the samples a cell is seen as; PixelsAcross(): the pixels a
+//    cell covers across with no size given (its finest detail a pixel);
+//  - Fills(): whether each cell gets a paper color as well as its ink;
+//  - InkAlone(colorsShown): whether its art is ink alone on paper, which a
+//    dark terminal shows inverted;
+//  - In(form): the way as the form can hold it, or nothing when it cannot.
+
 // A symbol for each color of each cell, in the order the colors are first
 // met (the window's own way). A sized picture of more than 95 colors is
 // reduced to 95. fill: each cell on its own color, behind a symbol that
 // stands out.
 struct SymbolPerColor {
   bool fill = false;
+
+  static constexpr std::string_view kOption = "";
+  static constexpr bool kTakesInvert = false, kCellPerPixel = true;
+  CellSamples Samples() const { return {}; }
+  int PixelsAcross() const { return 1; }
+  bool Fills() const { return fill; }
+  bool InkAlone(bool) const { return false; }
 };
 
 // The picture reduced to at most colors colors (2 to 95) first, with
@@ -31,6 +57,13 @@ struct ReducedColors {
   int colors = 2;
   bool dither = false;
   bool fill = false;
+
+  static constexpr std::string_view kOption = "--colors";
+  static constexpr bool kTakesInvert = false, kCellPerPixel = true;
+  CellSamples Samples() const { return {}; }
+  int PixelsAcross() const { return 1; }
+  bool Fills() const { return fill; }
+  bool InkAlone(bool) const { return false; }
 };
 
 // Each cell the symbol of its brightness, symbols from light to dark;
@@ -39,30 +72,59 @@ struct Ramp {
   ByteString symbols{kDefaultRamp};
   bool invert = false;
   bool fill = false;
+
+  static constexpr std::string_view kOption = "--ramp";
+  static constexpr bool kTakesInvert = true, kCellPerPixel = false;
+  CellSamples Samples() const { return {}; }
+  int PixelsAcross() const { return 1; }
+  bool Fills() const { return fill; }
+  bool InkAlone(bool colorsShown) const { return !colorsShown; }
 };
 
 // Each cell the printable ASCII symbol whose glyph best matches the
-// pattern of the pixels it covers (see convert/shapes_to_art.h); fill: in
-// the two colors of the best split of its pixels.
+// pattern of the pixels it covers (see convert/shapes_to_art.h), seen as
+// 8 x 16 samples, a pixel of a glyph each; fill: in the two colors that
+// fit its pixels.
 struct Shapes {
   bool fill = false;
   bool invert = false;
+
+  static constexpr std::string_view kOption = "--shapes";
+  static constexpr bool kTakesInvert = true, kCellPerPixel = false;
+  static constexpr CellSamples kSamples = {8, 16};
+  CellSamples Samples() const { return kSamples; }
+  int PixelsAcross() const { return kSamples.wide; }
+  bool Fills() const { return fill; }
+  bool InkAlone(bool colorsShown) const { return !colorsShown; }
 };
 
 // Cells of block elements, each split in two colors (see
-// convert/blocks_to_art.h): halves and quadrants; only the halves and
-// eighths that code page 936 holds; braille's 2 x 4 dots; or, fine, the
-// halves, quadrants and eighths fitted to 8 x 16 samples a cell by their
-// tones first (see convert/fine_blocks.h), of them only those code page
-// 936 holds.
+// convert/blocks_to_art.h): halves and quadrants (8 x 8 samples a cell);
+// only the halves and eighths that code page 936 holds (8 x 8); braille's
+// 2 x 4 dots (2 x 4); or, fine, the halves, quadrants and eighths fitted to
+// 8 x 16 samples a cell by their tones first (see convert/fine_blocks.h),
+// of them only those code page 936 holds.
 enum class BlockKind { Quadrants, CodePage936, Braille, Fine, FineCodePage936 };
 struct Blocks {
   BlockKind kind = BlockKind::Quadrants;
   bool invert = false;
+
+  static constexpr std::string_view kOption = "--blocks";
+  static constexpr bool kTakesInvert = true, kCellPerPixel = false;
+  CellSamples Samples() const;
+  int PixelsAcross() const { return 2; }
+  bool Fills() const { return true; }
+  bool InkAlone(bool colorsShown) const { return !colorsShown; }
+  // Code page 936 holds no braille, and only some block elements.
+  std::optional<Blocks> In(ArtForm form) const;
 };
 
 using WayOfDrawing = std::variant<SymbolPerColor, ReducedColors, Ramp, Shapes, Blocks>;
 
+// The traits of a way, read by one visit.
+CellSamples SamplesOf(const WayOfDrawing& way);
+int PixelsAcross(const WayOfDrawing& way);
+bool CellPerPixel(const WayOfDrawing& way);
 // Whether a way draws each cell with a paper color as well as its ink.
 bool FillsCells(const WayOfDrawing& way);
 // Whether a way draws light ink on dark paper.
