@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The peak memory of morvexa-cli (GNU time's maximum resident size) for
 # each format unsized, and for each way of drawing at 20,000 columns, as
-# the README's memory table gives them. The pictures are made by
+# docs/memory.md's table gives them. The pictures are made by
 # ImageMagick and libwebp's cwebp from one 4000 x 3000 photograph-like
 # picture. Shapes and blocks, which match every cell against their symbols,
 # are drawn 750 lines high rather than the picture's 7,500, to keep the run
