@@ -3,8 +3,7 @@
 #include <array>
 
 #include "decode/composite.h"
-#include "decode/gif_reader.h"
-#include "decode/webp_reader.h"
+#include "decode/picture_formats.h"
 #include "morvexa/failure.h"
 
 namespace morvexa {
@@ -43,23 +42,18 @@ class CanvasReader final : public PictureReader {
   std::size_t next_ = 0;
 };
 
-// The formats that hold frames, told by a file's first bytes.
-enum class Format { Gif, Webp, Other };
-Format FormatOf(const FileBytes& file) {
+// The format of a file that may hold frames, told by its first bytes.
+const PictureFormat* FormatOfFrames(const FileBytes& file) {
   std::array<unsigned char, 16> start{};
-  const std::span<const unsigned char> head(start.data(), file.ReadSome(0, start));
-  return LooksLikeGif(head) ? Format::Gif : LooksLikeWebp(head) ? Format::Webp : Format::Other;
+  const PictureFormat* format = FormatOf({start.data(), file.ReadSome(0, start)});
+  return format && format->frames ? format : nullptr;
 }
 
 }  // namespace
 
 bool HoldsFrames(const FileBytes& file) {
   try {
-    switch (FormatOf(file)) {
-      case Format::Gif: return GifHoldsFrames(file);
-      case Format::Webp: return WebpHoldsFrames(file);
-      case Format::Other: break;
-    }
+    if (const PictureFormat* format = FormatOfFrames(file)) return format->holdsFrames(file);
   } catch (const Failure&) {
     // A file that is no animation is read, and refused, as a still picture.
   }
@@ -67,12 +61,8 @@ bool HoldsFrames(const FileBytes& file) {
 }
 
 std::unique_ptr<Frames> ReadFrames(FileBytes file, const ReadSettings& settings) {
-  switch (FormatOf(file)) {
-    case Format::Gif: return ReadGifFrames(std::move(file), settings);
-    case Format::Webp: return ReadWebpFrames(std::move(file), settings);
-    case Format::Other: break;
-  }
-  return nullptr;
+  const PictureFormat* format = FormatOfFrames(file);
+  return format ? format->frames(std::move(file), settings) : nullptr;
 }
 
 std::unique_ptr<PictureReader> CanvasPicture(const Frames& frames, Rgb background) {

@@ -7,10 +7,7 @@
 
 #include "decode/bmp_reader.h"
 #include "decode/frames.h"
-#include "decode/gif_reader.h"
-#include "decode/jpeg_reader.h"
-#include "decode/png_reader.h"
-#include "decode/webp_reader.h"
+#include "decode/picture_formats.h"
 #include "morvexa/animation.h"
 #include "morvexa/failure.h"
 
@@ -60,9 +57,7 @@ std::optional<std::string_view> UnreadKind(std::span<const unsigned char> head) 
 // than a BMP file header are left to the BMP reader's rules.
 void CheckStart(std::span<const unsigned char> head, const ReadSettings& settings) {
   if (head.empty() && !settings.emptyIsAPicture) throw Failure(FailureKind::BitmapNotValid, {}, {"It is empty", {}});
-  if (LooksLikePng(head) || LooksLikeJpeg(head) || LooksLikeGif(head) || LooksLikeWebp(head) || LooksLikeBmp(head)) {
-    return;
-  }
+  if (FormatOf(head)) return;
   if (const auto kind = UnreadKind(head)) throw Failure(FailureKind::BitmapNotValid, {}, {{}, std::string(*kind)});
   if (head.size() < kBmpFileHeaderBytes) return;
   throw Failure(FailureKind::BitmapNotValid);
@@ -109,11 +104,8 @@ std::unique_ptr<PictureReader> OpenPicture(FileBytes bytes, const ReadSettings& 
   const std::size_t got = bytes.ReadSome(0, start);
   const std::span<const unsigned char> head(start.data(), got);
   CheckStart(head, settings);
-  if (LooksLikePng(head)) return ReadPng(std::move(bytes), settings);
-  if (LooksLikeJpeg(head)) return ReadJpeg(std::move(bytes), settings);
-  if (LooksLikeGif(head)) return ReadGif(std::move(bytes), settings);
-  if (LooksLikeWebp(head)) return ReadWebp(std::move(bytes), settings);
-  return ReadBmp(std::move(bytes), settings);
+  const PictureFormat* format = FormatOf(head);
+  return (format ? *format : BmpFormat()).read(std::move(bytes), settings);
 }
 
 }  // namespace morvexa
