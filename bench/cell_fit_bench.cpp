@@ -28,8 +28,8 @@ std::vector<std::array<float, kFitSamples>> Cells(int channel) {
     const float edge = (k % 3 == 0) ? 80.0f : 0.0f;
     for (int i = 0; i < kFitSamples; ++i) {
       const int x = i % 8, y = i / 8;
-      cells[k][i] =
-          std::clamp(base + (x + y > 10 ? edge : 0.0f) + 2.0f * static_cast<float>(y) + noise(random), 0.0f, 255.0f);
+      cells[k][i] = std::round(
+          std::clamp(base + (x + y > 10 ? edge : 0.0f) + 2.0f * static_cast<float>(y) + noise(random), 0.0f, 255.0f));
     }
   }
   return cells;
@@ -66,7 +66,7 @@ const TerminalPalette kPalettes[] = {
 
 void Fit(benchmark::State& state, const std::vector<FitShape>& shapes) {
   static const auto red = Cells(0), green = Cells(1), blue = Cells(2);
-  const CellFit fit(shapes, kPalettes[state.range(0)]);
+  CellFit fit(shapes, kPalettes[state.range(0)]);
   for (auto _ : state) {
     for (int k = 0; k < kCells; ++k) benchmark::DoNotOptimize(fit.Fit(red[k].data(), green[k].data(), blue[k].data()));
   }

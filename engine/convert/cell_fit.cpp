@@ -125,7 +125,20 @@ CellFit::CellFit(std::vector<FitShape> shapes, const TerminalPalette& palette, f
   }
 }
 
-CellFit::Drawn CellFit::Fit(const float* red, const float* green, const float* blue) const {
+CellFit::Drawn CellFit::Fit(const float* red, const float* green, const float* blue) {
+  CellCache<3 * kFitSamples, Drawn>::Key key;
+  for (int i = 0; i < kFitSamples; ++i) {
+    key[static_cast<std::size_t>(i)] = static_cast<unsigned char>(red[i]);
+    key[static_cast<std::size_t>(kFitSamples + i)] = static_cast<unsigned char>(green[i]);
+    key[static_cast<std::size_t>(2 * kFitSamples + i)] = static_cast<unsigned char>(blue[i]);
+  }
+  if (const Drawn* seen = seen_.Find(key)) return *seen;
+  const Drawn drawn = FitAnew(red, green, blue);
+  seen_.Keep(key, drawn);
+  return drawn;
+}
+
+CellFit::Drawn CellFit::FitAnew(const float* red, const float* green, const float* blue) const {
   constexpr float n = kFitSamples;
   CellSums cell;
   cell.channels = {red, green, blue};

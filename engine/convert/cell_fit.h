@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "convert/cell_cache.h"
 #include "morvexa/color.h"
 #include "morvexa/terminal_palette.h"
 
@@ -49,12 +50,15 @@ class CellFit {
     std::size_t shape = 0;
     Rgb ink = 0, paper = 0;
   };
-  // The cell of kFitSamples samples, each channel 0-255.
-  Drawn Fit(const float* red, const float* green, const float* blue) const;
+  // The cell of kFitSamples samples, each channel 0-255 in whole numbers
+  // (a cell with the same samples as one before gets the same answer at
+  // once, so a CellFit serves one thread).
+  Drawn Fit(const float* red, const float* green, const float* blue);
 
   std::size_t Shapes() const { return shapes_.size(); }
 
  private:
+  Drawn FitAnew(const float* red, const float* green, const float* blue) const;
   struct Measured {
     float sum = 0, squares = 0;  // of the shape's ink
   };
@@ -67,6 +71,7 @@ class CellFit {
   std::vector<float> bySample_;
   TerminalPalette palette_;
   float lookWeight_;
+  CellCache<3 * kFitSamples, Drawn> seen_;
 };
 
 // Which shape of a set ink alone on paper draws a cell of tones best,

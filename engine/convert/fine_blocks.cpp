@@ -71,7 +71,7 @@ void FineBlocksToArt(PictureReader& samples, std::size_t columns, bool codePage9
     for (const float v : element.ink) inked += v;
     shareOf.push_back(inked / kFitSamples);
   }
-  const CellFit fit(shapes, palette);
+  CellFit fit(shapes, palette);
   // Without colors: the share of ink each luma asks for.
   std::array<float, 256> toneOf{};
   for (std::size_t v = 0; v < toneOf.size(); ++v) {
@@ -84,13 +84,23 @@ void FineBlocksToArt(PictureReader& samples, std::size_t columns, bool codePage9
   std::array<std::int16_t, kFitSamples> lumas;
   ByteString line;
   std::vector<Rgb> inks, papers;
+  CellCache<kFitSamples, std::size_t> inkSeen;
   for (std::size_t y = 0; rows.Next(); ++y) {
     line.clear(), inks.clear(), papers.clear();
     for (std::size_t x = 0; x < columns; ++x) {
       if (wanted == CellColors::None) {
         rows.Lumas(x, lumas.data());
-        for (std::size_t i = 0; i < tones.size(); ++i) tones[i] = toneOf[static_cast<std::size_t>(lumas[i])];
-        line += bytesOf[NearestShape(shapes, tones.data(), kToneWeight)];
+        CellCache<kFitSamples, std::size_t>::Key key;
+        std::copy(lumas.begin(), lumas.end(), key.begin());
+        std::size_t shape;
+        if (const std::size_t* seen = inkSeen.Find(key)) {
+          shape = *seen;
+        } else {
+          for (std::size_t i = 0; i < tones.size(); ++i) tones[i] = toneOf[static_cast<std::size_t>(lumas[i])];
+          shape = NearestShape(shapes, tones.data(), kToneWeight);
+          inkSeen.Keep(key, shape);
+        }
+        line += bytesOf[shape];
         continue;
       }
       rows.Samples(x, red.data(), green.data(), blue.data());

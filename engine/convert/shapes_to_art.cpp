@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "convert/cell_cache.h"
 #include "convert/cell_fit.h"
 #include "convert/cell_rows.h"
 #include "convert/ink_and_paper.h"
@@ -261,14 +262,20 @@ const GlyphMatching& MatchingOf(const SymbolGlyphs& glyphs) {
 // whose patch of ink is nearest the cell's, the cell's ink being the
 // densest glyph's at the darkest tones, with a little of their structural
 // similarity.
-int PlainGlyph(const GlyphMatching& matching, const std::int16_t* luma, const std::array<float, 256>& inkOfLuma) {
+// What a luma asks of a plain cell: its share of ink, through the
+// picture's levels, and the cell drawn in that ink as a luma of paper.
+struct Tones {
+  std::array<float, 256> ink{};
+  std::array<std::int16_t, 256> paper{};
+};
+
+int PlainGlyph(const GlyphMatching& matching, const std::int16_t* luma, const Tones& tones) {
   const BlurredGlyphs& blurred = matching.blurred;
   float ink[SymbolGlyphs::kPixels], patch[SymbolGlyphs::kPixels];
   std::array<std::int16_t, SymbolGlyphs::kPixels> paper;
   for (int i = 0; i < SymbolGlyphs::kPixels; ++i) {
-    const float share = inkOfLuma[static_cast<std::size_t>(luma[i])];
-    ink[i] = share * blurred.densest;
-    paper[static_cast<std::size_t>(i)] = static_cast<std::int16_t>(std::lround((1 - share) * 255));
+    ink[i] = tones.ink[static_cast<std::size_t>(luma[i])] * blurred.densest;
+    paper[static_cast<std::size_t>(i)] = tones.paper[static_cast<std::size_t>(luma[i])];
   }
   Blur(ink, patch, false);
   Lanes sums, score, white, black;
@@ -307,8 +314,11 @@ void ShapesToArt(PictureReader& samples, std::size_t columns, bool fill, bool in
   const GlyphMatching& matching = MatchingOf(glyphs);
   sink.Clear();
   list.Clear();
-  std::array<float, 256> inkOfLuma{};
-  for (std::size_t v = 0; v < inkOfLuma.size(); ++v) inkOfLuma[v] = levels.Ink(static_cast<float>(v), invert);
+  Tones tones;
+  for (std::size_t v = 0; v < tones.ink.size(); ++v) {
+    tones.ink[v] = levels.Ink(static_cast<float>(v), invert);
+    tones.paper[v] = static_cast<std::int16_t>(std::lround((1 - tones.ink[v]) * 255));
+  }
   const CellColors wanted = sink.Colors();
   CellRows rows(samples, columns, Shapes::kSamples.wide, Shapes::kSamples.high);
   ByteString line(columns, ' ');
@@ -318,10 +328,10 @@ void ShapesToArt(PictureReader& samples, std::size_t columns, bool fill, bool in
   std::array<float, SymbolGlyphs::kPixels> red, green, blue;
   // Cells of fill are fitted with the glyphs, in the colors of the
   // terminal the art is shown on (true color where none shows).
-  const std::optional<CellFit> fit =
-      fill ? std::optional<CellFit>(std::in_place, matching.shapes,
-                                    wanted == CellColors::None ? TerminalPalette{} : palette)
-           : std::nullopt;
+  std::optional<CellFit> fit = fill ? std::optional<CellFit>(std::in_place, matching.shapes,
+                                                             wanted == CellColors::None ? TerminalPalette{} : palette)
+                                    : std::nullopt;
+  CellCache<SymbolGlyphs::kPixels, int> plainSeen;
   for (std::size_t y = 0; rows.Next(); ++y) {
     for (std::size_t x = 0; x < columns; ++x) {
       Drawn drawn;
@@ -331,7 +341,12 @@ void ShapesToArt(PictureReader& samples, std::size_t columns, bool fill, bool in
         drawn = {matching.glyphOfShape[fitted.shape], fitted.ink, fitted.paper};
       } else {
         rows.Lumas(x, luma.data());
-        drawn = {PlainGlyph(matching, luma.data(), inkOfLuma), rows.Mean(x), kNoColor};
+        CellCache<SymbolGlyphs::kPixels, int>::Key key;
+        std::copy(luma.begin(), luma.end(), key.begin());
+        const int* seen = plainSeen.Find(key);
+        const int glyph = seen ? *seen : PlainGlyph(matching, luma.data(), tones);
+        if (!seen) plainSeen.Keep(key, glyph);
+        drawn = {glyph, rows.Mean(x), kNoColor};
       }
       const char symbol = SymbolGlyphs::SymbolOf(drawn.glyph);
       line[x] = symbol;

@@ -54,7 +54,7 @@ int Distance(Rgb a, Rgb b) {
 
 TEST(CellFit, ACellDrawnWithAnElementComesBackAsThatElementInItsColors) {
   const Elements elements;
-  const CellFit fit(elements.shapes, TerminalPalette{});
+  CellFit fit(elements.shapes, TerminalPalette{});
   // Each element's ink, described here by the pixels a terminal's cell of
   // 8 x 16 draws for it.
   struct Case {
@@ -95,7 +95,7 @@ TEST(CellFit, ACellDrawnWithAnElementComesBackAsThatElementInItsColors) {
 
 TEST(CellFit, SmoothCellsGetCloseColorsAndFlatOnesPlainPaper) {
   const Elements elements;
-  const CellFit fit(elements.shapes, TerminalPalette{});
+  CellFit fit(elements.shapes, TerminalPalette{});
   const Cell flat([](int, int) { return 0x808040u; });
   const CellFit::Drawn plain = fit.Fit(flat.red.data(), flat.green.data(), flat.blue.data());
   EXPECT_EQ(plain.paper, 0x808040u);
@@ -120,7 +120,7 @@ TEST(CellFit, AFewColoredTerminalGetsItsOwnColors) {
   palette.sixteen[3] = 0x9A4E12;
   palette.sixteen[12] = 0x1E7EC8;
   for (const float look : {0.0f, 0.005f}) {
-    const CellFit fit(elements.shapes, palette, look);
+    CellFit fit(elements.shapes, palette, look);
     const Cell cell([&](int, int y) { return y < 8 ? 0x9C4C10u : 0x207EC6u; });
     const CellFit::Drawn drawn = fit.Fit(cell.red.data(), cell.green.data(), cell.blue.data());
     EXPECT_EQ(std::min(drawn.ink, drawn.paper), 0x1E7EC8u) << look;
