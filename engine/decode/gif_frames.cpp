@@ -66,7 +66,7 @@ class GifFrames final : public Frames {
       if (DGifGetRecordType(gif_.get(), &type) != GIF_OK) return Ended();
       if (type == TERMINATE_RECORD_TYPE) return false;
       if (type == IMAGE_DESC_RECORD_TYPE) {
-        if (DGifGetImageDesc(gif_.get()) != GIF_OK) return Ended();
+        if (!ReadGifImageDesc(*gif_)) return Ended();
         return true;
       }
       if (type != EXTENSION_RECORD_TYPE) continue;
@@ -156,7 +156,7 @@ bool GifHoldsFrames(const FileBytes& file) {
     if (type == IMAGE_DESC_RECORD_TYPE) {
       if (++images == 2) return true;
       // The frame's compressed data, passed over undecoded.
-      if (DGifGetImageDesc(gif.get()) != GIF_OK || DGifGetCode(gif.get(), &code, &block) != GIF_OK) return false;
+      if (!ReadGifImageDesc(*gif) || DGifGetCode(gif.get(), &code, &block) != GIF_OK) return false;
       while (block) {
         if (DGifGetCodeNext(gif.get(), &block) != GIF_OK) return false;
       }

@@ -51,6 +51,13 @@ GifHandle OpenGif(GifInput& input) {
   return gif;
 }
 
+bool ReadGifImageDesc(GifFileType& gif) {
+  if (DGifGetImageDesc(&gif) != GIF_OK) return false;
+  GifFreeSavedImages(&gif);
+  gif.ImageCount = 0;
+  return true;
+}
+
 void CheckGifData(const GifInput& input, std::uint64_t width, std::uint64_t height) {
   const FileBytes& file = *input.file;
   const std::uint64_t left = file.Size() > input.at ? file.Size() - input.at : 0;

@@ -37,6 +37,14 @@ using GifHandle = std::unique_ptr<GifFileType, CloseGif>;
 // giflib opened on input (which must stay where it is); fails as FailGif.
 GifHandle OpenGif(GifInput& input);
 
+// Reads the image descriptor of the next frame, as DGifGetImageDesc does,
+// and drops the record giflib adds to for each frame it reads the
+// descriptor of: the frames here are read one at a time and never looked
+// back at, and giflib grows that record a frame at a time, copying it whole
+// each time under some allocators, so that a file of a million tiny frames
+// would take hours. False when the descriptor cannot be read.
+bool ReadGifImageDesc(GifFileType& gif);
+
 // The rows of an interlaced picture come in four passes: every 8th from 0,
 // every 8th from 4, every 4th from 2, every 2nd from 1.
 inline constexpr std::size_t kGifPasses = 4;

@@ -104,7 +104,7 @@ class GifReader final : public PictureReader {
       }
       if (type == IMAGE_DESC_RECORD_TYPE) break;
     }
-    if (DGifGetImageDesc(gif_.get()) != GIF_OK) FailGif(input_);
+    if (!ReadGifImageDesc(*gif_)) FailGif(input_);
     return transparent;
   }
 
