@@ -241,7 +241,13 @@ const OptionEntry* EntryOf(int id) {
 
 // How an option is named in messages: "-o" for output given short.
 std::string Named(const OptionEntry& entry, bool shortForm) {
-  return shortForm ? "-" + std::string(1, static_cast<char>(entry.id)) : "--" + entry.name;
+  std::string named(shortForm ? "-" : "--");
+  if (shortForm) {
+    named.push_back(static_cast<char>(entry.id));
+  } else {
+    named.append(entry.name);
+  }
+  return named;
 }
 
 // A word as it is typed in a shell: in single quotes when it holds
