@@ -19,6 +19,7 @@
 #include "busy_cursor.h"
 #include "byte_limit_validator.h"
 #include "display_text.h"
+#include "drawn_symbols.h"
 #include "icon_spacing_style.h"
 #include "morvexa/convert_picture.h"
 #include "morvexa/failure.h"
@@ -399,10 +400,10 @@ void Tfrmmain::ConvertPictureFile(const QString& path, const std::optional<Pictu
   // picture's proportions, as 宽度 says.
   auto* pictureSettings = opendlgpic->findChild<PictureSettings*>();
   PictureOptions options = InProportion(given ? *given : pictureSettings->Options(), picture.Width(), picture.Height());
-  // Its symbols are matched to the glyphs of the font the output area shows
-  // them in, at its size (the built-in font's should that one not open).
+  // Its symbols are matched to the glyphs the output area shows them with,
+  // as it draws them.
   const QFontInfo artFont(ui->Memo1->font());
-  options.glyphs = {artFont.family().toStdString(), artFont.pixelSize(), true};
+  options.glyphs = {artFont.family().toStdString(), artFont.pixelSize(), true, DrawnBy(ui->Memo1->font())};
   const ArtSize size = FitArtSize(picture.Width(), picture.Height(), options);
   if (!FitsInTheWindow(size.columns, size.lines)) {
     dialogs_.ShowMessage(this, Text(kTooLarge), Text("图片"), MessageIcon::Warning);

@@ -144,6 +144,7 @@ class Drawing {
   const SymbolGlyphs& Glyphs() const {
     const PictureOptions::GlyphsOf& of = options_.glyphs;
     if (of.font.empty()) return SymbolGlyphs::Get();
+    if (of.drawnBy) return SymbolGlyphs::Drawn(of.font, of.pixels, of.drawnBy);
     try {
       return SymbolGlyphs::Of(of.font, of.pixels);
     } catch (const Failure&) {

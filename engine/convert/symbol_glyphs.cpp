@@ -4,9 +4,13 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <string>
+#include <tuple>
 #include <utility>
 
 #include "morvexa/failure.h"
+#include "text/cell_coverage.h"
 #include "text/font_glyph_source.h"
 #include "text/unifont_data.h"
 
@@ -50,27 +54,60 @@ const SymbolGlyphs& SymbolGlyphs::Get() {
   return glyphs;
 }
 
-const SymbolGlyphs& SymbolGlyphs::Of(std::string_view font, int pixelSize) {
+namespace {
+
+// The glyphs of a font measured the first time they are asked for: by the
+// font and size, and whether the caller drew them.
+const SymbolGlyphs& Measured(std::string_view font, int pixelSize, bool drawn,
+                             const std::function<bool(char32_t, float*)>& coverage) {
   static std::mutex mutex;
-  static std::map<std::pair<std::string, int>, std::unique_ptr<const SymbolGlyphs>> measured;
+  static std::map<std::tuple<std::string, int, bool>, std::unique_ptr<const SymbolGlyphs>> measured;
   const std::lock_guard lock(mutex);
-  auto& kept = measured[{std::string(font), pixelSize}];
+  auto& kept = measured[{std::string(font), pixelSize, drawn}];
   if (kept) return *kept;
-  FontGlyphSource source = FontGlyphSource::Open(font, pixelSize);
   auto made = std::make_unique<SymbolGlyphs>();
   made->inkScale = 255;
   made->font = font;
-  std::array<float, kPixels> coverage{};
-  for (int k = 0; k < kCount; ++k) {
+  std::array<float, SymbolGlyphs::kPixels> cover{};
+  for (int k = 0; k < SymbolGlyphs::kCount; ++k) {
     const auto at = static_cast<std::size_t>(k);
-    made->drawn[at] = source.CellCoverage(static_cast<char32_t>(0x20 + k), kWidth, kHeight, coverage.data());
-    for (std::size_t i = 0; i < coverage.size(); ++i) {
-      made->ink[at][i] = static_cast<std::int16_t>(std::lround(coverage[i] * 255));
+    made->drawn[at] = coverage(static_cast<char32_t>(0x20 + k), cover.data());
+    for (std::size_t i = 0; i < cover.size(); ++i) {
+      made->ink[at][i] = static_cast<std::int16_t>(std::lround(cover[i] * 255));
     }
     Sum(*made, at);
   }
   kept = std::move(made);
   return *kept;
+}
+
+}  // namespace
+
+const SymbolGlyphs& SymbolGlyphs::Of(std::string_view font, int pixelSize) {
+  std::optional<FontGlyphSource> source;
+  return Measured(font, pixelSize, false, [&](char32_t symbol, float* cover) {
+    if (!source) source.emplace(FontGlyphSource::Open(font, pixelSize));
+    return source->CellCoverage(symbol, kWidth, kHeight, cover);
+  });
+}
+
+const SymbolGlyphs& SymbolGlyphs::Drawn(std::string_view font, int pixelSize,
+                                        const std::function<std::optional<DrawnCell>(char32_t)>& drawnBy) {
+  return Measured(font, pixelSize, true, [&](char32_t symbol, float* cover) {
+    const std::optional<DrawnCell> cell = drawnBy(symbol);
+    if (!cell || cell->width < 0 || cell->height < 0 || cell->cellWide <= 0 || cell->cellHigh <= 0 ||
+        cell->coverage.size() != static_cast<std::size_t>(cell->width) * static_cast<std::size_t>(cell->height)) {
+      std::fill(cover, cover + kPixels, 0.0f);
+      return false;
+    }
+    const auto coverageAt = [&](int x, int y) {
+      return cell->coverage[static_cast<std::size_t>(y) * static_cast<std::size_t>(cell->width) +
+                            static_cast<std::size_t>(x)] /
+             255.0;
+    };
+    CoverCell(0, 0, cell->width, cell->height, coverageAt, cell->cellWide, cell->cellHigh, kWidth, kHeight, cover);
+    return true;
+  });
 }
 
 }  // namespace morvexa

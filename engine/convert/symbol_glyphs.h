@@ -2,8 +2,12 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "morvexa/picture_options.h"
 
 namespace morvexa {
 
@@ -43,6 +47,11 @@ struct SymbolGlyphs {
   // it); measured the first time it is asked for in a process. Fails with
   // "Cannot open font NAME".
   static const SymbolGlyphs& Of(std::string_view font, int pixelSize);
+  // The same measured from each symbol as the caller draws it (drawnBy
+  // giving nothing for a symbol the font lacks): a program that shows the
+  // art in its own font, as it renders it. Kept by font and pixelSize.
+  static const SymbolGlyphs& Drawn(std::string_view font, int pixelSize,
+                                   const std::function<std::optional<DrawnCell>(char32_t)>& drawnBy);
 };
 
 }  // namespace morvexa

@@ -18,6 +18,7 @@
 
 #include "files/file_system.h"
 #include "morvexa/failure.h"
+#include "text/cell_coverage.h"
 
 namespace morvexa {
 
@@ -169,17 +170,6 @@ struct FontGlyphSource::Font {
   }
 };
 
-// Adds value x the overlap of [from, from + 1) with each of the spans of
-// width span from 0 on, count of them, to weights (by span).
-static void Spread(double from, double span, int count, std::vector<std::pair<int, double>>& weights) {
-  weights.clear();
-  const int first = static_cast<int>(std::floor(from / span));
-  for (int k = std::max(first, 0); k < count && k * span < from + 1; ++k) {
-    const double overlap = std::min(from + 1, (k + 1) * span) - std::max(from, k * span);
-    if (overlap > 0) weights.emplace_back(k, overlap);
-  }
-}
-
 bool FontGlyphSource::CellCoverage(char32_t c, int wide, int high, float* out) {
   std::fill(out, out + wide * high, 0.0f);
   FT_Face face = font_->face.get();
@@ -193,29 +183,21 @@ bool FontGlyphSource::CellCoverage(char32_t c, int wide, int high, float* out) {
   const double cellWide = static_cast<double>(slot->advance.x) / 64;
   const double cellHigh = ascender - static_cast<double>(face->size->metrics.descender) / 64;
   if (cellWide <= 0 || cellHigh <= 0) return false;
-  const double sampleWide = cellWide / wide, sampleHigh = cellHigh / high;
-  std::vector<std::pair<int, double>> across, down;
-  for (unsigned y = 0; y < bitmap.rows; ++y) {
-    Spread(ascender - slot->bitmap_top + y, sampleHigh, high, down);
-    if (down.empty()) continue;
-    const unsigned char* row = bitmap.buffer + static_cast<std::ptrdiff_t>(y) * bitmap.pitch;
-    for (unsigned x = 0; x < bitmap.width; ++x) {
-      double cover = 0;
-      switch (bitmap.pixel_mode) {
-        case FT_PIXEL_MODE_MONO: cover = (row[x / 8] & (0x80u >> (x % 8))) != 0; break;
-        case FT_PIXEL_MODE_GRAY: cover = row[x] / static_cast<double>(bitmap.num_grays - 1); break;
-        case FT_PIXEL_MODE_BGRA: cover = row[4 * x + 3] / 255.0; break;
-        default: return false;
-      }
-      if (cover == 0) continue;
-      Spread(slot->bitmap_left + static_cast<double>(x), sampleWide, wide, across);
-      for (const auto& [sy, wy] : down) {
-        for (const auto& [sx, wx] : across) out[sy * wide + sx] += static_cast<float>(cover * wx * wy);
-      }
-    }
+  const bool empty = bitmap.width == 0 || bitmap.rows == 0;
+  if (!empty && bitmap.pixel_mode != FT_PIXEL_MODE_MONO && bitmap.pixel_mode != FT_PIXEL_MODE_GRAY &&
+      bitmap.pixel_mode != FT_PIXEL_MODE_BGRA) {
+    return false;
   }
-  const auto area = static_cast<float>(sampleWide * sampleHigh);
-  for (int i = 0; i < wide * high; ++i) out[i] = std::min(out[i] / area, 1.0f);
+  const auto coverageAt = [&bitmap](int x, int y) -> double {
+    const unsigned char* row = bitmap.buffer + static_cast<std::ptrdiff_t>(y) * bitmap.pitch;
+    switch (bitmap.pixel_mode) {
+      case FT_PIXEL_MODE_MONO: return (row[x / 8] & (0x80u >> (x % 8))) != 0;
+      case FT_PIXEL_MODE_GRAY: return row[x] / static_cast<double>(bitmap.num_grays - 1);
+      default: return row[4 * x + 3] / 255.0;
+    }
+  };
+  CoverCell(slot->bitmap_left, ascender - slot->bitmap_top, static_cast<int>(bitmap.width),
+            static_cast<int>(bitmap.rows), coverageAt, cellWide, cellHigh, wide, high, out);
   return true;
 }
 

@@ -172,8 +172,7 @@ TEST(ConvertPicture, RampSymbolsFollowBrightness) {
   auto gradient = [] {
     return Painted(256, 2, [](std::size_t x, std::size_t) { return static_cast<Rgb>((255 - x) * 0x010101); });
   };
-  PictureOptions ramp;
-  ramp.way = Ramp{};
+  PictureOptions ramp{.way = Ramp{}};
   const Converted c = Convert(gradient(), ramp);
   const ByteString line = c.area.GetLine(0);
   std::string order;

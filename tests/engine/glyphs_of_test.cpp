@@ -109,5 +109,44 @@ TEST(GlyphsOf, TheRampRunsByTheInkOfTheFontsGlyphs) {
   EXPECT_EQ(order, expected);
 }
 
+TEST(GlyphsOf, SymbolsAsTheCallerDrawsThemAreMeasuredFromItsCells) {
+  // Cells 6 x 12 pixels, as a window draws a 12-pixel font: "|" inks the
+  // left half of its cell, "-" the middle two of its 12 rows at half
+  // strength, "x" is given a cell wider than its picture; "?" the font
+  // lacks. Samples are 8 x 16 over the cell.
+  const auto drawnBy = [](char32_t symbol) -> std::optional<DrawnCell> {
+    if (symbol == U'?') return std::nullopt;
+    DrawnCell cell{6, 12, 6.0, 12.0, std::vector<unsigned char>(72, 0)};
+    for (int y = 0; y < 12; ++y) {
+      for (int x = 0; x < 6; ++x) {
+        unsigned char& at = cell.coverage[static_cast<std::size_t>(y * 6 + x)];
+        if (symbol == U'|' && x < 3) at = 255;
+        if (symbol == U'-' && (y == 5 || y == 6)) at = 128;
+        if (symbol == U'x') at = 255;
+      }
+    }
+    if (symbol == U'x') cell.cellWide = 12.0;
+    return cell;
+  };
+  const SymbolGlyphs& glyphs = SymbolGlyphs::Drawn("drawn-by-the-test", 12, drawnBy);
+  EXPECT_EQ(&SymbolGlyphs::Drawn("drawn-by-the-test", 12, drawnBy), &glyphs) << "measured once a process";
+  EXPECT_FALSE(glyphs.drawn['?' - 0x20]);
+  EXPECT_TRUE(glyphs.drawn['|' - 0x20]);
+  const auto sample = [&](char symbol, int x, int y) {
+    return glyphs.ink[static_cast<std::size_t>(symbol - 0x20)][static_cast<std::size_t>(y * 8 + x)];
+  };
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 8; ++x) {
+      SCOPED_TRACE(testing::Message() << x << "," << y);
+      EXPECT_EQ(sample('|', x, y), x < 4 ? 255 : 0);
+      // Rows 5 and 6 of 12 are samples 6.67 to 9.33 of 16.
+      const int dash = y == 7 || y == 8 ? 128 : y == 6 || y == 9 ? 43 : 0;
+      EXPECT_NEAR(sample('-', x, y), dash, 1);
+      EXPECT_EQ(sample('x', x, y), x < 4 ? 255 : 0);
+      EXPECT_EQ(sample(' ', x, y), 0);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace morvexa

@@ -9,8 +9,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QToolButton>
 
+#include "drawn_symbols.h"
 #include "frm_main.h"
 #include "labeled_edit.h"
 #include "morvexa/failure.h"
@@ -199,6 +202,42 @@ TEST_F(MainWindow, WindowFontKeepsArtAligned) {
   EXPECT_EQ(QFontInfo(art).family(), QFontInfo(font).family());
   EXPECT_EQ(art.pixelSize(), 12);
   EXPECT_TRUE(KeepsArtAligned(art)) << "the output area draws without shaping";
+}
+
+TEST_F(MainWindow, ArtIsMatchedToTheSymbolsAsTheOutputAreaShowsThem) {
+  // The ink of each symbol as the window measures it for matching, beside
+  // the ink of a field of that symbol as the output area itself draws it.
+  auto* memo = Control<QPlainTextEdit>("Memo1");
+  const auto drawnBy = DrawnBy(memo->font());
+  window.show();
+  for (const char symbol : {'@', '#', 'M', 'o', '-', '.'}) {
+    SCOPED_TRACE(symbol);
+    const std::optional<DrawnCell> cell = drawnBy(static_cast<char32_t>(symbol));
+    ASSERT_TRUE(cell.has_value());
+    double measured = 0;
+    for (const unsigned char v : cell->coverage) measured += v / 255.0;
+    measured /= cell->cellWide * cell->cellHigh;
+
+    QStringList lines;
+    for (int i = 0; i < 20; ++i) lines << QString(40, QChar(symbol));
+    memo->setPlainText(lines.join('\n'));
+    QCoreApplication::processEvents();
+    const auto corner = [&](int line, int column) {
+      QTextCursor at(memo->document()->findBlockByNumber(line));
+      at.setPosition(at.position() + column);
+      return memo->cursorRect(at).topLeft();
+    };
+    // Lines 2 to 17 and columns 2 to 37: whole cells, away from the edges.
+    const QRect field(corner(2, 2), corner(18, 38) - QPoint(1, 1));
+    const QImage shown = memo->viewport()->grab().toImage().convertToFormat(QImage::Format_Grayscale8);
+    ASSERT_EQ(qGray(shown.pixel(shown.width() - 2, shown.height() - 2)), 255) << "black on white";
+    double seen = 0;
+    for (int y = field.top(); y <= field.bottom(); ++y) {
+      for (int x = field.left(); x <= field.right(); ++x) seen += (255 - qGray(shown.pixel(x, y))) / 255.0;
+    }
+    seen /= static_cast<double>(field.width()) * field.height();
+    EXPECT_NEAR(measured, seen, 0.1 * seen + 0.005) << "field " << field.width() << "x" << field.height();
+  }
 }
 
 TEST_F(MainWindow, FailureReportShowsTheMessageAndTheWindowCarriesOn) {

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "morvexa/art_size.h"
 #include "morvexa/byte_string.h"
@@ -10,6 +13,16 @@
 #include "morvexa/way_of_drawing.h"
 
 namespace morvexa {
+
+// A symbol as a program that shows art itself draws it: the picture of one
+// cell, width x height pixels of coverage (0-255, row by row from the top
+// left), the cell itself being cellWide x cellHigh pixels from that corner
+// (an advance may end within a pixel).
+struct DrawnCell {
+  int width = 0, height = 0;
+  double cellWide = 0, cellHigh = 0;
+  std::vector<unsigned char> coverage;
+};
 
 // How a picture becomes art beyond one symbol per pixel. Left at their
 // defaults they change nothing: one symbol per pixel, a symbol per color.
@@ -32,10 +45,15 @@ struct PictureOptions {
   // em; empty for the built-in font (GNU Unifont). With fallBack, a font
   // that cannot be opened gives the built-in font's glyphs instead of
   // failing ("Cannot open font NAME").
+  // Where the caller shows the art itself (the window), drawnBy draws a
+  // symbol as it will be shown, or gives nothing for one the font lacks;
+  // the glyphs are then measured from those cells (kept by font and
+  // pixels), not from the font's file.
   struct GlyphsOf {
     std::string font;
     int pixels = 16;
     bool fallBack = false;
+    std::function<std::optional<DrawnCell>(char32_t)> drawnBy;
   };
   GlyphsOf glyphs;
 
