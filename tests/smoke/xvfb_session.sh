@@ -10,11 +10,12 @@ session_end() {
 }
 trap session_end EXIT
 
-# Starts Xvfb on a free display and exports DISPLAY. The server does not
-# reset when its last client leaves, so a program started right after
-# another one ended finds it ready.
+# Starts Xvfb on a free display, its screen $1 (1024x768x24 unless given),
+# and exports DISPLAY. The server does not reset when its last client
+# leaves, so a program started right after another one ended finds it
+# ready.
 start_xvfb() {
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$session_dir/display" 2>"$session_dir/xvfb.log" &
+  Xvfb -displayfd 3 -screen 0 "${1:-1024x768x24}" -nolisten tcp -noreset 3>"$session_dir/display" 2>"$session_dir/xvfb.log" &
   session_pids+=($!)
   for _ in $(seq 100); do [ -s "$session_dir/display" ] && break; sleep 0.1; done
   [ -s "$session_dir/display" ] || { echo "Xvfb did not start"; cat "$session_dir/xvfb.log"; exit 1; }
