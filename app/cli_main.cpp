@@ -298,8 +298,9 @@ class Command {
   }
 
   // The picture's options in the art's form. Shown on a terminal with no
-  // size, the art fits the terminal (but for --original).
-  PictureOptions PictureOptionsFor(const Picture& picture, const ArtFormSettings& form) const {
+  // size, the art fits the terminal (but for --original). And the paper
+  // form puts behind ink: black for art drawn light on dark.
+  PictureOptions PictureOptionsFor(const Picture& picture, ArtFormSettings& form) const {
     PictureOptions options = options_.picture;
     // A terminal of few colors: the cells' colors are chosen from them.
     options.palette = form.form == ArtForm::Ansi ? form.terminal : TerminalPalette{};
@@ -328,6 +329,7 @@ class Command {
         TerminalBackgroundDark().value_or(true)) {
       options.way = Inverted(options.way);
     }
+    if (Inverts(options.way) && form.paperBehindInk != kNoColor) form.paperBehindInk = 0x000000;
     return options;
   }
 
@@ -387,7 +389,6 @@ class Command {
       options.width = fit.columns;
       options.height = fit.lines;
     }
-    if (Inverts(options.way) && form.paperBehindInk != kNoColor) form.paperBehindInk = 0x000000;
     return {terminal, form, options};
   }
 
@@ -469,7 +470,6 @@ class Command {
     MemoryCharList list;
     ArtFormSettings form = Form(title);
     const PictureOptions pictureOptions = PictureOptionsFor(picture, form);
-    if (Inverts(pictureOptions.way) && form.paperBehindInk != kNoColor) form.paperBehindInk = 0x000000;
     if (options_.replacements.empty()) {
       // Straight from the file to the outputs, a band of rows at a time.
       Outputs outputs(ArtDestination(), form, options_.symbolsOutput);
