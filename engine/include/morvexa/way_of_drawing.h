@@ -8,7 +8,7 @@
 #include <string_view>
 #include <variant>
 
-#include "morvexa/art_writer.h"
+#include "morvexa/art_form.h"
 #include "morvexa/byte_string.h"
 
 namespace morvexa {
