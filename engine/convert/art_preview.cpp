@@ -5,13 +5,13 @@
 #include <new>
 #include <stdexcept>
 
-#include "decode/picture_reader.h"
 #include "morvexa/animation.h"
 #include "morvexa/art_size.h"
 #include "morvexa/convert_picture.h"
 #include "morvexa/failure.h"
 #include "morvexa/memory_char_list.h"
 #include "morvexa/thumbnail.h"
+#include "pixels/picture_reader.h"
 
 namespace morvexa {
 

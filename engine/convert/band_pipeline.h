@@ -4,7 +4,7 @@
 #include <functional>
 #include <vector>
 
-#include "decode/picture_reader.h"
+#include "pixels/picture_reader.h"
 
 namespace morvexa {
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "decode/picture_reader.h"
 #include "morvexa/art_sink.h"
 #include "morvexa/char_list.h"
 #include "morvexa/picture_options.h"
+#include "pixels/picture_reader.h"
 
 namespace morvexa {
 

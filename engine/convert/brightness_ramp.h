@@ -2,10 +2,10 @@
 
 #include "convert/symbol_glyphs.h"
 #include "convert/tone_levels.h"
-#include "decode/picture_reader.h"
 #include "morvexa/art_sink.h"
 #include "morvexa/byte_string.h"
 #include "morvexa/char_list.h"
+#include "pixels/picture_reader.h"
 
 namespace morvexa {
 

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "decode/picture_reader.h"
+#include "pixels/picture_reader.h"
 
 namespace morvexa {
 

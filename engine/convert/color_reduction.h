@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "convert/pixel_rows.h"
-#include "decode/picture_reader.h"
+#include "pixels/picture_reader.h"
 
 namespace morvexa {
 

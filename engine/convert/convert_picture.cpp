@@ -3,7 +3,6 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "convert/area_average.h"
 #include "convert/blocks_to_art.h"
 #include "convert/brightness_ramp.h"
 #include "convert/color_reduction.h"
@@ -13,9 +12,10 @@
 #include "convert/shapes_to_art.h"
 #include "convert/symbol_glyphs.h"
 #include "convert/tone_levels.h"
-#include "decode/picture_reader.h"
 #include "morvexa/failure.h"
 #include "morvexa/read_settings.h"
+#include "pixels/area_average.h"
+#include "pixels/picture_reader.h"
 
 namespace morvexa {
 

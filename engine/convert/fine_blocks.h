@@ -1,10 +1,10 @@
 #pragma once
 
 #include "convert/tone_levels.h"
-#include "decode/picture_reader.h"
 #include "morvexa/art_sink.h"
 #include "morvexa/char_list.h"
 #include "morvexa/terminal_palette.h"
+#include "pixels/picture_reader.h"
 
 namespace morvexa {
 

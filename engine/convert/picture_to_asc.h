@@ -1,9 +1,9 @@
 #pragma once
 
 #include "convert/pixel_rows.h"
-#include "decode/picture_reader.h"
 #include "morvexa/art_sink.h"
 #include "morvexa/char_list.h"
+#include "pixels/picture_reader.h"
 
 namespace morvexa {
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "decode/picture_reader.h"
+#include "pixels/picture_reader.h"
 
 namespace morvexa {
 

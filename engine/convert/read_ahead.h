@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "decode/picture_reader.h"
+#include "pixels/picture_reader.h"
 
 namespace morvexa {
 

@@ -2,11 +2,11 @@
 
 #include "convert/symbol_glyphs.h"
 #include "convert/tone_levels.h"
-#include "decode/picture_reader.h"
 #include "morvexa/art_sink.h"
 #include "morvexa/char_list.h"
 #include "morvexa/terminal_palette.h"
 #include "morvexa/way_of_drawing.h"
+#include "pixels/picture_reader.h"
 
 namespace morvexa {
 

@@ -2,9 +2,9 @@
 
 #include <array>
 
-#include "decode/composite.h"
 #include "decode/picture_formats.h"
 #include "morvexa/failure.h"
+#include "pixels/composite.h"
 
 namespace morvexa {
 

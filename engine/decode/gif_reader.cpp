@@ -5,9 +5,9 @@
 #include <optional>
 #include <vector>
 
-#include "convert/area_average.h"
 #include "decode/gif_input.h"
 #include "morvexa/failure.h"
+#include "pixels/area_average.h"
 
 namespace morvexa {
 

@@ -1,9 +1,9 @@
 #include "morvexa/picture.h"
 
 #include "decode/open_picture.h"
-#include "decode/picture_reader.h"
 #include "files/file_bytes.h"
 #include "morvexa/picture_file.h"
+#include "pixels/picture_reader.h"
 
 namespace morvexa {
 

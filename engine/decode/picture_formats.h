@@ -4,9 +4,9 @@
 #include <span>
 #include <string_view>
 
-#include "decode/picture_reader.h"
 #include "files/file_bytes.h"
 #include "morvexa/read_settings.h"
+#include "pixels/picture_reader.h"
 
 namespace morvexa {
 

@@ -7,9 +7,9 @@
 #include <memory>
 #include <vector>
 
-#include "convert/area_average.h"
-#include "decode/composite.h"
 #include "morvexa/failure.h"
+#include "pixels/area_average.h"
+#include "pixels/composite.h"
 
 namespace morvexa {
 

@@ -9,8 +9,8 @@
 #include <new>
 #include <vector>
 
-#include "decode/composite.h"
 #include "morvexa/failure.h"
+#include "pixels/composite.h"
 
 namespace morvexa {
 

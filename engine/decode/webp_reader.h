@@ -3,9 +3,9 @@
 #include <memory>
 #include <span>
 
-#include "decode/picture_reader.h"
 #include "files/file_bytes.h"
 #include "morvexa/read_settings.h"
+#include "pixels/picture_reader.h"
 
 // Reading WebP files, with libwebp.
 namespace morvexa {

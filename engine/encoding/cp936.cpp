@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "output/cp936_tables.h"
+#include "encoding/cp936_tables.h"
 
 namespace morvexa::cp936 {
 

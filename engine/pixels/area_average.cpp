@@ -1,4 +1,4 @@
-#include "convert/area_average.h"
+#include "pixels/area_average.h"
 
 #include <algorithm>
 #include <cmath>

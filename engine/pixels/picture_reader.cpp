@@ -1,4 +1,4 @@
-#include "decode/picture_reader.h"
+#include "pixels/picture_reader.h"
 
 #include <algorithm>
 

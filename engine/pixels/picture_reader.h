@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "decode/pixel_image.h"
+#include "pixels/pixel_image.h"
 
 namespace morvexa {
 

@@ -12,12 +12,12 @@
 
 #include "../support/painted.h"
 #include "../support/unifont_hex.h"
-#include "decode/picture_reader.h"
 #include "morvexa/convert_picture.h"
 #include "morvexa/cp936.h"
 #include "morvexa/memory_art_area.h"
 #include "morvexa/memory_char_list.h"
 #include "morvexa/terminal_palette.h"
+#include "pixels/picture_reader.h"
 
 namespace morvexa {
 namespace {

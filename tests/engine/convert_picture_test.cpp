@@ -9,12 +9,12 @@
 #include "../support/decoded_pixels.h"
 #include "../support/imagemagick.h"
 #include "../support/painted.h"
-#include "convert/area_average.h"
 #include "morvexa/convert_picture.h"
 #include "morvexa/memory_art_area.h"
 #include "morvexa/memory_char_list.h"
 #include "morvexa/picture.h"
 #include "morvexa/read_settings.h"
+#include "pixels/area_average.h"
 
 namespace morvexa {
 namespace {

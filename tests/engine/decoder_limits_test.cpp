@@ -15,7 +15,6 @@
 #include "../support/files.h"
 #include "../support/imagemagick.h"
 #include "../support/large_pictures.h"
-#include "convert/area_average.h"
 #include "decode/frames.h"
 #include "decode/open_picture.h"
 #include "morvexa/art_size.h"
@@ -23,6 +22,7 @@
 #include "morvexa/memory_art_area.h"
 #include "morvexa/memory_char_list.h"
 #include "morvexa/picture.h"
+#include "pixels/area_average.h"
 
 namespace morvexa {
 namespace {

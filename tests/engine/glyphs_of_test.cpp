@@ -12,10 +12,10 @@
 #include "../support/files.h"
 #include "../support/painted.h"
 #include "convert/symbol_glyphs.h"
-#include "decode/picture_reader.h"
 #include "morvexa/convert_picture.h"
 #include "morvexa/memory_art_area.h"
 #include "morvexa/memory_char_list.h"
+#include "pixels/picture_reader.h"
 #include "text/font_glyph_source.h"
 
 namespace morvexa {

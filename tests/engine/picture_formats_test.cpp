@@ -10,7 +10,7 @@
 #include "../support/failure_matchers.h"
 #include "../support/files.h"
 #include "../support/imagemagick.h"
-#include "convert/area_average.h"
+#include "pixels/area_average.h"
 
 namespace morvexa {
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "decode/pixel_image.h"
 #include "files.h"
+#include "pixels/pixel_image.h"
 
 namespace morvexa::testing_support {
 
