@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "convert/float_lanes.h"
 #include "convert/palette_mix.h"
 
 namespace morvexa {
@@ -80,19 +81,35 @@ struct ShapeFit {
   Channels inkSums{};  // sum over samples of ink x channel (0-1)
 };
 
-// The sums of the samples with every shape's ink, the shapes side by side
-// in lanes of eight. Made twice, for processors with AVX2 and for any
-// other, the one to run chosen as the program loads.
-__attribute__((target_clones("avx2", "default"))) void SumWithShapes(const float* __restrict samples,
+// The shapes side by side are taken this many lanes at a time.
+constexpr std::size_t kLaneBlock = 16;
+
+// The sums of a cell's samples, channel by channel, with every shape's ink,
+// the shapes side by side in lanes (a whole number of blocks): into sums,
+// each channel's lanes after the last's. A block of lanes at a time, its
+// three rows of sums held in registers over all the samples; each sum is
+// made in the same order, sample by sample. Made twice, for processors with
+// AVX2 and for any other, the one to run chosen as the program loads.
+__attribute__((target_clones("avx2", "default"))) void SumWithShapes(const float* __restrict red,
+                                                                     const float* __restrict green,
+                                                                     const float* __restrict blue,
                                                                      const float* __restrict bySample,
                                                                      std::size_t lanes, float* __restrict sums) {
-  std::fill(sums, sums + lanes, 0.0f);
-  for (int i = 0; i < kFitSamples; ++i) {
-    const float* ink = bySample + static_cast<std::size_t>(i) * lanes;
-    const float v = samples[i];
-    for (std::size_t k0 = 0; k0 < lanes; k0 += 8) {
-      for (std::size_t j = 0; j < 8; ++j) sums[k0 + j] += v * ink[k0 + j];
+  for (std::size_t k0 = 0; k0 < lanes; k0 += kLaneBlock) {
+    Lanes8 r0{}, r1{}, g0{}, g1{}, b0{}, b1{};
+    for (int i = 0; i < kFitSamples; ++i) {
+      const float* ink = bySample + static_cast<std::size_t>(i) * lanes + k0;
+      const auto* inks = reinterpret_cast<const UnalignedLanes8*>(ink);
+      const Lanes8 ink0 = inks[0], ink1 = inks[1];
+      const float vr = red[i], vg = green[i], vb = blue[i];
+      r0 += vr * ink0, r1 += vr * ink1;
+      g0 += vg * ink0, g1 += vg * ink1;
+      b0 += vb * ink0, b1 += vb * ink1;
     }
+    auto* redSums = reinterpret_cast<UnalignedLanes8*>(sums + k0);
+    auto* greenSums = reinterpret_cast<UnalignedLanes8*>(sums + lanes + k0);
+    auto* blueSums = reinterpret_cast<UnalignedLanes8*>(sums + 2 * lanes + k0);
+    redSums[0] = r0, redSums[1] = r1, greenSums[0] = g0, greenSums[1] = g1, blueSums[0] = b0, blueSums[1] = b1;
   }
 }
 
@@ -112,7 +129,7 @@ CellFit::CellFit(std::vector<FitShape> shapes, const TerminalPalette& palette)
 
 CellFit::CellFit(std::vector<FitShape> shapes, const TerminalPalette& palette, float lookWeight)
     : shapes_(std::move(shapes)), palette_(palette), lookWeight_(lookWeight) {
-  lanes_ = (shapes_.size() + 7) / 8 * 8;
+  lanes_ = (shapes_.size() + kLaneBlock - 1) / kLaneBlock * kLaneBlock;
   bySample_.assign(lanes_ * kFitSamples, 0.0f);
   for (std::size_t k = 0; k < shapes_.size(); ++k) {
     Measured m;
@@ -162,7 +179,7 @@ CellFit::Drawn CellFit::FitAnew(const float* red, const float* green, const floa
   // Every shape's least squares fit, a vector of shapes at a time.
   thread_local std::vector<float> sums;
   sums.resize(3 * lanes_);
-  for (std::size_t c = 0; c < 3; ++c) SumWithShapes(cell.channels[c], bySample_.data(), lanes_, &sums[c * lanes_]);
+  SumWithShapes(red, green, blue, bySample_.data(), lanes_, sums.data());
   thread_local std::vector<ShapeFit> fits;
   fits.resize(shapes_.size());
   const float colorSpread = kColorWeight * (spread[0] + spread[1] + spread[2]);

@@ -65,7 +65,7 @@ class CellFit {
   std::vector<FitShape> shapes_;
   std::vector<Measured> measured_;
   // The shapes side by side, sample by sample: lanes_ values a sample (the
-  // shapes, then zeros to a whole number of vectors), so that the sums of
+  // shapes, then zeros to a whole number of blocks), so that the sums of
   // a cell with every shape are made a vector at a time.
   std::size_t lanes_ = 0;
   std::vector<float> bySample_;
