@@ -92,6 +92,43 @@ TEST(ConvertPicture, EachCellIsTheAreaAverageOfWhatItCovers) {
   EXPECT_EQ(partial.Row(0)[1], 34u) << "(21 / 2 + 40) / 1.5 = 33.67";
 }
 
+// Made larger, smaller or both, each pixel is the exact average of the
+// area it covers, rounded half up: worked out here pixel by pixel from the
+// overlaps, with whole numbers.
+TEST(ConvertPicture, AreaAveragesAreExactEnlargedOrReduced) {
+  constexpr std::size_t kWidth = 13, kHeight = 9;
+  auto color = [](std::size_t x, std::size_t y) {
+    return static_cast<Rgb>((x * 37 + y * 91) % 256 << 16 | (x * x * 7 + y * 3) % 256 << 8 | (x * y * 29 + 5) % 256);
+  };
+  for (const auto& [columns, lines] :
+       {std::pair{29u, 20u}, {40u, 9u}, {13u, 40u}, {7u, 5u}, {30u, 4u}, {26u, 18u}, {1u, 1u}}) {
+    SCOPED_TRACE(testing::Message() << columns << "x" << lines);
+    const PixelImage ours = ReadWhole(*AreaAverage(Painted(kWidth, kHeight, color), columns, lines));
+    // On a scale where a source pixel is columns x lines units and a result
+    // pixel kWidth x kHeight.
+    auto overlap = [](std::uint64_t a0, std::uint64_t a1, std::uint64_t b0, std::uint64_t b1) -> std::uint64_t {
+      const std::uint64_t from = std::max(a0, b0), to = std::min(a1, b1);
+      return to > from ? to - from : 0;
+    };
+    for (std::size_t ty = 0; ty < lines; ++ty) {
+      for (std::size_t tx = 0; tx < columns; ++tx) {
+        std::array<std::uint64_t, 3> sums{};
+        for (std::size_t y = 0; y < kHeight; ++y) {
+          const std::uint64_t down = overlap(ty * kHeight, (ty + 1) * kHeight, y * lines, (y + 1) * lines);
+          for (std::size_t x = 0; x < kWidth && down; ++x) {
+            const std::uint64_t across = overlap(tx * kWidth, (tx + 1) * kWidth, x * columns, (x + 1) * columns);
+            for (int c = 0; c < 3; ++c) sums[c] += (color(x, y) >> (16 - 8 * c) & 0xFF) * across * down;
+          }
+        }
+        const std::uint64_t area = kWidth * kHeight;
+        Rgb expected = 0;
+        for (int c = 0; c < 3; ++c) expected = expected << 8 | static_cast<Rgb>((sums[c] + area / 2) / area);
+        ASSERT_EQ(ours.Row(ty)[tx], expected) << tx << "," << ty;
+      }
+    }
+  }
+}
+
 // ImageMagick's -scale averages the pixels each result pixel covers, as
 // sizing here does: the two agree within rounding.
 TEST(ConvertPicture, AreaAveragesAgreeWithImageMagicksScale) {
