@@ -38,19 +38,31 @@ std::vector<std::vector<Share>> Shares(std::size_t sourceCount, std::size_t targ
 __attribute__((target_clones("avx2", "default"))) void Round(const double* sums, Rgb* out, std::size_t count,
                                                              double area, double inverse) {
   const double half = std::floor(area / 2);
-  const auto round = [&](std::size_t k) {
+  // Four at a time in vectors; the sums are never negative, so that
+  // dropping the fraction is the floor.
+  using Doubles4 = double __attribute__((vector_size(32)));
+  using Ints4 = std::int32_t __attribute__((vector_size(16)));
+  using Bits4 = std::int64_t __attribute__((vector_size(32)));
+  // A comparison gives all bits set where it holds: with these, 1 there.
+  const Bits4 one = (Bits4)(Doubles4{1, 1, 1, 1});
+  std::size_t k = 0;
+  for (; k + 4 <= count; k += 4) {
+    Doubles4 n;
+    std::memcpy(&n, sums + k, sizeof n);
+    n += half;
+    Doubles4 q = __builtin_convertvector(__builtin_convertvector(n * inverse, Ints4), Doubles4);
+    q -= (Doubles4)((q * area > n) & one);
+    q += (Doubles4)(((q + 1) * area <= n) & one);
+    const Ints4 rounded = __builtin_convertvector(q, Ints4);
+    std::memcpy(out + k, &rounded, sizeof rounded);
+  }
+  for (; k < count; ++k) {
     const double n = sums[k] + half;
     double q = std::floor(n * inverse);
     q -= q * area > n ? 1.0 : 0.0;
     q += (q + 1) * area <= n ? 1.0 : 0.0;
     out[k] = static_cast<Rgb>(static_cast<std::int32_t>(q));
-  };
-  // Eight at a time, a count the compiler makes vectors of.
-  std::size_t k = 0;
-  for (; k + 8 <= count; k += 8) {
-    for (std::size_t j = 0; j < 8; ++j) round(k + j);
   }
-  for (; k < count; ++k) round(k);
 }
 
 // cell[k] += row[k] x amount for each of count sums: four at a time in a
