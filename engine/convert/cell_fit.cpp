@@ -99,17 +99,17 @@ __attribute__((target_clones("avx2", "default"))) void SumWithShapes(const float
     Lanes8 r0{}, r1{}, g0{}, g1{}, b0{}, b1{};
     for (int i = 0; i < kFitSamples; ++i) {
       const float* ink = bySample + static_cast<std::size_t>(i) * lanes + k0;
-      const auto* inks = reinterpret_cast<const UnalignedLanes8*>(ink);
-      const Lanes8 ink0 = inks[0], ink1 = inks[1];
+      Lanes8 ink0, ink1;
+      LoadLanes(ink0, ink);
+      LoadLanes(ink1, ink + 8);
       const float vr = red[i], vg = green[i], vb = blue[i];
       r0 += vr * ink0, r1 += vr * ink1;
       g0 += vg * ink0, g1 += vg * ink1;
       b0 += vb * ink0, b1 += vb * ink1;
     }
-    auto* redSums = reinterpret_cast<UnalignedLanes8*>(sums + k0);
-    auto* greenSums = reinterpret_cast<UnalignedLanes8*>(sums + lanes + k0);
-    auto* blueSums = reinterpret_cast<UnalignedLanes8*>(sums + 2 * lanes + k0);
-    redSums[0] = r0, redSums[1] = r1, greenSums[0] = g0, greenSums[1] = g1, blueSums[0] = b0, blueSums[1] = b1;
+    StoreLanes(sums + k0, r0), StoreLanes(sums + k0 + 8, r1);
+    StoreLanes(sums + lanes + k0, g0), StoreLanes(sums + lanes + k0 + 8, g1);
+    StoreLanes(sums + 2 * lanes + k0, b0), StoreLanes(sums + 2 * lanes + k0 + 8, b1);
   }
 }
 

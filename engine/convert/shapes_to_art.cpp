@@ -175,15 +175,16 @@ __attribute__((target_clones("avx2", "default"))) void Blur(const float* in, flo
     std::copy(from, from + w, row + r);
     std::fill(row + r + w, row + paddedW, edgesBlank ? 0.0f : from[w - 1]);
   }
-  // Eight values from anywhere in a row.
-  using Row = UnalignedLanes8;
   Lanes8 across[paddedH];
   for (int y = 0; y < paddedH; ++y) {
     const float* at = padded[y] + r;
-    Lanes8 sum = kernel[0] * *reinterpret_cast<const Row*>(at);
+    Lanes8 centre, left, right;
+    LoadLanes(centre, at);
+    Lanes8 sum = kernel[0] * centre;
     for (int i = 1; i <= r; ++i) {
-      sum += kernel[static_cast<std::size_t>(i)] *
-             (*reinterpret_cast<const Row*>(at - i) + *reinterpret_cast<const Row*>(at + i));
+      LoadLanes(left, at - i);
+      LoadLanes(right, at + i);
+      sum += kernel[static_cast<std::size_t>(i)] * (left + right);
     }
     across[y] = sum;
   }
@@ -191,7 +192,7 @@ __attribute__((target_clones("avx2", "default"))) void Blur(const float* in, flo
     const Lanes8* at = across + y + r;
     Lanes8 sum = kernel[0] * at[0];
     for (int i = 1; i <= r; ++i) sum += kernel[static_cast<std::size_t>(i)] * (at[-i] + at[i]);
-    *reinterpret_cast<UnalignedLanes8*>(out + y * w) = sum;
+    StoreLanes(out + y * w, sum);
   }
 }
 

@@ -70,10 +70,14 @@ __attribute__((target_clones("avx2", "default"))) void Round(const double* sums,
 // processor has it.
 __attribute__((target_clones("avx2", "default"))) void AddScaled(const double* __restrict row, double amount,
                                                                  double* __restrict cell, std::size_t count) {
-  using Doubles4 = double __attribute__((vector_size(32), aligned(8)));
+  using Doubles4 = double __attribute__((vector_size(32)));
   std::size_t k = 0;
   for (; k + 4 <= count; k += 4) {
-    *reinterpret_cast<Doubles4*>(cell + k) += *reinterpret_cast<const Doubles4*>(row + k) * amount;
+    Doubles4 sums, rows;
+    std::memcpy(&sums, cell + k, sizeof sums);
+    std::memcpy(&rows, row + k, sizeof rows);
+    sums += rows * amount;
+    std::memcpy(cell + k, &sums, sizeof sums);
   }
   for (; k < count; ++k) cell[k] += row[k] * amount;
 }
