@@ -7,6 +7,7 @@
 #include <csignal>
 #include <ctime>
 #include <string_view>
+#include <vector>
 
 namespace morvexa::cli {
 
@@ -85,6 +86,40 @@ class HiddenCursor {
   HiddenCursor& operator=(const HiddenCursor&) = delete;
 };
 
+// The lines of a frame's art, each with its line feed.
+std::vector<std::string> LinesOf(std::string_view art) {
+  std::vector<std::string> lines;
+  for (std::size_t at = 0; at < art.size();) {
+    const std::size_t end = std::min(art.find('\n', at), art.size() - 1) + 1;
+    lines.emplace_back(art.substr(at, end - at));
+    at = end;
+  }
+  return lines;
+}
+
+// What moves the cursor, which stands below the lines shown, over them and
+// writes again those of lines that differ, leaving it below them: nothing
+// when none does. Each line sets its own colors and resets them at its
+// end, so that a line is drawn the same wherever it is written.
+std::string Changes(const std::vector<std::string>& shown, const std::vector<std::string>& lines) {
+  std::size_t first = 0;
+  while (first < lines.size() && lines[first] == shown[first]) ++first;
+  if (first == lines.size()) return {};
+  std::string out = "\x1b[" + std::to_string(lines.size() - first) + "A\r";
+  std::size_t passed = 0;  // unchanged lines the cursor is still to move down over
+  for (std::size_t i = first; i < lines.size(); ++i) {
+    if (lines[i] == shown[i]) {
+      ++passed;
+      continue;
+    }
+    if (passed > 0) out += "\x1b[" + std::to_string(passed) + "B";
+    passed = 0;
+    out += lines[i];
+  }
+  if (passed > 0) out += "\x1b[" + std::to_string(passed) + "B";
+  return out;
+}
+
 }  // namespace
 
 int PlayOnTerminal(Animation& animation, const PlayLimits& limits, const FrameArt& art) {
@@ -94,9 +129,9 @@ int PlayOnTerminal(Animation& animation, const PlayLimits& limits, const FrameAr
   const Nanoseconds start = Now();
   const Nanoseconds stop = limits.seconds ? start + static_cast<Nanoseconds>(*limits.seconds * 1e9) : 0;
   TerminalSize size = StandardOutputTerminal().value_or(TerminalSize{80, 24});
-  std::size_t shownLines = 0;  // the lines of the frame on the screen, above the cursor
-  bool clear = false;          // whether what is shown must be cleared first (a new size)
-  Nanoseconds due = start;     // when the next frame is due
+  std::vector<std::string> shown;  // the lines of the frame on the screen, above the cursor
+  bool clear = false;              // whether what is shown must be cleared first (a new size)
+  Nanoseconds due = start;         // when the next frame is due
   for (std::size_t play = 0; plays == 0 || play < plays; ++play) {
     if (play > 0) animation.Restart();
     while (endedBy == 0 && animation.Next()) {
@@ -108,16 +143,22 @@ int PlayOnTerminal(Animation& animation, const PlayLimits& limits, const FrameAr
       }
       // A frame whose time has passed is dropped.
       if (Now() < ends) {
-        std::string out;
-        if (shownLines > 0) out += "\x1b[" + std::to_string(shownLines) + "A\r";
-        if (clear) out += "\x1b[J";
         const std::string frame = art(animation.Frame(), size);
-        const auto lines = static_cast<std::size_t>(std::count(frame.begin(), frame.end(), '\n'));
-        out += frame;
-        // A frame of fewer lines leaves none of the one before below it.
-        if (lines < shownLines && !clear) out += "\x1b[J";
+        std::vector<std::string> lines = LinesOf(frame);
+        std::string out;
+        if (!clear && lines.size() == shown.size()) {
+          // Most frames change a part of the picture: only the lines that
+          // changed are written again.
+          out = Changes(shown, lines);
+        } else {
+          if (!shown.empty()) out += "\x1b[" + std::to_string(shown.size()) + "A\r";
+          if (clear) out += "\x1b[J";
+          out += frame;
+          // A frame of fewer lines leaves none of the one before below it.
+          if (lines.size() < shown.size() && !clear) out += "\x1b[J";
+        }
         if (!WriteAll(out)) return endedBy != 0 ? 128 + endedBy : 0;
-        shownLines = lines;
+        shown = std::move(lines);
         clear = false;
       }
       if (stop != 0 && ends >= stop) {

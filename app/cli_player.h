@@ -22,13 +22,14 @@ struct PlayLimits {
 using FrameArt = std::function<std::string(Picture frame, TerminalSize terminal)>;
 
 // Plays the animation in place on the terminal standard output shows: each
-// frame drawn over the one before for as long as its delay, with the
-// cursor hidden. Frames are due by the clock from the start, so a frame
-// whose time has passed before it is drawn is dropped rather than the
-// animation drift. A change of the terminal's size refits the art from the
-// next frame. Ctrl-C (SIGINT), SIGTERM and SIGHUP end it as its end does:
-// the cursor shown again, below the art, and the colors reset. Returns the
-// exit status: 0, or 128 and the signal for SIGTERM and SIGHUP.
+// frame drawn over the one before for as long as its delay, only its lines
+// that changed written again, with the cursor hidden. Frames are due by
+// the clock from the start, so a frame whose time has passed before it is
+// drawn is dropped rather than the animation drift. A change of the
+// terminal's size refits the art from the next frame. Ctrl-C (SIGINT),
+// SIGTERM and SIGHUP end it as its end does: the cursor shown again, below
+// the art, and the colors reset. Returns the exit status: 0, or 128 and
+// the signal for SIGTERM and SIGHUP.
 int PlayOnTerminal(Animation& animation, const PlayLimits& limits, const FrameArt& art);
 
 }  // namespace morvexa::cli

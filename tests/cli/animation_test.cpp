@@ -20,6 +20,51 @@ using testing_support::TerminalRun;
 // Truecolor escapes of a cell's paper in each frame's color.
 const std::string kRed = "48;2;255;0;0m", kGreen = "48;2;0;255;0m", kBlue = "48;2;0;0;255m";
 
+// A terminal's screen as far as the player moves over it and writes on
+// it: each cell the colors in force when it was written (the escapes
+// since the last reset) and its character.
+struct Screen {
+  std::vector<std::vector<std::string>> rows;
+  std::size_t row = 0, column = 0;
+  std::string style;
+
+  void Feed(std::string_view bytes) {
+    for (std::size_t i = 0; i < bytes.size();) {
+      const char c = bytes[i];
+      if (c == '\x1b' && i + 1 < bytes.size() && bytes[i + 1] == '[') {
+        std::size_t end = i + 2;
+        while (end < bytes.size() && !(bytes[end] >= 0x40 && bytes[end] <= 0x7E)) ++end;
+        const std::string_view parameters = bytes.substr(i + 2, end - i - 2);
+        const char final = bytes[end];
+        const std::size_t count = parameters.empty() || parameters[0] == '?' ? 1 : std::stoul(std::string(parameters));
+        if (final == 'A') row -= std::min(row, count);
+        if (final == 'B') row += count;
+        if (final == 'J') {
+          Row().resize(std::min(Row().size(), column));
+          rows.resize(std::min(rows.size(), row + 1));
+        }
+        if (final == 'm')
+          style = parameters == "0" || parameters.empty() ? "" : style + std::string(bytes.substr(i, end + 1 - i));
+        i = end + 1;
+      } else if (c == '\r') {
+        column = 0, ++i;
+      } else if (c == '\n') {
+        ++row, column = 0, ++i;
+      } else {
+        std::size_t length = 1;
+        while (i + length < bytes.size() && (static_cast<unsigned char>(bytes[i + length]) & 0xC0) == 0x80) ++length;
+        if (Row().size() <= column) Row().resize(column + 1);
+        Row()[column++] = style + std::string(bytes.substr(i, length));
+        i += length;
+      }
+    }
+  }
+  std::vector<std::string>& Row() {
+    if (rows.size() <= row) rows.resize(row + 1);
+    return rows[row];
+  }
+};
+
 class Animations : public Cli {
  protected:
   void SetUp() override {
@@ -89,6 +134,36 @@ TEST_F(Animations, EndAsAskedAndLeaveTheTerminalAsItWas) {
     const TerminalRun ended = Play({"picture", (dir_ / "three.webp").string()}, {signal, 500});
     EXPECT_EQ(ended.status, 128 + signal);
     EXPECT_TRUE(ended.shown.ends_with("\x1b[0m\x1b[?25h")) << signal;
+  }
+}
+
+TEST_F(Animations, OnlyTheLinesThatChangedAreWrittenAgain) {
+  // A field gray from left to right, a red square in its top corner, then
+  // in its bottom one, then the field again: played once, the screen ends
+  // as the first frame left it, though each later frame wrote only the
+  // lines of the square, in far fewer bytes than a whole frame.
+  const std::string gray = "-size 48x64 gradient:gray20-gray80 -rotate 90 -posterize 6",
+                    square = " -fill red -draw 'rectangle ";
+  ASSERT_TRUE(testing_support::Convert(gray + " \\( " + gray + square + "0,0 7,7' \\) \\( " + gray + square +
+                                       "0,40 7,47' \\) \\( " + gray + " \\) -set delay 20 -loop 1 " +
+                                       Quote(dir_ / "moving.gif")));
+  const TerminalRun run = Play({"picture", (dir_ / "moving.gif").string(), "--loops", "1"});
+  ASSERT_EQ(run.status, 0);
+  const std::string& shown = run.shown;
+  std::vector<std::size_t> redraws;  // where each frame after the first begins
+  for (std::size_t at = 0; (at = shown.find("A\r", at)) != std::string::npos; ++at) {
+    redraws.push_back(shown.rfind("\x1b[", at));
+  }
+  ASSERT_EQ(redraws.size(), 3u) << "three frames drawn over the first";
+  Screen first, last;
+  first.Feed(std::string_view(shown).substr(0, redraws[0]));
+  last.Feed(shown);
+  ASSERT_GT(first.rows.size(), 10u);
+  EXPECT_EQ(last.rows, first.rows) << "the field again";
+  const std::size_t whole = redraws[0];
+  for (std::size_t k = 0; k < 3; ++k) {
+    const std::size_t bytes = (k + 1 < 3 ? redraws[k + 1] : shown.rfind("\x1b[0m")) - redraws[k];
+    EXPECT_LT(bytes * 2, whole) << "frame " << k + 2 << ": " << bytes << " bytes beside " << whole;
   }
 }
 
