@@ -93,20 +93,20 @@ class Terminal:
         if question.startswith(b"\x1b[") and question.endswith(b"c"):
             return b"\x1b[?62;22c"
         if question.startswith(b"\x1b]11;?") and self.answers_background:
-            return b"\x1b]11;" + rgb_spec(self.defaults[1]) + b"\x1b\\"
+            return b"\x1b]11;" + rgb_answer(self.defaults[1]) + b"\x1b\\"
         if question.startswith(b"\x1b]10;?") and self.answers_background:
-            return b"\x1b]10;" + rgb_spec(self.defaults[0]) + b"\x1b\\"
+            return b"\x1b]10;" + rgb_answer(self.defaults[0]) + b"\x1b\\"
         if question.startswith(b"\x1b]4;") and self.answers_palette:
             answers = b""
             fields = question[4:].rstrip(b"\x07").rstrip(b"\x1b\\").rstrip(b"\x1b").split(b";")
-            for index, spec in zip(fields[::2], fields[1::2]):
-                if spec == b"?" and index.isdigit() and int(index) < 16:
-                    answers += b"\x1b]4;" + index + b";" + rgb_spec(self.sixteen[int(index)]) + b"\x1b\\"
+            for index, asked in zip(fields[::2], fields[1::2]):
+                if asked == b"?" and index.isdigit() and int(index) < 16:
+                    answers += b"\x1b]4;" + index + b";" + rgb_answer(self.sixteen[int(index)]) + b"\x1b\\"
             return answers
         return b""
 
 
-def rgb_spec(color):
+def rgb_answer(color):
     return ("rgb:%04x/%04x/%04x" % tuple(c * 257 for c in color)).encode()
 
 

@@ -30,17 +30,19 @@ std::vector<std::vector<Share>> Shares(std::size_t sourceCount, std::size_t targ
   return shares;
 }
 
+// Four doubles worked on together: one AVX register, or two SSE ones.
+using Doubles4 = double __attribute__((vector_size(32)));
+
 // Each of count sums divided by area and rounded to the nearest whole
 // number, exactly as whole numbers divide: by the inverse, quicker than
 // dividing, then set right where rounding put it one off (the sums are
-// whole numbers far below 2^53, so it is never more). The loop vectorizes;
-// with AVX2 where the processor has it.
+// whole numbers far below 2^53, so it is never more). With AVX2 where the
+// processor has it.
 __attribute__((target_clones("avx2", "default"))) void Round(const double* sums, Rgb* out, std::size_t count,
                                                              double area, double inverse) {
   const double half = std::floor(area / 2);
   // Four at a time in vectors; the sums are never negative, so that
   // dropping the fraction is the floor.
-  using Doubles4 = double __attribute__((vector_size(32)));
   using Ints4 = std::int32_t __attribute__((vector_size(16)));
   using Bits4 = std::int64_t __attribute__((vector_size(32)));
   // A comparison gives all bits set where it holds: with these, 1 there.
@@ -70,7 +72,6 @@ __attribute__((target_clones("avx2", "default"))) void Round(const double* sums,
 // processor has it.
 __attribute__((target_clones("avx2", "default"))) void AddScaled(const double* __restrict row, double amount,
                                                                  double* __restrict cell, std::size_t count) {
-  using Doubles4 = double __attribute__((vector_size(32)));
   std::size_t k = 0;
   for (; k + 4 <= count; k += 4) {
     Doubles4 sums, rows;
@@ -111,7 +112,7 @@ class AreaAverageReader final : public PictureReader {
       // before it (a picture made larger) is that row again.
       const std::vector<Share>& lines = lineShares_[next_ + i];
       if (next_ + i > 0 && SameShares(lines, lineShares_[next_ + i - 1])) {
-        std::memcpy(out, lastRow_.data(), lastRow_.size());
+        std::memcpy(out, i > 0 ? out - width_ * 4 : lastRow_.data(), width_ * 4);
         continue;
       }
       std::fill(cell_.begin(), cell_.end(), 0.0);
@@ -124,8 +125,8 @@ class AreaAverageReader final : public PictureReader {
         const Rgb color = channels_[3 * x] << 16 | channels_[3 * x + 1] << 8 | channels_[3 * x + 2];
         std::memcpy(out + 4 * x, &color, 4);
       }
-      lastRow_.assign(out, out + width_ * 4);
     }
+    if (count > 0) lastRow_.assign(band.rows.back(), band.rows.back() + width_ * 4);
     next_ += count;
     return count;
   }
@@ -166,7 +167,7 @@ class AreaAverageReader final : public PictureReader {
 
   std::unique_ptr<PictureReader> picture_;
   std::vector<std::vector<Share>> columnShares_, lineShares_;
-  std::vector<unsigned char> lastRow_;  // the last row made, as handed out
+  std::vector<unsigned char> lastRow_;  // the last row handed out, for the next band
   std::vector<Rgb> sourceRow_;
   std::vector<double> sums_, cell_;  // whole numbers, exact: below 2^53
   std::vector<Rgb> channels_;
