@@ -499,6 +499,7 @@ ParseResult ParseCommand(Options options, const std::vector<std::string>& args) 
   options.input = argv[static_cast<std::size_t>(optind)];
   options.picture = request.options;
   options.drawing = request.drawing;
+  options.drawing.glyphsOf = options.glyphsOf.has_value();
   options.background = request.background;
   options.frame = request.frame;
   // The ways of choosing symbols, of which one at most is given.

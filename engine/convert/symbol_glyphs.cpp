@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "morvexa/failure.h"
+#include "morvexa/shown_path.h"
 #include "text/cell_coverage.h"
 #include "text/font_glyph_source.h"
 #include "text/unifont_data.h"
@@ -81,14 +82,35 @@ const SymbolGlyphs& Measured(std::string_view font, int pixelSize, bool drawn,
   return *kept;
 }
 
+// Refuses a font that does not draw every visible symbol with some ink
+// (a symbol font, a damaged one): art matched to it would be made of the
+// blanks it has in their place.
+void CheckDrawsEverySymbol(const SymbolGlyphs& glyphs) {
+  std::string lacking;
+  int count = 0;
+  for (int k = 1; k < SymbolGlyphs::kCount; ++k) {
+    const auto at = static_cast<std::size_t>(k);
+    if (glyphs.drawn[at] && glyphs.inked[at][0] + glyphs.inked[at][1] > 0) continue;
+    if (++count <= 12) lacking += std::string(count > 1 ? " " : "") + SymbolGlyphs::SymbolOf(k);
+  }
+  if (count == 0) return;
+  if (count > 12) lacking += " ...";
+  throw Failure(FailureKind::CannotOpenFont, glyphs.font,
+                {.refusal = "--glyphs-of: " + QuotedName(glyphs.font) + " has no glyph for " + std::to_string(count) +
+                            " of the " + std::to_string(SymbolGlyphs::kCount - 1) + " printable ASCII symbols (" +
+                            lacking + "); art is matched to a font that draws them all"});
+}
+
 }  // namespace
 
 const SymbolGlyphs& SymbolGlyphs::Of(std::string_view font, int pixelSize) {
   std::optional<FontGlyphSource> source;
-  return Measured(font, pixelSize, false, [&](char32_t symbol, float* cover) {
+  const SymbolGlyphs& glyphs = Measured(font, pixelSize, false, [&](char32_t symbol, float* cover) {
     if (!source) source.emplace(FontGlyphSource::Open(font, pixelSize));
     return source->CellCoverage(symbol, kWidth, kHeight, cover);
   });
+  CheckDrawsEverySymbol(glyphs);
+  return glyphs;
 }
 
 const SymbolGlyphs& SymbolGlyphs::Drawn(std::string_view font, int pixelSize,

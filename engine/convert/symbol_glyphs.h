@@ -45,7 +45,8 @@ struct SymbolGlyphs {
   // An installed font's, at pixelSize pixels an em: a font file, or a
   // family fontconfig finds ("monospace" being the font it chooses for
   // it); measured the first time it is asked for in a process. Fails with
-  // "Cannot open font NAME".
+  // "Cannot open font NAME", refused (FailureCause::refusal) when the font
+  // draws any of the visible symbols with no ink.
   static const SymbolGlyphs& Of(std::string_view font, int pixelSize);
   // The same measured from each symbol as the caller draws it (drawnBy
   // giving nothing for a symbol the font lacks): a program that shows the

@@ -18,6 +18,8 @@ constexpr std::string_view kTogether = " cannot be used together";
 constexpr std::string_view kNoBraille =
     "code page 936 holds no braille; --blocks=braille takes --format utf8, ansi or html";
 constexpr std::string_view kNeedlessInvert = "--invert is for --ramp, --shapes and --blocks only";
+constexpr std::string_view kNeedlessGlyphs =
+    "--glyphs-of is for --shapes and --ramp only: no other way of drawing matches the font's glyphs";
 constexpr std::string_view kInvertWithFill =
     "--invert is needless with --shapes --fill: each cell is drawn in the two colors of its pixels";
 
@@ -129,6 +131,9 @@ DrawingChoice ChooseWayOfDrawing(const DrawingRequest& request, const DrawingTar
   if (request.invert &&
       !std::visit([](const auto& w) { return std::decay_t<decltype(w)>::kTakesInvert; }, choice.way)) {
     choice.refusal = kNeedlessInvert;
+  } else if (request.glyphsOf &&
+             !std::visit([](const auto& w) { return std::decay_t<decltype(w)>::kMatchesGlyphs; }, choice.way)) {
+    choice.refusal = kNeedlessGlyphs;
   } else if (const auto* shapes = std::get_if<Shapes>(&choice.way); shapes && shapes->fill && request.invert) {
     // The cell's ink and paper are the two colors of its pixels, which way
     // round makes no difference.

@@ -173,6 +173,9 @@ struct FontGlyphSource::Font {
 bool FontGlyphSource::CellCoverage(char32_t c, int wide, int high, float* out) {
   std::fill(out, out + wide * high, 0.0f);
   FT_Face face = font_->face.get();
+  // A font of symbols maps the codes of letters to pictures of its own (as
+  // dingbats do): only a font of Unicode's characters has the symbols.
+  if (face->charmap == nullptr || face->charmap->encoding != FT_ENCODING_UNICODE) return false;
   const FT_UInt index = FT_Get_Char_Index(face, c);
   if (index == 0) return c == U' ';
   if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT) != 0) return false;

@@ -52,7 +52,8 @@ class FontGlyphSource final : public GlyphSource {
   // the font's ascender and descender high (as terminals set their cells),
   // the glyph drawn in levels of gray on its baseline there, ink outside
   // the cell cut off. False when the font has no glyph for c (a space has
-  // an empty one).
+  // an empty one), and for every c in a font of symbols, which has no
+  // Unicode character map.
   bool CellCoverage(char32_t c, int wide, int high, float* out);
 
   // The file the font was read from and its family name.

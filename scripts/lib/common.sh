@@ -31,6 +31,8 @@ BUILD_PACKAGES+=(help2man python3)
 # The habits the tests check: clang-format for the format of the files git
 # tracks, and Clang with its sanitizers' runtime for the second build.
 TEST_PACKAGES+=(clang-format git clang libclang-rt-14-dev)
+# A symbol font (URW's dingbats), which art is not matched to.
+TEST_PACKAGES+=(fonts-urw-base35)
 # What scripts/package needs beyond a build: dpkg-shlibdeps, file (which
 # CPack asks which files are programs), lintian.
 PACKAGE_PACKAGES=(dpkg-dev file lintian)

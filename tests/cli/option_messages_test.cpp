@@ -74,6 +74,13 @@ TEST_F(Cli, OneWayOfChoosingSymbolsAtATime) {
       {{"--shapes", "--fill", "--invert"},
        "--invert is needless with --shapes --fill: each cell is drawn in the two colors of its pixels"},
       {{"--original", "--width=10"}, "--original and --width cannot be used together"},
+      // No glyphs are matched but by the shapes and the ramp.
+      {{"--blocks", "--glyphs-of=monospace"},
+       "--glyphs-of is for --shapes and --ramp only: no other way of drawing matches the font's glyphs"},
+      {{"--colors=4", "--glyphs-of=monospace"},
+       "--glyphs-of is for --shapes and --ramp only: no other way of drawing matches the font's glyphs"},
+      {{"--glyphs-of=monospace"},
+       "--glyphs-of is for --shapes and --ramp only: no other way of drawing matches the font's glyphs"},
   };
   for (const auto& [options, message] : cases) {
     std::vector<std::string> args = {"picture", p};
@@ -108,6 +115,30 @@ TEST_F(Cli, OneWayOfChoosingSymbolsAtATime) {
     }
     EXPECT_TRUE(dots) << run.out;
   }
+}
+
+// --fill in a form that shows no colors is said once, and the art is
+// written all the same.
+TEST_F(Cli, FillWhereNoColorsShowIsToldOnce) {
+  WriteFile(dir_ / "p.bmp", testing_support::BmpBuilder(2, 2, {0, 1, 1, 0}, {0, 0xFFFFFF}).Build({40, 24}));
+  const std::string p = (dir_ / "p.bmp").string();
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"--fill", "-o", (dir_ / "a.txt").string()}, "code page 936"},
+      {{"--fill", "--format", "utf8"}, "UTF-8"},
+      {{"--shapes", "--fill", "--width", "4", "--format", "gbk"}, "code page 936"},
+  };
+  for (const auto& [options, form] : cases) {
+    SCOPED_TRACE(form);
+    std::vector<std::string> args = {"picture", p};
+    args.insert(args.end(), options.begin(), options.end());
+    const Outcome run = RunCli(args);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "morvexa-cli: warning: --fill's colors are not shown in " + form +
+                           " text; --format ansi or html shows them\n");
+  }
+  const Outcome html = RunCli({"picture", p, "--fill", "--format", "html"});
+  EXPECT_EQ(html.status, 0);
+  EXPECT_EQ(html.err, "");
 }
 
 TEST_F(Cli, CharactersInMessagesAreShownSafely) {

@@ -28,6 +28,8 @@ struct CellSamples {
 // visit (see the functions after WayOfDrawing):
 //  - kOption: the option that asks for it ("" for the default way);
 //  - kTakesInvert: whether --invert draws it light on dark;
+//  - kMatchesGlyphs: whether it chooses symbols by the glyphs of the font
+//    the art is read in (--glyphs-of);
 //  - kCellPerPixel: whether, with no size given, it draws a cell a pixel;
 //  - Samples(): the samples a cell is seen as; PixelsAcross(): the pixels a
 //    cell covers across with no size given (its finest detail a pixel);
@@ -45,6 +47,7 @@ struct SymbolPerColor {
 
   static constexpr std::string_view kOption = "";
   static constexpr bool kTakesInvert = false, kCellPerPixel = true;
+  static constexpr bool kMatchesGlyphs = false;
   CellSamples Samples() const { return {}; }
   int PixelsAcross() const { return 1; }
   bool Fills() const { return fill; }
@@ -60,6 +63,7 @@ struct ReducedColors {
 
   static constexpr std::string_view kOption = "--colors";
   static constexpr bool kTakesInvert = false, kCellPerPixel = true;
+  static constexpr bool kMatchesGlyphs = false;
   CellSamples Samples() const { return {}; }
   int PixelsAcross() const { return 1; }
   bool Fills() const { return fill; }
@@ -75,6 +79,7 @@ struct Ramp {
 
   static constexpr std::string_view kOption = "--ramp";
   static constexpr bool kTakesInvert = true, kCellPerPixel = false;
+  static constexpr bool kMatchesGlyphs = true;
   CellSamples Samples() const { return {}; }
   int PixelsAcross() const { return 1; }
   bool Fills() const { return fill; }
@@ -91,6 +96,7 @@ struct Shapes {
 
   static constexpr std::string_view kOption = "--shapes";
   static constexpr bool kTakesInvert = true, kCellPerPixel = false;
+  static constexpr bool kMatchesGlyphs = true;
   static constexpr CellSamples kSamples = {8, 16};
   CellSamples Samples() const { return kSamples; }
   int PixelsAcross() const { return kSamples.wide; }
@@ -111,6 +117,7 @@ struct Blocks {
 
   static constexpr std::string_view kOption = "--blocks";
   static constexpr bool kTakesInvert = true, kCellPerPixel = false;
+  static constexpr bool kMatchesGlyphs = false;
   CellSamples Samples() const;
   int PixelsAcross() const { return 2; }
   bool Fills() const { return true; }
@@ -145,6 +152,7 @@ struct DrawingRequest {
   std::optional<BlockKind> blocks;  // --blocks
   bool fill = false;                // --fill
   bool invert = false;              // --invert
+  bool glyphsOf = false;            // --glyphs-of
   bool WayGiven() const { return ramp || colors != 0 || shapes || blocks; }
 };
 
@@ -170,7 +178,8 @@ struct DrawingChoice {
 std::string ConflictOf(const DrawingRequest& request);
 
 // The whole check: conflicts; what the form can hold (code page 936 has
-// no braille, and only some block elements); a needless --invert.
+// no braille, and only some block elements); a needless --invert or
+// --glyphs-of.
 DrawingChoice ChooseWayOfDrawing(const DrawingRequest& request, const DrawingTarget& target);
 
 }  // namespace morvexa
