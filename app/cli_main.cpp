@@ -435,7 +435,18 @@ class Command {
   }
 
   int RunPicture() const {
-    Way(Form(""));
+    const ArtFormSettings asked = Form("");
+    Way(asked);
+    if (options_.input == "-" && isatty(STDIN_FILENO)) {
+      throw Stop{kRefused,
+                 "standard input is a terminal, and a picture cannot be typed: pipe a picture in "
+                 "(cat photo.jpg | morvexa-cli picture -) or redirect one (< photo.jpg)"};
+    }
+    if (options_.drawing.fill && !ShowsColors(asked.form)) {
+      std::cerr << "morvexa-cli: warning: --fill's colors are not shown in "
+                << (asked.form == ArtForm::Gbk ? "code page 936" : "UTF-8")
+                << " text; --format ansi or html shows them\n";
+    }
     CheckNotTheInput();
     ReadSettings settings;
     settings.background = options_.background;
@@ -493,9 +504,14 @@ class Command {
 // A failure as the command line tells it: its fixed text, with the
 // system's reason when there is one; a picture of a kind the program knows
 // but does not read, by that kind.
-std::string Told(const Failure& failure) {
+std::string Told(const Failure& failure, const Options& options) {
   const FailureCause& cause = failure.Cause();
+  if (!cause.refusal.empty()) return FailureReportText(cause.refusal);
   if (!cause.unreadFormat.empty()) return cause.unreadFormat + " pictures are not read; convert it to PNG.";
+  if (!cause.inputIs.empty()) {
+    const std::string input = options.input == "-" ? "Standard input" : QuotedName(options.input);
+    return input + " " + cause.inputIs + ".";
+  }
   if (cause.missingGlyph != 0) {
     return FailureReportText(std::string(failure.what()) + ": " + QuotedName(cause.font) + " has no glyph for " +
                              ShownCharacter(cause.missingGlyph) + ".");
@@ -511,8 +527,8 @@ int Run(const Options& options, const LocaleText& locale) {
     std::cerr << locale.ForTerminal("morvexa-cli: " + stop.message) << '\n';
     return stop.status;
   } catch (const Failure& failure) {
-    std::cerr << locale.ForTerminal("morvexa-cli: " + Told(failure)) << '\n';
-    return kFailed;
+    std::cerr << locale.ForTerminal("morvexa-cli: " + Told(failure, options)) << '\n';
+    return failure.Cause().refusal.empty() ? kFailed : kRefused;
   } catch (const ArtTooLarge& tooLarge) {
     std::cerr << "morvexa-cli: " << tooLarge.what() << '\n';
     return kRefused;

@@ -39,7 +39,10 @@ std::optional<TerminalSize> StandardOutputTerminal() {
   if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &window) == 0) {
     size = {window.ws_col, window.ws_row};
     // A cell is about 1.17 ems high in the fonts terminals use.
-    if (window.ws_ypixel > 0 && window.ws_row > 0) size.fontPixels = window.ws_ypixel * 6 / (window.ws_row * 7);
+    if (window.ws_ypixel > 0 && window.ws_row > 0) {
+      const int pixels = window.ws_ypixel * 6 / (window.ws_row * 7);
+      if (pixels >= kLeastFontPixels && pixels <= kMostFontPixels) size.fontPixels = pixels;
+    }
   }
   if (size.columns == 0) size.columns = FromEnvironment("COLUMNS");
   if (size.rows == 0) size.rows = FromEnvironment("LINES");

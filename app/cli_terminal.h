@@ -19,6 +19,10 @@ struct TerminalSize {
 // The size of a terminal's font when it does not tell: pixels an em, for
 // cells about 16 pixels high.
 inline constexpr int kTerminalFontPixels = 14;
+// The sizes of font a terminal's cells can plausibly stand for, in pixels
+// an em: a cell height outside them (a terminal that reports 65535 pixels)
+// is taken as not told. Glyphs are seen as 8 x 16 samples however large.
+inline constexpr int kLeastFontPixels = 6, kMostFontPixels = 128;
 // Its size in character cells; nothing when standard output is not a
 // terminal. A terminal that does not say takes COLUMNS and LINES, else
 // 80 x 24.

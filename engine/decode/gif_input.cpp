@@ -35,8 +35,19 @@ int ReadGifInput(GifFileType* gif, GifByteType* out, int length) {
   return static_cast<int>(got);
 }
 
-void FailGif(const GifInput& input) {
-  throw Failure(input.ended ? FailureKind::StreamReadError : FailureKind::BitmapNotValid);
+namespace {
+
+// What the command line says of a GIF whose data ends too soon.
+constexpr std::string_view kCutShort = "is cut short: a GIF frame's data ends before the frame is whole";
+
+}  // namespace
+
+void FailGif(const GifInput& input, int gifError) {
+  if (input.ended) throw Failure(FailureKind::StreamReadError, {}, {.inputIs = std::string(kCutShort)});
+  if (gifError == D_GIF_ERR_EOF_TOO_SOON) {
+    throw Failure(FailureKind::BitmapNotValid, {}, {.inputIs = std::string(kCutShort)});
+  }
+  throw Failure(FailureKind::BitmapNotValid);
 }
 
 void CloseGif::operator()(GifFileType* gif) const {
@@ -64,7 +75,8 @@ void CheckGifData(const GifInput& input, std::uint64_t width, std::uint64_t heig
   if (width * height <= (left + 2) * kMostGifPixelsPerByte) return;
   unsigned char last = 0;
   const bool whole = file.Size() > 0 && file.ReadSome(file.Size() - 1, {&last, 1}) == 1 && last == ';';
-  throw Failure(whole ? FailureKind::BitmapNotValid : FailureKind::StreamReadError);
+  throw Failure(whole ? FailureKind::BitmapNotValid : FailureKind::StreamReadError, {},
+                {.inputIs = std::string(kCutShort)});
 }
 
 void GifFrame::ClipTo(std::size_t canvasWidth, std::size_t canvasHeight) {
@@ -114,7 +126,7 @@ const GifPixelType* GifRows::Next(std::size_t& y) {
     }
     y = y_;
     y_ += frame_.interlaced ? kGifPassStep[pass_] : 1;
-    if (DGifGetLine(&gif_, line_.data(), static_cast<int>(frame_.width)) != GIF_OK) FailGif(input_);
+    if (DGifGetLine(&gif_, line_.data(), static_cast<int>(frame_.width)) != GIF_OK) FailGif(input_, gif_.Error);
     ++read_;
     if (y < frame_.shownHeight) {
       ++shown_;
@@ -129,7 +141,7 @@ void GifRows::Finish() {
   if (read_ == frame_.height) return;
   GifByteType* block = nullptr;
   do {
-    if (DGifGetCodeNext(&gif_, &block) != GIF_OK) FailGif(input_);
+    if (DGifGetCodeNext(&gif_, &block) != GIF_OK) FailGif(input_, gif_.Error);
   } while (block);
   read_ = frame_.height;
 }

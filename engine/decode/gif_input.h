@@ -26,8 +26,10 @@ struct GifInput {
 int ReadGifInput(GifFileType* gif, GifByteType* out, int length);
 
 // "Stream read error" when the file ended early, "Bitmap image is not
-// valid" otherwise.
-[[noreturn]] void FailGif(const GifInput& input);
+// valid" otherwise; saying, for the command line, that the file is cut
+// short when it ended early or giflib's error (gifError) says a frame's
+// data did.
+[[noreturn]] void FailGif(const GifInput& input, int gifError = 0);
 
 struct CloseGif {
   void operator()(GifFileType* gif) const;

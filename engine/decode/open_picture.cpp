@@ -52,6 +52,10 @@ std::optional<std::string_view> UnreadKind(std::span<const unsigned char> head) 
   return {};
 }
 
+// What the command line says of an input that is none of the pictures the
+// program reads.
+constexpr std::string_view kNotAPicture = "is not a picture Morvexa reads (BMP, PNG, JPEG, GIF or WebP)";
+
 // Refuses first bytes that no picture the program reads starts with, so
 // that a stream of anything else is not read to its end first. Fewer bytes
 // than a BMP file header are left to the BMP reader's rules.
@@ -59,8 +63,14 @@ void CheckStart(std::span<const unsigned char> head, const ReadSettings& setting
   if (head.empty() && !settings.emptyIsAPicture) throw Failure(FailureKind::BitmapNotValid, {}, {"It is empty", {}});
   if (FormatOf(head)) return;
   if (const auto kind = UnreadKind(head)) throw Failure(FailureKind::BitmapNotValid, {}, {{}, std::string(*kind)});
-  if (head.size() < kBmpFileHeaderBytes) return;
-  throw Failure(FailureKind::BitmapNotValid);
+  if (head.size() < kBmpFileHeaderBytes) {
+    // Too short for a BMP file's header: "Stream read error", as the BMP
+    // reader has it, and, for the command line, what it is when it does
+    // not even begin as a BMP file.
+    if (StartsWith(head, std::string_view("BM").substr(0, std::min<std::size_t>(head.size(), 2)))) return;
+    throw Failure(FailureKind::StreamReadError, {}, {.inputIs = std::string(kNotAPicture)});
+  }
+  throw Failure(FailureKind::BitmapNotValid, {}, {.inputIs = std::string(kNotAPicture)});
 }
 
 }  // namespace

@@ -89,7 +89,11 @@ FileBytes FileBytes::ReadToEnd(int fd, std::uint64_t most, const HeadCheck& chec
       check({memory.Data(), kHeadBytes});
       checked = true;
     }
-    if (size > most) throw Failure(FailureKind::BitmapNotValid);
+    if (size > most) {
+      throw Failure(FailureKind::BitmapNotValid, {},
+                    {.inputIs = "is larger than the " + std::to_string((most + (1 << 20) - 1) >> 20) +
+                                " MiB a picture file may have"});
+    }
     if (memory.Length() - size < kPiece) {
       const std::size_t grown = std::max<std::size_t>(2 * memory.Length(), size + kPiece);
       memory.Resize(std::min<std::size_t>(grown, (most / kPiece + 2) * kPiece));

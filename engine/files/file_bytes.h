@@ -24,8 +24,8 @@ namespace morvexa {
 //
 // What is read into memory is read up to the largest size a picture file
 // may have, kMostBytes (its first bytes checked first, when asked); a stream or file that holds more is refused with
-// "Bitmap image is not valid" once that much has been read, and is never
-// held whole.
+// "Bitmap image is not valid" (saying, for the command line, that it is
+// larger than that) once that much has been read, and is never held whole.
 class FileBytes {
  public:
   // The largest picture file: the most pixels a picture may have

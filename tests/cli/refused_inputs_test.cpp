@@ -10,6 +10,7 @@
 
 #include "../support/bmp_builder.h"
 #include "../support/large_pictures.h"
+#include "../support/sanitized.h"
 #include "cli_fixture.h"
 
 namespace morvexa {
@@ -22,13 +23,7 @@ using testing_support::Quote;
 using testing_support::ReadFile;
 using testing_support::WriteFile;
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-constexpr bool kSanitized = __has_feature(address_sanitizer);
-#else
-constexpr bool kSanitized = false;
-#endif
+using testing_support::kSanitized;
 
 TEST_F(Cli, RefusedInputsChangeNothing) {
   const auto bmp = testing_support::BmpBuilder(2, 1, {0, 1}, {0xFFFFFF, 0x000000}).Build({40, 24});
@@ -36,6 +31,16 @@ TEST_F(Cli, RefusedInputsChangeNothing) {
   WriteFile(picture, bmp);
   fs::create_hard_link(picture, dir_ / "p.link");
   WriteFile(dir_ / "empty.png", "");
+  WriteFile(dir_ / "notes.txt", "Not a picture but a line of text.\n");
+  WriteFile(dir_ / "short.txt", "Hello\n");
+  // A GIF of 4 x 4 pixels whose frame's data holds a clear code and ends:
+  // with the trailer after it, and cut off there.
+  const std::string gif = std::string("GIF89a\4\0\4\0\x80\0\0\xff\xff\xff\0\0\0,\0\0\0\0\4\0\4\0\0\2\1\4", 29);
+  WriteFile(dir_ / "cut.gif", gif + std::string("\0;", 2));
+  WriteFile(dir_ / "ended.gif", gif);
+  const auto cutShort = [&](const char* name) {
+    return (dir_ / name).string() + " is cut short: a GIF frame's data ends before the frame is whole.";
+  };
   // 16385 x 16384 pixels, 16,384 more than a picture may have.
   const std::string large = testing_support::BlackPng(16385, 16384);
   ASSERT_FALSE(large.empty());
@@ -57,6 +62,23 @@ TEST_F(Cli, RefusedInputsChangeNothing) {
   const Case cases[] = {
       {"an empty file", {"picture", dir_ / "empty.png", "-o", keep}, "", 1, "Bitmap image is not valid: It is empty."},
       {"an empty stream", {"picture", "-", "-o", keep}, "</dev/null", 1, "Bitmap image is not valid: It is empty."},
+      {"a text file",
+       {"picture", dir_ / "notes.txt", "-o", keep},
+       "",
+       1,
+       (dir_ / "notes.txt").string() + " is not a picture Morvexa reads (BMP, PNG, JPEG, GIF or WebP)."},
+      {"a text file shorter than a BMP file's header",
+       {"picture", dir_ / "short.txt", "-o", keep},
+       "",
+       1,
+       (dir_ / "short.txt").string() + " is not a picture Morvexa reads (BMP, PNG, JPEG, GIF or WebP)."},
+      {"a GIF whose frame's data is cut short", {"picture", dir_ / "cut.gif", "-o", keep}, "", 1, cutShort("cut.gif")},
+      {"a GIF cut short in its frame's data",
+       {"picture", dir_ / "ended.gif", "-o", keep},
+       "",
+       1,
+       cutShort("ended.gif")},
+
       {"-o naming the picture",
        {"picture", picture, "-o", picture},
        "",
@@ -133,7 +155,7 @@ TEST_F(Cli, AStreamOfNoPictureIsRefusedFromItsFirstBytes) {
       Quote(dir_ / "taken");
   const Outcome zeros = RunCli({"picture", "-"}, writer + " |");
   EXPECT_EQ(zeros.status, 1);
-  EXPECT_EQ(zeros.err, "morvexa-cli: Bitmap image is not valid.\n");
+  EXPECT_EQ(zeros.err, "morvexa-cli: Standard input is not a picture Morvexa reads (BMP, PNG, JPEG, GIF or WebP).\n");
   EXPECT_LT(std::stoll(ReadFile(dir_ / "taken")), 1 << 20);
   // A stream that starts as a picture is read as one.
   const auto bmp = testing_support::BmpBuilder(2, 1, {0, 1}, {0xFFFFFF, 0x000000}).Build({40, 24});
@@ -156,7 +178,7 @@ TEST_F(Cli, AnEndlessPictureStreamIsRefusedAtTheLargestFileWithinItsMemory) {
     const Outcome run = RunCli({"picture", "-", "-o", dir_ / "a.txt"},
                                "ulimit -v 1464843; (printf '" + std::string(c.header) + "'; exec cat /dev/zero) |");
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "morvexa-cli: Bitmap image is not valid.\n");
+    EXPECT_EQ(run.err, "morvexa-cli: Standard input is larger than the 1025 MiB a picture file may have.\n");
     EXPECT_FALSE(fs::exists(dir_ / "a.txt"));
   }
 }

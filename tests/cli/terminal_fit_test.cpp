@@ -178,6 +178,12 @@ TEST_F(TerminalFit, SixteenColorsAreTheTerminalsOwn) {
     own.sixteen.push_back(i == 5 ? "rgb:aaaa/aaaa/aaaa" : i < 8 ? "rgb:0/0/0" : "rgb:ff/ff/ff");
   const std::string answered = OnTerminal(args, 80, 24, {{"TERM", "xterm"}, {"NO_COLOR", ""}}, own);
   EXPECT_NE(answered.find("\x1b[45m"), std::string::npos) << answered.substr(0, 200);
+  // And among the bright eight: its 13.
+  TerminalLook bright;
+  for (int i = 0; i < 16; ++i)
+    bright.sixteen.push_back(i == 13 ? "rgb:aaaa/aaaa/aaaa" : i < 8 ? "rgb:0/0/0" : "rgb:ff/ff/ff");
+  const std::string brightAnswer = OnTerminal(args, 80, 24, {{"TERM", "xterm"}, {"NO_COLOR", ""}}, bright);
+  EXPECT_NE(brightAnswer.find("\x1b[105m"), std::string::npos) << brightAnswer.substr(0, 200);
   // Nothing is asked where it does not matter, and files keep xterm's.
   EXPECT_EQ(RunOnTerminal(args, 80, 24, {{"TERM", "xterm-256color"}, {"NO_COLOR", ""}}).paletteQuestions, 0);
   const std::vector<std::string> toFile = {"picture", picture,        "--blocks",      "--format",
@@ -246,6 +252,81 @@ TEST_F(TerminalFit, AsciiArtIsMatchedToTheFontItWillBeReadIn) {
   EXPECT_EQ(refused.status, 1);
   EXPECT_EQ(refused.err, "morvexa-cli: Cannot open font No Such Font.\n");
   EXPECT_FALSE(std::filesystem::exists(dir_ / "art.txt"));
+}
+
+// A copy of a TrueType font with its outlines gone: every byte of its
+// glyf table zero, as a damaged download leaves it.
+std::string WithoutOutlines(std::string font) {
+  const auto word = [&font](std::size_t at, int bytes) {
+    std::uint32_t value = 0;
+    for (int i = 0; i < bytes; ++i) value = value << 8 | static_cast<unsigned char>(font.at(at + i));
+    return value;
+  };
+  const std::uint32_t tables = word(4, 2);
+  for (std::uint32_t t = 0; t < tables; ++t) {
+    const std::size_t record = 12 + 16 * t;
+    if (font.compare(record, 4, "glyf") == 0) {
+      std::fill_n(font.begin() + word(record + 8, 4), word(record + 12, 4), '\0');
+      return font;
+    }
+  }
+  ADD_FAILURE() << "the font has no glyf table";
+  return font;
+}
+
+// A font that lacks the symbols art is matched to (a symbol font, a
+// damaged one) is refused by name, never drawn with as blank art.
+TEST_F(TerminalFit, FontsWithoutTheSymbolsAreRefused) {
+  const std::filesystem::path dejaVu = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf";
+  ASSERT_TRUE(std::filesystem::exists(dejaVu)) << "DejaVu Sans Mono, from Debian's fonts-dejavu-core package";
+  const std::filesystem::path damaged = dir_ / "damaged.ttf";
+  WriteFile(damaged, WithoutOutlines(testing_support::ReadFile(dejaVu)));
+  // URW's dingbats as a Type 1 font, whose letters' codes draw nothing.
+  const std::string dingbats = "/usr/share/fonts/type1/urw-base35/D050000L.t1";
+  ASSERT_TRUE(std::filesystem::exists(dingbats)) << "the dingbats of Debian's fonts-urw-base35 package";
+  struct Case {
+    std::string font;
+    std::vector<std::string> way;
+  };
+  const Case cases[] = {{dingbats, {"--shapes"}},
+                        {dingbats, {"--shapes", "--fill", "--format", "ansi", "--color=always"}},
+                        {damaged.string(), {"--shapes"}},
+                        {damaged.string(), {"--ramp"}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.font + " " + c.way.back());
+    WriteFile(dir_ / "art.txt", "kept");
+    std::vector<std::string> args = {"picture",     picture_, "--width", "40",
+                                     "--glyphs-of", c.font,   "-o",      (dir_ / "art.txt").string()};
+    args.insert(args.end(), c.way.begin(), c.way.end());
+    const testing_support::Outcome run = RunCli(args);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err.rfind("morvexa-cli: --glyphs-of: " + c.font +
+                                " has no glyph for 94 of the 94 printable ASCII "
+                                "symbols (! \" # $ % & ' ( ) * + , ...); art is matched to a font that draws them all.",
+                            0),
+              0u)
+        << run.err;
+    EXPECT_EQ(testing_support::ReadFile(dir_ / "art.txt"), "kept");
+  }
+  // The whole font draws them all.
+  const testing_support::Outcome whole =
+      RunCli({"picture", picture_, "--width", "40", "--shapes", "--glyphs-of", dejaVu.string()});
+  EXPECT_EQ(whole.status, 0) << whole.err;
+  EXPECT_NE(whole.out.find_first_not_of(" \r\n"), std::string::npos);
+}
+
+// Standard input that is the terminal holds no picture: refused at once,
+// not waited on.
+TEST_F(TerminalFit, APictureIsNotWaitedForFromTheKeyboard) {
+  const TerminalRun typed = RunOnTerminal({"picture", "-"}, 80, 24, {});
+  EXPECT_EQ(typed.status, 2);
+  EXPECT_NE(typed.shown.find("morvexa-cli: standard input is a terminal, and a picture cannot be typed: pipe a "
+                             "picture in (cat photo.jpg | morvexa-cli picture -) or redirect one (< photo.jpg)"),
+            std::string::npos)
+      << typed.shown;
+  // A picture redirected from a file, with the art still on the terminal.
+  const TerminalRun redirected = RunOnTerminal({"picture", "-", "--width", "10"}, 80, 24, {}, {}, {}, picture_);
+  EXPECT_EQ(redirected.status, 0) << redirected.shown;
 }
 
 TEST_F(TerminalFit, BannersReadOnAnyBackground) {

@@ -37,6 +37,14 @@ struct FailureCause {
   // for (0: none), and the font, as messages name it.
   char32_t missingGlyph = 0;
   std::string font;
+  // For "Bitmap image is not valid" when the input is no fault of a
+  // picture's but something else: what it is, as the end of a sentence
+  // about the input ("is not a picture Morvexa reads (...)").
+  std::string inputIs;
+  // The input refused rather than failed (the command line's exit status
+  // 2), and why, whole, in place of the fixed text: a font that lacks the
+  // symbols art is matched to.
+  std::string refusal;
 };
 
 // The one exception type of the engine. what() is the failure's full
