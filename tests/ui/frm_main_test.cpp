@@ -238,6 +238,50 @@ TEST_F(MainWindow, ArtIsMatchedToTheSymbolsAsTheOutputAreaShowsThem) {
     seen /= static_cast<double>(field.width()) * field.height();
     EXPECT_NEAR(measured, seen, 0.1 * seen + 0.005) << "field " << field.width() << "x" << field.height();
   }
+  // And each at its height in the line: the row of a cell with the most ink
+  // is the row of the line where the output area draws the most, or the
+  // cell's edge nearest it when the font draws past the line (an underscore
+  // below it).
+  for (const char symbol : {'-', '_', '^'}) {
+    SCOPED_TRACE(symbol);
+    const std::optional<DrawnCell> cell = drawnBy(static_cast<char32_t>(symbol));
+    ASSERT_TRUE(cell.has_value());
+    std::vector<double> measuredRows(static_cast<std::size_t>(cell->height));
+    for (int y = 0; y < cell->height; ++y) {
+      for (int x = 0; x < cell->width; ++x) {
+        measuredRows[static_cast<std::size_t>(y)] += cell->coverage[static_cast<std::size_t>(y * cell->width + x)];
+      }
+    }
+    // Lines of the symbol between empty ones, so that what one draws past
+    // its line is not taken for the next line's.
+    QStringList lines;
+    for (int i = 0; i < 10; ++i) lines << QString(40, QChar(symbol)) << QString();
+    memo->setPlainText(lines.join('\n'));
+    QCoreApplication::processEvents();
+    const auto lineTop = [&](int line) {
+      QTextCursor at(memo->document()->findBlockByNumber(line));
+      at.setPosition(at.position() + 2);
+      return memo->cursorRect(at).topLeft();
+    };
+    const int lineHeight = (lineTop(4).y() - lineTop(2).y()) / 2;
+    ASSERT_GT(lineHeight, 0);
+    const QImage shown = memo->viewport()->grab().toImage().convertToFormat(QImage::Format_Grayscale8);
+    // Rows from half a line above each symbol line to half a line below it.
+    const int reach = lineHeight / 2;
+    std::vector<double> seenRows(static_cast<std::size_t>(lineHeight + 2 * reach));
+    for (int line = 2; line < 16; line += 2) {
+      for (int y = 0; y < static_cast<int>(seenRows.size()); ++y) {
+        for (int x = lineTop(line).x(); x < lineTop(line).x() + 30; ++x) {
+          seenRows[static_cast<std::size_t>(y)] += 255 - qGray(shown.pixel(x, lineTop(line).y() - reach + y));
+        }
+      }
+    }
+    const auto most = [](const std::vector<double>& rows) {
+      return static_cast<int>(std::max_element(rows.begin(), rows.end()) - rows.begin());
+    };
+    EXPECT_GT(*std::max_element(measuredRows.begin(), measuredRows.end()), 0) << "measured with its ink";
+    EXPECT_EQ(most(measuredRows), std::clamp(most(seenRows) - reach, 0, cell->height - 1));
+  }
 }
 
 TEST_F(MainWindow, FailureReportShowsTheMessageAndTheWindowCarriesOn) {
