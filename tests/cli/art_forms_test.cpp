@@ -2,6 +2,7 @@
 // code page 936 art it comes from, with iconv and an HTML5 parser.
 #include <regex>
 #include <set>
+#include <sstream>
 
 #include "../support/bmp_builder.h"
 #include "cli_fixture.h"
@@ -121,6 +122,54 @@ TEST_F(Forms, AColorForEachColorOfThePicture) {
   // Text art: ink and blank in their own colors.
   const std::string text = Run({"text", "编", "--fg-color", "#c00", "--bg-color", "#000080"}, {"--format", "html"});
   EXPECT_EQ(Colors(text, "color:#([0-9a-f]{6})"), (std::set<std::string>{"cc0000", "000080"}));
+}
+
+// Cells of block elements keep their own colors: two flat halves that
+// differ in blue alone are not taken for one another.
+TEST_F(Forms, CellsThatDifferInBlueAloneKeepTheirColors) {
+  std::vector<unsigned> indices;
+  for (unsigned i = 0; i < 64 * 32; ++i) indices.push_back(i % 64 < 32 ? 0 : 1);
+  WriteFile(dir_ / "halves.bmp", testing_support::BmpBuilder(64, 32, indices, {0xFF0000, 0xFF00FF}).Build({40, 24}));
+  const std::string red = "255;0;0", magenta = "255;0;255";
+  for (const char* blocks : {"--blocks", "--blocks=fine"}) {
+    const std::string ansi = Run({"picture", (dir_ / "halves.bmp").string()},
+                                 {blocks, "--width", "8", "--format", "ansi", "--palette", "truecolor"}, "");
+    std::istringstream lines(ansi);
+    int count = 0;
+    for (std::string line; std::getline(lines, line); ++count) {
+      SCOPED_TRACE(std::string(blocks) + ", line " + std::to_string(count));
+      // Where the fifth cell's escapes begin: past four characters, each
+      // after its escapes.
+      std::size_t cells = 0, at = 0;
+      while (at < line.size() && cells < 4) {
+        if (line[at] == '\x1b') {
+          at = line.find('m', at) + 1;
+          continue;
+        }
+        ++cells;
+        do ++at;
+        while (at < line.size() && (static_cast<unsigned char>(line[at]) & 0xC0) == 0x80);
+      }
+      ASSERT_EQ(cells, 4u);
+      EXPECT_EQ(Colors(line.substr(0, at), "\x1b\\[[34]8;2;([0-9;]+)m"), (std::set<std::string>{red}));
+      EXPECT_EQ(Colors(line.substr(at), "\x1b\\[[34]8;2;([0-9;]+)m"), (std::set<std::string>{magenta}));
+    }
+    EXPECT_GT(count, 0);
+  }
+}
+
+// Fine blocks draw a line one pixel wide at a cell's left as the left
+// eighth block.
+TEST_F(Forms, FineBlocksDrawThinLinesAsEighths) {
+  std::vector<unsigned> indices;
+  for (unsigned i = 0; i < 64 * 128; ++i) indices.push_back(i % 64 == 0 || i % 64 == 8 || i % 64 == 16 ? 1 : 0);
+  WriteFile(dir_ / "lines.bmp", testing_support::BmpBuilder(64, 128, indices, {0xFFFFFF, 0x000000}).Build({40, 24}));
+  const std::string utf8 =
+      Run({"picture", (dir_ / "lines.bmp").string()}, {"--blocks=fine", "--width", "8", "--format", "utf8"});
+  std::istringstream lines(utf8);
+  int count = 0;
+  for (std::string line; std::getline(lines, line); ++count) EXPECT_EQ(line, "\u258F\u258F\u258F     ") << count;
+  EXPECT_GT(count, 0);
 }
 
 TEST_F(Forms, EscapesOnlyWhereColorsAreWanted) {

@@ -92,9 +92,24 @@ TEST(ConvertPicture, EachCellIsTheAreaAverageOfWhatItCovers) {
   EXPECT_EQ(partial.Row(0)[1], 34u) << "(21 / 2 + 40) / 1.5 = 33.67";
 }
 
+// The rows of a picture read a few at a time, as a consumer of small bands
+// asks for them: a row that continues the band before is made across the
+// boundary.
+PixelImage ReadInBandsOf(std::size_t rows, PictureReader& picture) {
+  PixelImage image(picture.Width(), picture.Height());
+  RowBand band;
+  std::size_t y = 0;
+  while (picture.ReadRows(rows, band) > 0) {
+    for (const unsigned char* row : band.rows)
+      RowColors(band.form, row, image.width, picture.Palette(), image.Row(y++));
+  }
+  return image;
+}
+
 // Made larger, smaller or both, each pixel is the exact average of the
 // area it covers, rounded half up: worked out here pixel by pixel from the
-// overlaps, with whole numbers.
+// overlaps, with whole numbers; whether the rows are read at once or in
+// bands of 7, whose boundaries fall inside runs of rows made larger.
 TEST(ConvertPicture, AreaAveragesAreExactEnlargedOrReduced) {
   constexpr std::size_t kWidth = 13, kHeight = 9;
   auto color = [](std::size_t x, std::size_t y) {
@@ -103,7 +118,8 @@ TEST(ConvertPicture, AreaAveragesAreExactEnlargedOrReduced) {
   for (const auto& [columns, lines] :
        {std::pair{29u, 20u}, {40u, 9u}, {13u, 40u}, {7u, 5u}, {30u, 4u}, {26u, 18u}, {1u, 1u}}) {
     SCOPED_TRACE(testing::Message() << columns << "x" << lines);
-    const PixelImage ours = ReadWhole(*AreaAverage(Painted(kWidth, kHeight, color), columns, lines));
+    const PixelImage whole = ReadWhole(*AreaAverage(Painted(kWidth, kHeight, color), columns, lines));
+    const PixelImage banded = ReadInBandsOf(7, *AreaAverage(Painted(kWidth, kHeight, color), columns, lines));
     // On a scale where a source pixel is columns x lines units and a result
     // pixel kWidth x kHeight.
     auto overlap = [](std::uint64_t a0, std::uint64_t a1, std::uint64_t b0, std::uint64_t b1) -> std::uint64_t {
@@ -123,7 +139,8 @@ TEST(ConvertPicture, AreaAveragesAreExactEnlargedOrReduced) {
         const std::uint64_t area = kWidth * kHeight;
         Rgb expected = 0;
         for (int c = 0; c < 3; ++c) expected = expected << 8 | static_cast<Rgb>((sums[c] + area / 2) / area);
-        ASSERT_EQ(ours.Row(ty)[tx], expected) << tx << "," << ty;
+        ASSERT_EQ(whole.Row(ty)[tx], expected) << tx << "," << ty;
+        ASSERT_EQ(banded.Row(ty)[tx], expected) << tx << "," << ty << " read in bands of 7";
       }
     }
   }

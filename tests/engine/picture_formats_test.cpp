@@ -154,6 +154,20 @@ TEST_F(PictureFormats, FirstFramesAreDrawnOnTheirCanvas) {
   }
 }
 
+// A GIF's first frame past the screen its header gives widens the canvas
+// (as browsers draw it) rather than being cut at the screen's edge.
+TEST_F(PictureFormats, AFirstGifFramePastItsScreenWidensTheCanvas) {
+  ASSERT_TRUE(testing_support::Convert("-size 4x4 xc:red -set page 4x4+2+2 " + Quoted("offset.gif")));
+  const testing_support::DecodedPixels ours = testing_support::DecodeFile(dir_ / "offset.gif");
+  ASSERT_EQ(ours.width, 6u);
+  ASSERT_EQ(ours.height, 6u);
+  for (std::size_t y = 0; y < 6; ++y) {
+    for (std::size_t x = 0; x < 6; ++x) {
+      EXPECT_EQ(ours.pixels[y * 6 + x] == 0xFF0000, x >= 2 && y >= 2) << x << "," << y;
+    }
+  }
+}
+
 // Asked for fewer pixels, a reader may decode a smaller picture (JPEG and
 // WebP scaled by their libraries, interlaced PNG and GIF averaged in blocks
 // as they come): the art still agrees with ImageMagick's area average of
