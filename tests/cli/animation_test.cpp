@@ -14,56 +14,12 @@ using testing_support::Outcome;
 using testing_support::Quote;
 using testing_support::ReadFile;
 using testing_support::RunOnTerminal;
+using testing_support::Screen;
 using testing_support::SentSignal;
 using testing_support::TerminalRun;
 
 // Truecolor escapes of a cell's paper in each frame's color.
 const std::string kRed = "48;2;255;0;0m", kGreen = "48;2;0;255;0m", kBlue = "48;2;0;0;255m";
-
-// A terminal's screen as far as the player moves over it and writes on
-// it: each cell the colors in force when it was written (the escapes
-// since the last reset) and its character.
-struct Screen {
-  std::vector<std::vector<std::string>> rows;
-  std::size_t row = 0, column = 0;
-  std::string style;
-
-  void Feed(std::string_view bytes) {
-    for (std::size_t i = 0; i < bytes.size();) {
-      const char c = bytes[i];
-      if (c == '\x1b' && i + 1 < bytes.size() && bytes[i + 1] == '[') {
-        std::size_t end = i + 2;
-        while (end < bytes.size() && !(bytes[end] >= 0x40 && bytes[end] <= 0x7E)) ++end;
-        const std::string_view parameters = bytes.substr(i + 2, end - i - 2);
-        const char final = bytes[end];
-        const std::size_t count = parameters.empty() || parameters[0] == '?' ? 1 : std::stoul(std::string(parameters));
-        if (final == 'A') row -= std::min(row, count);
-        if (final == 'B') row += count;
-        if (final == 'J') {
-          Row().resize(std::min(Row().size(), column));
-          rows.resize(std::min(rows.size(), row + 1));
-        }
-        if (final == 'm')
-          style = parameters == "0" || parameters.empty() ? "" : style + std::string(bytes.substr(i, end + 1 - i));
-        i = end + 1;
-      } else if (c == '\r') {
-        column = 0, ++i;
-      } else if (c == '\n') {
-        ++row, column = 0, ++i;
-      } else {
-        std::size_t length = 1;
-        while (i + length < bytes.size() && (static_cast<unsigned char>(bytes[i + length]) & 0xC0) == 0x80) ++length;
-        if (Row().size() <= column) Row().resize(column + 1);
-        Row()[column++] = style + std::string(bytes.substr(i, length));
-        i += length;
-      }
-    }
-  }
-  std::vector<std::string>& Row() {
-    if (rows.size() <= row) rows.resize(row + 1);
-    return rows[row];
-  }
-};
 
 class Animations : public Cli {
  protected:
