@@ -41,7 +41,43 @@ class Animations : public Cli {
   TerminalRun Play(const std::vector<std::string>& args, const SentSignal& sent = {}) {
     return RunOnTerminal(args, 80, 24, {{"COLORTERM", "truecolor"}}, {}, sent);
   }
+  TerminalRun PlaySignalled(const std::vector<std::string>& args, const std::vector<SentSignal>& signals) {
+    return testing_support::RunOnTerminalSignalled(args, 80, 24, {{"COLORTERM", "truecolor"}}, {}, signals);
+  }
+
+  // Ten frames of 0.2 s on a gray field of 40 x 20: in frame k (from 1), a
+  // red square of 4 pixels at 4 (k - 1) pixels from the left of its top.
+  // Each frame is its own, and changes only the top of the one before.
+  std::string TenFrames() {
+    std::string frames;
+    for (int k = 0; k < 10; ++k) {
+      frames += " \\( -size 40x20 xc:gray -fill red -draw 'rectangle " + std::to_string(4 * k) + ",0 " +
+                std::to_string(4 * k + 3) + ",3' \\)";
+    }
+    const std::filesystem::path gif = dir_ / "ten.gif";
+    EXPECT_TRUE(testing_support::Convert(frames + " -set delay 20 -loop 0 " + Quote(gif)));
+    return gif.string();
+  }
+
+  // What the still of frame n shows on the same terminal, as the player
+  // would draw it with the options.
+  std::string StillOnTerminal(const std::string& file, int n, const std::vector<std::string>& options) {
+    std::vector<std::string> args = {"picture", file, "--frame", std::to_string(n)};
+    args.insert(args.end(), options.begin(), options.end());
+    const TerminalRun still = Play(args);
+    EXPECT_EQ(still.status, 0);
+    return still.shown;
+  }
 };
+
+// Where each frame after the first begins: its move up over the one before.
+std::vector<std::size_t> Redraws(const std::string& shown) {
+  std::vector<std::size_t> redraws;
+  for (std::size_t at = 0; (at = shown.find("A\r", at)) != std::string::npos; ++at) {
+    redraws.push_back(shown.rfind("\x1b[", at));
+  }
+  return redraws;
+}
 
 TEST_F(Animations, ArePlayedInPlaceFrameByFrameUntilCtrlC) {
   for (const char* file : {"three.gif", "three.webp"}) {
@@ -120,6 +156,35 @@ TEST_F(Animations, OnlyTheLinesThatChangedAreWrittenAgain) {
   for (std::size_t k = 0; k < 3; ++k) {
     const std::size_t bytes = (k + 1 < 3 ? redraws[k + 1] : shown.rfind("\x1b[0m")) - redraws[k];
     EXPECT_LT(bytes * 2, whole) << "frame " << k + 2 << ": " << bytes << " bytes beside " << whole;
+  }
+}
+
+TEST_F(Animations, PlayedFramesAreDrawnOnThePaperOfTheirStills) {
+  // Ink chosen for white paper is shown on white paper, played or still:
+  // each frame's bytes are its still's, and the screen ends as the last
+  // frame's still shows it.
+  const std::string ten = TenFrames();
+  for (const std::vector<std::string>& options :
+       {std::vector<std::string>{"--width", "20"}, {"--width", "20", "--colors", "4"}, {"--original"}}) {
+    SCOPED_TRACE(options.back());
+    std::vector<std::string> args = {"picture", ten, "--loops", "1"};
+    args.insert(args.end(), options.begin(), options.end());
+    const TerminalRun played = Play(args);
+    ASSERT_EQ(played.status, 0);
+    const std::string first = StillOnTerminal(ten, 1, options), last = StillOnTerminal(ten, 10, options);
+    const std::size_t lines = static_cast<std::size_t>(std::count(first.begin(), first.end(), '\n'));
+    ASSERT_GE(lines, 5u);
+    for (std::size_t at = 0, end; (end = first.find('\n', at)) != std::string::npos; at = end + 1) {
+      EXPECT_NE(first.substr(at, end - at).find("\x1b[48;2;255;255;255m"), std::string::npos)
+          << "each line of the still on white paper";
+    }
+    const std::vector<std::size_t> redraws = Redraws(played.shown);
+    ASSERT_FALSE(redraws.empty());
+    ASSERT_TRUE(played.shown.starts_with("\x1b[?25l"));
+    EXPECT_EQ(played.shown.substr(6, redraws[0] - 6), first) << "the first frame";
+    const Screen still = testing_support::ScreenOf(last), screen = testing_support::ScreenOf(played.shown);
+    EXPECT_EQ(screen.row, lines) << "the cursor below the art";
+    EXPECT_EQ(screen.Above(lines), still.Above(lines)) << "the last frame";
   }
 }
 
