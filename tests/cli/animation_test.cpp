@@ -48,14 +48,21 @@ class Animations : public Cli {
   // Ten frames of 0.2 s on a gray field of 40 x 20: in frame k (from 1), a
   // red square of 4 pixels at 4 (k - 1) pixels from the left of its top.
   // Each frame is its own, and changes only the top of the one before.
+  // ImageMagick takes seconds over a GIF of ten frames: it is made once.
   std::string TenFrames() {
-    std::string frames;
-    for (int k = 0; k < 10; ++k) {
-      frames += " \\( -size 40x20 xc:gray -fill red -draw 'rectangle " + std::to_string(4 * k) + ",0 " +
-                std::to_string(4 * k + 3) + ",3' \\)";
-    }
+    static std::string made;
     const std::filesystem::path gif = dir_ / "ten.gif";
-    EXPECT_TRUE(testing_support::Convert(frames + " -set delay 20 -loop 0 " + Quote(gif)));
+    if (made.empty()) {
+      std::string frames;
+      for (int k = 0; k < 10; ++k) {
+        frames += " \\( -size 40x20 xc:gray \\( -size 4x4 xc:red \\) -geometry +" + std::to_string(4 * k) +
+                  "+0 -composite \\)";
+      }
+      EXPECT_TRUE(testing_support::Convert(frames + " -set delay 20 -loop 0 " + Quote(gif)));
+      made = ReadFile(gif);
+    } else {
+      testing_support::WriteFile(gif, made);
+    }
     return gif.string();
   }
 
@@ -68,7 +75,39 @@ class Animations : public Cli {
     EXPECT_EQ(still.status, 0);
     return still.shown;
   }
+  // The rows the still of each of its first frames shows on the terminal.
+  std::vector<std::vector<Screen::Row>> Stills(const std::string& file, int frames,
+                                               const std::vector<std::string>& options) {
+    std::vector<std::vector<Screen::Row>> stills;
+    for (int n = 1; n <= frames; ++n) {
+      const Screen still = testing_support::ScreenOf(StillOnTerminal(file, n, options));
+      stills.push_back(still.Above(still.row));
+    }
+    return stills;
+  }
 };
+
+// What arrived before the time, or from it on.
+std::string ArrivedBefore(const TerminalRun& run, long time) {
+  std::string arrived;
+  for (const auto& [when, bytes] : run.arrivals) {
+    if (when < time) arrived += bytes;
+  }
+  return arrived;
+}
+std::string ArrivedFrom(const TerminalRun& run, long time) {
+  std::string arrived;
+  for (const auto& [when, bytes] : run.arrivals) {
+    if (when >= time) arrived += bytes;
+  }
+  return arrived;
+}
+
+// Which of the frames' stills the rows are (from 1); 0: none of them.
+std::size_t WhichStill(const std::vector<std::vector<Screen::Row>>& stills, const std::vector<Screen::Row>& rows) {
+  const auto found = std::find(stills.begin(), stills.end(), rows);
+  return found == stills.end() ? 0 : static_cast<std::size_t>(found - stills.begin()) + 1;
+}
 
 // Where each frame after the first begins: its move up over the one before.
 std::vector<std::size_t> Redraws(const std::string& shown) {
@@ -204,6 +243,32 @@ TEST_F(Animations, FramesWhoseTimeHasPassedAreDroppedNotDrawnInABurst) {
   }
   EXPECT_LE(redrawsAfterResuming, 1) << "late frames drawn in a burst";
   EXPECT_GE(redraws, 4) << "it goes on playing";
+}
+
+TEST_F(Animations, CtrlZLeavesTheShellItsCursorAndFgDrawsAWholeFrame) {
+  // Stopped by Ctrl-Z, the player shows the cursor and resets the colors
+  // before it stops, and writes nothing more until it goes on. Then the
+  // shell has written below the art and the cursor is where the shell
+  // left it: the next frame is drawn whole from there, the cursor hidden
+  // again, with no move up over what the shell wrote.
+  const std::string ten = TenFrames();
+  const std::vector<std::string> options = {"--width", "20"};
+  const std::vector<std::vector<Screen::Row>> stills = Stills(ten, 10, options);
+  testing_support::TerminalLook underShell;
+  underShell.underShell = true;
+  const TerminalRun run = testing_support::RunOnTerminalSignalled({"picture", ten, "--width", "20", "--duration", "3"},
+                                                                  80, 24, {{"COLORTERM", "truecolor"}}, underShell,
+                                                                  {{SIGTSTP, 500}, {SIGCONT, 1500}});
+  EXPECT_EQ(run.status, 0);
+  const std::string stopped = ArrivedBefore(run, 1500), resumed = ArrivedFrom(run, 1500);
+  EXPECT_TRUE(stopped.ends_with("\x1b[0m\x1b[?25h")) << "the cursor shown and the colors reset, and then stopped";
+  ASSERT_TRUE(resumed.starts_with("\x1b[?25l")) << "the cursor hidden again";
+  const std::vector<std::size_t> redraws = Redraws(resumed);
+  ASSERT_FALSE(redraws.empty()) << "it goes on playing";
+  const Screen fresh = testing_support::ScreenOf(resumed.substr(0, redraws[0]));
+  EXPECT_NE(WhichStill(stills, fresh.Above(fresh.row)), 0u) << "a whole frame first, from where the cursor is";
+  EXPECT_EQ(fresh.rows.size(), fresh.row);
+  EXPECT_TRUE(run.shown.ends_with("\x1b[0m\x1b[?25h"));
 }
 
 TEST_F(Animations, AResizedTerminalIsFittedFromTheNextFrame) {

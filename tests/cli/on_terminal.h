@@ -36,6 +36,13 @@ struct TerminalLook {
   // when tmux lets them through; others are tmux's, which answers
   // attributes alone.
   bool inTmux = false, tmuxPassesThrough = false;
+  // The program run as a shell with job control runs a command: in a
+  // process group of its own, the terminal's foreground one, beside the
+  // shell, so that Ctrl-Z (SIGTSTP) stops it as it would stop it there.
+  // (Run as the first process of the terminal's session, its group has no
+  // shell beside it, and the system never stops it for SIGTSTP.) Signals
+  // go to that group, as the terminal sends them.
+  bool underShell = false;
 };
 
 struct TerminalRun {
@@ -90,6 +97,25 @@ inline TerminalRun RunOnTerminalSignalled(const std::vector<std::string>& args, 
       if (fd < 0 || dup2(fd, STDIN_FILENO) < 0) _exit(126);
       close(fd);
     }
+    if (look.underShell) {
+      const pid_t command = fork();
+      if (command < 0) _exit(126);
+      if (command > 0) {
+        // The shell: waits for the command, and ends as it ended.
+        setpgid(command, command);
+        int status = 0;
+        while (waitpid(command, &status, 0) < 0 && errno == EINTR) {
+        }
+        if (WIFEXITED(status)) _exit(WEXITSTATUS(status));
+        signal(WTERMSIG(status), SIG_DFL);
+        raise(WTERMSIG(status));
+        _exit(126);
+      }
+      setpgid(0, 0);
+      signal(SIGTTOU, SIG_IGN);
+      tcsetpgrp(STDOUT_FILENO, getpid());
+      signal(SIGTTOU, SIG_DFL);
+    }
     std::vector<char*> argv = {const_cast<char*>(MORVEXA_CLI)};
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
@@ -115,6 +141,8 @@ inline TerminalRun RunOnTerminalSignalled(const std::vector<std::string>& args, 
         resized.ws_col = sent.columns;
         resized.ws_row = sent.rows;
         ioctl(terminal, TIOCSWINSZ, &resized);
+      } else if (sent.signal != 0 && look.underShell) {
+        kill(-tcgetpgrp(terminal), sent.signal);
       } else if (sent.signal != 0) {
         kill(child, sent.signal);
       }
