@@ -210,11 +210,17 @@ int PlayOnTerminal(Animation& animation, const PlayLimits& limits, const FrameAr
   Nanoseconds due = start;  // when the next frame is due
   for (std::size_t play = 0; plays == 0 || play < plays; ++play) {
     if (play > 0) animation.Restart();
+    std::size_t frames = 0;  // of this play, composed so far
+    bool drawn = false;      // whether the one composed last was drawn
     while (endedBy == 0 && animation.Next()) {
+      ++frames;
       const Nanoseconds ends = due + static_cast<Nanoseconds>(animation.Delay()) * 1000000;
-      // A frame whose time has passed is dropped.
-      if (Now() < ends && !draw()) return endedBy != 0 ? 128 + endedBy : 0;
-      if (stop != 0 && ends >= stop) {
+      // A frame whose time has passed is dropped, but for the one the
+      // playing ends on: the one due when --duration is up.
+      const bool last = stop != 0 && ends >= stop;
+      drawn = last || Now() < ends;
+      if (drawn && !draw()) return endedBy != 0 ? 128 + endedBy : 0;
+      if (last) {
         SleepUntil(stop);
         return status();
       }
@@ -222,6 +228,13 @@ int PlayOnTerminal(Animation& animation, const PlayLimits& limits, const FrameAr
       due = ends;
     }
     if (endedBy != 0) break;
+    if (!drawn && frames > 0 && play + 1 == plays) {
+      // The last frame of the last play was late: it is composed again,
+      // from the first, and drawn, for the playing to end on it.
+      animation.Restart();
+      for (std::size_t i = 0; i < frames; ++i) animation.Next();
+      if (!draw()) return endedBy != 0 ? 128 + endedBy : 0;
+    }
   }
   return status();
 }

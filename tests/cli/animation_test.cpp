@@ -271,6 +271,27 @@ TEST_F(Animations, CtrlZLeavesTheShellItsCursorAndFgDrawsAWholeFrame) {
   EXPECT_TRUE(run.shown.ends_with("\x1b[0m\x1b[?25h"));
 }
 
+TEST_F(Animations, TheLastFrameDueIsOnTheScreenWhenThePlayingEnds) {
+  // Stopped during its fifth frame and gone on long after its end, the
+  // player drops the late frames but not the one the playing ends on: the
+  // last of its last play, or the one due when --duration ends it.
+  const std::string ten = TenFrames();
+  const std::vector<std::string> options = {"--width", "20"};
+  const std::vector<std::vector<Screen::Row>> stills = Stills(ten, 10, options);
+  const std::pair<std::vector<std::string>, std::size_t> cases[] = {{{"--loops", "1"}, 10}, {{"--duration", "1.5"}, 8}};
+  for (const auto& [limit, last] : cases) {
+    SCOPED_TRACE(limit.front());
+    std::vector<std::string> args = {"picture", ten, "--width", "20"};
+    args.insert(args.end(), limit.begin(), limit.end());
+    const TerminalRun run = PlaySignalled(args, {{SIGSTOP, 900}, {SIGCONT, 4900}});
+    EXPECT_EQ(run.status, 0);
+    const std::size_t lines = stills[0].size();
+    const Screen screen = testing_support::ScreenOf(run.shown);
+    EXPECT_EQ(WhichStill(stills, screen.Above(lines)), last);
+    EXPECT_FALSE(screen.cursorHidden);
+  }
+}
+
 TEST_F(Animations, AResizedTerminalIsFittedFromTheNextFrame) {
   const TerminalRun run =
       Play({"picture", (dir_ / "three.gif").string(), "--duration", "1.2"}, {SIGWINCH, 500, 40, 12});
