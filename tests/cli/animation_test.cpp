@@ -66,6 +66,17 @@ class Animations : public Cli {
     return gif.string();
   }
 
+  // Three frames of 0.2 s on a gray field of 64 x 32: the field, a red
+  // square of 8 pixels in its top left corner, and the field again.
+  std::string SquareComesAndGoes() {
+    const std::filesystem::path gif = dir_ / "square.gif";
+    EXPECT_TRUE(testing_support::Convert(
+        "-size 64x32 xc:gray \\( -size 64x32 xc:gray \\( -size 8x8 xc:red \\) -composite \\) -size 64x32 xc:gray "
+        "-set delay 20 -loop 0 " +
+        Quote(gif)));
+    return gif.string();
+  }
+
   // What the still of frame n shows on the same terminal, as the player
   // would draw it with the options.
   std::string StillOnTerminal(const std::string& file, int n, const std::vector<std::string>& options) {
@@ -292,9 +303,38 @@ TEST_F(Animations, TheLastFrameDueIsOnTheScreenWhenThePlayingEnds) {
   }
 }
 
+TEST_F(Animations, EachFrameLeavesTheCursorBelowTheArt) {
+  // The frame of the square writes only the lines of the square, and goes
+  // back down over the others: each frame goes up over the one before
+  // from the line below the art.
+  const TerminalRun run = Play({"picture", SquareComesAndGoes(), "--loops", "1"});
+  ASSERT_EQ(run.status, 0);
+  // The cursor's row from the art's first line: a line feed moves it down
+  // one, ESC [ n B down n, ESC [ n A up n; each move up begins a frame.
+  const std::string& shown = run.shown;
+  long row = 0, highest = 0;
+  std::vector<long> ends;  // where each frame left the cursor
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    if (shown[i] == '\n') ++row;
+    if (shown.compare(i, 2, "\x1b[") != 0) continue;
+    std::size_t end = i + 2;
+    while (end < shown.size() && std::isdigit(static_cast<unsigned char>(shown[end]))) ++end;
+    const long count = end > i + 2 ? std::stol(shown.substr(i + 2, end - i - 2)) : 1;
+    if (end < shown.size() && shown[end] == 'A') {
+      ends.push_back(row);
+      row -= count;
+    }
+    if (end < shown.size() && shown[end] == 'B') row += count;
+    highest = std::min(highest, row);
+  }
+  ends.push_back(row);
+  EXPECT_EQ(ends, std::vector<long>(3, 16)) << "three frames of 16 lines, each ended below the art";
+  EXPECT_EQ(highest, 0) << "never above the art";
+}
+
 TEST_F(Animations, AResizedTerminalIsFittedFromTheNextFrame) {
-  const TerminalRun run =
-      Play({"picture", (dir_ / "three.gif").string(), "--duration", "1.2"}, {SIGWINCH, 500, 40, 12});
+  const std::string three = (dir_ / "three.gif").string();
+  const TerminalRun run = Play({"picture", three, "--duration", "1.2"}, {SIGWINCH, 500, 40, 12});
   EXPECT_EQ(run.status, 0);
   // How far each redraw goes back up: the lines of the frame before.
   std::vector<int> ups;
@@ -305,6 +345,35 @@ TEST_F(Animations, AResizedTerminalIsFittedFromTheNextFrame) {
   EXPECT_EQ(ups.front(), 16) << "80 x 24: a 64 x 32 picture in 16 lines";
   EXPECT_EQ(ups.back(), 10) << "40 x 12: in 10 lines";
   EXPECT_NE(run.shown.find("\x1b[J"), std::string::npos) << "what the larger frames left is cleared";
+  // Replayed on a screen (which keeps its 24 lines: those the terminal
+  // let go of as it shrank are above where the art begins), what is shown
+  // in the end is a frame as its still shows it on the smaller terminal,
+  // from the art's first line, and nothing of the larger frames.
+  std::vector<std::vector<Screen::Row>> stills;
+  for (int n = 1; n <= 3; ++n) {
+    const TerminalRun still =
+        RunOnTerminal({"picture", three, "--frame", std::to_string(n)}, 40, 12, {{"COLORTERM", "truecolor"}});
+    const Screen rows = testing_support::ScreenOf(still.shown);
+    stills.push_back(rows.Above(rows.row));
+  }
+  ASSERT_EQ(stills[0].size(), 10u);
+  const Screen screen = testing_support::ScreenOf(run.shown);
+  EXPECT_EQ(screen.row, 10u) << "the cursor below the art";
+  EXPECT_EQ(screen.rows.size(), 10u) << "no line of a larger frame below";
+  EXPECT_NE(WhichStill(stills, screen.Above(10)), 0u) << "a frame, and no line of a larger one above";
+
+  // A new size that keeps the art's: the terminal may have moved the lines
+  // as it was resized, so the next frame is drawn whole on a cleared
+  // screen, not only its lines that changed.
+  const TerminalRun same = Play({"picture", SquareComesAndGoes(), "--duration", "1.2"}, {SIGWINCH, 500, 90, 30});
+  EXPECT_EQ(same.status, 0);
+  const std::string after = ArrivedFrom(same, 500);
+  const std::vector<std::size_t> redraws = Redraws(after);
+  ASSERT_FALSE(redraws.empty());
+  const std::size_t next = redraws.size() > 1 ? redraws[1] : after.rfind("\x1b[0m\x1b[?25h");
+  const std::string redrawn = after.substr(redraws[0], next - redraws[0]);
+  EXPECT_TRUE(redrawn.starts_with("\x1b[16A\r\x1b[J")) << "cleared";
+  EXPECT_EQ(std::count(redrawn.begin(), redrawn.end(), '\n'), 16) << "all its lines";
 }
 
 TEST_F(Animations, AFrameByItsNumberIsDrawnAsTheStillOfThatFrame) {
