@@ -392,11 +392,15 @@ class Command {
     return {terminal, form, options};
   }
 
-  // The art of an animation's frame, drawn as look says.
+  // The art of an animation's frame, drawn as look says: streamed as a
+  // still picture is, so that it is the bytes the still of that frame
+  // shows, on the same paper.
   static std::string FrameArt(Picture frame, const FrameLook& look) {
     std::string out;
     ArtWriter writer(look.form, [&out](std::string_view bytes) { out += bytes; });
-    WriteFrame(std::move(frame), look.options, look.form, writer);
+    WrittenArt art(writer);
+    MemoryCharList list;
+    ConvertPicture(std::move(frame), look.options, list, art);
     writer.Finish();
     return out;
   }

@@ -8,6 +8,17 @@ namespace morvexa::cli {
 
 namespace {
 constexpr std::size_t kChunk = 1 << 20;
+
+// Each line of art text (each followed by CR LF), with the colors of its
+// bytes, to the writer.
+void WriteEachLine(ArtWriter& writer, ByteStringView text, LineColors colors) {
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = text.find(kLineBreak, at);
+    const std::size_t length = (end == ByteStringView::npos ? text.size() : end) - at;
+    writer.Line(text.substr(at, length), colors.Part(at, length));
+    at += length + kLineBreak.size();
+  }
+}
 }  // namespace
 
 Output::Output(const std::string& destination) {
@@ -78,12 +89,7 @@ void Outputs::WriteLines(ByteStringView text, LineColors colors) {
     art_->Write(text);
     return;
   }
-  for (std::size_t at = 0; at < text.size();) {
-    const std::size_t end = text.find(kLineBreak, at);
-    const std::size_t length = (end == ByteStringView::npos ? text.size() : end) - at;
-    writer_->Line(text.substr(at, length), colors.Part(at, length));
-    at += length + kLineBreak.size();
-  }
+  WriteEachLine(*writer_, text, colors);
 }
 
 std::size_t Outputs::Finish(const MemoryCharList& list) {
@@ -117,6 +123,12 @@ void StreamedArt::WriteColoredLine(std::size_t, ByteStringView line, LineColors 
 
 void StreamedArt::WriteColoredLines(std::size_t, std::size_t, ByteStringView text, LineColors colors) {
   outputs_.WriteLines(text, colors);
+}
+
+void WrittenArt::WriteLines(std::size_t, std::size_t, ByteStringView text) { WriteEachLine(writer_, text, {}); }
+
+void WrittenArt::WriteColoredLines(std::size_t, std::size_t, ByteStringView text, LineColors colors) {
+  WriteEachLine(writer_, text, colors);
 }
 
 }  // namespace morvexa::cli

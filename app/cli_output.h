@@ -81,4 +81,23 @@ class StreamedArt final : public ArtSink {
   Outputs& outputs_;
 };
 
+// The art handed line by line to a writer as it is drawn: the bytes
+// StreamedArt writes of the same art in the same form.
+class WrittenArt final : public ArtSink {
+ public:
+  explicit WrittenArt(ArtWriter& writer) : writer_(writer) {}
+
+  void Clear() override {}
+  void WriteLine(std::size_t, ByteStringView line) override { writer_.Line(line); }
+  void WriteLines(std::size_t, std::size_t, ByteStringView text) override;
+  CellColors Colors() const override { return writer_.ShowsColors() ? CellColors::Own : CellColors::None; }
+  void WriteColoredLine(std::size_t, ByteStringView line, LineColors colors) override { writer_.Line(line, colors); }
+  void WriteColoredLines(std::size_t first, std::size_t count, ByteStringView text, LineColors colors) override;
+  void WriteLinePart(ByteStringView part, LineColors colors) override { writer_.LinePart(part, colors); }
+  void EndLine(std::size_t) override { writer_.EndLine(); }
+
+ private:
+  ArtWriter& writer_;
+};
+
 }  // namespace morvexa::cli

@@ -25,11 +25,16 @@ using FrameArt = std::function<std::string(Picture frame, TerminalSize terminal)
 // frame drawn over the one before for as long as its delay, only its lines
 // that changed written again, with the cursor hidden. Frames are due by
 // the clock from the start, so a frame whose time has passed before it is
-// drawn is dropped rather than the animation drift. A change of the
-// terminal's size refits the art from the next frame. Ctrl-C (SIGINT),
-// SIGTERM and SIGHUP end it as its end does: the cursor shown again, below
-// the art, and the colors reset. Returns the exit status: 0, or 128 and
-// the signal for SIGTERM and SIGHUP.
+// drawn is dropped rather than the animation drift; but not the frame the
+// playing ends on (the last of the last play, or the one due when the
+// seconds are up), which is on the screen at its end. A change of the
+// terminal's size refits the art from the next frame. Ctrl-Z (SIGTSTP)
+// stops it once the frame at hand is written, the cursor shown and the
+// colors reset for the shell; gone on (SIGCONT), it hides the cursor and
+// draws the next frame whole from where the cursor stands. Ctrl-C
+// (SIGINT), SIGTERM and SIGHUP end it as its end does: the cursor shown
+// again, below the art, and the colors reset. Returns the exit status: 0,
+// or 128 and the signal for SIGTERM and SIGHUP.
 int PlayOnTerminal(Animation& animation, const PlayLimits& limits, const FrameArt& art);
 
 }  // namespace morvexa::cli

@@ -15,56 +15,12 @@ using testing_support::Outcome;
 using testing_support::Quote;
 using testing_support::ReadFile;
 using testing_support::RunOnTerminal;
+using testing_support::Screen;
 using testing_support::SentSignal;
 using testing_support::TerminalRun;
 
 // Truecolor escapes of a cell's paper in each frame's color.
 const std::string kRed = "48;2;255;0;0m", kGreen = "48;2;0;255;0m", kBlue = "48;2;0;0;255m";
-
-// A terminal's screen as far as the player moves over it and writes on
-// it: each cell the colors in force when it was written (the escapes
-// since the last reset) and its character.
-struct Screen {
-  std::vector<std::vector<std::string>> rows;
-  std::size_t row = 0, column = 0;
-  std::string style;
-
-  void Feed(std::string_view bytes) {
-    for (std::size_t i = 0; i < bytes.size();) {
-      const char c = bytes[i];
-      if (c == '\x1b' && i + 1 < bytes.size() && bytes[i + 1] == '[') {
-        std::size_t end = i + 2;
-        while (end < bytes.size() && !(bytes[end] >= 0x40 && bytes[end] <= 0x7E)) ++end;
-        const std::string_view parameters = bytes.substr(i + 2, end - i - 2);
-        const char final = bytes[end];
-        const std::size_t count = parameters.empty() || parameters[0] == '?' ? 1 : std::stoul(std::string(parameters));
-        if (final == 'A') row -= std::min(row, count);
-        if (final == 'B') row += count;
-        if (final == 'J') {
-          Row().resize(std::min(Row().size(), column));
-          rows.resize(std::min(rows.size(), row + 1));
-        }
-        if (final == 'm')
-          style = parameters == "0" || parameters.empty() ? "" : style + std::string(bytes.substr(i, end + 1 - i));
-        i = end + 1;
-      } else if (c == '\r') {
-        column = 0, ++i;
-      } else if (c == '\n') {
-        ++row, column = 0, ++i;
-      } else {
-        std::size_t length = 1;
-        while (i + length < bytes.size() && (static_cast<unsigned char>(bytes[i + length]) & 0xC0) == 0x80) ++length;
-        if (Row().size() <= column) Row().resize(column + 1);
-        Row()[column++] = style + std::string(bytes.substr(i, length));
-        i += length;
-      }
-    }
-  }
-  std::vector<std::string>& Row() {
-    if (rows.size() <= row) rows.resize(row + 1);
-    return rows[row];
-  }
-};
 
 class Animations : public Cli {
  protected:
@@ -86,7 +42,93 @@ class Animations : public Cli {
   TerminalRun Play(const std::vector<std::string>& args, const SentSignal& sent = {}) {
     return RunOnTerminal(args, 80, 24, {{"COLORTERM", "truecolor"}}, {}, sent);
   }
+  TerminalRun PlaySignalled(const std::vector<std::string>& args, const std::vector<SentSignal>& signals) {
+    return testing_support::RunOnTerminalSignalled(args, 80, 24, {{"COLORTERM", "truecolor"}}, {}, signals);
+  }
+
+  // Ten frames of 0.2 s on a gray field of 40 x 20: in frame k (from 1), a
+  // red square of 4 pixels at 4 (k - 1) pixels from the left of its top.
+  // Each frame is its own, and changes only the top of the one before.
+  // ImageMagick takes seconds over a GIF of ten frames: it is made once.
+  std::string TenFrames() {
+    static std::string made;
+    const std::filesystem::path gif = dir_ / "ten.gif";
+    if (made.empty()) {
+      std::string frames;
+      for (int k = 0; k < 10; ++k) {
+        frames += " \\( -size 40x20 xc:gray \\( -size 4x4 xc:red \\) -geometry +" + std::to_string(4 * k) +
+                  "+0 -composite \\)";
+      }
+      EXPECT_TRUE(testing_support::Convert(frames + " -set delay 20 -loop 0 " + Quote(gif)));
+      made = ReadFile(gif);
+    } else {
+      testing_support::WriteFile(gif, made);
+    }
+    return gif.string();
+  }
+
+  // Three frames of 0.2 s on a gray field of 64 x 32: the field, a red
+  // square of 8 pixels in its top left corner, and the field again.
+  std::string SquareComesAndGoes() {
+    const std::filesystem::path gif = dir_ / "square.gif";
+    EXPECT_TRUE(testing_support::Convert(
+        "-size 64x32 xc:gray \\( -size 64x32 xc:gray \\( -size 8x8 xc:red \\) -composite \\) -size 64x32 xc:gray "
+        "-set delay 20 -loop 0 " +
+        Quote(gif)));
+    return gif.string();
+  }
+
+  // What the still of frame n shows on the same terminal, as the player
+  // would draw it with the options.
+  std::string StillOnTerminal(const std::string& file, int n, const std::vector<std::string>& options) {
+    std::vector<std::string> args = {"picture", file, "--frame", std::to_string(n)};
+    args.insert(args.end(), options.begin(), options.end());
+    const TerminalRun still = Play(args);
+    EXPECT_EQ(still.status, 0);
+    return still.shown;
+  }
+  // The rows the still of each of its first frames shows on the terminal.
+  std::vector<std::vector<Screen::Row>> Stills(const std::string& file, int frames,
+                                               const std::vector<std::string>& options) {
+    std::vector<std::vector<Screen::Row>> stills;
+    for (int n = 1; n <= frames; ++n) {
+      const Screen still = testing_support::ScreenOf(StillOnTerminal(file, n, options));
+      stills.push_back(still.Above(still.row));
+    }
+    return stills;
+  }
 };
+
+// What arrived before the time, or from it on.
+std::string ArrivedBefore(const TerminalRun& run, long time) {
+  std::string arrived;
+  for (const auto& [when, bytes] : run.arrivals) {
+    if (when < time) arrived += bytes;
+  }
+  return arrived;
+}
+std::string ArrivedFrom(const TerminalRun& run, long time) {
+  std::string arrived;
+  for (const auto& [when, bytes] : run.arrivals) {
+    if (when >= time) arrived += bytes;
+  }
+  return arrived;
+}
+
+// Which of the frames' stills the rows are (from 1); 0: none of them.
+std::size_t WhichStill(const std::vector<std::vector<Screen::Row>>& stills, const std::vector<Screen::Row>& rows) {
+  const auto found = std::find(stills.begin(), stills.end(), rows);
+  return found == stills.end() ? 0 : static_cast<std::size_t>(found - stills.begin()) + 1;
+}
+
+// Where each frame after the first begins: its move up over the one before.
+std::vector<std::size_t> Redraws(const std::string& shown) {
+  std::vector<std::size_t> redraws;
+  for (std::size_t at = 0; (at = shown.find("A\r", at)) != std::string::npos; ++at) {
+    redraws.push_back(shown.rfind("\x1b[", at));
+  }
+  return redraws;
+}
 
 TEST_F(Animations, ArePlayedInPlaceFrameByFrameUntilCtrlC) {
   for (const char* file : {"three.gif", "three.webp"}) {
@@ -168,6 +210,35 @@ TEST_F(Animations, OnlyTheLinesThatChangedAreWrittenAgain) {
   }
 }
 
+TEST_F(Animations, PlayedFramesAreDrawnOnThePaperOfTheirStills) {
+  // Ink chosen for white paper is shown on white paper, played or still:
+  // each frame's bytes are its still's, and the screen ends as the last
+  // frame's still shows it.
+  const std::string ten = TenFrames();
+  for (const std::vector<std::string>& options :
+       {std::vector<std::string>{"--width", "20"}, {"--width", "20", "--colors", "4"}, {"--original"}}) {
+    SCOPED_TRACE(options.back());
+    std::vector<std::string> args = {"picture", ten, "--loops", "1"};
+    args.insert(args.end(), options.begin(), options.end());
+    const TerminalRun played = Play(args);
+    ASSERT_EQ(played.status, 0);
+    const std::string first = StillOnTerminal(ten, 1, options), last = StillOnTerminal(ten, 10, options);
+    const std::size_t lines = static_cast<std::size_t>(std::count(first.begin(), first.end(), '\n'));
+    ASSERT_GE(lines, 5u);
+    for (std::size_t at = 0, end; (end = first.find('\n', at)) != std::string::npos; at = end + 1) {
+      EXPECT_NE(first.substr(at, end - at).find("\x1b[48;2;255;255;255m"), std::string::npos)
+          << "each line of the still on white paper";
+    }
+    const std::vector<std::size_t> redraws = Redraws(played.shown);
+    ASSERT_FALSE(redraws.empty());
+    ASSERT_TRUE(played.shown.starts_with("\x1b[?25l"));
+    EXPECT_EQ(played.shown.substr(6, redraws[0] - 6), first) << "the first frame";
+    const Screen still = testing_support::ScreenOf(last), screen = testing_support::ScreenOf(played.shown);
+    EXPECT_EQ(screen.row, lines) << "the cursor below the art";
+    EXPECT_EQ(screen.Above(lines), still.Above(lines)) << "the last frame";
+  }
+}
+
 TEST_F(Animations, FramesWhoseTimeHasPassedAreDroppedNotDrawnInABurst) {
   // Stopped for a second, as a loaded machine or a suspended terminal
   // stops it, the player goes on from the frame due now.
@@ -186,9 +257,85 @@ TEST_F(Animations, FramesWhoseTimeHasPassedAreDroppedNotDrawnInABurst) {
   EXPECT_GE(redraws, 4) << "it goes on playing";
 }
 
+TEST_F(Animations, CtrlZLeavesTheShellItsCursorAndFgDrawsAWholeFrame) {
+  // Stopped by Ctrl-Z, the player shows the cursor and resets the colors
+  // before it stops, and writes nothing more until it goes on. Then the
+  // shell has written below the art and the cursor is where the shell
+  // left it: the next frame is drawn whole from there, the cursor hidden
+  // again, with no move up over what the shell wrote.
+  const std::string ten = TenFrames();
+  const std::vector<std::string> options = {"--width", "20"};
+  const std::vector<std::vector<Screen::Row>> stills = Stills(ten, 10, options);
+  testing_support::TerminalLook underShell;
+  underShell.underShell = true;
+  const TerminalRun run = testing_support::RunOnTerminalSignalled({"picture", ten, "--width", "20", "--duration", "3"},
+                                                                  80, 24, {{"COLORTERM", "truecolor"}}, underShell,
+                                                                  {{SIGTSTP, 500}, {SIGCONT, 1500}});
+  EXPECT_EQ(run.status, 0);
+  const std::string stopped = ArrivedBefore(run, 1500), resumed = ArrivedFrom(run, 1500);
+  EXPECT_TRUE(stopped.ends_with("\x1b[0m\x1b[?25h")) << "the cursor shown and the colors reset, and then stopped";
+  ASSERT_TRUE(resumed.starts_with("\x1b[?25l")) << "the cursor hidden again";
+  const std::vector<std::size_t> redraws = Redraws(resumed);
+  ASSERT_FALSE(redraws.empty()) << "it goes on playing";
+  const Screen fresh = testing_support::ScreenOf(resumed.substr(0, redraws[0]));
+  EXPECT_NE(WhichStill(stills, fresh.Above(fresh.row)), 0u) << "a whole frame first, from where the cursor is";
+  EXPECT_EQ(fresh.rows.size(), fresh.row);
+  EXPECT_TRUE(run.shown.ends_with("\x1b[0m\x1b[?25h"));
+}
+
+TEST_F(Animations, TheLastFrameDueIsOnTheScreenWhenThePlayingEnds) {
+  // Stopped during its fifth frame and gone on long after its end, the
+  // player drops the late frames but not the one the playing ends on: the
+  // last of its last play, or the one due when --duration ends it.
+  const std::string ten = TenFrames();
+  const std::vector<std::string> options = {"--width", "20"};
+  const std::vector<std::vector<Screen::Row>> stills = Stills(ten, 10, options);
+  const std::pair<std::vector<std::string>, std::size_t> cases[] = {{{"--loops", "1"}, 10}, {{"--duration", "1.5"}, 8}};
+  for (const auto& [limit, last] : cases) {
+    SCOPED_TRACE(limit.front());
+    std::vector<std::string> args = {"picture", ten, "--width", "20"};
+    args.insert(args.end(), limit.begin(), limit.end());
+    const TerminalRun run = PlaySignalled(args, {{SIGSTOP, 900}, {SIGCONT, 4900}});
+    EXPECT_EQ(run.status, 0);
+    const std::size_t lines = stills[0].size();
+    const Screen screen = testing_support::ScreenOf(run.shown);
+    EXPECT_EQ(WhichStill(stills, screen.Above(lines)), last);
+    EXPECT_FALSE(screen.cursorHidden);
+  }
+}
+
+TEST_F(Animations, EachFrameLeavesTheCursorBelowTheArt) {
+  // The frame of the square writes only the lines of the square, and goes
+  // back down over the others: each frame goes up over the one before
+  // from the line below the art.
+  const TerminalRun run = Play({"picture", SquareComesAndGoes(), "--loops", "1"});
+  ASSERT_EQ(run.status, 0);
+  // The cursor's row from the art's first line: a line feed moves it down
+  // one, ESC [ n B down n, ESC [ n A up n; each move up begins a frame.
+  const std::string& shown = run.shown;
+  long row = 0, highest = 0;
+  std::vector<long> ends;  // where each frame left the cursor
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    if (shown[i] == '\n') ++row;
+    if (shown.compare(i, 2, "\x1b[") != 0) continue;
+    std::size_t end = i + 2;
+    while (end < shown.size() && std::isdigit(static_cast<unsigned char>(shown[end]))) ++end;
+    const long count = end > i + 2 ? std::stol(shown.substr(i + 2, end - i - 2)) : 1;
+    if (end < shown.size() && shown[end] == 'A') {
+      ends.push_back(row);
+      row -= count;
+    }
+    if (end < shown.size() && shown[end] == 'B') row += count;
+    highest = std::min(highest, row);
+  }
+  ends.push_back(row);
+  EXPECT_EQ(ends, std::vector<long>(3, 16)) << "three frames of 16 lines, each ended below the art";
+  EXPECT_EQ(highest, 0) << "never above the art";
+}
+
 TEST_F(Animations, AResizedTerminalIsFittedFromTheNextFrame) {
-  const TerminalRun run =
-      Play({"picture", (dir_ / "three.gif").string(), "--duration", "1.2"}, {SIGWINCH, 500, 40, 12});
+  const std::string three = (dir_ / "three.gif").string();
+  const TerminalRun run = Play({"picture", three, "--duration", "1.2"}, {SIGWINCH, 500, 40, 12});
   EXPECT_EQ(run.status, 0);
   // How far each redraw goes back up: the lines of the frame before.
   std::vector<int> ups;
@@ -199,6 +346,35 @@ TEST_F(Animations, AResizedTerminalIsFittedFromTheNextFrame) {
   EXPECT_EQ(ups.front(), 16) << "80 x 24: a 64 x 32 picture in 16 lines";
   EXPECT_EQ(ups.back(), 10) << "40 x 12: in 10 lines";
   EXPECT_NE(run.shown.find("\x1b[J"), std::string::npos) << "what the larger frames left is cleared";
+  // Replayed on a screen (which keeps its 24 lines: those the terminal
+  // let go of as it shrank are above where the art begins), what is shown
+  // in the end is a frame as its still shows it on the smaller terminal,
+  // from the art's first line, and nothing of the larger frames.
+  std::vector<std::vector<Screen::Row>> stills;
+  for (int n = 1; n <= 3; ++n) {
+    const TerminalRun still =
+        RunOnTerminal({"picture", three, "--frame", std::to_string(n)}, 40, 12, {{"COLORTERM", "truecolor"}});
+    const Screen rows = testing_support::ScreenOf(still.shown);
+    stills.push_back(rows.Above(rows.row));
+  }
+  ASSERT_EQ(stills[0].size(), 10u);
+  const Screen screen = testing_support::ScreenOf(run.shown);
+  EXPECT_EQ(screen.row, 10u) << "the cursor below the art";
+  EXPECT_EQ(screen.rows.size(), 10u) << "no line of a larger frame below";
+  EXPECT_NE(WhichStill(stills, screen.Above(10)), 0u) << "a frame, and no line of a larger one above";
+
+  // A new size that keeps the art's: the terminal may have moved the lines
+  // as it was resized, so the next frame is drawn whole on a cleared
+  // screen, not only its lines that changed.
+  const TerminalRun same = Play({"picture", SquareComesAndGoes(), "--duration", "1.2"}, {SIGWINCH, 500, 90, 30});
+  EXPECT_EQ(same.status, 0);
+  const std::string after = ArrivedFrom(same, 500);
+  const std::vector<std::size_t> redraws = Redraws(after);
+  ASSERT_FALSE(redraws.empty());
+  const std::size_t next = redraws.size() > 1 ? redraws[1] : after.rfind("\x1b[0m\x1b[?25h");
+  const std::string redrawn = after.substr(redraws[0], next - redraws[0]);
+  EXPECT_TRUE(redrawn.starts_with("\x1b[16A\r\x1b[J")) << "cleared";
+  EXPECT_EQ(std::count(redrawn.begin(), redrawn.end(), '\n'), 16) << "all its lines";
 }
 
 TEST_F(Animations, AFrameByItsNumberIsDrawnAsTheStillOfThatFrame) {

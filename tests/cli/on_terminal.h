@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -35,6 +36,13 @@ struct TerminalLook {
   // when tmux lets them through; others are tmux's, which answers
   // attributes alone.
   bool inTmux = false, tmuxPassesThrough = false;
+  // The program run as a shell with job control runs a command: in a
+  // process group of its own, the terminal's foreground one, beside the
+  // shell, so that Ctrl-Z (SIGTSTP) stops it as it would stop it there.
+  // (Run as the first process of the terminal's session, its group has no
+  // shell beside it, and the system never stops it for SIGTSTP.) Signals
+  // go to that group, as the terminal sends them.
+  bool underShell = false;
 };
 
 struct TerminalRun {
@@ -89,6 +97,25 @@ inline TerminalRun RunOnTerminalSignalled(const std::vector<std::string>& args, 
       if (fd < 0 || dup2(fd, STDIN_FILENO) < 0) _exit(126);
       close(fd);
     }
+    if (look.underShell) {
+      const pid_t command = fork();
+      if (command < 0) _exit(126);
+      if (command > 0) {
+        // The shell: waits for the command, and ends as it ended.
+        setpgid(command, command);
+        int status = 0;
+        while (waitpid(command, &status, 0) < 0 && errno == EINTR) {
+        }
+        if (WIFEXITED(status)) _exit(WEXITSTATUS(status));
+        signal(WTERMSIG(status), SIG_DFL);
+        raise(WTERMSIG(status));
+        _exit(126);
+      }
+      setpgid(0, 0);
+      signal(SIGTTOU, SIG_IGN);
+      tcsetpgrp(STDOUT_FILENO, getpid());
+      signal(SIGTTOU, SIG_DFL);
+    }
     std::vector<char*> argv = {const_cast<char*>(MORVEXA_CLI)};
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
@@ -114,6 +141,8 @@ inline TerminalRun RunOnTerminalSignalled(const std::vector<std::string>& args, 
         resized.ws_col = sent.columns;
         resized.ws_row = sent.rows;
         ioctl(terminal, TIOCSWINSZ, &resized);
+      } else if (sent.signal != 0 && look.underShell) {
+        kill(-tcgetpgrp(terminal), sent.signal);
       } else if (sent.signal != 0) {
         kill(child, sent.signal);
       }
@@ -214,6 +243,85 @@ inline std::vector<std::string> ShownLines(const std::string& out) {
     at = end + 2;
   }
   return lines;
+}
+
+// A terminal's screen as far as the programs move over it and write on it:
+// rows of cells, each the colors in force when it was written (the color
+// escapes since the last reset) and its character. Printable text moves
+// right, a line feed down (the screen scrolling at its bottom), CR to the
+// first column; ESC [ n A and ESC [ n B move up and down within the
+// screen, ESC [ J clears from the cursor down, and ESC [ ? 25 l and h hide
+// and show the cursor. Lines are taken to fit: there is no wrapping.
+struct Screen {
+  using Row = std::vector<std::string>;
+  explicit Screen(std::size_t lines = 24) : height(lines) {}
+
+  std::size_t height;
+  std::vector<Row> rows;  // from the top; those below the last written are not kept
+  std::size_t row = 0, column = 0;
+  std::string style;
+  bool cursorHidden = false;
+
+  void Feed(std::string_view bytes) {
+    for (std::size_t i = 0; i < bytes.size();) {
+      const char c = bytes[i];
+      if (c == '\x1b' && i + 1 < bytes.size() && bytes[i + 1] == '[') {
+        std::size_t end = i + 2;
+        while (end < bytes.size() && !(bytes[end] >= 0x40 && bytes[end] <= 0x7E)) ++end;
+        if (end == bytes.size()) return;
+        const std::string parameters(bytes.substr(i + 2, end - i - 2));
+        const char final = bytes[end];
+        const bool isPrivate = !parameters.empty() && parameters[0] == '?';
+        const std::size_t count =
+            parameters.empty() || isPrivate ? 1 : std::max<std::size_t>(std::stoul(parameters), 1);
+        if (final == 'A') row -= std::min(row, count);
+        if (final == 'B') row = std::min(row + count, height - 1);
+        if (final == 'J') {
+          if (row < rows.size()) rows[row].resize(std::min(rows[row].size(), column));
+          rows.resize(std::min(rows.size(), row + 1));
+        }
+        if (final == 'm') style = parameters == "0" || parameters.empty() ? "" : style + "\x1b[" + parameters + "m";
+        if (parameters == "?25" && (final == 'l' || final == 'h')) cursorHidden = final == 'l';
+        i = end + 1;
+      } else if (c == '\r') {
+        column = 0, ++i;
+      } else if (c == '\n') {
+        if (row + 1 < height) {
+          ++row;
+        } else if (!rows.empty()) {
+          rows.erase(rows.begin());
+        }
+        ++i;
+      } else {
+        std::size_t length = 1;
+        while (i + length < bytes.size() && (static_cast<unsigned char>(bytes[i + length]) & 0xC0) == 0x80) ++length;
+        Row& cells = At(row);
+        if (cells.size() <= column) cells.resize(column + 1);
+        cells[column++] = style + std::string(bytes.substr(i, length));
+        i += length;
+      }
+    }
+  }
+
+  // The count rows just above the cursor's, as they stand.
+  std::vector<Row> Above(std::size_t count) const {
+    std::vector<Row> above;
+    for (std::size_t r = row - std::min(row, count); r < row; ++r) above.push_back(r < rows.size() ? rows[r] : Row());
+    return above;
+  }
+
+ private:
+  Row& At(std::size_t r) {
+    if (rows.size() <= r) rows.resize(r + 1);
+    return rows[r];
+  }
+};
+
+// What bytes show on a fresh screen of the height.
+inline Screen ScreenOf(std::string_view bytes, std::size_t height = 24) {
+  Screen screen(height);
+  screen.Feed(bytes);
+  return screen;
 }
 
 }  // namespace morvexa::testing_support
