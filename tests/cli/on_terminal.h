@@ -43,6 +43,9 @@ struct TerminalLook {
   // shell beside it, and the system never stops it for SIGTSTP.) Signals
   // go to that group, as the terminal sends them.
   bool underShell = false;
+  // The height of its window in pixels, as it reports it with its size in
+  // cells (TIOCGWINSZ); 0, as many terminals report, when not given.
+  unsigned short pixelsHigh = 0;
 };
 
 struct TerminalRun {
@@ -80,6 +83,7 @@ inline TerminalRun RunOnTerminalSignalled(const std::vector<std::string>& args, 
   winsize size{};
   size.ws_col = columns;
   size.ws_row = rows;
+  size.ws_ypixel = look.pixelsHigh;
   int terminal = -1;
   const pid_t child = forkpty(&terminal, nullptr, nullptr, &size);
   if (child < 0) return {"forkpty failed", 0};

@@ -329,6 +329,20 @@ TEST_F(TerminalFit, APictureIsNotWaitedForFromTheKeyboard) {
   EXPECT_EQ(redirected.status, 0) << redirected.shown;
 }
 
+// The size of the terminal's font is taken from its cells' pixels only
+// where that is a size a font can be: a terminal that reports a window
+// 65535 pixels high on 6 rows gets the art of one that reports none.
+TEST_F(TerminalFit, AnImplausibleCellHeightIsTakenAsNotTold) {
+  const std::vector<std::string> args = {"picture", picture_, "--shapes", "--width", "30"};
+  TerminalLook told{"rgb:ffff/ffff/ffff"};
+  told.pixelsHigh = 65535;
+  const TerminalRun huge = RunOnTerminal(args, 80, 6, {{"NO_COLOR", "1"}}, told);
+  const TerminalRun none = RunOnTerminal(args, 80, 6, {{"NO_COLOR", "1"}}, TerminalLook{"rgb:ffff/ffff/ffff"});
+  EXPECT_EQ(huge.status, 0);
+  EXPECT_NE(none.shown.find_first_not_of(" \r\n"), std::string::npos);
+  EXPECT_EQ(huge.shown, none.shown);
+}
+
 TEST_F(TerminalFit, BannersReadOnAnyBackground) {
   // Without colors asked for, a banner on a terminal is in the terminal's
   // own ink and paper; with them, both the ink and the paper are painted.
