@@ -212,14 +212,9 @@ namespace {
 // chosen path, or an empty string for a cancel.
 QString Choose(DialogSeam& dialogs, QFileDialog& dialog) {
   const QString previous = dialog.property("previousFile").toString();
-  if (!previous.isEmpty()) {
-    // Offering the file is not highlighting it: the preview waits until
-    // the dialog is shown.
-    auto* preview = dialog.findChild<PicturePreview*>();
-    if (preview) preview->SetFollowing(false);
-    dialog.selectFile(previous);
-    if (preview) preview->SetFollowing(true);
-  }
+  // Offering the file is not highlighting it: the preview follows the
+  // dialog's selection only while the dialog is shown.
+  if (!previous.isEmpty()) dialog.selectFile(previous);
   const QString chosen = dialogs.Execute(dialog);
   if (!chosen.isEmpty()) dialog.setProperty("previousFile", chosen);
   return chosen;

@@ -116,9 +116,12 @@ PicturePreview* PicturePreview::AttachTo(QFileDialog& dialog) {
     grid->addWidget(preview, 0, grid->columnCount(), grid->rowCount(), 1);
   }
   // The highlighted file changes with the list's current item, and also
-  // when typing a name selects it without moving the current item.
-  auto follow = [preview](const QString& file) {
-    if (preview->Following()) preview->ShowFile(QFileInfo(file).isFile() ? file : QString());
+  // when typing a name selects it without moving the current item. Only
+  // while the dialog is shown: a file offered before it is (whose folder
+  // the dialog may load, and select it in, some time later) is read when
+  // the dialog shows it (showEvent).
+  auto follow = [preview, &dialog](const QString& file) {
+    if (dialog.isVisible()) preview->ShowFile(QFileInfo(file).isFile() ? file : QString());
   };
   connect(&dialog, &QFileDialog::currentChanged, preview, follow);
   for (auto* view : dialog.findChildren<QAbstractItemView*>()) {
@@ -134,7 +137,7 @@ PicturePreview* PicturePreview::AttachTo(QFileDialog& dialog) {
 // The file highlighted when the dialog opens.
 void PicturePreview::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  if (auto* dialog = qobject_cast<QFileDialog*>(parentWidget()); dialog && following_) {
+  if (auto* dialog = qobject_cast<QFileDialog*>(parentWidget()); dialog) {
     const QString file = dialog->selectedFiles().value(0);
     if (file != path_) ShowFile(QFileInfo(file).isFile() ? file : QString());
   }

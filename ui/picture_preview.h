@@ -68,10 +68,6 @@ class PicturePreview : public QWidget {
 
   // Starts showing the picture of path ("" for none).
   void ShowFile(const QString& path);
-  // Whether highlighting files shows them (off while the program itself
-  // puts a file name into the dialog).
-  void SetFollowing(bool following) { following_ = following; }
-  bool Following() const { return following_; }
 
   // The picture shown, once it is ready; waits for it (for the tests).
   const std::optional<QImage>& Picture();
@@ -98,7 +94,6 @@ class PicturePreview : public QWidget {
   QString path_;
   std::optional<QImage> picture_;
   std::shared_ptr<Job> job_;
-  bool following_ = true;
   // An animated picture's frames, as shown, and which one is.
   std::vector<QPixmap> frames_;
   std::vector<int> delays_;
