@@ -293,7 +293,7 @@ TEST_F(Cli, PicturesComeFromStandardInputToo) {
   EXPECT_EQ(empty.out, "");
   const Outcome text = RunCli({"picture", "-"}, "echo not a picture |");
   EXPECT_EQ(text.status, 1);
-  EXPECT_EQ(text.err, "morvexa-cli: Bitmap image is not valid.\n");
+  EXPECT_EQ(text.err, "morvexa-cli: Standard input is not a picture Morvexa reads (BMP, PNG, JPEG, GIF or WebP).\n");
 }
 
 // A Chinese locale of the national character set, made for the test.
@@ -413,7 +413,7 @@ TEST_F(Cli, FilesThatAreNotPicturesFailAtOnce) {
                           ": It is a pipe (FIFO), not a regular file.\n");
   const Outcome proc = RunCli({"picture", "/proc/self/status"});
   EXPECT_EQ(proc.status, 1);
-  EXPECT_EQ(proc.err, "morvexa-cli: Bitmap image is not valid.\n");
+  EXPECT_EQ(proc.err, "morvexa-cli: /proc/self/status is not a picture Morvexa reads (BMP, PNG, JPEG, GIF or WebP).\n");
 }
 
 // A picture cut short by another program while it is converted: the
@@ -466,7 +466,10 @@ TEST_F(Cli, PictureFailuresAndReplaceRefusalsWriteNoArt) {
     std::string message;
   };
   const Case cases[] = {
-      {{"picture", dir_ / "text.bmp"}, 1, "morvexa-cli: Bitmap image is not valid.\n"},
+      {{"picture", dir_ / "text.bmp"},
+       1,
+       "morvexa-cli: " + (dir_ / "text.bmp").string() +
+           " is not a picture Morvexa reads (BMP, PNG, JPEG, GIF or WebP).\n"},
       {{"picture", dir_ / "cut.bmp"}, 1, "morvexa-cli: Stream read error.\n"},
       {{"picture", dir_ / "none.bmp"},
        1,

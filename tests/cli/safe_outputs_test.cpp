@@ -251,7 +251,8 @@ TEST_F(Cli, TheKernelsOwnFilesAreNoTargetsAndAreReadNoFurtherThanAPicture) {
   // A small file of the kernel's is read, and is no picture.
   const Outcome status = RunCli({"picture", "/proc/self/status"});
   EXPECT_EQ(status.status, 1);
-  EXPECT_EQ(status.err, "morvexa-cli: Bitmap image is not valid.\n");
+  EXPECT_EQ(status.err,
+            "morvexa-cli: /proc/self/status is not a picture Morvexa reads (BMP, PNG, JPEG, GIF or WebP).\n");
 }
 
 TEST_F(Cli, NamesAreShownOnOneLineWithTheirControlCharactersEscaped) {
