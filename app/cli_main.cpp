@@ -292,7 +292,8 @@ class Command {
   // The way of drawing asked for, in the art's form: refused (exit 2)
   // before anything is read when it cannot be drawn there.
   WayOfDrawing Way(const ArtFormSettings& form) const {
-    const DrawingChoice choice = ChooseWayOfDrawing(options_.drawing, {form.form, ShowsColors(form.form), FirstLook()});
+    const DrawingChoice choice =
+        ChooseWayOfDrawing(options_.picture.drawing, {form.form, ShowsColors(form.form), FirstLook()});
     if (!choice.refusal.empty()) throw Stop{kRefused, choice.refusal};
     return choice.way;
   }
@@ -301,7 +302,7 @@ class Command {
   // size, the art fits the terminal (but for --original). And the paper
   // form puts behind ink: black for art drawn light on dark.
   PictureOptions PictureOptionsFor(const Picture& picture, ArtFormSettings& form) const {
-    PictureOptions options = options_.picture;
+    PictureOptions options = options_.picture.options;
     // A terminal of few colors: the cells' colors are chosen from them.
     options.palette = form.form == ArtForm::Ansi ? form.terminal : TerminalPalette{};
     options.way = Way(form);
@@ -335,7 +336,7 @@ class Command {
 
   // Whether the picture is shown on a terminal with no size asked for: its
   // first look, which fits the terminal.
-  bool FirstLook() const { return ShownOn() && !options_.picture.Sized() && !options_.original; }
+  bool FirstLook() const { return ShownOn() && !options_.picture.options.Sized() && !options_.original; }
 
   // Refuses, before anything is read, to write the art or the symbols over
   // the picture being read: by its name, another link, or as standard input.
@@ -366,7 +367,7 @@ class Command {
   // Whether an animation would be played: the art goes to a terminal, as
   // it is, and no frame is asked for.
   bool PlaysOnTerminal() const {
-    return ShownOn() && options_.frame == 0 && options_.replacements.empty() && !options_.symbolsOutput;
+    return ShownOn() && options_.picture.frame == 0 && options_.replacements.empty() && !options_.symbolsOutput;
   }
 
   // How an animation's frames are drawn on the terminal it plays on: as the
@@ -446,16 +447,16 @@ class Command {
                  "standard input is a terminal, and a picture cannot be typed: pipe a picture in "
                  "(cat photo.jpg | morvexa-cli picture -) or redirect one (< photo.jpg)"};
     }
-    if (options_.drawing.fill && !ShowsColors(asked.form)) {
+    if (options_.picture.drawing.fill && !ShowsColors(asked.form)) {
       std::cerr << "morvexa-cli: warning: --fill's colors are not shown in "
                 << (asked.form == ArtForm::Gbk ? "code page 936" : "UTF-8")
                 << " text; --format ansi or html shows them\n";
     }
     CheckNotTheInput();
     ReadSettings settings;
-    settings.background = options_.background;
+    settings.background = options_.picture.background;
     settings.emptyIsAPicture = false;
-    if (options_.frame > 0) settings.frame = options_.frame - 1;
+    if (options_.picture.frame > 0) settings.frame = options_.picture.frame - 1;
     const std::string title =
         options_.input == "-" ? "Morvexa" : std::filesystem::path(options_.input).filename().string();
     if ((options_.loops || options_.duration) && !options_.animate && !PlaysOnTerminal()) {
@@ -540,7 +541,7 @@ int Run(const Options& options, const LocaleText& locale) {
     std::cerr << "morvexa-cli: " << tooLarge.what() << '\n';
     return kRefused;
   } catch (const NoSuchFrame& noSuchFrame) {
-    std::cerr << "morvexa-cli: --frame " << options.frame << ": " << noSuchFrame.what() << '\n';
+    std::cerr << "morvexa-cli: --frame " << options.picture.frame << ": " << noSuchFrame.what() << '\n';
     return kRefused;
   } catch (const std::bad_alloc&) {
     std::cerr << "morvexa-cli: Not enough memory to "

@@ -4,8 +4,10 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "frm_main.h"
+#include "morvexa/option_table.h"
 #include "morvexa/save_recovery.h"
 #include "morvexa/standard_streams.h"
 #include "morvexa/temporary_files.h"
@@ -14,33 +16,26 @@
 
 namespace {
 
-const char kHelp[] =
-    "Usage: morvexa [OPTION]... [PICTURE]\n"
-    "Opens the window that makes text pictures: Chinese characters drawn with\n"
-    "symbols, and pictures turned into text, one printable ASCII symbol per color,\n"
-    "saved as code page 936 text. A PICTURE given is converted at once, as the\n"
-    "window's picture button does, drawn as the open dialog was left, or as the\n"
-    "picture options given with it say (for that picture only).\n"
-    "\n"
-    "Options:\n"
-    "  -h, --help      display this help and exit\n"
-    "  -V, --version   output version information and exit\n"
-    "\n"
-    "Picture options, as morvexa-cli picture takes them:\n"
-    "      --width=N       N columns of art (0: one a pixel)\n"
-    "      --height=N      N lines of art (0: one a pixel)\n"
-    "      --aspect=R      the width of a text cell over its height (default 0.5)\n"
-    "      --colors=K      reduce the picture to at most K colors (2 to 95)\n"
-    "      --dither        diffuse the error of reduced colors\n"
-    "      --ramp[=CHARS]  give each cell the symbol of its brightness\n"
-    "      --shapes        give each cell the symbol whose glyph is most like it\n"
-    "      --blocks        draw cells with the block elements code page 936 holds\n"
-    "      --fill          give each cell a background color too\n"
-    "      --invert        light symbols on dark paper (--ramp, --shapes, --blocks)\n"
-    "      --frame=N       convert frame N (from 1) of an animated GIF or WebP\n"
-    "\n"
-    "The options every Qt program takes, such as -platform NAME, work too.\n"
-    "Run 'morvexa-cli --help' to make the same art from scripts.\n";
+// The help, its options from the table both programs read their options by.
+std::string Help() {
+  return std::string(
+             "Usage: morvexa [OPTION]... [PICTURE]\n"
+             "Opens the window that makes text pictures: Chinese characters drawn with\n"
+             "symbols, and pictures turned into text, one printable ASCII symbol per color,\n"
+             "saved as code page 936 text. A PICTURE given is converted at once, as the\n"
+             "window's picture button does, drawn as the open dialog was left, or as the\n"
+             "picture options given with it say (for that picture only).\n"
+             "\n"
+             "Options:\n") +
+         morvexa::OptionsHelp([](const morvexa::OptionEntry& o) { return (o.takers & morvexa::kWindow) && o.letter; },
+                              true) +
+         "\nPicture options, as morvexa-cli picture takes them:\n" +
+         morvexa::OptionsHelp([](const morvexa::OptionEntry& o) { return (o.takers & morvexa::kWindow) && !o.letter; },
+                              true) +
+         "\n"
+         "The options every Qt program takes, such as -platform NAME, work too.\n"
+         "Run 'morvexa-cli --help' to make the same art from scripts.\n";
+}
 
 const char kVersion[] = "morvexa (Morvexa) " MORVEXA_VERSION "\n" MORVEXA_VERSION_NOTICE;
 
@@ -48,10 +43,10 @@ const char kVersion[] = "morvexa (Morvexa) " MORVEXA_VERSION "\n" MORVEXA_VERSIO
 // starts: the exit status, or -1 when neither is asked for.
 int AnswerHelpOrVersion(int argc, char** argv) {
   for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
-    const char* text = nullptr;
-    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) text = kHelp;
+    std::string text;
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) text = Help();
     if (std::strcmp(argv[i], "--version") == 0 || std::strcmp(argv[i], "-V") == 0) text = kVersion;
-    if (text != nullptr) return std::fputs(text, stdout) >= 0 && std::fflush(stdout) == 0 ? 0 : 1;
+    if (!text.empty()) return std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0 ? 0 : 1;
   }
   return -1;
 }

@@ -9,7 +9,7 @@
 #include <iterator>
 
 #include "morvexa/nearest_word.h"
-#include "morvexa/picture_arguments.h"
+#include "morvexa/option_table.h"
 
 namespace morvexa {
 
@@ -85,9 +85,9 @@ QStringList LeftByQt(const QStringList& arguments) {
 
 // "unrecognized option '--widht'; did you mean --width?"
 QString Unrecognized(const QString& argument, const std::string& name) {
-  std::vector<std::string> names = {"--help", "--version"};
-  for (const PictureOption& option : PictureOptionList()) {
-    if (option.forTheWindow) names.push_back("--" + std::string(option.name));
+  std::vector<std::string> names;
+  for (const OptionEntry& option : OptionTable()) {
+    if ((option.takers & kWindow) != 0) names.push_back("--" + std::string(option.name));
   }
   QString message = QStringLiteral("unrecognized option '%1'").arg(argument);
   if (const auto nearest = NearestWord(name, names))
@@ -101,7 +101,8 @@ WindowArguments ParseWindowArguments(const QStringList& given) {
   const QStringList arguments = LeftByQt(given);
   WindowArguments parsed;
   bool optionsEnded = false;
-  PictureRequest request;
+  CommandOptions asked;
+  const PictureRequest& request = asked.picture;
   QString firstOption;
   const auto fail = [&parsed](const QString& error) {
     parsed.error = error;
@@ -116,11 +117,10 @@ WindowArguments ParseWindowArguments(const QStringList& given) {
       const std::string word = argument.toStdString();
       const std::size_t equals = word.find('=');
       const std::string name = word.substr(0, equals);
-      const PictureOption* option = nullptr;
-      for (const PictureOption& candidate : PictureOptionList()) {
-        if (candidate.forTheWindow && name == "--" + std::string(candidate.name)) option = &candidate;
-      }
-      if (!option) return fail(Unrecognized(argument, name));
+      // Of the window's options, --help and --version are answered before
+      // the arguments are read.
+      const OptionEntry* option = name.starts_with("--") ? FindOption(name.substr(2), kWindow) : nullptr;
+      if (!option || option->letter != 0) return fail(Unrecognized(argument, name));
       std::optional<std::string> value;
       if (equals != std::string::npos) {
         if (option->value == ValueTaken::None) return fail(QStringLiteral("%1 takes no value").arg(name.c_str()));
@@ -131,7 +131,7 @@ WindowArguments ParseWindowArguments(const QStringList& given) {
         }
         value = arguments[++i].toStdString();
       }
-      const std::string wrong = TakePictureOption(*option, name, value, request);
+      const std::string wrong = TakeOption(*option, name, value, asked);
       if (!wrong.empty()) return fail(QString::fromStdString(wrong));
       if (firstOption.isEmpty()) firstOption = QString::fromStdString(name);
     } else if (!parsed.picture.isEmpty()) {

@@ -9,24 +9,6 @@ namespace morvexa {
 
 namespace {
 
-constexpr std::size_t kMostCells = std::size_t{1} << 20;
-constexpr std::size_t kMostFrames = 1000000;
-
-constexpr std::array kOptions = {
-    PictureOption{"width", ValueTaken::Needed, ValueKind::Whole, 0, kMostCells},
-    PictureOption{"height", ValueTaken::Needed, ValueKind::Whole, 0, kMostCells},
-    PictureOption{"aspect", ValueTaken::Needed, ValueKind::Number, 0.01, 100},
-    PictureOption{"colors", ValueTaken::Needed, ValueKind::Whole, 2, PictureOptions::kMostColors},
-    PictureOption{"dither", ValueTaken::None, ValueKind::Flag},
-    PictureOption{"ramp", ValueTaken::Optional, ValueKind::Ramp},
-    PictureOption{"invert", ValueTaken::None, ValueKind::Flag},
-    PictureOption{"shapes", ValueTaken::None, ValueKind::Flag},
-    PictureOption{"fill", ValueTaken::None, ValueKind::Flag},
-    PictureOption{"blocks", ValueTaken::Optional, ValueKind::Blocks},
-    PictureOption{"background", ValueTaken::Needed, ValueKind::Color, 0, 0, false},
-    PictureOption{"frame", ValueTaken::Needed, ValueKind::Whole, 1, kMostFrames},
-};
-
 // The whole of text as a number, read the same in every locale; nothing
 // when it is not one.
 template <typename Number, typename... Base>
@@ -37,18 +19,7 @@ std::optional<Number> Read(std::string_view text, Base... base) {
   return value;
 }
 
-std::string Figure(double value) {
-  std::array<char, 32> text{};
-  // Whole numbers in full (1000000, not 1e+06).
-  const auto result = value == std::floor(value) && std::abs(value) < 1e15
-                          ? std::to_chars(text.data(), text.data() + text.size(), static_cast<long long>(value))
-                          : std::to_chars(text.data(), text.data() + text.size(), value);
-  return std::string(text.data(), result.ptr);
-}
-
 }  // namespace
-
-std::span<const PictureOption> PictureOptionList() { return kOptions; }
 
 std::optional<double> Number(std::string_view text, double least, double most) {
   const auto value = Read<double>(text);
@@ -60,18 +31,6 @@ std::optional<std::size_t> WholeNumber(std::string_view text, std::size_t least,
   const auto value = Read<std::size_t>(text);
   if (!value || *value < least || *value > most) return {};
   return value;
-}
-
-std::string AllowedValue(const PictureOption& option) {
-  switch (option.kind) {
-    case ValueKind::Flag: return {};
-    case ValueKind::Whole: return "a whole number from " + Figure(option.least) + " to " + Figure(option.most);
-    case ValueKind::Number: return "a number from " + Figure(option.least) + " to " + Figure(option.most);
-    case ValueKind::Ramp: return "at least two printable ASCII symbols";
-    case ValueKind::Color: return "a color: #RRGGBB, #RGB or a name such as white";
-    case ValueKind::Blocks: return "quadrants, fine or braille";
-  }
-  return {};
 }
 
 std::string QuotedValue(std::string_view value) {
@@ -109,63 +68,6 @@ std::optional<Rgb> ParseColor(std::string_view text) {
   if (text.size() == 6) return value;
   // #RGB: each digit twice.
   return (value >> 8 & 0xF) * 0x110000 + (value >> 4 & 0xF) * 0x1100 + (value & 0xF) * 0x11;
-}
-
-std::string TakePictureOption(const PictureOption& option, std::string_view shown,
-                              std::optional<std::string_view> value, PictureRequest& request) {
-  const std::string_view text = value.value_or("");
-  const std::string bad = std::string(shown) + ": " + QuotedValue(text) + " is not " + AllowedValue(option);
-  DrawingRequest& drawing = request.drawing;
-  PictureOptions& picture = request.options;
-  switch (option.kind) {
-    case ValueKind::Flag:
-      if (option.name == "dither") drawing.dither = true;
-      if (option.name == "invert") drawing.invert = true;
-      if (option.name == "shapes") drawing.shapes = true;
-      if (option.name == "fill") drawing.fill = true;
-      return {};
-    case ValueKind::Whole: {
-      const auto n = WholeNumber(text, static_cast<std::size_t>(option.least), static_cast<std::size_t>(option.most));
-      if (!n) return bad;
-      if (option.name == "width") picture.width = *n;
-      if (option.name == "height") picture.height = *n;
-      if (option.name == "colors") drawing.colors = static_cast<int>(*n);
-      if (option.name == "frame") request.frame = *n;
-      return {};
-    }
-    case ValueKind::Number: {
-      const auto n = Number(text, option.least, option.most);
-      if (!n) return bad;
-      picture.aspect = *n;
-      return {};
-    }
-    case ValueKind::Ramp: {
-      const std::string_view ramp = value ? text : kDefaultRamp;
-      if (ramp.size() < 2 || std::any_of(ramp.begin(), ramp.end(), [](char c) { return c < ' ' || c > '~'; })) {
-        return bad;
-      }
-      drawing.ramp = ByteString(ramp);
-      return {};
-    }
-    case ValueKind::Color: {
-      const auto color = ParseColor(text);
-      if (!color) return bad;
-      request.background = *color;
-      return {};
-    }
-    case ValueKind::Blocks:
-      if (!value || text == "quadrants") {
-        drawing.blocks = BlockKind::Quadrants;
-      } else if (text == "fine") {
-        drawing.blocks = BlockKind::Fine;
-      } else if (text == "braille") {
-        drawing.blocks = BlockKind::Braille;
-      } else {
-        return bad;
-      }
-      return {};
-  }
-  return bad;
 }
 
 }  // namespace morvexa

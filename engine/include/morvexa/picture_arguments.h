@@ -1,10 +1,8 @@
 #pragma once
 
-// The picture options both programs take on their command lines, read by
-// the same code: each option's name, what its value may be (stated once,
-// for the check and for the message alike) and where it goes.
+// What the picture options both programs take ask for, and the readers of
+// the values of options (see option_table.h, the options themselves).
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 
@@ -22,29 +20,9 @@ struct PictureRequest {
   std::size_t frame = 0;      // --frame: of an animation, counted from 1; 0: not given
 };
 
-// A picture option: its long name, whether its value is needed, optional
-// (joined with "=") or none, what kind of value it takes, and for numbers
-// their range, from which both the check and the message are made.
+// Whether an option takes a value: one it needs (joined with "=" or as
+// the next word), an optional one (joined with "=" only), or none.
 enum class ValueTaken { None, Needed, Optional };
-enum class ValueKind { Flag, Whole, Number, Ramp, Color, Blocks };
-struct PictureOption {
-  std::string_view name;
-  ValueTaken value;
-  ValueKind kind;
-  double least = 0, most = 0;  // Whole and Number
-  bool forTheWindow = true;    // whether the window takes it too
-};
-std::span<const PictureOption> PictureOptionList();
-// What an option's value may be, as messages say it: "a whole number from
-// 2 to 95".
-std::string AllowedValue(const PictureOption& option);
-
-// Reads one picture option into request: value is nothing when none was
-// given. Empty when it was taken; otherwise what is wrong, as in
-// "--width: "abc" is not a whole number from 0 to 1048576" (the option
-// named as given, in shown).
-std::string TakePictureOption(const PictureOption& option, std::string_view shown,
-                              std::optional<std::string_view> value, PictureRequest& request);
 
 // The whole of text as a whole number from least to most, read the same in
 // every locale; nothing otherwise.
