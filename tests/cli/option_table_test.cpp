@@ -17,8 +17,8 @@ using testing_support::ReadFile;
 using testing_support::WriteFile;
 using OptionTableTest = Cli;
 
-// A value of the option's kind that it takes.
-std::vector<std::string> Sample(const OptionEntry& option) {
+// A value of the option's kind that it takes (a word: a file in folder).
+std::vector<std::string> Sample(const OptionEntry& option, const std::filesystem::path& folder) {
   switch (option.kind) {
     case ValueKind::Flag: return {"--" + std::string(option.name)};
     case ValueKind::Whole:
@@ -27,7 +27,7 @@ std::vector<std::string> Sample(const OptionEntry& option) {
     case ValueKind::Color: return {"--" + std::string(option.name) + "=#123456"};
     case ValueKind::Choice: return {"--" + std::string(option.name) + "=" + std::string(option.choices.back().word)};
     case ValueKind::Word:
-    case ValueKind::Name: return {"--" + std::string(option.name) + "=x"};
+    case ValueKind::Name: return {"--" + std::string(option.name) + "=" + (folder / "x").string()};
     case ValueKind::Pair: return {"--" + std::string(option.name), "x", "y"};
   }
   return {};
@@ -58,7 +58,7 @@ TEST_F(OptionTableTest, EveryOptionIsTakenCheckedListedAndCompleted) {
       const unsigned taker = ofText ? kTextCommand : kPictureCommand;
       std::vector<std::string> args = {ofText ? "text" : "picture", ofText ? "编" : (dir_ / "p.bmp").string(), "-o",
                                        (dir_ / "art.txt").string()};
-      const std::vector<std::string> sample = Sample(option);
+      const std::vector<std::string> sample = Sample(option, dir_);
       if (option.name == "help") args = {ofText ? "text" : "picture"};
       args.insert(args.end(), sample.begin(), sample.end());
       const Outcome run = RunCli(args);
