@@ -1,6 +1,7 @@
 #include "files/in_place_save.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -124,8 +125,22 @@ void InPlaceSave::Lock() const {
   lock.l_whence = SEEK_SET;
   const auto giveUp = std::chrono::steady_clock::now() + kLockPatience;
   for (bool told = false;; told = true) {
-    if (fcntl(fd_, F_OFD_SETLK, &lock) == 0) return;
-    if (errno != EAGAIN && errno != EACCES && errno != EINTR) CannotCreate();
+    // Other programs lock with flock(2) as often as with fcntl, and neither
+    // kind sees the other: both are taken. Both on the same open file
+    // description, so that where a flock is made one of fcntl's (NFS) the
+    // two have one owner, which never conflicts with itself. The flock
+    // first: a save that ends lets its fcntl lock go before its flock, so
+    // the next save never finds one free and the other still held.
+    const bool flocked = flock(fd_, LOCK_EX | LOCK_NB) == 0;
+    // Otherwise, unless another holds it, the file system keeps no flock
+    // locks: then no one holds one.
+    if (flocked || (errno != EWOULDBLOCK && errno != EINTR)) {
+      if (fcntl(fd_, F_OFD_SETLK, &lock) == 0) return;
+      const int error = errno;
+      // Not held while waiting, so that no one waits for this save.
+      if (flocked) flock(fd_, LOCK_UN);
+      if (error != EAGAIN && error != EACCES && error != EINTR) CannotCreate();
+    }
     if (std::chrono::steady_clock::now() >= giveUp) throw Failure(FailureKind::FileLocked, shown_);
     if (!told) TellOfWait(shown_);
     std::this_thread::sleep_for(kLockLook);

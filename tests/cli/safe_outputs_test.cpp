@@ -181,6 +181,23 @@ TEST_F(Cli, ASaveWaitsAWhileForAnotherProgramsLockSaysSoAndFailsChangingNothing)
   EXPECT_EQ(ReadFile(link).size(), 16u * 10) << "16 lines of 8 symbols";
 }
 
+TEST_F(Cli, AFlockHeldByAnotherProgramIsWaitedForAndTheSaveFailsChangingNothing) {
+  const fs::path art = dir_ / "art.txt", link = dir_ / "art.link";
+  WriteFile(art, "old art");
+  fs::create_hard_link(art, link);
+  // The flock command holds its lock on the file while the save runs.
+  const std::string save = std::string(MORVEXA_CLI) + " text 编 -o " + Quote(art);
+  const Outcome locked = RunShell("timeout 60 flock " + Quote(art) + " " + save);
+  EXPECT_EQ(locked.status, 1);
+  EXPECT_EQ(locked.err, "morvexa-cli: Cannot create file " + art.string() + ": another program holds a lock on it.\n");
+  EXPECT_EQ(ReadFile(art), "old art");
+  EXPECT_EQ(ReadFile(link), "old art");
+  EXPECT_TRUE(fs::is_empty(dir_ / "state" / "morvexa")) << "no record is left";
+  // Once it has let go, the same save goes through.
+  EXPECT_EQ(RunShell("timeout 60 " + save).status, 0);
+  EXPECT_EQ(ReadFile(link).size(), 16u * 18) << "16 lines of 16 symbols";
+}
+
 TEST_F(Cli, RecordsHalfMadeWhereNoUnnamedFileCanBeMadeAreRemovedOnceOld) {
   // A file system that makes no unnamed files: the record of a save in
   // place is made under a name, "partial-", until it is whole.

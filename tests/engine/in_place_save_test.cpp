@@ -350,7 +350,7 @@ TEST_F(InPlace, ALockAnotherProgramKeepsIsWaitedForAWhileAndThenTheSaveFailsChan
   const fs::path file = Linked("art.txt", "old art");
   std::vector<std::string> told;
   OnWaitingForLock([&told](const std::string& shown) { told.push_back(shown); });
-  for (const LockKind kind : {LockKind::Posix, LockKind::OpenFileDescription}) {
+  for (const LockKind kind : {LockKind::Posix, LockKind::OpenFileDescription, LockKind::Flock}) {
     SCOPED_TRACE(LockName(kind));
     told.clear();
     const pid_t locker = HoldLock(file, kind);

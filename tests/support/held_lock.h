@@ -2,6 +2,7 @@
 
 // A lock on a file held by another process, as another program holds it.
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/prctl.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -19,12 +20,14 @@ namespace morvexa::testing_support {
 enum class LockKind {
   Posix,                // fcntl's F_SETLK, as lockf takes
   OpenFileDescription,  // fcntl's F_OFD_SETLK
+  Flock,                // flock(2), as the flock command takes
 };
 
 inline std::string LockName(LockKind kind) {
   switch (kind) {
     case LockKind::Posix: return "a POSIX lock";
     case LockKind::OpenFileDescription: return "an open file description lock";
+    case LockKind::Flock: return "a flock lock";
   }
   return "a lock";
 }
@@ -50,6 +53,7 @@ inline pid_t HoldLock(const std::filesystem::path& path, LockKind kind = LockKin
     switch (kind) {
       case LockKind::Posix: taken = fcntl(fd, F_SETLK, &lock) == 0; break;
       case LockKind::OpenFileDescription: taken = fcntl(fd, F_OFD_SETLK, &lock) == 0; break;
+      case LockKind::Flock: taken = flock(fd, LOCK_EX | LOCK_NB) == 0; break;
     }
     const char done = taken ? 'y' : 'n';
     (void)!write(ready[1], &done, 1);
