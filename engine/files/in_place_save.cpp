@@ -61,20 +61,23 @@ void OnWaitingForLock(std::function<void(const std::string&)> tell) {
 
 InPlaceSave::InPlaceSave(fs::path target, std::string shown, bool exists, dev_t device, ino_t inode)
     : target_(std::move(target)), shown_(std::move(shown)), exists_(exists), device_(device), inode_(inode) {
-  const fs::path folder = StateFolder(true);
-  if (folder.empty()) {
-    if (const fs::path foreign = ForeignStateFolder(); !foreign.empty()) {
-      throw Failure(FailureKind::StateFolderNotOwn, {shown_, ShownPath(foreign)});
-    }
-    CannotCreate();
+  const StateFolderChoice state = ChooseStateFolder(true);
+  if (state.folder.empty()) {
+    if (state.notOwn) throw Failure(FailureKind::StateFolderNotOwn, {shown_, ShownPath(state.refused)}, {state.reason});
+    throw Failure(FailureKind::CannotCreateFile, shown_,
+                  {"the state folder " + ShownPath(state.refused) + " " + state.reason});
   }
+  const fs::path& folder = state.folder;
   spool_ = open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
   if (spool_ < 0) {
     std::string name = (folder / "spool-XXXXXX").string();
     spool_ = mkostemp(name.data(), O_CLOEXEC);
     if (spool_ >= 0) unlink(name.c_str());
   }
-  if (spool_ < 0) CannotCreate();
+  if (spool_ < 0) {
+    throw Failure(FailureKind::CannotCreateFile, shown_,
+                  {"no file can be made in the state folder " + ShownPath(folder) + ": " + SystemReason(errno)});
+  }
 }
 
 InPlaceSave::~InPlaceSave() {

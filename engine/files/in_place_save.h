@@ -18,7 +18,8 @@ namespace morvexa {
 // Or a new file made where it is, in a folder that lets nothing be removed.
 //
 //  - The new bytes wait in an unnamed file in the state folder, which
-//    vanishes with the process however it ends.
+//    vanishes with the process however it ends. With no state folder that
+//    can be used (state_folder.h), the save fails naming it and why.
 //  - Finish locks the file (an open file description lock and a flock
 //    lock, so that saves of the same file follow one another; a lock of
 //    either kind that another program holds is waited for a few seconds,

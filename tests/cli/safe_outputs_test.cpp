@@ -198,6 +198,23 @@ TEST_F(Cli, AFlockHeldByAnotherProgramIsWaitedForAndTheSaveFailsChangingNothing)
   EXPECT_EQ(ReadFile(link).size(), 16u * 18) << "16 lines of 16 symbols";
 }
 
+TEST_F(Cli, AStateFolderThatCannotBeUsedIsNamedWithItsReasonAndNothingChanges) {
+  const fs::path art = dir_ / "art.txt", link = dir_ / "art.link", state = dir_ / "state" / "morvexa";
+  WriteFile(art, "old art");
+  fs::create_hard_link(art, link);
+  fs::create_directories(state.parent_path());
+  WriteFile(state, "the user's own file");
+  // Records that went elsewhere would go to the temporary folder.
+  const Outcome refused = RunCli({"text", "编", "-o", art}, "TMPDIR=" + Quote(dir_ / "tmp"));
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.err, "morvexa-cli: Cannot create file " + art.string() + ": the state folder " + state.string() +
+                             " is a file.\n");
+  EXPECT_EQ(ReadFile(art), "old art");
+  EXPECT_EQ(ReadFile(link), "old art");
+  EXPECT_EQ(ReadFile(state), "the user's own file");
+  EXPECT_FALSE(fs::exists(dir_ / "tmp"));
+}
+
 TEST_F(Cli, RecordsHalfMadeWhereNoUnnamedFileCanBeMadeAreRemovedOnceOld) {
   // A file system that makes no unnamed files: the record of a save in
   // place is made under a name, "partial-", until it is whole.

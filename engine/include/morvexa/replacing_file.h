@@ -39,13 +39,15 @@
 //    a protection that writing the file directly would meet.
 //
 // Failures: "Cannot create file %s" (the path as given, see ShownPath) when
-// the target is refused or cannot be created; "Cannot create file %s:
-// another program holds a lock on it" when a file to be rewritten in place
-// stays locked by another program (with fcntl or flock) for a few seconds;
-// "Cannot create file %s: the state folder %s is not the user's own" when a
-// file is to be rewritten in place and the folder its old bytes would be
-// kept in belongs to someone else; "Stream write error" when the bytes
-// cannot all be written or flushed, or find no room.
+// the target is refused or cannot be created, and when a file is to be
+// rewritten in place and the state folder its old bytes would be kept in
+// cannot be used (its reason, naming the folder, in the failure's cause);
+// "Cannot create file %s: another program holds a lock on it" when a file
+// to be rewritten in place stays locked by another program (with fcntl or
+// flock) for a few seconds; "Cannot create file %s: the state folder %s is
+// not the user's own" when that folder, or one it is in, belongs to someone
+// else; "Stream write error" when the bytes cannot all be written or
+// flushed, or find no room.
 namespace morvexa {
 
 class InPlaceSave;
