@@ -44,6 +44,22 @@ void TellOfWait(const std::string& shown) {
   if (WaitTeller()) WaitTeller()(shown);
 }
 
+std::mutex withoutHomeMutex;
+std::function<void(const std::string&)>& WithoutHomeTeller() {
+  static std::function<void(const std::string&)> tell;
+  return tell;
+}
+
+// Tells once for each folder in a row, so that a command saving two files
+// in place says it once.
+void TellOfFolderWithoutHome(const std::string& shown) {
+  const std::lock_guard lock(withoutHomeMutex);
+  static std::string told;
+  if (!WithoutHomeTeller() || shown == told) return;
+  told = shown;
+  WithoutHomeTeller()(shown);
+}
+
 [[noreturn]] void WriteError() { throw Failure(FailureKind::StreamWriteError); }
 
 // Whether a file of size bytes may be written: within the file-size limit.
@@ -59,6 +75,11 @@ void OnWaitingForLock(std::function<void(const std::string&)> tell) {
   WaitTeller() = std::move(tell);
 }
 
+void OnStateFolderWithoutHome(std::function<void(const std::string&)> tell) {
+  const std::lock_guard lock(withoutHomeMutex);
+  WithoutHomeTeller() = std::move(tell);
+}
+
 InPlaceSave::InPlaceSave(fs::path target, std::string shown, bool exists, dev_t device, ino_t inode)
     : target_(std::move(target)), shown_(std::move(shown)), exists_(exists), device_(device), inode_(inode) {
   const StateFolderChoice state = ChooseStateFolder(true);
@@ -67,6 +88,7 @@ InPlaceSave::InPlaceSave(fs::path target, std::string shown, bool exists, dev_t 
     throw Failure(FailureKind::CannotCreateFile, shown_,
                   {"the state folder " + ShownPath(state.refused) + " " + state.reason});
   }
+  if (state.withoutHome) TellOfFolderWithoutHome(ShownPath(state.folder));
   const fs::path& folder = state.folder;
   spool_ = open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
   if (spool_ < 0) {

@@ -144,7 +144,7 @@ StateFolderChoice ChooseStateFolder(bool make) {
   StateFolderChoice choice;
   for (const fs::path& folder : WithoutHome()) {
     Unfit unfit = Check(folder, home, make);
-    if (unfit.Fits()) return {.folder = folder};
+    if (unfit.Fits()) return {.folder = folder, .withoutHome = true};
     if (choice.refused.empty()) choice = {.refused = folder, .notOwn = unfit.notOwn, .reason = std::move(unfit.reason)};
   }
   return choice;

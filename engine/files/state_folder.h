@@ -25,6 +25,8 @@ namespace morvexa {
 // open to others is closed to them.
 struct StateFolderChoice {
   std::filesystem::path folder;  // empty when there is none that can be used
+  // The folder is one made for want of a home, which a restart may empty.
+  bool withoutHome = false;
   // When there is none: the one that could not be used, and why.
   std::filesystem::path refused;
   bool notOwn = false;  // another user's, or in a folder that others may change

@@ -215,6 +215,31 @@ TEST_F(Cli, AStateFolderThatCannotBeUsedIsNamedWithItsReasonAndNothingChanges) {
   EXPECT_FALSE(fs::exists(dir_ / "tmp"));
 }
 
+TEST_F(Cli, WithNoHomeASaveInPlaceSaysWhereItKeepsItsRecords) {
+  const fs::path art = dir_ / "art.txt", symbols = dir_ / "symbols.txt";
+  for (const fs::path& file : {art, symbols}) {
+    WriteFile(file, "old");
+    fs::create_hard_link(file, file.string() + ".link");
+  }
+  const std::string noHome =
+      "env -u XDG_STATE_HOME -u XDG_RUNTIME_DIR HOME=" + Quote(dir_ / "no-home") + " TMPDIR=" + Quote(dir_ / "tmp");
+  const fs::path folder = dir_ / "tmp" / ("morvexa-" + std::to_string(geteuid()));
+  const Outcome saved = RunCli({"text", "编", "-o", art, "--symbols", symbols}, noHome);
+  EXPECT_EQ(saved.status, 0);
+  EXPECT_EQ(saved.err,
+            "morvexa-cli: warning: with no home folder of the user's own, the records of saves in place "
+            "are kept in " +
+                folder.string() + ", which a restart may empty\n")
+      << "once for both files";
+  EXPECT_EQ(ReadFile(art.string() + ".link").size(), 16u * 18) << "16 lines of 16 symbols";
+  EXPECT_EQ(ReadFile(symbols.string() + ".link"), "$\r\n \r\n");
+  EXPECT_TRUE(fs::is_empty(folder));
+  // A file replaced by another keeps no record, and nothing is said.
+  const Outcome replaced = RunCli({"text", "编", "-o", dir_ / "single.txt"}, noHome);
+  EXPECT_EQ(replaced.status, 0);
+  EXPECT_EQ(replaced.err, "");
+}
+
 TEST_F(Cli, RecordsHalfMadeWhereNoUnnamedFileCanBeMadeAreRemovedOnceOld) {
   // A file system that makes no unnamed files: the record of a save in
   // place is made under a name, "partial-", until it is whole.

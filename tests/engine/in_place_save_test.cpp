@@ -559,6 +559,32 @@ TEST_F(InPlace, AStateFolderThatCannotBeUsedIsNamedWithItsReasonAndNothingChange
   EXPECT_EQ(ReadFile(dir_ / "files" / "single.txt"), "saved");
 }
 
+TEST_F(InPlace, WithNoHomeTheRecordsGoWhereARestartMayEmptyThemAndThatIsTold) {
+  const SavedEnvironment saved({"XDG_STATE_HOME", "XDG_RUNTIME_DIR", "HOME", "TMPDIR"});
+  unsetenv("XDG_STATE_HOME");
+  unsetenv("XDG_RUNTIME_DIR");
+  setenv("HOME", (dir_ / "no-home").c_str(), 1);
+  setenv("TMPDIR", (dir_ / "tmp").c_str(), 1);
+  std::vector<std::string> told;
+  OnStateFolderWithoutHome([&told](const std::string& folder) { told.push_back(folder); });
+  const fs::path art = Linked("art.txt", "old art"), symbols = Linked("symbols.txt", "old symbols");
+  WriteFileReplacing(art, "new art");
+  WriteFileReplacing(symbols, "new symbols");
+  EXPECT_EQ(ReadFile(dir_ / "files" / "art.txt.link"), "new art");
+  EXPECT_EQ(ReadFile(dir_ / "files" / "symbols.txt.link"), "new symbols");
+  EXPECT_EQ(told, std::vector<std::string>{ShownPath(dir_ / "tmp" / ("morvexa-" + std::to_string(geteuid())))})
+      << "once for the two saves";
+  // With a home, the records are kept in it, and nothing is told.
+  told.clear();
+  fs::create_directories(dir_ / "home");
+  setenv("HOME", (dir_ / "home").c_str(), 1);
+  WriteFileReplacing(art, "newer art");
+  EXPECT_EQ(ReadFile(dir_ / "files" / "art.txt.link"), "newer art");
+  EXPECT_TRUE(fs::is_directory(dir_ / "home" / ".local/state/morvexa"));
+  EXPECT_TRUE(told.empty());
+  OnStateFolderWithoutHome({});
+}
+
 TEST_F(InPlace, AStateFolderInAFolderOpenToAllThatKeepsEachFileToItsOwnerIsUsed) {
   // As the temporary folder is: the user's own, or root's.
   const SavedEnvironment saved({"XDG_STATE_HOME"});

@@ -94,6 +94,13 @@ class ReplacingFile {
 // so on a terminal.
 void OnWaitingForLock(std::function<void(const std::string& shown)> tell);
 
+// Where a save in place tells that, with no home folder of the user's own,
+// the records of saves in place are kept in folder (as ShownPath shows it),
+// in the runtime or the temporary folder, which a restart may empty: the
+// command line warns of it. Told once for a folder, however many files are
+// saved there in a row.
+void OnStateFolderWithoutHome(std::function<void(const std::string& folder)> tell);
+
 // Whether saving to a and to b would write the same file (links followed).
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 
