@@ -576,6 +576,13 @@ int main(int argc, char** argv) {
     };
     for (const morvexa::InterruptedSave& save : morvexa::RecoverInterruptedSaves()) tell(save);
     morvexa::OnInterruptedSaveSettled(tell);
+    morvexa::OnStateFolderWithoutHome([&locale](const std::string& folder) {
+      std::cerr << locale.ForTerminal(
+                       "morvexa-cli: warning: with no home folder of the user's own, the records of "
+                       "saves in place are kept in " +
+                       folder + ", which a restart may empty")
+                << '\n';
+    });
     // A save that waits for another program's lock says so where someone
     // watches; it gives up after a few seconds.
     if (isatty(STDERR_FILENO)) {

@@ -1,6 +1,7 @@
 #include "files/in_place_save.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -43,6 +44,22 @@ void TellOfWait(const std::string& shown) {
   if (WaitTeller()) WaitTeller()(shown);
 }
 
+std::mutex withoutHomeMutex;
+std::function<void(const std::string&)>& WithoutHomeTeller() {
+  static std::function<void(const std::string&)> tell;
+  return tell;
+}
+
+// Tells once for each folder in a row, so that a command saving two files
+// in place says it once.
+void TellOfFolderWithoutHome(const std::string& shown) {
+  const std::lock_guard lock(withoutHomeMutex);
+  static std::string told;
+  if (!WithoutHomeTeller() || shown == told) return;
+  told = shown;
+  WithoutHomeTeller()(shown);
+}
+
 [[noreturn]] void WriteError() { throw Failure(FailureKind::StreamWriteError); }
 
 // Whether a file of size bytes may be written: within the file-size limit.
@@ -58,22 +75,31 @@ void OnWaitingForLock(std::function<void(const std::string&)> tell) {
   WaitTeller() = std::move(tell);
 }
 
+void OnStateFolderWithoutHome(std::function<void(const std::string&)> tell) {
+  const std::lock_guard lock(withoutHomeMutex);
+  WithoutHomeTeller() = std::move(tell);
+}
+
 InPlaceSave::InPlaceSave(fs::path target, std::string shown, bool exists, dev_t device, ino_t inode)
     : target_(std::move(target)), shown_(std::move(shown)), exists_(exists), device_(device), inode_(inode) {
-  const fs::path folder = StateFolder(true);
-  if (folder.empty()) {
-    if (const fs::path foreign = ForeignStateFolder(); !foreign.empty()) {
-      throw Failure(FailureKind::StateFolderNotOwn, {shown_, ShownPath(foreign)});
-    }
-    CannotCreate();
+  const StateFolderChoice state = ChooseStateFolder(true);
+  if (state.folder.empty()) {
+    if (state.notOwn) throw Failure(FailureKind::StateFolderNotOwn, {shown_, ShownPath(state.refused)}, {state.reason});
+    throw Failure(FailureKind::CannotCreateFile, shown_,
+                  {"the state folder " + ShownPath(state.refused) + " " + state.reason});
   }
+  if (state.withoutHome) TellOfFolderWithoutHome(ShownPath(state.folder));
+  const fs::path& folder = state.folder;
   spool_ = open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
   if (spool_ < 0) {
     std::string name = (folder / "spool-XXXXXX").string();
     spool_ = mkostemp(name.data(), O_CLOEXEC);
     if (spool_ >= 0) unlink(name.c_str());
   }
-  if (spool_ < 0) CannotCreate();
+  if (spool_ < 0) {
+    throw Failure(FailureKind::CannotCreateFile, shown_,
+                  {"no file can be made in the state folder " + ShownPath(folder) + ": " + SystemReason(errno)});
+  }
 }
 
 InPlaceSave::~InPlaceSave() {
@@ -124,8 +150,22 @@ void InPlaceSave::Lock() const {
   lock.l_whence = SEEK_SET;
   const auto giveUp = std::chrono::steady_clock::now() + kLockPatience;
   for (bool told = false;; told = true) {
-    if (fcntl(fd_, F_OFD_SETLK, &lock) == 0) return;
-    if (errno != EAGAIN && errno != EACCES && errno != EINTR) CannotCreate();
+    // Other programs lock with flock(2) as often as with fcntl, and neither
+    // kind sees the other: both are taken. Both on the same open file
+    // description, so that where a flock is made one of fcntl's (NFS) the
+    // two have one owner, which never conflicts with itself. The flock
+    // first: a save that ends lets its fcntl lock go before its flock, so
+    // the next save never finds one free and the other still held.
+    const bool flocked = flock(fd_, LOCK_EX | LOCK_NB) == 0;
+    // Otherwise, unless another holds it, the file system keeps no flock
+    // locks: then no one holds one.
+    if (flocked || (errno != EWOULDBLOCK && errno != EINTR)) {
+      if (fcntl(fd_, F_OFD_SETLK, &lock) == 0) return;
+      const int error = errno;
+      // Not held while waiting, so that no one waits for this save.
+      if (flocked) flock(fd_, LOCK_UN);
+      if (error != EAGAIN && error != EACCES && error != EINTR) CannotCreate();
+    }
     if (std::chrono::steady_clock::now() >= giveUp) throw Failure(FailureKind::FileLocked, shown_);
     if (!told) TellOfWait(shown_);
     std::this_thread::sleep_for(kLockLook);

@@ -18,11 +18,13 @@ namespace morvexa {
 // Or a new file made where it is, in a folder that lets nothing be removed.
 //
 //  - The new bytes wait in an unnamed file in the state folder, which
-//    vanishes with the process however it ends.
-//  - Finish locks the file (an open file description lock, so that saves
-//    of the same file follow one another; a lock another program holds is
-//    waited for a few seconds, and then the save fails, "Cannot create file
-//    %s: another program holds a lock on it", changing nothing), records its old bytes and what
+//    vanishes with the process however it ends. With no state folder that
+//    can be used (state_folder.h), the save fails naming it and why.
+//  - Finish locks the file (an open file description lock and a flock
+//    lock, so that saves of the same file follow one another; a lock of
+//    either kind that another program holds is waited for a few seconds,
+//    and then the save fails, "Cannot create file %s: another program
+//    holds a lock on it", changing nothing), records its old bytes and what
 //    the new ones will be (save_record.h), and reserves room for the new
 //    ones: whatever can fail for want of room fails there, before any file
 //    of the command is put in place.

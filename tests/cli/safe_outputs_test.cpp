@@ -181,6 +181,65 @@ TEST_F(Cli, ASaveWaitsAWhileForAnotherProgramsLockSaysSoAndFailsChangingNothing)
   EXPECT_EQ(ReadFile(link).size(), 16u * 10) << "16 lines of 8 symbols";
 }
 
+TEST_F(Cli, AFlockHeldByAnotherProgramIsWaitedForAndTheSaveFailsChangingNothing) {
+  const fs::path art = dir_ / "art.txt", link = dir_ / "art.link";
+  WriteFile(art, "old art");
+  fs::create_hard_link(art, link);
+  // The flock command holds its lock on the file while the save runs.
+  const std::string save = std::string(MORVEXA_CLI) + " text 编 -o " + Quote(art);
+  const Outcome locked = RunShell("timeout 60 flock " + Quote(art) + " " + save);
+  EXPECT_EQ(locked.status, 1);
+  EXPECT_EQ(locked.err, "morvexa-cli: Cannot create file " + art.string() + ": another program holds a lock on it.\n");
+  EXPECT_EQ(ReadFile(art), "old art");
+  EXPECT_EQ(ReadFile(link), "old art");
+  EXPECT_TRUE(fs::is_empty(dir_ / "state" / "morvexa")) << "no record is left";
+  // Once it has let go, the same save goes through.
+  EXPECT_EQ(RunShell("timeout 60 " + save).status, 0);
+  EXPECT_EQ(ReadFile(link).size(), 16u * 18) << "16 lines of 16 symbols";
+}
+
+TEST_F(Cli, AStateFolderThatCannotBeUsedIsNamedWithItsReasonAndNothingChanges) {
+  const fs::path art = dir_ / "art.txt", link = dir_ / "art.link", state = dir_ / "state" / "morvexa";
+  WriteFile(art, "old art");
+  fs::create_hard_link(art, link);
+  fs::create_directories(state.parent_path());
+  WriteFile(state, "the user's own file");
+  // Records that went elsewhere would go to the temporary folder.
+  const Outcome refused = RunCli({"text", "编", "-o", art}, "TMPDIR=" + Quote(dir_ / "tmp"));
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.err, "morvexa-cli: Cannot create file " + art.string() + ": the state folder " + state.string() +
+                             " is a file.\n");
+  EXPECT_EQ(ReadFile(art), "old art");
+  EXPECT_EQ(ReadFile(link), "old art");
+  EXPECT_EQ(ReadFile(state), "the user's own file");
+  EXPECT_FALSE(fs::exists(dir_ / "tmp"));
+}
+
+TEST_F(Cli, WithNoHomeASaveInPlaceSaysWhereItKeepsItsRecords) {
+  const fs::path art = dir_ / "art.txt", symbols = dir_ / "symbols.txt";
+  for (const fs::path& file : {art, symbols}) {
+    WriteFile(file, "old");
+    fs::create_hard_link(file, file.string() + ".link");
+  }
+  const std::string noHome =
+      "env -u XDG_STATE_HOME -u XDG_RUNTIME_DIR HOME=" + Quote(dir_ / "no-home") + " TMPDIR=" + Quote(dir_ / "tmp");
+  const fs::path folder = dir_ / "tmp" / ("morvexa-" + std::to_string(geteuid()));
+  const Outcome saved = RunCli({"text", "编", "-o", art, "--symbols", symbols}, noHome);
+  EXPECT_EQ(saved.status, 0);
+  EXPECT_EQ(saved.err,
+            "morvexa-cli: warning: with no home folder of the user's own, the records of saves in place "
+            "are kept in " +
+                folder.string() + ", which a restart may empty\n")
+      << "once for both files";
+  EXPECT_EQ(ReadFile(art.string() + ".link").size(), 16u * 18) << "16 lines of 16 symbols";
+  EXPECT_EQ(ReadFile(symbols.string() + ".link"), "$\r\n \r\n");
+  EXPECT_TRUE(fs::is_empty(folder));
+  // A file replaced by another keeps no record, and nothing is said.
+  const Outcome replaced = RunCli({"text", "编", "-o", dir_ / "single.txt"}, noHome);
+  EXPECT_EQ(replaced.status, 0);
+  EXPECT_EQ(replaced.err, "");
+}
+
 TEST_F(Cli, RecordsHalfMadeWhereNoUnnamedFileCanBeMadeAreRemovedOnceOld) {
   // A file system that makes no unnamed files: the record of a save in
   // place is made under a name, "partial-", until it is whole.

@@ -21,6 +21,7 @@
 #include "../support/files.h"
 #include "../support/held_lock.h"
 #include "../support/torn_save.h"
+#include "../support/unwritable.h"
 #include "morvexa/replacing_file.h"
 #include "morvexa/save_recovery.h"
 #include "morvexa/shown_path.h"
@@ -30,6 +31,9 @@ namespace morvexa {
 namespace {
 
 namespace fs = std::filesystem;
+using testing_support::HoldLock;
+using testing_support::LockKind;
+using testing_support::LockName;
 using testing_support::ReadFile;
 using testing_support::WriteFile;
 
@@ -345,25 +349,31 @@ TEST_F(InPlace, RecordsOfOtherFilesAreLeftToTheirOwnSaves) {
 
 TEST_F(InPlace, ALockAnotherProgramKeepsIsWaitedForAWhileAndThenTheSaveFailsChangingNothing) {
   const fs::path file = Linked("art.txt", "old art");
-  const pid_t locker = testing_support::HoldLock(file);
-  ASSERT_GT(locker, 0);
   std::vector<std::string> told;
   OnWaitingForLock([&told](const std::string& shown) { told.push_back(shown); });
-  const auto start = std::chrono::steady_clock::now();
-  EXPECT_FAILURE(WriteFileReplacing(file, "new art"),
-                 "Cannot create file " + ShownPath(file) + ": another program holds a lock on it");
-  const auto waited = std::chrono::steady_clock::now() - start;
-  EXPECT_EQ(told, std::vector<std::string>{ShownPath(file)}) << "told once that it waits";
-  EXPECT_EQ(ReadFile(file), "old art");
-  EXPECT_EQ(ReadFile(dir_ / "files" / "art.txt.link"), "old art");
-  EXPECT_TRUE(Copies().empty()) << "no record is made for a save that never began";
-  // Bounded, whatever the machine: the lock is never taken, so any wait
-  // ends only by giving up.
-  EXPECT_LT(waited, std::chrono::minutes(1));
-  testing_support::KillNow(locker);
+  for (const LockKind kind : {LockKind::Posix, LockKind::OpenFileDescription, LockKind::Flock}) {
+    SCOPED_TRACE(LockName(kind));
+    told.clear();
+    const pid_t locker = HoldLock(file, kind);
+    ASSERT_GT(locker, 0);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FAILURE(WriteFileReplacing(file, "new art"),
+                   "Cannot create file " + ShownPath(file) + ": another program holds a lock on it");
+    const auto waited = std::chrono::steady_clock::now() - start;
+    testing_support::KillNow(locker);
+    EXPECT_EQ(told, std::vector<std::string>{ShownPath(file)}) << "told once that it waits";
+    EXPECT_EQ(ReadFile(file), "old art");
+    EXPECT_EQ(ReadFile(dir_ / "files" / "art.txt.link"), "old art");
+    EXPECT_TRUE(Copies().empty()) << "no record is made for a save that never began";
+    // About five seconds, as the messages promise: the lock is never let
+    // go, so the wait ends only by giving up.
+    EXPECT_GE(waited, std::chrono::seconds(4));
+    EXPECT_LE(waited, std::chrono::seconds(7));
+  }
+  told.clear();
   WriteFileReplacing(file, "new art");
   EXPECT_EQ(ReadFile(dir_ / "files" / "art.txt.link"), "new art");
-  EXPECT_EQ(told.size(), 1u) << "a lock that is free is not waited for";
+  EXPECT_TRUE(told.empty()) << "a lock that is free is not waited for";
   OnWaitingForLock({});
 }
 
@@ -390,47 +400,202 @@ class SavedEnvironment {
   std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
 };
 
-TEST_F(InPlace, AStateFolderThatIsNotTheUsersOwnIsNamedAndNothingChanges) {
+// Every file and folder under folder, with its kind, owner, mode and size.
+std::vector<std::string> Tree(const fs::path& folder) {
+  std::vector<std::string> found;
+  for (const auto& entry : fs::recursive_directory_iterator(folder, fs::directory_options::skip_permission_denied)) {
+    struct stat info {};
+    lstat(entry.path().c_str(), &info);
+    found.push_back(entry.path().string() + " " + std::to_string(info.st_mode) + " " + std::to_string(info.st_uid) +
+                    " " + std::to_string(S_ISREG(info.st_mode) ? info.st_size : 0));
+  }
+  std::sort(found.begin(), found.end());
+  return found;
+}
+
+// The failure's own text (what the window shows) and the reason the
+// command line adds to it, or "no failure".
+std::pair<std::string, std::string> FailureAndReason(const std::function<void()>& save) {
+  try {
+    save();
+  } catch (const Failure& failure) {
+    return {failure.what(), failure.Cause().reason};
+  }
+  return {"no failure", ""};
+}
+
+TEST_F(InPlace, AStateFolderThatCannotBeUsedIsNamedWithItsReasonAndNothingChanges) {
+  const SavedEnvironment saved({"XDG_STATE_HOME", "XDG_RUNTIME_DIR", "HOME", "TMPDIR"});
+  unsetenv("XDG_RUNTIME_DIR");
+  // Records that went elsewhere would go to the temporary folder.
+  setenv("TMPDIR", (dir_ / "tmp").c_str(), 1);
+  const fs::path home = dir_ / "home", shared = dir_ / "shared", temporary = dir_ / "tmp";
+  const fs::path inTemporary = temporary / ("morvexa-" + std::to_string(geteuid()));
+  const fs::path ofState = state_ / "morvexa", ofHome = home / ".local/state/morvexa";
+  const fs::path inShared = shared / "state/morvexa";
+  const fs::path file = Linked("art.txt", "old art");
+  const std::string cannotCreate = "Cannot create file " + ShownPath(file);
+  auto notOwn = [&](const fs::path& folder) {
+    return cannotCreate + ": the state folder " + ShownPath(folder) + " is not the user's own";
+  };
+  auto stateIn = [](const fs::path& folder) {
+    setenv("XDG_STATE_HOME", folder.c_str(), 1);
+    return true;
+  };
+  auto giveAway = [](const fs::path& folder, mode_t mode) {
+    fs::create_directories(folder);
+    chmod(folder.c_str(), mode);
+    return chown(folder.c_str(), 65534, 65534) == 0 && geteuid() != 65534;
+  };
+  std::optional<testing_support::Unwritable> unwritable;
+  struct Case {
+    const char* name;
+    std::function<bool()> take;  // false when this process cannot make it so
+    std::string failure;         // the failure's own text
+    std::string reason;          // what the command line adds
+  };
+  const Case cases[] = {
+      {"a file",
+       [&] {
+         stateIn(state_);
+         fs::create_directories(state_);
+         WriteFile(ofState, "the user's own file");
+         return true;
+       },
+       cannotCreate, "the state folder " + ShownPath(ofState) + " is a file"},
+      {"a folder that may not be written",
+       [&] {
+         stateIn(state_);
+         fs::create_directories(ofState);
+         chmod(ofState.c_str(), 0700);
+         unwritable.emplace(ofState);
+         return unwritable->Active();
+       },
+       cannotCreate, "the state folder " + ShownPath(ofState) + " is not writable"},
+      {"in a file",
+       [&] {
+         stateIn(state_);
+         WriteFile(state_, "the user's own file");
+         return true;
+       },
+       cannotCreate, "the state folder " + ShownPath(ofState) + " cannot be made: Not a directory"},
+      {"a link",
+       [&] {
+         stateIn(state_);
+         fs::create_directories(state_);
+         fs::create_directories(dir_ / "elsewhere");
+         fs::create_directory_symlink(dir_ / "elsewhere", ofState);
+         return true;
+       },
+       cannotCreate, "the state folder " + ShownPath(ofState) + " is a link"},
+      {"another user's", [&] { return stateIn(state_) && giveAway(ofState, 0700); }, notOwn(ofState), ""},
+      {"a file in the home",
+       [&] {
+         unsetenv("XDG_STATE_HOME");
+         fs::create_directories(ofHome.parent_path());
+         WriteFile(ofHome, "the user's own file");
+         return true;
+       },
+       cannotCreate, "the state folder " + ShownPath(ofHome) + " is a file"},
+      {"in another user's folder open to all", [&] { return stateIn(shared / "state") && giveAway(shared, 0777); },
+       notOwn(inShared), "it is in " + ShownPath(shared) + ", which another user owns"},
+      {"in another user's folder open to all that keeps each file to its owner",
+       [&] { return stateIn(shared / "state") && giveAway(shared, 01777); }, notOwn(inShared),
+       "it is in " + ShownPath(shared) + ", which another user owns"},
+      {"in a folder of the user's open to all",
+       [&] {
+         stateIn(shared / "state");
+         fs::create_directories(shared);
+         return chmod(shared.c_str(), 0777) == 0;
+       },
+       notOwn(inShared), "it is in " + ShownPath(shared) + ", which others may write in"},
+      {"in a folder of the user's open to its group",
+       [&] {
+         stateIn(shared / "state");
+         fs::create_directories(shared);
+         return chmod(shared.c_str(), 0770) == 0;
+       },
+       notOwn(inShared), "it is in " + ShownPath(shared) + ", which others may write in"},
+      {"with no home, a link in the temporary folder",
+       [&] {
+         unsetenv("XDG_STATE_HOME");
+         fs::create_directories(temporary);
+         fs::create_directories(dir_ / "elsewhere");
+         fs::create_directory_symlink(dir_ / "elsewhere", inTemporary);
+         return true;
+       },
+       cannotCreate, "the state folder " + ShownPath(inTemporary) + " is a link"},
+      {"with no home, another user's folder in the temporary folder",
+       [&] {
+         unsetenv("XDG_STATE_HOME");
+         return giveAway(inTemporary, 0777);
+       },
+       notOwn(inTemporary), ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    unwritable.reset();
+    for (const fs::path& path : {state_, home, shared, temporary, dir_ / "elsewhere"}) fs::remove_all(path);
+    // A home only where the case makes one.
+    setenv("HOME", home.c_str(), 1);
+    if (!c.take()) {
+      std::cout << "skipped \"" << c.name << "\": only root can give a folder to another user\n";
+      continue;
+    }
+    if (!fs::exists(home)) setenv("HOME", (dir_ / "no-home").c_str(), 1);
+    WriteFile(file, "old art");
+    const std::vector<std::string> before = Tree(dir_);
+    const auto [failure, reason] = FailureAndReason([&] { WriteFileReplacing(file, "new art"); });
+    EXPECT_EQ(failure, c.failure);
+    EXPECT_EQ(reason, c.reason);
+    EXPECT_EQ(ReadFile(file), "old art");
+    EXPECT_EQ(ReadFile(dir_ / "files" / "art.txt.link"), "old art");
+    // No folder made elsewhere for the records, none opened or closed.
+    EXPECT_EQ(Tree(dir_), before);
+  }
+  unwritable.reset();
+  // A file replaced by another needs no state folder.
+  WriteFileReplacing(dir_ / "files" / "single.txt", "saved");
+  EXPECT_EQ(ReadFile(dir_ / "files" / "single.txt"), "saved");
+}
+
+TEST_F(InPlace, WithNoHomeTheRecordsGoWhereARestartMayEmptyThemAndThatIsTold) {
   const SavedEnvironment saved({"XDG_STATE_HOME", "XDG_RUNTIME_DIR", "HOME", "TMPDIR"});
   unsetenv("XDG_STATE_HOME");
   unsetenv("XDG_RUNTIME_DIR");
   setenv("HOME", (dir_ / "no-home").c_str(), 1);
   setenv("TMPDIR", (dir_ / "tmp").c_str(), 1);
-  const fs::path taken = dir_ / "tmp" / ("morvexa-" + std::to_string(geteuid()));
-  struct Case {
-    const char* name;
-    std::function<bool()> take;  // false when this process cannot take it so
-  };
-  const Case cases[] = {
-      {"a link to a folder of someone else's choosing",
-       [&] {
-         fs::create_directories(dir_ / "elsewhere");
-         fs::create_directory_symlink(dir_ / "elsewhere", taken);
-         return true;
-       }},
-      {"a folder open to all, of another user",
-       [&] {
-         fs::create_directories(taken);
-         chmod(taken.c_str(), 0777);
-         return chown(taken.c_str(), 65534, 65534) == 0 && geteuid() != 65534;
-       }},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    fs::remove_all(dir_ / "tmp");
-    fs::remove_all(dir_ / "files");
-    fs::create_directories(dir_ / "tmp");
-    fs::create_directories(dir_ / "files");
-    if (!c.take()) GTEST_SKIP() << "only root can give a folder to another user";
-    const fs::path file = Linked("art.txt", "old art");
-    EXPECT_FAILURE(
-        WriteFileReplacing(file, "new art"),
-        "Cannot create file " + ShownPath(file) + ": the state folder " + ShownPath(taken) + " is not the user's own");
-    EXPECT_EQ(ReadFile(file), "old art");
-    // A file replaced by another needs no state folder.
-    WriteFileReplacing(dir_ / "files" / "single.txt", "saved");
-    EXPECT_EQ(ReadFile(dir_ / "files" / "single.txt"), "saved");
-  }
+  std::vector<std::string> told;
+  OnStateFolderWithoutHome([&told](const std::string& folder) { told.push_back(folder); });
+  const fs::path art = Linked("art.txt", "old art"), symbols = Linked("symbols.txt", "old symbols");
+  WriteFileReplacing(art, "new art");
+  WriteFileReplacing(symbols, "new symbols");
+  EXPECT_EQ(ReadFile(dir_ / "files" / "art.txt.link"), "new art");
+  EXPECT_EQ(ReadFile(dir_ / "files" / "symbols.txt.link"), "new symbols");
+  EXPECT_EQ(told, std::vector<std::string>{ShownPath(dir_ / "tmp" / ("morvexa-" + std::to_string(geteuid())))})
+      << "once for the two saves";
+  // With a home, the records are kept in it, and nothing is told.
+  told.clear();
+  fs::create_directories(dir_ / "home");
+  setenv("HOME", (dir_ / "home").c_str(), 1);
+  WriteFileReplacing(art, "newer art");
+  EXPECT_EQ(ReadFile(dir_ / "files" / "art.txt.link"), "newer art");
+  EXPECT_TRUE(fs::is_directory(dir_ / "home" / ".local/state/morvexa"));
+  EXPECT_TRUE(told.empty());
+  OnStateFolderWithoutHome({});
+}
+
+TEST_F(InPlace, AStateFolderInAFolderOpenToAllThatKeepsEachFileToItsOwnerIsUsed) {
+  // As the temporary folder is: the user's own, or root's.
+  const SavedEnvironment saved({"XDG_STATE_HOME"});
+  const fs::path shared = dir_ / "shared";
+  fs::create_directories(shared);
+  ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
+  setenv("XDG_STATE_HOME", (shared / "state").c_str(), 1);
+  const fs::path file = Linked("art.txt", "old art");
+  WriteFileReplacing(file, "new art");
+  EXPECT_EQ(ReadFile(dir_ / "files" / "art.txt.link"), "new art");
+  EXPECT_TRUE(fs::is_directory(shared / "state" / "morvexa"));
 }
 
 }  // namespace

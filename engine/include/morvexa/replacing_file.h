@@ -39,11 +39,13 @@
 //    a protection that writing the file directly would meet.
 //
 // Failures: "Cannot create file %s" (the path as given, see ShownPath) when
-// the target is refused or cannot be created; "Cannot create file %s:
-// another program holds a lock on it" when a file to be rewritten in place
-// stays locked by another program for a few seconds; "Cannot create file %s:
-// the state folder %s is not the user's own" when a file is to be rewritten
-// in place and the folder its old bytes would be kept in belongs to someone
+// the target is refused or cannot be created, and when a file is to be
+// rewritten in place and the state folder its old bytes would be kept in
+// cannot be used (its reason, naming the folder, in the failure's cause);
+// "Cannot create file %s: another program holds a lock on it" when a file
+// to be rewritten in place stays locked by another program (with fcntl or
+// flock) for a few seconds; "Cannot create file %s: the state folder %s is
+// not the user's own" when that folder, or one it is in, belongs to someone
 // else; "Stream write error" when the bytes cannot all be written or
 // flushed, or find no room.
 namespace morvexa {
@@ -91,6 +93,13 @@ class ReplacingFile {
 // its file's lock (the file as ShownPath shows it): the command line says
 // so on a terminal.
 void OnWaitingForLock(std::function<void(const std::string& shown)> tell);
+
+// Where a save in place tells that, with no home folder of the user's own,
+// the records of saves in place are kept in folder (as ShownPath shows it),
+// in the runtime or the temporary folder, which a restart may empty: the
+// command line warns of it. Told once for a folder, however many files are
+// saved there in a row.
+void OnStateFolderWithoutHome(std::function<void(const std::string& folder)> tell);
 
 // Whether saving to a and to b would write the same file (links followed).
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
