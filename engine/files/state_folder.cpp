@@ -1,5 +1,7 @@
 #include "files/state_folder.h"
 
+#include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,10 +36,31 @@ struct Unfit {
 Unfit NotOwn(std::string reason = {}) { return {true, std::move(reason)}; }
 Unfit Because(std::string reason) { return {false, std::move(reason)}; }
 
+// Whether group is the user's own group that no one else is in: a folder
+// its group may write in is then the user's alone (as with the umask 002
+// of systems that give each user a group of their own).
+bool GroupOfTheUserAlone(gid_t group) {
+  if (group != getegid()) return false;
+  std::vector<char> buffer(16384);
+  passwd user{};
+  passwd* foundUser = nullptr;
+  struct group entry {};
+  struct group* foundGroup = nullptr;
+  if (getpwuid_r(geteuid(), &user, buffer.data(), buffer.size() / 2, &foundUser) != 0 || !foundUser ||
+      getgrgid_r(group, &entry, buffer.data() + buffer.size() / 2, buffer.size() / 2, &foundGroup) != 0 ||
+      !foundGroup) {
+    return false;
+  }
+  for (char** member = entry.gr_mem; member && *member; ++member) {
+    if (std::string_view(*member) != user.pw_name) return false;
+  }
+  return true;
+}
+
 // Whether the folders that folder is in, as far as they are there, can be
 // changed by no one but the user and root: each (links followed, up to /)
-// owned by one of them, and writable by no one else unless it keeps each
-// file to its owner (sticky). Another user who could change one of them
+// owned by one of them, and writable by no one else (but a group of the
+// user's alone) unless it keeps each file to its owner (sticky). Another user who could change one of them
 // could put a folder of theirs in place of the state folder.
 Unfit CheckFoldersAround(const fs::path& folder) {
   fs::path at = folder.parent_path();
@@ -50,7 +73,9 @@ Unfit CheckFoldersAround(const fs::path& folder) {
     if (info.st_uid != 0 && info.st_uid != geteuid()) {
       return NotOwn("it is in " + ShownPath(around) + ", which another user owns");
     }
-    if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0 && (info.st_mode & S_ISVTX) == 0) {
+    const bool othersWrite =
+        (info.st_mode & S_IWOTH) != 0 || ((info.st_mode & S_IWGRP) != 0 && !GroupOfTheUserAlone(info.st_gid));
+    if (othersWrite && (info.st_mode & S_ISVTX) == 0) {
       return NotOwn("it is in " + ShownPath(around) + ", which others may write in");
     }
     if (around == around.root_path()) break;

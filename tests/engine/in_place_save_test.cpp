@@ -2,6 +2,7 @@
 // take no new file or let none be removed, files mounted where they are;
 // against full disks, each other, signals and SIGKILL.
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
@@ -509,11 +510,11 @@ TEST_F(InPlace, AStateFolderThatCannotBeUsedIsNamedWithItsReasonAndNothingChange
          return chmod(shared.c_str(), 0777) == 0;
        },
        notOwn(inShared), "it is in " + ShownPath(shared) + ", which others may write in"},
-      {"in a folder of the user's open to its group",
+      {"in a folder of the user's open to a group of others",
        [&] {
          stateIn(shared / "state");
          fs::create_directories(shared);
-         return chmod(shared.c_str(), 0770) == 0;
+         return chmod(shared.c_str(), 0770) == 0 && chown(shared.c_str(), geteuid(), 65534) == 0 && getegid() != 65534;
        },
        notOwn(inShared), "it is in " + ShownPath(shared) + ", which others may write in"},
       {"with no home, a link in the temporary folder",
@@ -554,6 +555,22 @@ TEST_F(InPlace, AStateFolderThatCannotBeUsedIsNamedWithItsReasonAndNothingChange
     EXPECT_EQ(Tree(dir_), before);
   }
   unwritable.reset();
+  // A folder its group may write in, where the group is the user's alone
+  // (a umask of 002 with a group for each user), is the user's own.
+  for (const fs::path& path : {state_, home, shared}) fs::remove_all(path);
+  stateIn(shared / "state");
+  fs::create_directories(shared);
+  ASSERT_EQ(chmod(shared.c_str(), 0770), 0);
+  ASSERT_EQ(chown(shared.c_str(), geteuid(), getegid()), 0);
+  const group* own = getgrgid(getegid());
+  ASSERT_NE(own, nullptr);
+  if (own->gr_mem == nullptr || own->gr_mem[0] == nullptr) {
+    WriteFile(file, "old art");
+    WriteFileReplacing(file, "new art");
+    EXPECT_EQ(ReadFile(dir_ / "files" / "art.txt.link"), "new art");
+  } else {
+    ADD_FAILURE() << "the user's group has other members here: " << own->gr_mem[0];
+  }
   // A file replaced by another needs no state folder.
   WriteFileReplacing(dir_ / "files" / "single.txt", "saved");
   EXPECT_EQ(ReadFile(dir_ / "files" / "single.txt"), "saved");
