@@ -25,6 +25,8 @@ void ArtWriter::Line(ByteStringView line, LineColors colors) {
   writer_->EndLine();
 }
 
+void ArtWriter::Lines(ByteStringView text, LineColors colors) { writer_->Lines(text, colors); }
+
 void ArtWriter::LinePart(ByteStringView part, LineColors colors) { writer_->LinePart(part, colors); }
 
 void ArtWriter::EndLine() { writer_->EndLine(); }

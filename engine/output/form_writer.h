@@ -21,6 +21,10 @@ class FormWriter {
   // none at all).
   virtual void LinePart(ByteStringView part, LineColors colors) = 0;
   virtual void EndLine() = 0;
+  // Lines of art text, each followed by CR LF, with the colors of their
+  // bytes: each line's LinePart and EndLine, unless the form has a quicker
+  // way to the same bytes.
+  virtual void Lines(ByteStringView text, LineColors colors);
   // Begins the art of the next frame of a page that plays.
   virtual void Frame(int /*delay*/) {}
   // Ends the art.

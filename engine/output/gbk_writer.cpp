@@ -12,6 +12,8 @@ class GbkWriter final : public FormWriter {
 
   void LinePart(ByteStringView part, LineColors) override { sink_(part); }
   void EndLine() override { sink_(kLineBreak); }
+  // Art text is already this form: it goes as it stands.
+  void Lines(ByteStringView text, LineColors) override { sink_(text); }
 
  private:
   ArtWriter::Sink sink_;

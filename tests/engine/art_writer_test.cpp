@@ -1,7 +1,7 @@
 // Each form's bytes for a line of art, checked against what the form's own
 // rules say: glibc's iconv for code page 936 to UTF-8, xterm's escapes and
-// palette indices, HTML's escapes. Then a seam of every form: lines in
-// parts, past the writer's buffer.
+// palette indices, HTML's escapes. Then the seams of every form: lines in
+// parts, art text in one go, lines past the writer's buffer.
 #include <gtest/gtest.h>
 #include <iconv.h>
 
@@ -194,6 +194,35 @@ TEST(ArtWriter, APartedLineIsTheLineWhole) {
       });
       EXPECT_EQ(parted, whole) << static_cast<int>(form);
     }
+  }
+}
+
+TEST(ArtWriter, ArtTextIsItsLinesOneByOne) {
+  const LongArt art = MakeLongArt();
+  ByteString text;
+  std::vector<Rgb> ink, paper;
+  std::vector<std::size_t> ends;
+  for (std::size_t at = 0; at < art.line.size(); at += 1000) {
+    const std::size_t length = std::min<std::size_t>(1000, art.line.size() - at);
+    ByteString line = art.line.substr(at, length);
+    std::replace(line.begin(), line.end(), '\r', ' ');  // a line holds no line break
+    text += line + "\r\n";
+    ink.insert(ink.end(), art.ink.begin() + at, art.ink.begin() + at + length), ink.insert(ink.end(), 2, kNoColor);
+    paper.insert(paper.end(), art.paper.begin() + at, art.paper.begin() + at + length);
+    paper.insert(paper.end(), 2, kNoColor);
+    ends.push_back(text.size());
+  }
+  for (const ArtForm form : kForms) {
+    const std::string whole = Written({.form = form}, [&](ArtWriter& writer) { writer.Lines(text, {ink, paper}); });
+    const std::string each = Written({.form = form}, [&](ArtWriter& writer) {
+      std::size_t at = 0;
+      for (const std::size_t end : ends) {
+        const std::size_t length = end - 2 - at;
+        writer.Line(ByteStringView(text).substr(at, length), LineColors(ink, paper).Part(at, length));
+        at = end;
+      }
+    });
+    EXPECT_EQ(whole, each) << static_cast<int>(form);
   }
 }
 

@@ -49,6 +49,9 @@ class ArtWriter {
 
   // A line of art and the colors of each of its bytes (or none at all).
   void Line(ByteStringView line, LineColors colors = {});
+  // Lines of art text, each followed by CR LF, and the colors of their
+  // bytes (or none at all): the same bytes as Line of each.
+  void Lines(ByteStringView text, LineColors colors = {});
   // A line too long to hold whole, in parts of whole symbols, each with the
   // colors of its bytes; then EndLine. The same bytes as Line of the parts
   // joined.
