@@ -8,17 +8,6 @@ namespace morvexa::cli {
 
 namespace {
 constexpr std::size_t kChunk = 1 << 20;
-
-// Each line of art text (each followed by CR LF), with the colors of its
-// bytes, to the writer.
-void WriteEachLine(ArtWriter& writer, ByteStringView text, LineColors colors) {
-  for (std::size_t at = 0; at < text.size();) {
-    const std::size_t end = text.find(kLineBreak, at);
-    const std::size_t length = (end == ByteStringView::npos ? text.size() : end) - at;
-    writer.Line(text.substr(at, length), colors.Part(at, length));
-    at += length + kLineBreak.size();
-  }
-}
 }  // namespace
 
 Output::Output(const std::string& destination) {
@@ -63,8 +52,7 @@ void Output::Flush() {
 }
 
 Outputs::Outputs(const std::optional<std::string>& art, const ArtFormSettings& form,
-                 const std::optional<std::string>& symbols)
-    : gbk_(form.form == ArtForm::Gbk) {
+                 const std::optional<std::string>& symbols) {
   if (art) art_.emplace(*art);
   if (symbols) symbols_.emplace(*symbols);
   if (art_) writer_.emplace(form, [this](std::string_view bytes) { art_->Write(bytes); });
@@ -83,13 +71,7 @@ void Outputs::EndLine() {
 }
 
 void Outputs::WriteLines(ByteStringView text, LineColors colors) {
-  if (!writer_) return;
-  if (gbk_) {
-    // The art text exactly as the window saves it, as it stands.
-    art_->Write(text);
-    return;
-  }
-  WriteEachLine(*writer_, text, colors);
+  if (writer_) writer_->Lines(text, colors);
 }
 
 std::size_t Outputs::Finish(const MemoryCharList& list) {
@@ -123,12 +105,6 @@ void StreamedArt::WriteColoredLine(std::size_t, ByteStringView line, LineColors 
 
 void StreamedArt::WriteColoredLines(std::size_t, std::size_t, ByteStringView text, LineColors colors) {
   outputs_.WriteLines(text, colors);
-}
-
-void WrittenArt::WriteLines(std::size_t, std::size_t, ByteStringView text) { WriteEachLine(writer_, text, {}); }
-
-void WrittenArt::WriteColoredLines(std::size_t, std::size_t, ByteStringView text, LineColors colors) {
-  WriteEachLine(writer_, text, colors);
 }
 
 }  // namespace morvexa::cli

@@ -60,7 +60,6 @@ class Outputs {
  private:
   std::optional<Output> art_, symbols_;
   std::optional<ArtWriter> writer_;
-  bool gbk_ = true;
 };
 
 // The art written out line by line as it is drawn, never held whole.
@@ -89,10 +88,12 @@ class WrittenArt final : public ArtSink {
 
   void Clear() override {}
   void WriteLine(std::size_t, ByteStringView line) override { writer_.Line(line); }
-  void WriteLines(std::size_t, std::size_t, ByteStringView text) override;
+  void WriteLines(std::size_t, std::size_t, ByteStringView text) override { writer_.Lines(text); }
   CellColors Colors() const override { return writer_.ShowsColors() ? CellColors::Own : CellColors::None; }
   void WriteColoredLine(std::size_t, ByteStringView line, LineColors colors) override { writer_.Line(line, colors); }
-  void WriteColoredLines(std::size_t first, std::size_t count, ByteStringView text, LineColors colors) override;
+  void WriteColoredLines(std::size_t, std::size_t, ByteStringView text, LineColors colors) override {
+    writer_.Lines(text, colors);
+  }
   void WriteLinePart(ByteStringView part, LineColors colors) override { writer_.LinePart(part, colors); }
   void EndLine(std::size_t) override { writer_.EndLine(); }
 

@@ -32,10 +32,14 @@ struct ArtFormSettings {
   std::optional<Playing> playing;
 };
 
+// The writer of one form, the engine's own.
+class FormWriter;
+
 // Writes art line by line, with the colors of its cells (kNoColor: none),
 // in one form, to a sink: nothing is held but the line at hand. Bytes that
 // code page 936 cannot decode become U+FFFD in the forms of Unicode (and so
-// do control characters, in a page), and are counted.
+// do control characters, in a page), and are counted. Each form is a writer
+// of its own (engine/output/form_writers.h).
 class ArtWriter {
  public:
   using Sink = std::function<void(std::string_view)>;
@@ -45,6 +49,9 @@ class ArtWriter {
 
   // A line of art and the colors of each of its bytes (or none at all).
   void Line(ByteStringView line, LineColors colors = {});
+  // Lines of art text, each followed by CR LF, and the colors of their
+  // bytes (or none at all): the same bytes as Line of each.
+  void Lines(ByteStringView text, LineColors colors = {});
   // A line too long to hold whole, in parts of whole symbols, each with the
   // colors of its bytes; then EndLine. The same bytes as Line of the parts
   // joined.
@@ -57,27 +64,12 @@ class ArtWriter {
   void Finish();
 
   // How many bytes became U+FFFD.
-  std::size_t Undecodable() const { return undecodable_; }
-  bool ShowsColors() const { return morvexa::ShowsColors(settings_.form); }
+  std::size_t Undecodable() const;
+  bool ShowsColors() const { return morvexa::ShowsColors(form_); }
 
  private:
-  // Hands the buffer's bytes to the sink.
-  void Flush();
-  // Writes what changes the colors from was to now; returns the end of
-  // what it wrote.
-  char* PutColors(char* out, Rgb ink, Rgb paper, Rgb wasInk, Rgb wasPaper) const;
-  char* PutTerminalColor(char* out, Rgb color, bool paper) const;
-  // The color as the form shows it: a terminal of a palette shows the
-  // nearest of its colors (by its index, above kNoColor's bits).
-  Rgb Shown(Rgb color) const;
-
-  ArtFormSettings settings_;
-  Sink sink_;
-  std::unique_ptr<char[]> buffer_;         // the output at hand, in the forms of Unicode
-  std::size_t filled_ = 0;                 // bytes of it not yet handed over
-  Rgb ink_ = kNoColor, paper_ = kNoColor;  // the colors the line stands in
-  std::size_t undecodable_ = 0;
-  std::size_t frames_ = 0;  // of a page that plays, begun so far
+  ArtForm form_;
+  std::unique_ptr<FormWriter> writer_;
 };
 
 }  // namespace morvexa
