@@ -97,6 +97,21 @@ class Command {
     return *text;
   }
 
+  // The characters of --hanzi, typed in the locale's character set, as
+  // code page 936: those it cannot hold are refused, each named.
+  ByteString HanziFromCommandLine(const std::string& argument) const {
+    const std::u32string text = UnicodeFromCommandLine(argument, "--hanzi");
+    std::string outside;
+    for (const char32_t c : text) {
+      if (cp936::CanEncode(c)) continue;
+      char named[16];
+      std::snprintf(named, sizeof named, "U+%04X", static_cast<unsigned>(c));
+      outside += (outside.empty() ? "" : ", ") + std::string(named);
+    }
+    if (!outside.empty()) throw Stop{kRefused, "code page 936 cannot hold " + outside + " of --hanzi"};
+    return cp936::Encode(text);
+  }
+
   // The columns of the terminal that standard output shows the art on,
   // when it does: a banner wider than that goes on under itself. 0 when
   // the art goes to a file or a pipe.
@@ -292,8 +307,9 @@ class Command {
   // The way of drawing asked for, in the art's form: refused (exit 2)
   // before anything is read when it cannot be drawn there.
   WayOfDrawing Way(const ArtFormSettings& form) const {
-    const DrawingChoice choice =
-        ChooseWayOfDrawing(options_.picture.drawing, {form.form, ShowsColors(form.form), FirstLook()});
+    DrawingRequest drawing = options_.picture.drawing;
+    if (drawing.hanzi) drawing.hanzi = HanziFromCommandLine(*drawing.hanzi);
+    const DrawingChoice choice = ChooseWayOfDrawing(drawing, {form.form, ShowsColors(form.form), FirstLook()});
     if (!choice.refusal.empty()) throw Stop{kRefused, choice.refusal};
     return choice.way;
   }

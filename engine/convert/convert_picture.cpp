@@ -7,6 +7,8 @@
 #include "convert/brightness_ramp.h"
 #include "convert/color_reduction.h"
 #include "convert/fine_blocks.h"
+#include "convert/hanzi_glyphs.h"
+#include "convert/hanzi_to_art.h"
 #include "convert/picture_to_asc.h"
 #include "convert/read_ahead.h"
 #include "convert/shapes_to_art.h"
@@ -139,6 +141,16 @@ class Drawing {
     BlocksToArt(*Samples(), size_.columns, way.kind, way.invert, options_.palette, list_, sink_);
   }
 
+  void operator()(const Hanzi& way) {
+    if (size_.columns == 0) return Colors(0, false, false);
+    // A cell is two columns: an odd column left over stays out.
+    const std::size_t cells = std::max<std::size_t>(1, size_.columns / 2);
+    const ToneLevels levels = Levels();
+    const HanziGlyphs glyphs(way.characters);
+    HanziToArt(*Samples(cells * static_cast<std::size_t>(Hanzi::kCellSamples.wide)), cells, levels, glyphs, list_,
+               sink_);
+  }
+
  private:
   // The glyphs of the font the art will be read in.
   const SymbolGlyphs& Glyphs() const {
@@ -168,13 +180,13 @@ class Drawing {
     return SizedPicture(std::move(read), size_.columns, size_.lines, size_.columns, size_.lines);
   }
 
-  // Each cell seen as a few samples of the picture. A large picture is
-  // read and sized on a second thread while its cells are matched on this
-  // one.
-  std::unique_ptr<PictureReader> Samples() {
+  // Each cell seen as a few samples of the picture (wide samples across
+  // when given). A large picture is read and sized on a second thread while
+  // its cells are matched on this one.
+  std::unique_ptr<PictureReader> Samples(std::size_t across = 0) {
     std::unique_ptr<PictureReader> picture = passes_.Next(true);
     const CellSamples samples = options_.Samples();
-    const std::size_t wide = size_.columns * static_cast<std::size_t>(samples.wide);
+    const std::size_t wide = across != 0 ? across : size_.columns * static_cast<std::size_t>(samples.wide);
     const std::size_t high = size_.lines * static_cast<std::size_t>(samples.high);
     if (picture->AverageTo(wide, high)) return picture;
     picture->PreferAtLeast((wide + 1) / 2, (high + 1) / 2);

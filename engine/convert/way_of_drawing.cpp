@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "convert/hanzi_glyphs.h"
+
 namespace morvexa {
 
 namespace {
@@ -20,6 +22,10 @@ constexpr std::string_view kNoBraille =
 constexpr std::string_view kNeedlessInvert = "--invert is for --ramp, --shapes and --blocks only";
 constexpr std::string_view kNeedlessGlyphs =
     "--glyphs-of is for --shapes and --ramp only: no other way of drawing matches the font's glyphs";
+constexpr std::string_view kNoHanzi = "--hanzi was given no character";
+constexpr std::string_view kNoHanziGlyph =
+    "the built-in font has none of the characters of --hanzi (it has those of GB2312)";
+constexpr std::string_view kHanziFill = "--fill is not for --hanzi: its characters are ink on white paper";
 constexpr std::string_view kInvertWithFill =
     "--invert is needless with --shapes --fill: each cell is drawn in the two colors of its pixels";
 
@@ -90,10 +96,11 @@ bool OfInkAlone(const WayOfDrawing& way, bool colorsShown) {
 }
 
 std::string ConflictOf(const DrawingRequest& request) {
-  const std::array<std::pair<bool, std::string_view>, 4> ways = {{{request.ramp.has_value(), Ramp::kOption},
+  const std::array<std::pair<bool, std::string_view>, 5> ways = {{{request.ramp.has_value(), Ramp::kOption},
                                                                   {request.colors != 0, ReducedColors::kOption},
                                                                   {request.shapes, Shapes::kOption},
-                                                                  {request.blocks.has_value(), Blocks::kOption}}};
+                                                                  {request.blocks.has_value(), Blocks::kOption},
+                                                                  {request.hanzi.has_value(), Hanzi::kOption}}};
   std::string_view chosen;
   for (const auto& [given, name] : ways) {
     if (!given) continue;
@@ -115,6 +122,22 @@ DrawingChoice ChooseWayOfDrawing(const DrawingRequest& request, const DrawingTar
     choice.way = ReducedColors{request.colors, request.dither, request.fill};
   } else if (request.shapes) {
     choice.way = Shapes{request.fill, request.invert};
+  } else if (request.hanzi) {
+    // The characters the built-in font has (after the full-width space,
+    // which every set holds).
+    if (request.hanzi->empty()) {
+      choice.refusal = kNoHanzi;
+      return choice;
+    }
+    if (HanziGlyphs(*request.hanzi).Count() < 2) {
+      choice.refusal = kNoHanziGlyph;
+      return choice;
+    }
+    if (request.fill) {
+      choice.refusal = kHanziFill;
+      return choice;
+    }
+    choice.way = Hanzi{HanziCharacters(*request.hanzi)};
   } else if (request.blocks || target.firstLook) {
     // The first look: block elements fitted to each cell, in the cell's
     // colors when they show (smooth parts smooth, edges sharp), else ink

@@ -126,7 +126,26 @@ struct Blocks {
   std::optional<Blocks> In(ArtForm form) const;
 };
 
-using WayOfDrawing = std::variant<SymbolPerColor, ReducedColors, Ramp, Shapes, Blocks>;
+// Each cell two columns wide and a line high, drawn in the Chinese
+// character of characters (code page 936, two bytes each) whose glyph in
+// the built-in 16 x 16 font is most like the 16 x 16 samples it covers
+// (see convert/hanzi_to_art.h), or the full-width space where paper is
+// best: ink on white paper.
+struct Hanzi {
+  ByteString characters;
+
+  static constexpr std::string_view kOption = "--hanzi";
+  static constexpr bool kTakesInvert = false, kCellPerPixel = false;
+  static constexpr bool kMatchesGlyphs = false;
+  // A cell's samples, wide and high; it is two columns, each half as wide.
+  static constexpr CellSamples kCellSamples = {16, 16};
+  CellSamples Samples() const { return {kCellSamples.wide / 2, kCellSamples.high}; }
+  int PixelsAcross() const { return kCellSamples.wide / 2; }
+  bool Fills() const { return false; }
+  bool InkAlone(bool colorsShown) const { return !colorsShown; }
+};
+
+using WayOfDrawing = std::variant<SymbolPerColor, ReducedColors, Ramp, Shapes, Blocks, Hanzi>;
 
 // The traits of a way, read by one visit.
 CellSamples SamplesOf(const WayOfDrawing& way);
@@ -153,7 +172,10 @@ struct DrawingRequest {
   bool fill = false;                // --fill
   bool invert = false;              // --invert
   bool glyphsOf = false;            // --glyphs-of
-  bool WayGiven() const { return ramp || colors != 0 || shapes || blocks; }
+  // --hanzi: code page 936 characters, or the words "level1" (GB2312's
+  // first level, the default) or "all" (all of GB2312's characters).
+  std::optional<ByteString> hanzi;
+  bool WayGiven() const { return ramp || colors != 0 || shapes || blocks || hanzi; }
 };
 
 // Where the art goes, as far as the way of drawing cares.
@@ -179,7 +201,7 @@ std::string ConflictOf(const DrawingRequest& request);
 
 // The whole check: conflicts; what the form can hold (code page 936 has
 // no braille, and only some block elements); a needless --invert or
-// --glyphs-of.
+// --glyphs-of; Chinese characters the built-in font has.
 DrawingChoice ChooseWayOfDrawing(const DrawingRequest& request, const DrawingTarget& target);
 
 }  // namespace morvexa

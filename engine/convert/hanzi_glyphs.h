@@ -1,0 +1,72 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "morvexa/byte_string.h"
+
+namespace morvexa {
+
+// The Chinese characters a picture is drawn in and their glyphs in the
+// built-in 16 x 16 font, as cells are matched against them: each glyph's
+// ink (0 or 1 a pixel) blurred, seen from a reading distance, so that
+// where its strokes are dense counts, not each stroke's exact place.
+// Glyph 0 is always the full-width space (A1 A1), the blank paper.
+class HanziGlyphs {
+ public:
+  static constexpr int kSide = 16;
+  static constexpr int kPixels = kSide * kSide;
+  // The coarse grid whose sums bound a glyph's distance from a cell.
+  static constexpr int kBlockSide = 4;
+  static constexpr int kBlocks = (kSide / kBlockSide) * (kSide / kBlockSide);
+  static constexpr char kFullWidthSpace[] = "\xA1\xA1";
+
+  using Patch = std::array<float, kPixels>;
+  using BlockSums = std::array<float, kBlocks>;
+
+  // The glyphs of characters (code page 936, or the words "level1" and
+  // "all"), those the built-in font has, each once, in the order given,
+  // after the full-width space.
+  explicit HanziGlyphs(ByteStringView characters);
+
+  std::size_t Count() const { return codes_.size(); }
+  // The two bytes of glyph k.
+  ByteStringView Code(std::size_t k) const { return codes_[k]; }
+  const Patch& PatchOf(std::size_t k) const { return patches_[k]; }
+  // The sums of block b of every glyph, glyph by glyph; and the norm of
+  // what is left of each glyph's patch once its blocks' means are taken
+  // away (Residue).
+  const std::vector<float>& BlockOfEach(std::size_t b) const { return blocks_[b]; }
+  const std::vector<float>& Residues() const { return residues_; }
+  // The share of glyph k's pixels that are inked.
+  float ShareOf(std::size_t k) const { return shares_[k]; }
+  // The largest share of ink of the glyphs.
+  float Densest() const { return densest_; }
+
+  // The 16 x 16 values blurred as a glyph is seen from afar: beyond the
+  // edges, paper (edgesBlank: a glyph's) or the edge's own values (a
+  // cell's, whose picture goes on).
+  static void Blur(const float* in, float* out, bool edgesBlank);
+  // The sums of each 4 x 4 block of a patch.
+  static BlockSums SumBlocks(const float* patch);
+  // The norm of a patch less the means of its blocks (sums).
+  static float Residue(const float* patch, const BlockSums& sums);
+
+ private:
+  void Add(unsigned char lead, unsigned char trail);
+
+  std::vector<ByteString> codes_;
+  std::vector<Patch> patches_;
+  std::array<std::vector<float>, kBlocks> blocks_;
+  std::vector<float> residues_, shares_;
+  float densest_ = 0;
+};
+
+// The characters of the words --hanzi takes: "level1", the 3,755
+// characters of GB2312's first level (rows B0-D7), and "all", its 6,763
+// (rows B0-F7), as code page 936 bytes; any other text as it is.
+ByteString HanziCharacters(ByteStringView asked);
+
+}  // namespace morvexa
