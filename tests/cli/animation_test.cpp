@@ -372,8 +372,9 @@ TEST_F(Animations, AResizedTerminalIsFittedFromTheNextFrame) {
   EXPECT_EQ(same.status, 0);
   const std::size_t cleared = same.shown.find("\x1b[16A\r\x1b[J");
   ASSERT_NE(cleared, std::string::npos) << "a redraw on a cleared screen";
-  const std::vector<std::size_t> redraws = Redraws(same.shown.substr(cleared + 1));
-  const std::size_t next = redraws.empty() ? same.shown.rfind("\x1b[0m\x1b[?25h") : cleared + 1 + redraws.front();
+  const std::size_t drawn = cleared + std::string_view("\x1b[16A\r\x1b[J").size();
+  const std::vector<std::size_t> redraws = Redraws(same.shown.substr(drawn));
+  const std::size_t next = redraws.empty() ? same.shown.rfind("\x1b[0m\x1b[?25h") : drawn + redraws.front();
   const std::string redrawn = same.shown.substr(cleared, next - cleared);
   EXPECT_EQ(std::count(redrawn.begin(), redrawn.end(), '\n'), 16) << "all its lines";
 }
