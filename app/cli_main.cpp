@@ -17,7 +17,6 @@
 #include "cli_output.h"
 #include "cli_player.h"
 #include "cli_terminal.h"
-#include "morvexa/animation.h"
 #include "morvexa/art_size.h"
 #include "morvexa/banner.h"
 #include "morvexa/convert_picture.h"
@@ -435,7 +434,7 @@ class Command {
   }
 
   // A page that plays every frame of the animation, as --animate asks.
-  void WritePlayingPage(Animation& animation, const std::string& title) const {
+  void WritePlayingPage(PictureFile& animation, const std::string& title) const {
     ArtFormSettings form = Form(title);
     form.playing = ArtFormSettings::Playing{options_.loops.value_or(static_cast<std::size_t>(animation.Plays())),
                                             options_.duration.value_or(0)};
@@ -472,7 +471,6 @@ class Command {
     ReadSettings settings;
     settings.background = options_.picture.background;
     settings.emptyIsAPicture = false;
-    if (options_.picture.frame > 0) settings.frame = options_.picture.frame - 1;
     const std::string title =
         options_.input == "-" ? "Morvexa" : std::filesystem::path(options_.input).filename().string();
     if ((options_.loops || options_.duration) && !options_.animate && !PlaysOnTerminal()) {
@@ -480,25 +478,20 @@ class Command {
                                " is for an animation played on a terminal, or a page of --animate"};
     }
     // Opened once, and a stream read once, however it is drawn.
-    const PictureFile input = options_.input == "-" ? PictureFile::ReadStream(STDIN_FILENO, settings)
-                                                    : PictureFile::Open(options_.input, settings);
-    if (options_.animate) {
-      if (const std::unique_ptr<Animation> animation = input.Frames()) {
-        WritePlayingPage(*animation, title);
-        return kDone;
-      }
+    PictureFile input = options_.input == "-" ? PictureFile::ReadStream(STDIN_FILENO, settings)
+                                              : PictureFile::Open(options_.input, settings);
+    if (options_.animate && input.Animated()) {
+      WritePlayingPage(input, title);
+      return kDone;
     }
-    if (PlaysOnTerminal()) {
-      if (const std::unique_ptr<Animation> animation = input.Frames()) {
-        std::optional<FrameLook> look;
-        return PlayOnTerminal(*animation, {options_.loops, options_.duration},
-                              [&](Picture frame, TerminalSize terminal) {
-                                if (!look || look->terminal != terminal) look = LookOnTerminal(frame, terminal, title);
-                                return FrameArt(std::move(frame), *look);
-                              });
-      }
+    if (PlaysOnTerminal() && input.Animated()) {
+      std::optional<FrameLook> look;
+      return PlayOnTerminal(input, {options_.loops, options_.duration}, [&](Picture frame, TerminalSize terminal) {
+        if (!look || look->terminal != terminal) look = LookOnTerminal(frame, terminal, title);
+        return FrameArt(std::move(frame), *look);
+      });
     }
-    Picture picture = input.Still();
+    Picture picture = input.Still(options_.picture.frame > 0 ? options_.picture.frame - 1 : 0);
     MemoryCharList list;
     ArtFormSettings form = Form(title);
     const PictureOptions pictureOptions = PictureOptionsFor(picture, form);

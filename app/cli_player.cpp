@@ -162,7 +162,7 @@ std::string Changes(const std::vector<std::string>& shown, const std::vector<std
 
 }  // namespace
 
-int PlayOnTerminal(Animation& animation, const PlayLimits& limits, const FrameArt& art) {
+int PlayOnTerminal(PictureFile& animation, const PlayLimits& limits, const FrameArt& art) {
   const PlayingSignals signals;
   const HiddenCursor cursor;
   const std::size_t plays = limits.plays.value_or(static_cast<std::size_t>(animation.Plays()));

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "cli_terminal.h"
-#include "morvexa/animation.h"
+#include "morvexa/picture_file.h"
 
 namespace morvexa::cli {
 
@@ -35,6 +35,6 @@ using FrameArt = std::function<std::string(Picture frame, TerminalSize terminal)
 // (SIGINT), SIGTERM and SIGHUP end it as its end does: the cursor shown
 // again, below the art, and the colors reset. Returns the exit status: 0,
 // or 128 and the signal for SIGTERM and SIGHUP.
-int PlayOnTerminal(Animation& animation, const PlayLimits& limits, const FrameArt& art);
+int PlayOnTerminal(PictureFile& animation, const PlayLimits& limits, const FrameArt& art);
 
 }  // namespace morvexa::cli

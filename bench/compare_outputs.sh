@@ -26,6 +26,12 @@ convert -size 64x48 xc:red xc:lime xc:blue -set delay 20 -loop 0 "$work/three.gi
 convert "$data/rocket.jpg" -resize 120x -alpha set -channel A -evaluate set 60% "$work/alpha.webp"
 convert "$work/three.gif" -coalesce "$work/f%d.png"
 img2webp -loop 0 -d 200 -lossless "$work/f0.png" "$work/f1.png" "$work/f2.png" -o "$work/three.webp" 2>/dev/null
+# A photograph panned, in GIF and in lossy WebP: frames that a decoder could
+# read smaller, and whose first is drawn both alone and among the others.
+convert "$data/astronaut.png" -resize 96x96 \( +clone -roll +12+0 \) \( +clone -roll +12+0 \) -set delay 10 \
+  -loop 0 "$work/pan.gif"
+convert "$work/pan.gif" -coalesce "$work/p%d.png"
+img2webp -loop 0 -lossy -q 70 -d 100 "$work/p0.png" "$work/p1.png" "$work/p2.png" -o "$work/pan.webp" 2>/dev/null
 
 pictures=(photo.png photo.jpg small.bmp paletted.bmp three.gif three.webp alpha.webp)
 ways=("" "--width 80" "--width 60 --colors 8" "--width 60 --colors 8 --dither" "--width 80 --ramp"
@@ -44,6 +50,11 @@ for picture in "${pictures[@]}"; do
   commands+=("picture $picture --width 40 --blocks=braille --format utf8"
     "picture $picture --width 40 --blocks=braille --format ansi --color=always"
     "picture $picture --width 30 --symbols -" "picture $picture --width 30 --replace ! @")
+done
+for picture in pan.gif pan.webp; do
+  for way in "--width 24" "--width 24 --ramp" "--width 24 --shapes --fill" "--width 24 --blocks" "--width 20 --colors 8"; do
+    commands+=("picture $picture $way" "picture $picture $way --frame 2" "picture $picture $way --format html --animate")
+  done
 done
 commands+=("picture three.gif --frame 2 --width 20" "picture three.webp --frame 3 --width 20 --format html"
   "picture three.gif --format html --animate --width 16" "picture three.webp --format html --animate --width 16"

@@ -24,7 +24,7 @@
 #include "morvexa/convert_picture.h"
 #include "morvexa/failure.h"
 #include "morvexa/memory_char_list.h"
-#include "morvexa/picture.h"
+#include "morvexa/picture_file.h"
 #include "morvexa/refusals.h"
 #include "morvexa/replace_char.h"
 #include "morvexa/replacing_file.h"
@@ -387,9 +387,7 @@ void Tfrmmain::ConvertPictureFile(const QString& path, const std::optional<Pictu
   // A picture that cannot be read, or is too large for the window, fails
   // before anything changes: the art is made aside and taken only once
   // it is complete.
-  ReadSettings settings;
-  settings.frame = frame;
-  Picture picture = Picture::Open(ToPath(path), settings);
+  Picture picture = PictureFile::Open(ToPath(path)).Still(frame);
   // Options given with the picture on the command line apply to it alone;
   // otherwise the open dialog's, as the person left them. Drawn in the
   // picture's proportions, as 宽度 says.

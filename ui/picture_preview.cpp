@@ -50,21 +50,18 @@ QImage ImageOf(const ArtPreview& art, int side) {
 std::optional<PreviewImage> ReadPreviewImage(const QString& path, int side, const PictureOptions& options,
                                              const std::atomic<bool>* cancelled) {
   if (path.isEmpty()) return {};
+  std::optional<AnimationPreview> frames = PreviewArt(ToPath(path), static_cast<std::size_t>(side), options, cancelled);
+  if (!frames || frames->frames.empty()) return {};
   PreviewImage preview;
-  std::optional<ArtPreview> art;
-  if (std::optional<AnimationPreview> animation =
-          PreviewAnimation(ToPath(path), static_cast<std::size_t>(side), options, cancelled)) {
-    for (const ArtPreview& frame : animation->frames) preview.frames.push_back(ImageOf(frame, side));
-    preview.delays = std::move(animation->delays);
-    preview.plays = animation->plays;
-    art = std::move(animation->frames.front());
-  } else {
-    art = PreviewArt(ToPath(path), static_cast<std::size_t>(side), options, cancelled);
+  if (frames->frames.size() > 1) {
+    for (const ArtPreview& frame : frames->frames) preview.frames.push_back(ImageOf(frame, side));
+    preview.delays = std::move(frames->delays);
+    preview.plays = frames->plays;
   }
-  if (!art) return {};
-  preview.size = QSize(static_cast<int>(art->pictureWidth), static_cast<int>(art->pictureHeight));
-  preview.art = QSize(static_cast<int>(art->columns), static_cast<int>(art->lines));
-  preview.image = preview.frames.empty() ? ImageOf(*art, side) : preview.frames.front();
+  const ArtPreview& art = frames->frames.front();
+  preview.size = QSize(static_cast<int>(art.pictureWidth), static_cast<int>(art.pictureHeight));
+  preview.art = QSize(static_cast<int>(art.columns), static_cast<int>(art.lines));
+  preview.image = preview.frames.empty() ? ImageOf(art, side) : preview.frames.front();
   if (preview.image.isNull()) return {};
   return preview;
 }

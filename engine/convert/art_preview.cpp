@@ -5,11 +5,11 @@
 #include <new>
 #include <stdexcept>
 
-#include "morvexa/animation.h"
+#include "decode/or_nothing.h"
 #include "morvexa/art_size.h"
 #include "morvexa/convert_picture.h"
-#include "morvexa/failure.h"
 #include "morvexa/memory_char_list.h"
+#include "morvexa/picture_file.h"
 #include "morvexa/thumbnail.h"
 #include "pixels/picture_reader.h"
 
@@ -79,36 +79,42 @@ std::optional<ArtPreview> PreviewOf(std::optional<Thumbnail> thumbnail, const Pi
   return preview;
 }
 
-}  // namespace
-
-std::optional<ArtPreview> PreviewArt(const std::filesystem::path& path, std::size_t side, const PictureOptions& options,
-                                     const std::atomic<bool>* cancelled) {
-  // A sized art wider than the side is previewed from a picture as wide.
-  return PreviewOf(ReadThumbnail(path, std::max(side, options.width), cancelled), options, cancelled);
+// The frames of an animation previewed, the first kMostPreviewFrames;
+// nothing for a still picture, or when a frame cannot be previewed.
+std::optional<AnimationPreview> PreviewFrames(PictureFile& file, std::size_t side, const PictureOptions& options,
+                                              const std::atomic<bool>* cancelled) {
+  if (!file.Animated()) return {};
+  AnimationPreview preview;
+  preview.plays = file.Plays();
+  while (preview.frames.size() < kMostPreviewFrames && file.Next()) {
+    std::optional<ArtPreview> frame = PreviewOf(ThumbnailOf(file.Frame(), side, cancelled), options, cancelled);
+    if (!frame) return {};
+    preview.frames.push_back(std::move(*frame));
+    preview.delays.push_back(file.Delay());
+  }
+  return preview;
 }
 
-std::optional<AnimationPreview> PreviewAnimation(const std::filesystem::path& path, std::size_t side,
-                                                 const PictureOptions& options, const std::atomic<bool>* cancelled) {
-  try {
-    const std::unique_ptr<Animation> animation = Animation::Open(path);
-    if (!animation) return {};
+}  // namespace
+
+std::optional<AnimationPreview> PreviewArt(const std::filesystem::path& path, std::size_t side,
+                                           const PictureOptions& options, const std::atomic<bool>* cancelled) {
+  if (path.empty()) return {};
+  // A sized art wider than the side is previewed from a picture as wide.
+  side = std::max(side, options.width);
+  return OrNothing([&]() -> std::optional<AnimationPreview> {
+    PictureFile file = PictureFile::Open(path);
+    if (auto frames = OrNothing([&] { return PreviewFrames(file, side, options, cancelled); })) return frames;
+    // A still picture, or an animation whose frames cannot all be read:
+    // its first frame alone.
+    std::optional<ArtPreview> still = PreviewOf(ThumbnailOf(file.Still(), side, cancelled), options, cancelled);
+    if (!still) return {};
     AnimationPreview preview;
-    preview.plays = animation->Plays();
-    while (preview.frames.size() < kMostPreviewFrames && animation->Next()) {
-      std::optional<ArtPreview> frame =
-          PreviewOf(ThumbnailOf(animation->Frame(), std::max(side, options.width), cancelled), options, cancelled);
-      if (!frame) return {};
-      preview.frames.push_back(std::move(*frame));
-      preview.delays.push_back(animation->Delay());
-    }
+    preview.frames.push_back(std::move(*still));
+    preview.delays.push_back(file.Delay());
+    preview.plays = 1;
     return preview;
-  } catch (const Failure&) {
-    return {};
-  } catch (const PictureTooLarge&) {
-    return {};
-  } catch (const std::bad_alloc&) {
-    return {};
-  }
+  });
 }
 
 }  // namespace morvexa

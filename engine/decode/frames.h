@@ -12,7 +12,10 @@ namespace morvexa {
 // The frames of an animated picture (GIF, WebP), composed one at a time on
 // its canvas, as browsers show them: each frame laid over what the frames
 // before it left, after the one before was disposed of as it asks (left,
-// cleared to transparent, or the canvas put back as it was before it).
+// cleared to transparent, or the canvas put back as it was before it). The
+// one home of each format's frame rules; PictureFile reads the frames after
+// the first from here, and the first as a still picture is read, on the
+// same canvas (its size found by the same code).
 //
 // Memory is the canvas and, at most, one saved canvas (or libwebp's two),
 // whatever the number of frames.

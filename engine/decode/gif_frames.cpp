@@ -1,5 +1,7 @@
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "decode/frames.h"
@@ -17,7 +19,7 @@ class GifFrames final : public Frames {
  public:
   GifFrames(FileBytes file, const ReadSettings& settings) : file_(std::move(file)) {
     Open();
-    const GifCanvas canvas = GifCanvasOf(*gif_, ReadGifFrame(input_, *gif_), settings);
+    const GifCanvas canvas = GifCanvasOf(records_->Gif(), ReadGifFrame(records_->Input(), records_->Gif()), settings);
     width_ = canvas.width, height_ = canvas.height;
     canvas_.assign(width_ * height_ * 4, 0);
   }
@@ -26,7 +28,8 @@ class GifFrames final : public Frames {
     if (!pending_) return false;
     Dispose();
     Draw();
-    pending_ = ReadToImage();
+    pending_ = records_->NextFrame();
+    plays_ = records_->Plays().value_or(plays_);
     return true;
   }
 
@@ -49,50 +52,10 @@ class GifFrames final : public Frames {
 
   // Opens the file from its start and reads to the first frame.
   void Open() {
-    input_ = GifInput{&file_};
-    gif_ = OpenGif(input_);
-    looping_ = false;
-    if (!ReadToImage()) FailGif(input_);  // no picture at all
+    records_.reset();
+    records_.emplace(file_);
+    plays_ = records_->Plays().value_or(plays_);
     pending_ = true;
-  }
-
-  // Reads the records up to the next frame's descriptor (its control block
-  // noted, and the loop count on the way); false at the file's end. A file
-  // that ends between two frames ends the animation, as browsers end it.
-  bool ReadToImage() {
-    control_ = GraphicsControlBlock{DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
-    for (;;) {
-      GifRecordType type;
-      if (DGifGetRecordType(gif_.get(), &type) != GIF_OK) return Ended();
-      if (type == TERMINATE_RECORD_TYPE) return false;
-      if (type == IMAGE_DESC_RECORD_TYPE) {
-        if (!ReadGifImageDesc(*gif_)) return Ended();
-        return true;
-      }
-      if (type != EXTENSION_RECORD_TYPE) continue;
-      int code = 0;
-      GifByteType* block = nullptr;
-      if (DGifGetExtension(gif_.get(), &code, &block) != GIF_OK) return Ended();
-      if (code == GRAPHICS_EXT_FUNC_CODE) (void)ReadGraphicControl(block, control_);
-      const bool netscape =
-          code == APPLICATION_EXT_FUNC_CODE && block && block[0] == 11 &&
-          (std::memcmp(block + 1, "NETSCAPE2.0", 11) == 0 || std::memcmp(block + 1, "ANIMEXTS1.0", 11) == 0);
-      while (block) {
-        if (DGifGetExtensionNext(gif_.get(), &block) != GIF_OK) return Ended();
-        // The loop count: how many times the frames are played again.
-        if (netscape && block && block[0] >= 3 && block[1] == 1 && !looping_) {
-          const int again = block[2] | block[3] << 8;
-          plays_ = again == 0 ? 0 : again + 1;
-          looping_ = true;
-        }
-      }
-    }
-  }
-
-  // A read that failed between frames: the end, unless the file is not cut.
-  bool Ended() const {
-    if (!input_.ended) FailGif(input_);
-    return false;
   }
 
   // Disposes of the frame before, as it asked.
@@ -108,17 +71,20 @@ class GifFrames final : public Frames {
 
   // Lays the frame whose descriptor was read over the canvas.
   void Draw() {
-    GifFrame frame = ReadGifFrame(input_, *gif_);
+    GifFileType& gif = records_->Gif();
+    const GifInput& input = records_->Input();
+    const GraphicsControlBlock& control = records_->Control();
+    GifFrame frame = ReadGifFrame(input, gif);
     frame.ClipTo(width_, height_);
-    const ColorMapObject& map = GifColors(*gif_);
-    unsigned char colors[256][4] = {};  // black past the file's color map
-    for (int i = 0; i < 256; ++i) colors[i][3] = 255;
-    for (int i = 0; i < map.ColorCount && i < 256; ++i) {
-      colors[i][0] = map.Colors[i].Red, colors[i][1] = map.Colors[i].Green, colors[i][2] = map.Colors[i].Blue;
+    const std::array<Rgb, 256> palette = GifPalette(gif);
+    unsigned char colors[256][4];
+    for (std::size_t i = 0; i < 256; ++i) {
+      colors[i][0] = palette[i] >> 16 & 0xFF, colors[i][1] = palette[i] >> 8 & 0xFF, colors[i][2] = palette[i] & 0xFF;
+      colors[i][3] = 255;
     }
-    const int transparent = control_.TransparentColor;
-    if (control_.DisposalMode == DISPOSE_PREVIOUS) saved_ = canvas_;
-    GifRows rows(*gif_, input_, frame);
+    const int transparent = control.TransparentColor;
+    if (control.DisposalMode == DISPOSE_PREVIOUS) saved_ = canvas_;
+    GifRows rows(gif, input, frame);
     std::size_t y = 0;
     while (const GifPixelType* line = rows.Next(y)) {
       unsigned char* row = canvas_.data() + ((frame.shownTop + y) * width_ + frame.shownLeft) * 4;
@@ -127,17 +93,14 @@ class GifFrames final : public Frames {
       }
     }
     rows.Finish();
-    delay_ = ShownDelay(control_.DelayTime * 10);
+    delay_ = ShownDelay(control.DelayTime * 10);
     last_ = {frame.shownLeft, frame.shownTop, frame.shownLeft + frame.shownWidth, frame.shownTop + frame.shownHeight,
-             control_.DisposalMode};
+             control.DisposalMode};
   }
 
   FileBytes file_;
-  GifInput input_;
-  GifHandle gif_;
-  GraphicsControlBlock control_{};
+  std::optional<GifRecords> records_;
   bool pending_ = false;  // a frame's descriptor was read, not its pixels
-  bool looping_ = false;  // the loop count was read
   Drawn last_;
   std::vector<unsigned char> canvas_, saved_;
 };

@@ -62,6 +62,52 @@ GifHandle OpenGif(GifInput& input) {
   return gif;
 }
 
+GifRecords::GifRecords(const FileBytes& file) : input_{&file} {
+  gif_ = OpenGif(input_);
+  if (!NextFrame()) FailGif(input_);  // no picture at all
+}
+
+bool GifRecords::NextFrame() {
+  control_ = GraphicsControlBlock{DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
+  for (;;) {
+    GifRecordType type;
+    if (DGifGetRecordType(gif_.get(), &type) != GIF_OK) return Ended();
+    if (type == TERMINATE_RECORD_TYPE) return false;
+    if (type == IMAGE_DESC_RECORD_TYPE) return ReadGifImageDesc(*gif_) || Ended();
+    if (type != EXTENSION_RECORD_TYPE) continue;
+    int code = 0;
+    GifByteType* block = nullptr;
+    if (DGifGetExtension(gif_.get(), &code, &block) != GIF_OK) return Ended();
+    if (code == GRAPHICS_EXT_FUNC_CODE) (void)ReadGraphicControl(block, control_);
+    const bool netscape =
+        code == APPLICATION_EXT_FUNC_CODE && block && block[0] == 11 &&
+        (std::memcmp(block + 1, "NETSCAPE2.0", 11) == 0 || std::memcmp(block + 1, "ANIMEXTS1.0", 11) == 0);
+    while (block) {
+      if (DGifGetExtensionNext(gif_.get(), &block) != GIF_OK) return Ended();
+      // The loop count: how many times the frames are played again.
+      if (netscape && block && block[0] >= 3 && block[1] == 1 && !plays_) {
+        const int again = block[2] | block[3] << 8;
+        plays_ = again == 0 ? 0 : again + 1;
+      }
+    }
+  }
+}
+
+bool GifRecords::Ended() const {
+  if (!input_.ended) FailGif(input_);
+  return false;
+}
+
+std::array<Rgb, 256> GifPalette(const GifFileType& gif) {
+  const ColorMapObject& map = GifColors(gif);
+  std::array<Rgb, 256> colors{};  // black past the file's color map
+  for (int i = 0; i < map.ColorCount && i < 256; ++i) {
+    const GifColorType& c = map.Colors[i];
+    colors[static_cast<std::size_t>(i)] = static_cast<Rgb>(c.Red) << 16 | c.Green << 8 | c.Blue;
+  }
+  return colors;
+}
+
 bool ReadGifImageDesc(GifFileType& gif) {
   if (DGifGetImageDesc(&gif) != GIF_OK) return false;
   GifFreeSavedImages(&gif);

@@ -2,12 +2,15 @@
 
 #include <gif_lib.h>
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "files/file_bytes.h"
+#include "morvexa/color.h"
 #include "morvexa/read_settings.h"
 
 // What the GIF readers share: the file handed to giflib, and its failures.
@@ -38,6 +41,49 @@ using GifHandle = std::unique_ptr<GifFileType, CloseGif>;
 
 // giflib opened on input (which must stay where it is); fails as FailGif.
 GifHandle OpenGif(GifInput& input);
+
+// A GIF read from its start with giflib's record reader, a frame at a time
+// and never the whole file at once: each frame's descriptor, the graphic
+// control before it and, on the way, the loop count. Both GIF readers read
+// through it: the first frame's, streamed as a still picture is
+// (gif_reader), and the canvas's, frame after frame (gif_frames).
+class GifRecords {
+ public:
+  // Opens the file and reads to its first frame's descriptor; a file of no
+  // frame fails as FailGif.
+  explicit GifRecords(const FileBytes& file);
+  GifRecords(const GifRecords&) = delete;
+  GifRecords& operator=(const GifRecords&) = delete;
+
+  GifFileType& Gif() { return *gif_; }
+  const GifFileType& Gif() const { return *gif_; }
+  const GifInput& Input() const { return input_; }
+  // The graphic control of the frame whose descriptor was read last: its
+  // transparent index, disposal method and delay in hundredths of a second.
+  const GraphicsControlBlock& Control() const { return control_; }
+  // How many times the frames are played (0 for ever), as the first loop
+  // count read so far says; nothing before one is read.
+  std::optional<int> Plays() const { return plays_; }
+
+  // Reads the records up to the next frame's descriptor, once the frame
+  // before has been read or passed over (GifRows::Finish); false at the
+  // file's end. A file that ends between two frames ends the animation, as
+  // browsers end it.
+  bool NextFrame();
+
+ private:
+  // A read that failed between frames: the end, unless the file is not cut.
+  bool Ended() const;
+
+  GifInput input_;
+  GifHandle gif_;
+  GraphicsControlBlock control_{};
+  std::optional<int> plays_;
+};
+
+// The colors of the frame whose descriptor giflib read last (GifColors),
+// black past its color map.
+std::array<Rgb, 256> GifPalette(const GifFileType& gif);
 
 // Reads the image descriptor of the next frame, as DGifGetImageDesc does,
 // and drops the record giflib adds to for each frame it reads the

@@ -1,6 +1,7 @@
 #include "decode/gif_reader.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -23,23 +24,19 @@ namespace {
 // would do, reduced as it comes).
 class GifReader final : public PictureReader {
  public:
-  GifReader(FileBytes file, const ReadSettings& settings) : file_(std::move(file)), background_(settings.background) {
-    input_.file = &file_;
-    gif_ = OpenGif(input_);
-    const int transparent = ReadToPicture();
-    frame_ = ReadGifFrame(input_, *gif_);
-    const GifCanvas canvas = GifCanvasOf(*gif_, frame_, settings);
+  GifReader(FileBytes file, const ReadSettings& settings)
+      : file_(std::move(file)), background_(settings.background), records_(file_) {
+    GifFileType& gif = records_.Gif();
+    frame_ = ReadGifFrame(records_.Input(), gif);
+    const GifCanvas canvas = GifCanvasOf(gif, frame_, settings);
     frame_.ClipTo(canvas.width, canvas.height);
     width_ = canvasWidth_ = canvas.width, height_ = canvasHeight_ = canvas.height;
     form_ = PixelForm::Rgb32;
-    const ColorMapObject& map = GifColors(*gif_);
-    palette_.assign(256, 0);  // black past the file's color map
-    for (int i = 0; i < map.ColorCount && i < 256; ++i) {
-      const GifColorType& c = map.Colors[i];
-      palette_[static_cast<std::size_t>(i)] = static_cast<Rgb>(c.Red) << 16 | c.Green << 8 | c.Blue;
-    }
+    const std::array<Rgb, 256> colors = GifPalette(gif);
+    palette_.assign(colors.begin(), colors.end());
+    const int transparent = records_.Control().TransparentColor;
     if (transparent >= 0 && transparent < 256) palette_[static_cast<std::size_t>(transparent)] = background_;
-    rows_.emplace(*gif_, input_, frame_);
+    rows_.emplace(gif, records_.Input(), frame_);
   }
 
   // An interlaced picture, held whole otherwise (a byte a pixel), is
@@ -81,33 +78,6 @@ class GifReader final : public PictureReader {
   }
 
  private:
-  // Reads up to the first picture's descriptor; its transparent index, or
-  // -1.
-  int ReadToPicture() {
-    int transparent = -1;
-    for (;;) {
-      GifRecordType type;
-      if (DGifGetRecordType(gif_.get(), &type) != GIF_OK) FailGif(input_);
-      if (type == TERMINATE_RECORD_TYPE) FailGif(input_);  // no picture at all
-      if (type == EXTENSION_RECORD_TYPE) {
-        int code = 0;
-        GifByteType* extension = nullptr;
-        if (DGifGetExtension(gif_.get(), &code, &extension) != GIF_OK) FailGif(input_);
-        GraphicsControlBlock control{};
-        if (code == GRAPHICS_EXT_FUNC_CODE && ReadGraphicControl(extension, control)) {
-          transparent = control.TransparentColor;
-        }
-        while (extension) {
-          if (DGifGetExtensionNext(gif_.get(), &extension) != GIF_OK) FailGif(input_);
-        }
-        continue;
-      }
-      if (type == IMAGE_DESC_RECORD_TYPE) break;
-    }
-    if (!ReadGifImageDesc(*gif_)) FailGif(input_);
-    return transparent;
-  }
-
   const unsigned char* ReadLine() {
     std::size_t y = 0;
     const GifPixelType* line = rows_->Next(y);
@@ -134,8 +104,7 @@ class GifReader final : public PictureReader {
 
   FileBytes file_;
   Rgb background_;
-  GifInput input_;
-  GifHandle gif_;
+  GifRecords records_;
   GifFrame frame_;
   std::optional<GifRows> rows_;
   bool started_ = false;

@@ -8,8 +8,8 @@
 #include "decode/bmp_reader.h"
 #include "decode/frames.h"
 #include "decode/picture_formats.h"
-#include "morvexa/animation.h"
 #include "morvexa/failure.h"
+#include "morvexa/picture_file.h"
 
 namespace morvexa {
 
@@ -75,25 +75,6 @@ void CheckStart(std::span<const unsigned char> head, const ReadSettings& setting
 
 }  // namespace
 
-// A frame past the first of an animation, composed on its canvas; past the
-// last, NoSuchFrame with the count (a still picture has one).
-static std::unique_ptr<PictureReader> OpenFrame(FileBytes bytes, const ReadSettings& settings) {
-  std::array<unsigned char, 512> start{};
-  CheckStart({start.data(), bytes.ReadSome(0, start)}, settings);
-  std::unique_ptr<Frames> frames = ReadFrames(bytes, settings);
-  if (!frames) {
-    // A still picture that is no picture fails as itself.
-    ReadSettings first = settings;
-    first.frame = 0;
-    (void)OpenPicture(std::move(bytes), first);
-    throw NoSuchFrame(1);
-  }
-  std::size_t composed = 0;
-  while (composed <= settings.frame && frames->Next()) ++composed;
-  if (composed <= settings.frame) throw NoSuchFrame(composed);
-  return CanvasPicture(std::move(frames), settings.background);
-}
-
 FileBytes::HeadCheck StartCheck(const ReadSettings& settings) {
   return [settings](std::span<const unsigned char> head) { CheckStart(head, settings); };
 }
@@ -108,14 +89,32 @@ std::unique_ptr<PictureReader> OpenPicture(const std::filesystem::path& path, co
 // read error", and one that does not start with "BM" is "Bitmap image is
 // not valid" (naming, for the command line, a known kind the program does
 // not read).
-std::unique_ptr<PictureReader> OpenPicture(FileBytes bytes, const ReadSettings& settings) {
-  if (settings.frame > 0) return OpenFrame(std::move(bytes), settings);
+static const PictureFormat& FormatChecked(const FileBytes& bytes, const ReadSettings& settings) {
   std::array<unsigned char, 512> start{};
   const std::size_t got = bytes.ReadSome(0, start);
   const std::span<const unsigned char> head(start.data(), got);
   CheckStart(head, settings);
   const PictureFormat* format = FormatOf(head);
-  return (format ? *format : BmpFormat()).read(std::move(bytes), settings);
+  return format ? *format : BmpFormat();
+}
+
+std::unique_ptr<PictureReader> OpenPicture(FileBytes bytes, const ReadSettings& settings) {
+  return FormatChecked(bytes, settings).read(std::move(bytes), settings);
+}
+
+std::unique_ptr<PictureReader> OpenFrame(FileBytes bytes, const ReadSettings& settings, std::size_t frame) {
+  const PictureFormat& format = FormatChecked(bytes, settings);
+  if (frame == 0) return format.read(std::move(bytes), settings);
+  if (!format.frames) {
+    // A still picture that is no picture fails as itself.
+    (void)format.read(std::move(bytes), settings);
+    throw NoSuchFrame(1);
+  }
+  std::unique_ptr<Frames> frames = format.frames(std::move(bytes), settings);
+  std::size_t composed = 0;
+  while (composed <= frame && frames->Next()) ++composed;
+  if (composed <= frame) throw NoSuchFrame(composed);
+  return CanvasPicture(std::move(frames), settings.background);
 }
 
 }  // namespace morvexa

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <memory>
 
@@ -23,5 +24,11 @@ FileBytes::HeadCheck StartCheck(const ReadSettings& settings);
 
 // The same for bytes already at hand (standard input).
 std::unique_ptr<PictureReader> OpenPicture(FileBytes bytes, const ReadSettings& settings = {});
+
+// A frame of the picture, numbered from 0, drawn alone: the first as
+// OpenPicture reads it (a still picture's only one), a later one composed
+// on its canvas. Past the last, NoSuchFrame with how many there are, after
+// a still picture that is not one has failed as itself.
+std::unique_ptr<PictureReader> OpenFrame(FileBytes bytes, const ReadSettings& settings, std::size_t frame);
 
 }  // namespace morvexa

@@ -1,7 +1,5 @@
 #include "morvexa/picture.h"
 
-#include "decode/open_picture.h"
-#include "files/file_bytes.h"
 #include "morvexa/picture_file.h"
 #include "pixels/picture_reader.h"
 
@@ -11,17 +9,8 @@ Picture Picture::Open(const std::filesystem::path& path, const ReadSettings& set
   return PictureFile::Open(path, settings).Still();
 }
 
-Picture Picture::ReadStream(int fd, const ReadSettings& settings) {
-  return PictureFile::ReadStream(fd, settings).Still();
-}
-
-Picture Picture::Reopenable(FileBytes bytes, const ReadSettings& settings) {
-  Picture picture(OpenPicture(bytes, settings));
-  picture.reopen_ = [bytes, settings] { return OpenPicture(bytes, settings); };
-  return picture;
-}
-
-Picture::Picture(std::unique_ptr<PictureReader> reader) : reader_(std::move(reader)) {}
+Picture::Picture(std::unique_ptr<PictureReader> reader, std::function<std::unique_ptr<PictureReader>()> reopen)
+    : reader_(std::move(reader)), reopen_(std::move(reopen)) {}
 Picture::Picture(Picture&&) noexcept = default;
 Picture& Picture::operator=(Picture&&) noexcept = default;
 Picture::~Picture() = default;

@@ -1,31 +1,22 @@
 #include "morvexa/thumbnail.h"
 
 #include <algorithm>
-#include <new>
 
-#include "decode/open_picture.h"
-#include "morvexa/art_size.h"
-#include "morvexa/failure.h"
+#include "decode/or_nothing.h"
+#include "morvexa/picture_file.h"
+#include "pixels/picture_reader.h"
 
 namespace morvexa {
 
 std::optional<Thumbnail> ReadThumbnail(const std::filesystem::path& path, std::size_t side,
                                        const std::atomic<bool>* cancelled) {
   if (path.empty() || side == 0) return {};
-  try {
-    return ThumbnailOf(Picture(OpenPicture(path)), side, cancelled);
-  } catch (const Failure&) {
-    return {};
-  } catch (const PictureTooLarge&) {
-    return {};
-  } catch (const std::bad_alloc&) {
-    return {};
-  }
+  return OrNothing([&] { return ThumbnailOf(PictureFile::Open(path).Still(), side, cancelled); });
 }
 
 std::optional<Thumbnail> ThumbnailOf(Picture opened, std::size_t side, const std::atomic<bool>* cancelled) {
   if (side == 0) return {};
-  try {
+  return OrNothing([&]() -> std::optional<Thumbnail> {
     const std::unique_ptr<PictureReader> picture = std::move(opened).TakeReader();
     const std::size_t width = picture->Width(), height = picture->Height();
     if (width == 0 || height == 0) return {};
@@ -52,11 +43,7 @@ std::optional<Thumbnail> ThumbnailOf(Picture opened, std::size_t side, const std
       }
     }
     return thumbnail;
-  } catch (const Failure&) {
-    return {};
-  } catch (const std::bad_alloc&) {
-    return {};
-  }
+  });
 }
 
 }  // namespace morvexa

@@ -17,7 +17,8 @@
 #include "../support/imagemagick.h"
 #include "../support/large_pictures.h"
 #include "decode/frames.h"
-#include "morvexa/animation.h"
+#include "decode/open_picture.h"
+#include "morvexa/picture_file.h"
 
 namespace morvexa {
 namespace {
@@ -124,6 +125,35 @@ TEST_F(AnimationFrames, OutsideAnimationsAreComposedAsImageMagickComposesThem) {
   }
   // libwebp blends a frame's partial alpha in its own rounding.
   ExpectFramesAsImageMagickComposes(testing_support::DataPath("animations/iss634.webp"), 2);
+}
+
+TEST_F(AnimationFrames, PlayedByThePictureFileTheFramesAreAsImageMagickComposesThem) {
+  // Through the reader the programs play them with, the first frame read
+  // as its still is; and again after a play given up midway.
+  for (const char* name : {"dispose_prev.gif", "dispose_bgnd_transparency.gif", "dispose_prev_first_frame.gif",
+                           "different_transparency.gif", "iss634.webp"}) {
+    SCOPED_TRACE(name);
+    const std::filesystem::path file = testing_support::DataPath("animations") / name;
+    PictureFile picture = PictureFile::Open(file);
+    ASSERT_TRUE(picture.Animated());
+    const auto played = [&picture] {
+      std::vector<std::vector<Rgb>> frames;
+      while (picture.Next()) frames.push_back(testing_support::ReadAllPixels(*picture.Frame().TakeReader()).pixels);
+      return frames;
+    };
+    const std::vector<std::vector<Rgb>> ours = played();
+    const std::size_t pixels = picture.Still().Width() * picture.Still().Height();
+    const auto theirs = TheirFrames(file, pixels);
+    ASSERT_EQ(ours.size(), theirs.size()) << "frames";
+    for (std::size_t f = 0; f < ours.size(); ++f) {
+      SCOPED_TRACE(testing::Message() << "frame " << f + 1);
+      ExpectAlike(ours[f], theirs[f], file.extension() == ".webp" ? 2 : 0);
+    }
+    picture.Restart();
+    ASSERT_TRUE(picture.Next() && picture.Next());
+    picture.Restart();
+    EXPECT_EQ(played(), ours) << "played again";
+  }
 }
 
 TEST_F(AnimationFrames, FramesMadeHereAreComposedAsImageMagickComposesThem) {
@@ -264,15 +294,12 @@ TEST_F(AnimationFrames, AFrameIsReadByItsNumberAndOnePastTheLastIsRefused) {
   const auto frames = ReadFrames(FileBytes::Open(file), {});
   const std::vector<DecodedPixels> all = OurFrames(*frames);
   ASSERT_EQ(all.size(), 5u);
+  const PictureFile opened = PictureFile::Open(file);
   for (std::size_t f = 0; f < all.size(); ++f) {
-    ReadSettings settings;
-    settings.frame = f;
-    EXPECT_EQ(testing_support::ReadAllPixels(*OpenPicture(file, settings)).pixels, all[f].pixels) << "frame " << f + 1;
+    EXPECT_EQ(testing_support::ReadAllPixels(*opened.Still(f).TakeReader()).pixels, all[f].pixels) << "frame " << f + 1;
   }
-  ReadSettings past;
-  past.frame = 5;
   try {
-    (void)OpenPicture(file, past);
+    (void)opened.Still(5);
     FAIL() << "frame 6 of 5 was read";
   } catch (const NoSuchFrame& e) {
     EXPECT_EQ(e.Frames(), 5u);
@@ -280,12 +307,12 @@ TEST_F(AnimationFrames, AFrameIsReadByItsNumberAndOnePastTheLastIsRefused) {
   }
   // A still picture has one frame.
   ASSERT_TRUE(testing_support::Convert("-size 3x3 xc:red '" + (dir_ / "still.png").string() + "'"));
-  past.frame = 1;
-  EXPECT_THROW((void)OpenPicture(dir_ / "still.png", past), NoSuchFrame);
-  EXPECT_EQ(Animation::Open(dir_ / "still.png"), nullptr);
-  const auto animation = Animation::Open(file);
-  ASSERT_TRUE(animation);
-  EXPECT_EQ(animation->Width(), 100u);
+  PictureFile still = PictureFile::Open(dir_ / "still.png");
+  EXPECT_THROW((void)still.Still(1), NoSuchFrame);
+  EXPECT_FALSE(still.Animated());
+  PictureFile animation = PictureFile::Open(file);
+  ASSERT_TRUE(animation.Animated());
+  EXPECT_EQ(animation.Still().Width(), 100u);
 }
 
 }  // namespace

@@ -22,6 +22,7 @@
 #include "morvexa/memory_art_area.h"
 #include "morvexa/memory_char_list.h"
 #include "morvexa/picture.h"
+#include "morvexa/picture_file.h"
 #include "pixels/area_average.h"
 
 namespace morvexa {
@@ -192,10 +193,8 @@ TEST(DecoderLimits, FilesTooSmallForTheirPicturesAreRefused) {
 // Opening bytes as a picture (its frame-th frame): the message of the
 // refusal of its size, or of its failure, or "no failure".
 std::string Refusal(const std::string& bytes, std::size_t frame = 0) {
-  ReadSettings settings;
-  settings.frame = frame;
   try {
-    return testing_support::FailureOf([&] { return OpenPicture(FileBytes::FromMemory(bytes), settings) != nullptr; });
+    return testing_support::FailureOf([&] { return OpenFrame(FileBytes::FromMemory(bytes), {}, frame) != nullptr; });
   } catch (const PictureTooLarge& tooLarge) {
     return tooLarge.what();
   }
@@ -465,6 +464,32 @@ TEST_F(DecoderMemory, APictureReadTwiceIsHeldOnceAtATime) {
   };
   EXPECT_EQ(draw(), 50u);
   EXPECT_LT(ChildPeakGrowth([&] { (void)draw(); }), 4096 * 4096 * 4 + 16 * kMiB);
+}
+
+// A still GIF, and an animation's first frame drawn alone, are read from
+// the file a few rows at a time, as the one reader of pictures gives them:
+// no canvas is made for them (at 4096 x 4096, it would take 64 MB).
+TEST_F(DecoderMemory, AStillOrAFirstFrameAloneTakesNoCanvas) {
+  using testing_support::GifFrameOf;
+  testing_support::WriteFile(dir_ / "still.gif", testing_support::GifOf(4096, 4096, {{0, 0, 4096, 4096, 0xFF0000}}));
+  testing_support::WriteFile(
+      dir_ / "two.gif", testing_support::GifOf(4096, 4096, {{0, 0, 4096, 4096, 0xFF0000}, {8, 8, 4, 4, 0x0000FF}}));
+  const auto read = [](Picture picture) {
+    const std::unique_ptr<PictureReader> reader = std::move(picture).TakeReader();
+    RowBand band;
+    std::size_t rows = 0;
+    while (const std::size_t got = reader->ReadRows(reader->RowsPerBand(), band)) rows += got;
+    return rows;
+  };
+  const auto still = [&] {
+    PictureFile file = PictureFile::Open(dir_ / "still.gif");
+    return !file.Animated() && file.Next() ? read(file.Frame()) : 0;
+  };
+  const auto first = [&] { return read(PictureFile::Open(dir_ / "two.gif").Still()); };
+  EXPECT_EQ(still(), 4096u);
+  EXPECT_EQ(first(), 4096u);
+  EXPECT_LT(ChildPeakGrowth([&] { (void)still(); }), 6 * kMiB);
+  EXPECT_LT(ChildPeakGrowth([&] { (void)first(); }), 6 * kMiB);
 }
 
 // JPEG files that claim more blocks than their first scan holds, and

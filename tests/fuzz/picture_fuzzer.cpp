@@ -8,12 +8,12 @@
 
 #include "decode/frames.h"
 #include "decode/open_picture.h"
-#include "morvexa/animation.h"
 #include "morvexa/art_size.h"
 #include "morvexa/convert_picture.h"
 #include "morvexa/failure.h"
 #include "morvexa/memory_art_area.h"
 #include "morvexa/memory_char_list.h"
+#include "morvexa/picture_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace morvexa;
@@ -53,10 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
       }
     }
-    if (size > 1) {
-      settings.frame = data[size - 2] % 4;
-      (void)ReadWhole(*OpenPicture(bytes, settings));
-    }
+    if (size > 1) (void)ReadWhole(*OpenFrame(bytes, settings, data[size - 2] % 4));
   } catch (const Failure& failure) {
     const auto kind = failure.Kind();
     if (kind != FailureKind::StreamReadError && kind != FailureKind::BitmapNotValid) __builtin_trap();

@@ -9,6 +9,7 @@
 #include <set>
 
 #include "../support/bmp_builder.h"
+#include "../support/large_pictures.h"
 #include "memo_art_area.h"
 #include "morvexa/cp936.h"
 #include "picture_preview.h"
@@ -288,6 +289,22 @@ TEST_F(Preview, AnAnimatedPicturePlaysAndItsFrameIsConvertedByNumber) {
   window.ConvertPictureCommand(Path("three.gif"));
   QCoreApplication::processEvents();
   EXPECT_EQ(firstColor(), 0xFF0000u) << "the first";
+}
+
+TEST_F(Preview, AnAnimationWhoseLaterFrameCannotBeReadShowsItsFirstAlone) {
+  // Two frames on a 16 x 8 screen, the first red all over; the second is
+  // no frame (no pixels wide).
+  WriteFile(dir / "broken.gif", testing_support::GifOf(16, 8, {{0, 0, 16, 8, 0xFF0000}, {0, 0, 0, 4, 0x0000FF}}));
+  auto* preview = window.OpenDialog().findChild<PicturePreview*>("picturePreview");
+  preview->ShowFile(Path("broken.gif"));
+  ASSERT_TRUE(preview->Picture().has_value());
+  EXPECT_EQ(preview->Picture()->pixel(0, 0), 0xFFFF0000u);
+  EXPECT_EQ(preview->findChild<QLabel*>("previewCaption")->text(), "16 x 8");
+  // Shown still: nothing follows it.
+  auto* image = preview->findChild<QLabel*>("previewImage");
+  QTest::qWait(300);
+  const QImage shown = image->pixmap().toImage();
+  EXPECT_EQ(shown.pixel(shown.width() / 2, shown.height() / 2), 0xFFFF0000u);
 }
 
 TEST_F(Preview, WidthSaysTheColumnsDrawnAndCellsKeepThePicturesProportions) {

@@ -27,26 +27,20 @@ struct ArtPreview {
 };
 
 // The preview of the picture file at path converted with options in
-// proportion (InProportion, as the window converts it), from a thumbnail of
-// at most side pixels a side (or the art's width, if larger), converted
-// exactly as the whole picture is. Nothing when the program does
-// not read the file, or when cancelled turns true meanwhile.
-std::optional<ArtPreview> PreviewArt(const std::filesystem::path& path, std::size_t side, const PictureOptions& options,
-                                     const std::atomic<bool>* cancelled = nullptr);
-
-// The frames of an animated picture (GIF, WebP), each previewed as
-// PreviewArt previews a still picture, with how long it is shown in
-// milliseconds: the first kMostPreviewFrames of them. Nothing when the
-// file is not an animation of more than one frame, when the program does
-// not read it, or when cancelled turns true meanwhile.
+// proportion (InProportion, as the window converts it), a frame at a time:
+// a still picture's one frame; an animated GIF's or WebP's first
+// kMostPreviewFrames, with how long each is shown in milliseconds (an
+// animation whose frames cannot all be read, its first alone). Each frame
+// from a thumbnail of at most side pixels a side (or the art's width, if
+// larger), converted exactly as the whole picture is. Nothing when the
+// program does not read the file, or when cancelled turns true meanwhile.
 inline constexpr std::size_t kMostPreviewFrames = 120;
 struct AnimationPreview {
   std::vector<ArtPreview> frames;
   std::vector<int> delays;
   int plays = 0;  // how many times through; 0 for ever
 };
-std::optional<AnimationPreview> PreviewAnimation(const std::filesystem::path& path, std::size_t side,
-                                                 const PictureOptions& options,
-                                                 const std::atomic<bool>* cancelled = nullptr);
+std::optional<AnimationPreview> PreviewArt(const std::filesystem::path& path, std::size_t side,
+                                           const PictureOptions& options, const std::atomic<bool>* cancelled = nullptr);
 
 }  // namespace morvexa

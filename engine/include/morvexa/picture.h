@@ -9,24 +9,20 @@
 
 namespace morvexa {
 
-class FileBytes;
 class PictureReader;
 
-// A picture file opened for a conversion, whatever its format (BMP, PNG,
-// JPEG, GIF, WebP, told by its first bytes); its rows are read only as the
-// conversion asks for them.
-//
-// Failures: "Cannot open file %s" when the file cannot be opened or is not a
-// regular file; "Bitmap image is not valid" when it is not a picture the
-// program reads; "Stream read error" when it ends early. An empty file is a
-// picture of 0 x 0 pixels.
+// A picture to convert: a still picture, or a frame of an animation (see
+// PictureFile); its rows are read only as the conversion asks for them.
 class Picture {
  public:
+  // The picture file at path drawn as a still picture, as
+  // PictureFile::Open(path, settings).Still() draws it: of an animation, its
+  // first frame. Fails as PictureFile does.
   static Picture Open(const std::filesystem::path& path, const ReadSettings& settings = {});
-  // The picture on a stream (standard input), read to its end first.
-  static Picture ReadStream(int fd, const ReadSettings& settings = {});
 
-  explicit Picture(std::unique_ptr<PictureReader> reader);
+  // The picture reader reads; reopen, when there is one, reads it again
+  // from its first row, for a second pass over it.
+  explicit Picture(std::unique_ptr<PictureReader> reader, std::function<std::unique_ptr<PictureReader>()> reopen = {});
   Picture(Picture&&) noexcept;
   Picture& operator=(Picture&&) noexcept;
   ~Picture();
@@ -37,15 +33,11 @@ class Picture {
   // The engine's reader of the picture's rows.
   std::unique_ptr<PictureReader> TakeReader() &&;
   // Another reader of the same picture from its first row, for a second
-  // pass over it; none for a picture that was not read from a file or a
-  // stream.
+  // pass over it; none for a picture that cannot be read again (a frame
+  // after an animation's first, one made in memory).
   std::function<std::unique_ptr<PictureReader>()> TakeReopen() &&;
 
  private:
-  friend class PictureFile;
-  // A picture of bytes read once, which can be read again from them.
-  static Picture Reopenable(FileBytes bytes, const ReadSettings& settings);
-
   std::unique_ptr<PictureReader> reader_;
   std::function<std::unique_ptr<PictureReader>()> reopen_;
 };

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 
 #include "morvexa/color.h"
@@ -21,10 +20,6 @@ struct ReadSettings {
   // the window takes it) or refused as no picture, "Bitmap image is not
   // valid" with the reason "It is empty".
   bool emptyIsAPicture = true;
-  // Which frame of an animated picture (GIF, WebP) is read, composed on its
-  // canvas: 0 for the first, which is also a still picture's only one. One
-  // past the last is refused with NoSuchFrame.
-  std::size_t frame = 0;
 
   // Whether a picture of width x height pixels is within the limits.
   bool Allows(std::uint64_t width, std::uint64_t height) const {
