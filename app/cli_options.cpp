@@ -94,7 +94,8 @@ std::vector<const OptionEntry*> CommandLineOptions() {
 
 // How an option is named in messages: "-o" for output given short.
 std::string Named(const OptionEntry& entry, bool shortForm) {
-  return shortForm ? std::string("-") + entry.letter : "--" + std::string(entry.name);
+  // (Appended, not "--" + name: GCC 12's Release build warns of that.)
+  return shortForm ? std::string("-") + entry.letter : std::string("--").append(entry.name);
 }
 
 // A word as it is typed in a shell: in single quotes when it holds
@@ -117,7 +118,7 @@ std::string UnknownOption(std::string_view word) {
   for (const OptionEntry* entry : CommandLineOptions()) {
     if (entry->letter != 0) names.push_back(std::string("-") + entry->letter);
   }
-  for (const OptionEntry* entry : CommandLineOptions()) names.push_back("--" + std::string(entry->name));
+  for (const OptionEntry* entry : CommandLineOptions()) names.push_back(std::string("--").append(entry->name));
   std::string message = "unknown option " + option;
   if (const auto nearest = NearestWord(option, names)) message += "; did you mean " + *nearest + "?";
   return message;
@@ -219,7 +220,8 @@ ParseResult ParseCommand(Options options, const std::vector<std::string>& args) 
     const int c = getopt_long(argc, argv.data(), letters.c_str(), longOptions.data(), nullptr);
     if (c == -1) break;
     if (c == '?') {
-      if (optopt != 0 && optopt < 256) return {{}, UnknownOption("-" + std::string(1, static_cast<char>(optopt)))};
+      if (optopt != 0 && optopt < 256)
+        return {{}, UnknownOption(std::string("-").append(1, static_cast<char>(optopt)))};
       return {{}, UnknownOption(argv[static_cast<std::size_t>(optind - 1)])};
     }
     const OptionEntry* entry = entryOf(c == ':' ? optopt : c);

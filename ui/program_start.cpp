@@ -87,7 +87,7 @@ QStringList LeftByQt(const QStringList& arguments) {
 QString Unrecognized(const QString& argument, const std::string& name) {
   std::vector<std::string> names;
   for (const OptionEntry& option : OptionTable()) {
-    if ((option.takers & kWindow) != 0) names.push_back("--" + std::string(option.name));
+    if ((option.takers & kWindow) != 0) names.push_back(std::string("--").append(option.name));
   }
   QString message = QStringLiteral("unrecognized option '%1'").arg(argument);
   if (const auto nearest = NearestWord(name, names))

@@ -434,9 +434,14 @@ std::string OptionsHelp(bool (*listed)(const OptionEntry& option), bool forTheWi
     switch (entry.value) {
       case ValueTaken::None: break;
       case ValueTaken::Needed:
-        named += (entry.kind == ValueKind::Pair ? " " : "=") + std::string(entry.argument);
+        named += entry.kind == ValueKind::Pair ? " " : "=";
+        named += entry.argument;
         break;
-      case ValueTaken::Optional: named += "[=" + std::string(entry.argument) + "]"; break;
+      case ValueTaken::Optional:
+        named += "[=";
+        named += entry.argument;
+        named += "]";
+        break;
     }
     const std::string_view text = forTheWindow && !entry.windowHelp.empty() ? entry.windowHelp : entry.help;
     if (named.size() + 2 > kHelpColumn) {
