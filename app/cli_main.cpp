@@ -6,8 +6,11 @@
 #include <clocale>
 #include <csignal>
 #include <cstdio>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -99,7 +102,37 @@ class Command {
   // The characters of --hanzi, typed in the locale's character set, as
   // code page 936: those it cannot hold are refused, each named.
   ByteString HanziFromCommandLine(const std::string& argument) const {
-    const std::u32string text = UnicodeFromCommandLine(argument, "--hanzi");
+    return InCodePage936(UnicodeFromCommandLine(argument, "--hanzi"), "--hanzi");
+  }
+
+  // The text of --hanzi-text, typed in the locale's character set, or of
+  // the file "@FILE" names, in UTF-8 or else code page 936 (a file of
+  // 16 MiB at most), as code page 936.
+  ByteString HanziTextFromCommandLine(const std::string& argument) const {
+    constexpr std::size_t kMostBytes = 16 << 20;
+    if (argument.size() < 2 || argument[0] != '@') {
+      return InCodePage936(UnicodeFromCommandLine(argument, "--hanzi-text"), "--hanzi-text");
+    }
+    const std::string path = argument.substr(1);
+    std::ifstream file(path, std::ios::binary);
+    std::string bytes;
+    if (file) {
+      bytes.resize(kMostBytes + 1);
+      file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+      bytes.resize(static_cast<std::size_t>(file.gcount()));
+    }
+    if (!file && !file.eof()) {
+      throw Stop{kRefused, "--hanzi-text: cannot read " + ShownPath(path) + ": " + std::strerror(errno)};
+    }
+    if (bytes.size() > kMostBytes) throw Stop{kRefused, "--hanzi-text: " + ShownPath(path) +
+                                                            " is larger than the 16 MiB a text may have"};
+    if (const auto unicode = cp936::Utf8Decode(bytes)) return InCodePage936(*unicode, "--hanzi-text");
+    return ByteString(bytes);
+  }
+
+  // text as code page 936; its characters that it cannot hold are refused,
+  // each named, as of what.
+  static ByteString InCodePage936(const std::u32string& text, const std::string& what) {
     std::string outside;
     for (const char32_t c : text) {
       if (cp936::CanEncode(c)) continue;
@@ -107,7 +140,7 @@ class Command {
       std::snprintf(named, sizeof named, "U+%04X", static_cast<unsigned>(c));
       outside += (outside.empty() ? "" : ", ") + std::string(named);
     }
-    if (!outside.empty()) throw Stop{kRefused, "code page 936 cannot hold " + outside + " of --hanzi"};
+    if (!outside.empty()) throw Stop{kRefused, "code page 936 cannot hold " + outside + " of " + what};
     return cp936::Encode(text);
   }
 
@@ -308,6 +341,7 @@ class Command {
   WayOfDrawing Way(const ArtFormSettings& form) const {
     DrawingRequest drawing = options_.picture.drawing;
     if (drawing.hanzi) drawing.hanzi = HanziFromCommandLine(*drawing.hanzi);
+    if (drawing.hanziText) drawing.hanziText = HanziTextFromCommandLine(*drawing.hanziText);
     const DrawingChoice choice = ChooseWayOfDrawing(drawing, {form.form, ShowsColors(form.form), FirstLook()});
     if (!choice.refusal.empty()) throw Stop{kRefused, choice.refusal};
     return choice.way;

@@ -146,9 +146,9 @@ class Drawing {
     // A cell is two columns: an odd column left over stays out.
     const std::size_t cells = std::max<std::size_t>(1, size_.columns / 2);
     const ToneLevels levels = Levels();
-    const HanziGlyphs glyphs(way.characters);
-    HanziToArt(*Samples(cells * static_cast<std::size_t>(Hanzi::kCellSamples.wide)), cells, levels, glyphs, list_,
-               sink_);
+    const HanziGlyphs glyphs(way.text.empty() ? way.characters : way.text);
+    HanziToArt(*Samples(cells * static_cast<std::size_t>(Hanzi::kCellSamples.wide)), cells, levels, glyphs, way,
+               list_, sink_);
   }
 
  private:

@@ -120,6 +120,14 @@ HanziGlyphs::HanziGlyphs(ByteStringView asked) {
   }
 }
 
+std::size_t HanziGlyphs::IndexOf(ByteStringView code) const {
+  if (code.size() != 2) return 0;
+  const auto lead = static_cast<unsigned char>(code[0]), trail = static_cast<unsigned char>(code[1]);
+  if (!GlyphFont::OwnCode(lead, trail)) return 0;
+  const auto found = indexOfFontGlyph_.find(GlyphFont::GlyphIndex(lead, trail));
+  return found == indexOfFontGlyph_.end() ? 0 : found->second;
+}
+
 void HanziGlyphs::Add(unsigned char lead, unsigned char trail) {
   const GlyphFont font = GlyphFont::Open();
   const GlyphFont::GlyphBytes glyph = font.Glyph(lead, trail);
@@ -136,6 +144,9 @@ void HanziGlyphs::Add(unsigned char lead, unsigned char trail) {
   }
   Patch patch;
   Blur(ink, patch.data(), true);
+  indexOfFontGlyph_.emplace(GlyphFont::GlyphIndex(lead, trail), codes_.size());
+  inks_.emplace_back();
+  std::copy(ink, ink + kPixels, inks_.back().begin());
   codes_.push_back(ByteString{static_cast<char>(lead), static_cast<char>(trail)});
   patches_.push_back(patch);
   const BlockSums sums = SumBlocks(patch.data());

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "morvexa/byte_string.h"
@@ -35,6 +36,11 @@ class HanziGlyphs {
   // The two bytes of glyph k.
   ByteStringView Code(std::size_t k) const { return codes_[k]; }
   const Patch& PatchOf(std::size_t k) const { return patches_[k]; }
+  // Glyph k's ink as the font draws it: 1 a pixel inked, 0 not.
+  const Patch& InkOf(std::size_t k) const { return inks_[k]; }
+  // The glyph of the character of two bytes code; 0 (the full-width
+  // space's, blank) when the glyphs have none for it.
+  std::size_t IndexOf(ByteStringView code) const;
   // The sums of block b of every glyph, glyph by glyph; and the norm of
   // what is left of each glyph's patch once its blocks' means are taken
   // away (Residue).
@@ -58,7 +64,8 @@ class HanziGlyphs {
   void Add(unsigned char lead, unsigned char trail);
 
   std::vector<ByteString> codes_;
-  std::vector<Patch> patches_;
+  std::vector<Patch> patches_, inks_;
+  std::unordered_map<std::size_t, std::size_t> indexOfFontGlyph_;
   std::array<std::vector<float>, kBlocks> blocks_;
   std::vector<float> residues_, shares_;
   float densest_ = 0;

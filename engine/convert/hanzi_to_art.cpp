@@ -1,6 +1,7 @@
 #include "convert/hanzi_to_art.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "convert/cell_cache.h"
@@ -30,50 +31,122 @@ void InkOfGlyphs(HanziGlyphs::Patch& ink, float densest) {
   for (float& v : ink) v *= scale;
 }
 
+// The ink and paper of a cell of fill under a glyph of ink (0 or 1 a
+// pixel): the mean color of the pixels under its ink and of those off it,
+// which fit the cell best by least squares. A blank glyph (or one that
+// covers all) is the cell's mean color both.
+InkAndPaper FitInkAndPaper(const HanziGlyphs::Patch& ink, const float* red, const float* green, const float* blue) {
+  std::array<double, 3> on{}, off{};
+  double inked = 0;
+  for (std::size_t i = 0; i < ink.size(); ++i) {
+    std::array<double, 3>& sum = ink[i] > 0.5f ? on : off;
+    sum[0] += red[i], sum[1] += green[i], sum[2] += blue[i];
+    inked += ink[i] > 0.5f ? 1 : 0;
+  }
+  const double pixels = static_cast<double>(ink.size());
+  const auto color = [](const std::array<double, 3>& sum, double count) {
+    Rgb rgb = 0;
+    for (std::size_t c = 0; c < 3; ++c) {
+      rgb = rgb << 8 | static_cast<Rgb>(std::clamp(std::lround(sum[c] / count), 0L, 255L));
+    }
+    return rgb;
+  };
+  if (inked == 0 || inked == pixels) {
+    const std::array<double, 3> all = {on[0] + off[0], on[1] + off[1], on[2] + off[2]};
+    const Rgb mean = color(all, pixels);
+    return {mean, mean};
+  }
+  return {color(on, inked), color(off, pixels - inked)};
+}
+
+// The ink a luma asks for (0-1), through the picture's levels.
+std::array<float, 256> InkOfLumas(const ToneLevels& levels) {
+  std::array<float, 256> inkOf{};
+  for (std::size_t v = 0; v < inkOf.size(); ++v) inkOf[v] = levels.Ink(static_cast<float>(v), false);
+  return inkOf;
+}
+
+// A laid text's characters, each with its glyph (0 where the font has none:
+// the character is written all the same, its glyph blank).
+struct LaidCharacter {
+  ByteStringView code;
+  std::size_t glyph;
+};
+std::vector<LaidCharacter> LaidCharacters(const HanziGlyphs& glyphs, ByteStringView text) {
+  std::vector<LaidCharacter> laid;
+  for (std::size_t i = 0; i + 1 < text.size(); i += 2) {
+    const ByteStringView code = text.substr(i, 2);
+    laid.push_back({code, glyphs.IndexOf(code)});
+  }
+  return laid;
+}
+
 }  // namespace
 
 void HanziToArt(PictureReader& samples, std::size_t cells, const ToneLevels& levels, const HanziGlyphs& glyphs,
-                CharList& list, ArtSink& sink) {
+                const Hanzi& way, CharList& list, ArtSink& sink) {
   sink.Clear();
   list.Clear();
   constexpr int kSide = HanziGlyphs::kSide;
-  std::array<float, 256> inkOf{};
-  for (std::size_t v = 0; v < inkOf.size(); ++v) {
-    inkOf[v] = levels.Ink(static_cast<float>(v), false);
-  }
+  constexpr float kMiddleInk = 0.5f;
+  const std::array<float, 256> inkOf = InkOfLumas(levels);
   const CellColors wanted = sink.Colors();
+  const std::vector<LaidCharacter> laid = LaidCharacters(glyphs, way.text);
+  std::size_t nextLaid = 0;
   CellRows rows(samples, cells, kSide, kSide);
   ByteString line(2 * cells, ' ');
   // The colors of each byte: a cell's two alike.
   std::vector<Rgb> inks(2 * cells), papers(2 * cells, 0xFFFFFF);
-  std::vector<bool> listed(glyphs.Count());
+  // The characters listed, by their two bytes.
+  std::vector<bool> listed(1 << 16);
   std::array<std::int16_t, HanziGlyphs::kPixels> luma;
+  std::array<float, HanziGlyphs::kPixels> red, green, blue;
   HanziGlyphs::Patch ink, patch;
   CellCache<HanziGlyphs::kPixels, std::size_t> seen;
   for (std::size_t y = 0; rows.Next(); ++y) {
     for (std::size_t x = 0; x < cells; ++x) {
       rows.Lumas(x, luma.data());
-      CellCache<HanziGlyphs::kPixels, std::size_t>::Key key;
-      std::copy(luma.begin(), luma.end(), key.begin());
       std::size_t glyph = 0;
-      if (const std::size_t* found = seen.Find(key)) {
-        glyph = *found;
+      ByteStringView code = glyphs.Code(0);
+      if (!laid.empty()) {
+        float inkSum = 0;
+        for (const std::int16_t v : luma) inkSum += inkOf[static_cast<std::size_t>(v)];
+        if (wanted != CellColors::None || inkSum >= kMiddleInk * HanziGlyphs::kPixels) {
+          const LaidCharacter& next = laid[nextLaid];
+          nextLaid = (nextLaid + 1) % laid.size();
+          glyph = next.glyph, code = next.code;
+        }
       } else {
-        for (std::size_t i = 0; i < luma.size(); ++i) ink[i] = inkOf[static_cast<std::size_t>(luma[i])];
-        InkOfGlyphs(ink, glyphs.Densest());
-        HanziGlyphs::Blur(ink.data(), patch.data(), false);
-        glyph = NearestHanzi(glyphs, patch);
-        seen.Keep(key, glyph);
+        CellCache<HanziGlyphs::kPixels, std::size_t>::Key key;
+        std::copy(luma.begin(), luma.end(), key.begin());
+        if (const std::size_t* found = seen.Find(key)) {
+          glyph = *found;
+        } else {
+          for (std::size_t i = 0; i < luma.size(); ++i) ink[i] = inkOf[static_cast<std::size_t>(luma[i])];
+          InkOfGlyphs(ink, glyphs.Densest());
+          HanziGlyphs::Blur(ink.data(), patch.data(), false);
+          glyph = NearestHanzi(glyphs, patch);
+          seen.Keep(key, glyph);
+        }
+        code = glyphs.Code(glyph);
       }
-      const ByteStringView code = glyphs.Code(glyph);
       std::copy(code.begin(), code.end(), line.begin() + static_cast<std::ptrdiff_t>(2 * x));
-      if (!listed[glyph]) listed[glyph] = true, list.AddIfAbsent(code);
-      if (wanted != CellColors::None) {
-        // From afar (Look), the cell is white paper with its glyph's share
-        // of black ink; else its character in its own mean color.
-        const Rgb color = wanted == CellColors::Look ? Blend(0xFFFFFF, 0x000000, glyphs.ShareOf(glyph)) : rows.Mean(x);
-        inks[2 * x] = inks[2 * x + 1] = color;
+      const std::size_t bytes = static_cast<std::size_t>(static_cast<unsigned char>(code[0])) << 8 |
+                                static_cast<unsigned char>(code[1]);
+      if (!listed[bytes]) listed[bytes] = true, list.AddIfAbsent(code);
+      if (wanted == CellColors::None) continue;
+      // Without fill, ink on white paper: the cell's color, and from afar
+      // black ink's share of it.
+      InkAndPaper drawn{wanted == CellColors::Look ? 0x000000 : rows.Mean(x), 0xFFFFFF};
+      if (way.fill) {
+        rows.Samples(x, red.data(), green.data(), blue.data());
+        drawn = FitInkAndPaper(glyphs.InkOf(glyph), red.data(), green.data(), blue.data());
       }
+      // From afar (Look), the cell is its paper with its glyph's share of
+      // ink.
+      const Rgb shown = wanted == CellColors::Look ? Blend(drawn.paper, drawn.ink, glyphs.ShareOf(glyph)) : drawn.ink;
+      inks[2 * x] = inks[2 * x + 1] = shown;
+      papers[2 * x] = papers[2 * x + 1] = drawn.paper;
     }
     if (wanted == CellColors::None) {
       sink.WriteLine(y, line);

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "convert/hanzi_glyphs.h"
+#include "convert/hanzi_text.h"
 
 namespace morvexa {
 
@@ -25,7 +26,8 @@ constexpr std::string_view kNeedlessGlyphs =
 constexpr std::string_view kNoHanzi = "--hanzi was given no character";
 constexpr std::string_view kNoHanziGlyph =
     "the built-in font has none of the characters of --hanzi (it has those of GB2312)";
-constexpr std::string_view kHanziFill = "--fill is not for --hanzi: its characters are ink on white paper";
+constexpr std::string_view kNoHanziText =
+    "--hanzi-text has no character to lay through the picture (spaces and line breaks are skipped)";
 constexpr std::string_view kInvertWithFill =
     "--invert is needless with --shapes --fill: each cell is drawn in the two colors of its pixels";
 
@@ -96,11 +98,13 @@ bool OfInkAlone(const WayOfDrawing& way, bool colorsShown) {
 }
 
 std::string ConflictOf(const DrawingRequest& request) {
-  const std::array<std::pair<bool, std::string_view>, 5> ways = {{{request.ramp.has_value(), Ramp::kOption},
-                                                                  {request.colors != 0, ReducedColors::kOption},
-                                                                  {request.shapes, Shapes::kOption},
-                                                                  {request.blocks.has_value(), Blocks::kOption},
-                                                                  {request.hanzi.has_value(), Hanzi::kOption}}};
+  const std::array<std::pair<bool, std::string_view>, 6> ways = {
+      {{request.ramp.has_value(), Ramp::kOption},
+       {request.colors != 0, ReducedColors::kOption},
+       {request.shapes, Shapes::kOption},
+       {request.blocks.has_value(), Blocks::kOption},
+       {request.hanzi.has_value(), Hanzi::kOption},
+       {request.hanziText.has_value(), Hanzi::kTextOption}}};
   std::string_view chosen;
   for (const auto& [given, name] : ways) {
     if (!given) continue;
@@ -122,6 +126,13 @@ DrawingChoice ChooseWayOfDrawing(const DrawingRequest& request, const DrawingTar
     choice.way = ReducedColors{request.colors, request.dither, request.fill};
   } else if (request.shapes) {
     choice.way = Shapes{request.fill, request.invert};
+  } else if (request.hanziText) {
+    Hanzi hanzi{{}, request.fill, LaidText(*request.hanziText)};
+    if (hanzi.text.empty()) {
+      choice.refusal = kNoHanziText;
+      return choice;
+    }
+    choice.way = std::move(hanzi);
   } else if (request.hanzi) {
     // The characters the built-in font has (after the full-width space,
     // which every set holds).
@@ -133,11 +144,7 @@ DrawingChoice ChooseWayOfDrawing(const DrawingRequest& request, const DrawingTar
       choice.refusal = kNoHanziGlyph;
       return choice;
     }
-    if (request.fill) {
-      choice.refusal = kHanziFill;
-      return choice;
-    }
-    choice.way = Hanzi{HanziCharacters(*request.hanzi)};
+    choice.way = Hanzi{HanziCharacters(*request.hanzi), request.fill, {}};
   } else if (request.blocks || target.firstLook) {
     // The first look: block elements fitted to each cell, in the cell's
     // colors when they show (smooth parts smooth, edges sharp), else ink

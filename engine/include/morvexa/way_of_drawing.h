@@ -130,18 +130,25 @@ struct Blocks {
 // character of characters (code page 936, two bytes each) whose glyph in
 // the built-in 16 x 16 font is most like the 16 x 16 samples it covers
 // (see convert/hanzi_to_art.h), or the full-width space where paper is
-// best: ink on white paper.
+// best: ink on white paper, or with fill in the ink and paper that fit the
+// cell. Or, given a text, its characters in reading order, one a cell,
+// over again as needed (see convert/hanzi_text.h).
 struct Hanzi {
   ByteString characters;
+  bool fill = false;
+  // The characters of a text laid through the picture (code page 936, two
+  // bytes each); empty: each cell's character is matched.
+  ByteString text;
 
   static constexpr std::string_view kOption = "--hanzi";
+  static constexpr std::string_view kTextOption = "--hanzi-text";
   static constexpr bool kTakesInvert = false, kCellPerPixel = false;
   static constexpr bool kMatchesGlyphs = false;
   // A cell's samples, wide and high; it is two columns, each half as wide.
   static constexpr CellSamples kCellSamples = {16, 16};
   CellSamples Samples() const { return {kCellSamples.wide / 2, kCellSamples.high}; }
   int PixelsAcross() const { return kCellSamples.wide / 2; }
-  bool Fills() const { return false; }
+  bool Fills() const { return fill; }
   bool InkAlone(bool colorsShown) const { return !colorsShown; }
 };
 
@@ -175,7 +182,9 @@ struct DrawingRequest {
   // --hanzi: code page 936 characters, or the words "level1" (GB2312's
   // first level, the default) or "all" (all of GB2312's characters).
   std::optional<ByteString> hanzi;
-  bool WayGiven() const { return ramp || colors != 0 || shapes || blocks || hanzi; }
+  // --hanzi-text: code page 936 text laid through the picture.
+  std::optional<ByteString> hanziText;
+  bool WayGiven() const { return ramp || colors != 0 || shapes || blocks || hanzi || hanziText; }
 };
 
 // Where the art goes, as far as the way of drawing cares.
