@@ -31,6 +31,14 @@ void InkOfGlyphs(HanziGlyphs::Patch& ink, float densest) {
   for (float& v : ink) v *= scale;
 }
 
+// The glyph nearest a cell of ink (0-1 a sample), brought within the
+// glyphs' ink and blurred into patch.
+std::size_t Nearest(const HanziGlyphs& glyphs, HanziGlyphs::Patch& ink, HanziGlyphs::Patch& patch) {
+  InkOfGlyphs(ink, glyphs.Densest());
+  HanziGlyphs::Blur(ink.data(), patch.data(), false);
+  return NearestHanzi(glyphs, patch);
+}
+
 // The ink and paper of a cell of fill under a glyph of ink (0 or 1 a
 // pixel): the mean color of the pixels under its ink and of those off it,
 // which fit the cell best by least squares. A blank glyph (or one that
@@ -123,9 +131,17 @@ void HanziToArt(PictureReader& samples, std::size_t cells, const ToneLevels& lev
           glyph = *found;
         } else {
           for (std::size_t i = 0; i < luma.size(); ++i) ink[i] = inkOf[static_cast<std::size_t>(luma[i])];
-          InkOfGlyphs(ink, glyphs.Densest());
-          HanziGlyphs::Blur(ink.data(), patch.data(), false);
-          glyph = NearestHanzi(glyphs, patch);
+          glyph = Nearest(glyphs, ink, patch);
+          // With fill, a glyph may be drawn light on dark as well: the
+          // cell's light tones taken as its ink.
+          if (way.fill) {
+            HanziGlyphs::Patch light, lightPatch;
+            for (std::size_t i = 0; i < luma.size(); ++i) light[i] = 1 - inkOf[static_cast<std::size_t>(luma[i])];
+            const std::size_t lightGlyph = Nearest(glyphs, light, lightPatch);
+            if (PatchDistance(glyphs.PatchOf(lightGlyph), lightPatch) < PatchDistance(glyphs.PatchOf(glyph), patch)) {
+              glyph = lightGlyph;
+            }
+          }
           seen.Keep(key, glyph);
         }
         code = glyphs.Code(glyph);

@@ -40,6 +40,17 @@ std::vector<std::string> Utf8Characters(const std::string& text) {
   return characters;
 }
 
+// The characters of cycle (UTF-8) over again in lines of cells each.
+std::string ExpectedCycle(const std::string& cycle, std::size_t lines, std::size_t cells) {
+  const std::vector<std::string> characters = Utf8Characters(cycle);
+  std::string out;
+  for (std::size_t n = 0; n < lines * cells; ++n) {
+    out += characters[n % characters.size()];
+    if (n % cells == cells - 1) out += "\n";
+  }
+  return out;
+}
+
 TEST_F(Hanzi, GbkArtReadsBackAsTheCharactersGiven) {
   const std::string disc = Disc();
   const Outcome gbk = RunShell(std::string(MORVEXA_CLI) + " picture " + Quote(disc) +
@@ -91,7 +102,11 @@ TEST_F(Hanzi, SetsThatCannotDrawAreRefusedWithNothingWritten) {
       {{"--hanzi=abc"}, "the built-in font has none of the characters of --hanzi"},
       {{"--hanzi=山\U0001F600水\u20AC"}, "cannot hold U+1F600 of --hanzi"},
       {{"--hanzi", "--ramp"}, "cannot be used together"},
-      {{"--hanzi", "--fill", "--format", "html"}, "--fill is not for --hanzi"},
+      {{"--hanzi-text= \u3000\t"}, "--hanzi-text has no character to lay through the picture"},
+      {{"--hanzi-text=山\U0001F600"}, "cannot hold U+1F600 of --hanzi-text"},
+      {{"--hanzi-text=@" + (dir_ / "no such poem.txt").string()}, "cannot read"},
+      {{"--hanzi", "--hanzi-text=山"}, "--hanzi and --hanzi-text cannot be used together"},
+      {{"--hanzi-text=山", "--invert"}, "--invert is for"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> args = {"picture", disc, "-o", (dir_ / "art.txt").string()};
@@ -101,6 +116,57 @@ TEST_F(Hanzi, SetsThatCannotDrawAreRefusedWithNothingWritten) {
     EXPECT_NE(refused.err.find(c.said), std::string::npos) << refused.err;
     EXPECT_FALSE(std::filesystem::exists(dir_ / "art.txt")) << c.said;
   }
+}
+
+TEST_F(Hanzi, ATextFromAFileInUtf8OrCodePage936IsLaidAsTyped) {
+  const std::string disc = Disc();
+  // A poem of two lines, with its punctuation, in both encodings.
+  const std::string poem = "床前明月光，\n疑是地上霜。\n";
+  WriteFile(dir_ / "poem.txt", poem);
+  const Outcome toGbk = RunShell("iconv -f UTF-8 -t CP936 " + Quote((dir_ / "poem.txt").string()),
+                                 Quote((dir_ / "poem-gbk.txt").string()));
+  ASSERT_EQ(toGbk.status, 0) << toGbk.err;
+  std::vector<std::string> arts;
+  for (const std::string& text : std::vector<std::string>{"--hanzi-text=床前明月光，疑是地上霜。", "--hanzi-text=@" + (dir_ / "poem.txt").string(),
+                                   "--hanzi-text=@" + (dir_ / "poem-gbk.txt").string()}) {
+    const Outcome art = RunCli({"picture", disc, text, "--width", "24", "--format", "utf8"});
+    ASSERT_EQ(art.status, 0) << text << art.err;
+    arts.push_back(art.out);
+  }
+  EXPECT_EQ(arts[1], arts[0]);
+  EXPECT_EQ(arts[2], arts[0]);
+  // Read without the blank cells and the line breaks, the art is the poem
+  // over again; the corners, off the disc, are blank.
+  std::string read;
+  std::vector<std::string> lines;
+  std::istringstream each(arts[0]);
+  for (std::string line; std::getline(each, line);) lines.push_back(line);
+  ASSERT_EQ(lines.size(), 12u);
+  for (const std::string& line : lines) {
+    const std::vector<std::string> cells = Utf8Characters(line);
+    ASSERT_EQ(cells.size(), 12u) << line;
+    for (const std::string& c : cells) read += c == "\u3000" ? "" : c;
+  }
+  EXPECT_EQ(Utf8Characters(lines.front()).front(), "\u3000");
+  EXPECT_EQ(Utf8Characters(lines.back()).back(), "\u3000");
+  const std::string once = "床前明月光，疑是地上霜。";
+  ASSERT_GT(read.size(), once.size());
+  std::string expected;
+  while (expected.size() < read.size()) expected += once;
+  EXPECT_EQ(read, expected.substr(0, read.size()));
+}
+
+TEST_F(Hanzi, AsciiOfTheTextIsLaidFullWidthAndColorsGiveEveryCellACharacter) {
+  const Outcome plain = RunCli({"picture", Disc(), "--hanzi-text=Hi!", "--width", "8", "--format", "utf8"});
+  ASSERT_EQ(plain.status, 0) << plain.err;
+  for (const std::string& c : Utf8Characters(plain.out)) {
+    EXPECT_TRUE(c == "Ｈ" || c == "ｉ" || c == "！" || c == "\u3000" || c == "\n") << c;
+  }
+  // In colors, no cell is blank: 4 cells a line, 4 lines.
+  const Outcome ansi = RunShell(std::string(MORVEXA_CLI) + " picture " + Quote(Disc()) +
+                                " --hanzi-text=Hi! --width 8 --format ansi | sed 's/\\x1b\\[[0-9;]*m//g'");
+  ASSERT_EQ(ansi.status, 0) << ansi.err;
+  EXPECT_EQ(ansi.out, ExpectedCycle("Ｈｉ！", 4, 4));
 }
 
 }  // namespace

@@ -2,10 +2,14 @@
 // for the nearest glyph, and cells that are glyphs.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <random>
 #include <set>
 
 #include "../support/art.h"
+#include "../support/imagemagick.h"
+#include "convert/hanzi_text.h"
 #include "convert/hanzi_glyphs.h"
 #include "convert/hanzi_search.h"
 #include "morvexa/convert_picture.h"
@@ -56,6 +60,16 @@ ByteString Drawn(std::unique_ptr<PictureReader> picture, std::size_t columns, By
   ConvertPicture(Picture(std::move(picture)), options, list, area);
   const std::vector<ByteString> lines = testing_support::Lines(area);
   return lines.size() == 1 ? lines[0] : ByteString("(" + std::to_string(lines.size()) + " lines)");
+}
+
+// A picture of width x height pixels, each of color(x, y).
+template <typename Color>
+std::unique_ptr<PictureReader> Painted(std::size_t width, std::size_t height, Color color) {
+  PixelImage image(width, height);
+  for (std::size_t y = 0; y < height; ++y) {
+    for (std::size_t x = 0; x < width; ++x) image.pixels[y * width + x] = color(x, y);
+  }
+  return std::make_unique<MemoryPicture>(std::move(image));
 }
 
 TEST(HanziArt, ACellThatIsExactlyAGlyphDrawsThatGlyph) {
@@ -138,13 +152,136 @@ std::vector<HanziGlyphs::Patch> Cells(const HanziGlyphs& glyphs) {
   return cells;
 }
 
+// The cells of photographs, as ImageMagick decodes its own built-in ones
+// (a rose, a wizard) at 320 pixels across: each 16 x 16 pixels, dark ink
+// for dark tones at two strengths, blurred as cells are.
+std::vector<HanziGlyphs::Patch> PhotographCells(const std::filesystem::path& scratch) {
+  std::vector<HanziGlyphs::Patch> cells;
+  for (const char* photograph : {"rose:", "wizard:"}) {
+    const std::filesystem::path file = scratch / "photograph.png";
+    EXPECT_TRUE(testing_support::Convert(std::string(photograph) + " -resize 320x '" + file.string() + "'"));
+    const std::vector<Rgb> pixels = testing_support::ImageMagickPixels(file, scratch);
+    EXPECT_FALSE(pixels.empty()) << photograph;
+    const std::size_t width = 320, height = pixels.size() / width;
+    for (std::size_t top = 0; top + 16 <= height; top += 16) {
+      for (std::size_t left = 0; left + 16 <= width; left += 16) {
+        for (const float strength : {0.45f, 1.0f}) {
+          HanziGlyphs::Patch ink, cell;
+          for (std::size_t i = 0; i < ink.size(); ++i) {
+            const Rgb p = pixels[(top + i / 16) * width + left + i % 16];
+            const float luma = (0.2126f * static_cast<float>(p >> 16) + 0.7152f * static_cast<float>(p >> 8 & 0xFF) +
+                                0.0722f * static_cast<float>(p & 0xFF)) /
+                               255.0f;
+            ink[i] = (1 - luma) * strength;
+          }
+          HanziGlyphs::Blur(ink.data(), cell.data(), false);
+          cells.push_back(cell);
+        }
+      }
+    }
+  }
+  return cells;
+}
+
 TEST(HanziArt, ThePrunedSearchChoosesAsMeasuringEveryGlyph) {
+  const std::filesystem::path scratch =
+      std::filesystem::temp_directory_path() / ("morvexa-hanzi-" + std::to_string(getpid()));
+  std::filesystem::create_directories(scratch);
+  const std::vector<HanziGlyphs::Patch> photographs = PhotographCells(scratch);
+  std::filesystem::remove_all(scratch);
+  ASSERT_GT(photographs.size(), 600u);
   for (const char* set : {"level1", "all"}) {
     const HanziGlyphs glyphs(set);
     for (const HanziGlyphs::Patch& cell : Cells(glyphs)) {
       ASSERT_EQ(NearestHanzi(glyphs, cell), NearestHanziMeasuringAll(glyphs, cell)) << set;
     }
+    for (std::size_t c = 0; c < photographs.size(); ++c) {
+      ASSERT_EQ(NearestHanzi(glyphs, photographs[c]), NearestHanziMeasuringAll(glyphs, photographs[c]))
+          << set << ", photograph cell " << c;
+    }
   }
+}
+
+// Art of a laid text: its lines, and the ink and paper of each cell.
+struct LaidArt {
+  std::vector<ByteString> lines;
+  std::vector<std::vector<Rgb>> inks, papers;  // a cell's, line by line
+};
+
+LaidArt Laid(std::unique_ptr<PictureReader> picture, std::size_t columns, Hanzi way, bool colors) {
+  PictureOptions options;
+  options.width = columns;
+  options.way = std::move(way);
+  MemoryArtArea area;
+  if (colors) area.KeepColors();
+  MemoryCharList list;
+  ConvertPicture(Picture(std::move(picture)), options, list, area);
+  LaidArt art{testing_support::Lines(area), {}, {}};
+  for (std::size_t y = 0; colors && y < art.lines.size(); ++y) {
+    std::vector<Rgb> ink, paper;
+    area.ColorsOf(y, ink, paper);
+    art.inks.emplace_back(), art.papers.emplace_back();
+    for (std::size_t b = 0; b + 1 < ink.size(); b += 2) {
+      EXPECT_EQ(ink[b], ink[b + 1]);
+      art.inks.back().push_back(ink[b]), art.papers.back().push_back(paper[b]);
+    }
+  }
+  return art;
+}
+
+TEST(HanziArt, ATextIsLaidInReadingOrderThroughTheDarkCells) {
+  // "床前 明月光" with a space and a line break, which are skipped.
+  const ByteString text = LaidText("\xB4\xB2\xC7\xB0 \xC3\xF7\xD4\xC2\r\n\xB9\xE2");
+  ASSERT_EQ(text, "\xB4\xB2\xC7\xB0\xC3\xF7\xD4\xC2\xB9\xE2");
+  // Dark on the left half of each line, light on the right: 8 cells a line.
+  const auto halves = [](std::size_t x, std::size_t) { return x < 64 ? Rgb{0x101010} : Rgb{0xF0F0F0}; };
+  const LaidArt plain = Laid(Painted(128, 64, halves), 16, Hanzi{{}, false, text}, false);
+  ASSERT_EQ(plain.lines.size(), 4u);
+  ByteString read;
+  for (const ByteString& line : plain.lines) {
+    ASSERT_EQ(line.size(), 16u);
+    read += line.substr(0, 8);
+    EXPECT_EQ(line.substr(8), ByteString(8, '\xA1')) << line;
+  }
+  // Four dark cells a line, the text on and over again.
+  EXPECT_EQ(read, text + text + text + text.substr(0, 2));
+  // Shown in colors, every cell has its character, in the cell's color on
+  // white paper.
+  const LaidArt colored = Laid(Painted(128, 64, halves), 16, Hanzi{{}, false, text}, true);
+  ByteString all;
+  for (const ByteString& line : colored.lines) all += line;
+  EXPECT_EQ(all, text + text + text + text + text + text + text.substr(0, 4));
+  EXPECT_EQ(colored.inks[0][0], 0x101010u);
+  EXPECT_EQ(colored.papers[0][0], 0xFFFFFFu);
+  EXPECT_EQ(colored.inks[0][7], 0xF0F0F0u);
+}
+
+TEST(HanziArt, TheTextLaidSkipsSpacesAndMakesAsciiFullWidth) {
+  // "Hi! 你好。" with a full-width space and a tab: Ｈｉ！你好。
+  EXPECT_EQ(LaidText("Hi!\t\xA1\xA1\xC4\xE3\xBA\xC3\xA1\xA3"),
+            "\xA3\xC8\xA3\xE9\xA3\xA1\xC4\xE3\xBA\xC3\xA1\xA3");
+  // Bytes that are no character, and nothing but spaces, lay nothing.
+  EXPECT_EQ(LaidText("\x81 \r\n\xA1\xA1"), "");
+}
+
+TEST(HanziArt, FilledCellsTakeTheMeanColorsUnderAndOffTheirGlyph) {
+  // A glyph in orange on blue, and a flat green cell.
+  const GlyphFont font = GlyphFont::Open();
+  const auto glyph = font.Glyph(0xC9, 0xBD);
+  const auto picture = [&](std::size_t x, std::size_t y) -> Rgb {
+    if (x >= 16) return 0x30A040;
+    return GlyphFont::IsInked(GlyphFont::RowBits(glyph, static_cast<int>(y)), static_cast<int>(x)) ? 0xFF8000
+                                                                                                   : 0x2040C0;
+  };
+  const LaidArt art = Laid(Painted(32, 16, picture), 4, Hanzi{ByteString(kSixCharacters), true, {}}, true);
+  ASSERT_EQ(art.lines.size(), 1u);
+  EXPECT_EQ(art.lines[0].substr(0, 2), "\xC9\xBD");
+  ASSERT_EQ(art.inks[0].size(), 2u);
+  EXPECT_EQ(art.inks[0][0], 0xFF8000u);
+  EXPECT_EQ(art.papers[0][0], 0x2040C0u);
+  // A flat cell is its color, ink and paper alike, whatever its character.
+  EXPECT_EQ(art.inks[0][1], 0x30A040u);
+  EXPECT_EQ(art.papers[0][1], 0x30A040u);
 }
 
 }  // namespace
