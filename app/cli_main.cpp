@@ -370,7 +370,11 @@ class Command {
     if (options_.glyphsOf) {
       options.glyphs = {*options_.glyphsOf, kTerminalFontPixels, false};
     } else if (terminal) {
-      options.glyphs = {"monospace", terminal->fontPixels ? terminal->fontPixels : kTerminalFontPixels, true};
+      // Chinese characters in the font fontconfig chooses for them in
+      // monospace, as a terminal draws them.
+      const bool chinese = std::holds_alternative<Hanzi>(options.way);
+      options.glyphs = {chinese ? "monospace:lang=zh-cn" : "monospace",
+                        terminal->fontPixels ? terminal->fontPixels : kTerminalFontPixels, true};
     }
     // Art of ink alone shown on a dark terminal is drawn light on dark,
     // as --invert draws it; so it is on one that does not say, dark being

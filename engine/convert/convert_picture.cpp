@@ -146,8 +146,9 @@ class Drawing {
     // A cell is two columns: an odd column left over stays out.
     const std::size_t cells = std::max<std::size_t>(1, size_.columns / 2);
     const ToneLevels levels = Levels();
-    const HanziGlyphs glyphs(way.text.empty() ? way.characters : way.text);
-    HanziToArt(*Samples(cells * static_cast<std::size_t>(Hanzi::kCellSamples.wide)), cells, levels, glyphs, way,
+    const std::shared_ptr<const HanziGlyphs> glyphs =
+        HanziGlyphs::For(way.text.empty() ? way.characters : way.text, options_.glyphs);
+    HanziToArt(*Samples(cells * static_cast<std::size_t>(Hanzi::kCellSamples.wide)), cells, levels, *glyphs, way,
                list_, sink_);
   }
 

@@ -2,19 +2,24 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "morvexa/byte_string.h"
+#include "morvexa/picture_options.h"
 
 namespace morvexa {
 
-// The Chinese characters a picture is drawn in and their glyphs in the
-// built-in 16 x 16 font, as cells are matched against them: each glyph's
-// ink (0 or 1 a pixel) blurred, seen from a reading distance, so that
-// where its strokes are dense counts, not each stroke's exact place.
-// Glyph 0 is always the full-width space (A1 A1), the blank paper.
+// The Chinese characters a picture is drawn in and their glyphs, as cells
+// are matched against them: each glyph's ink (0-1 a pixel of 16 x 16)
+// blurred, seen from a reading distance, so that where its strokes are
+// dense counts, not each stroke's exact place. The glyphs are the built-in
+// 16 x 16 font's, or those of the font the art will be read in, each
+// seen over its cell of two columns. Glyph 0 is always the full-width
+// space (A1 A1), the blank paper.
 class HanziGlyphs {
  public:
   static constexpr int kSide = 16;
@@ -27,10 +32,23 @@ class HanziGlyphs {
   using Patch = std::array<float, kPixels>;
   using BlockSums = std::array<float, kBlocks>;
 
+  // How much of each of a character's 16 x 16 samples its glyph covers,
+  // 0-1, into cover; false when the font has no glyph for it.
+  using Coverage = std::function<bool(unsigned char lead, unsigned char trail, float* cover)>;
+
   // The glyphs of characters (code page 936, or the words "level1" and
-  // "all"), those the built-in font has, each once, in the order given,
-  // after the full-width space.
+  // "all"), those the font has with some ink, each once, in the order
+  // given, after the full-width space: the built-in font's, or coverage's.
   explicit HanziGlyphs(ByteStringView characters);
+  HanziGlyphs(ByteStringView characters, const Coverage& coverage);
+
+  // The glyphs of characters in the font the art will be read in, made
+  // once for each set and font: the built-in font when none is named; a
+  // program's own drawing (of.drawnBy); else an installed font (a file, a
+  // family or a fontconfig pattern). A font that has no glyph for any of
+  // the characters fails, refused (FailureCause::refusal), unless
+  // of.fallBack, which takes the built-in font's.
+  static std::shared_ptr<const HanziGlyphs> For(ByteStringView characters, const PictureOptions::GlyphsOf& of);
 
   std::size_t Count() const { return codes_.size(); }
   // The two bytes of glyph k.
@@ -61,11 +79,11 @@ class HanziGlyphs {
   static float Residue(const float* patch, const BlockSums& sums);
 
  private:
-  void Add(unsigned char lead, unsigned char trail);
+  void Add(unsigned char lead, unsigned char trail, const float* cover);
 
   std::vector<ByteString> codes_;
   std::vector<Patch> patches_, inks_;
-  std::unordered_map<std::size_t, std::size_t> indexOfFontGlyph_;
+  std::unordered_map<unsigned, std::size_t> indexOfCode_;  // by the code's two bytes
   std::array<std::vector<float>, kBlocks> blocks_;
   std::vector<float> residues_, shares_;
   float densest_ = 0;

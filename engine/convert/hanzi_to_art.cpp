@@ -67,10 +67,11 @@ InkAndPaper FitInkAndPaper(const HanziGlyphs::Patch& ink, const float* red, cons
   return {color(on, inked), color(off, pixels - inked)};
 }
 
-// The ink a luma asks for (0-1), through the picture's levels.
-std::array<float, 256> InkOfLumas(const ToneLevels& levels) {
+// The ink a luma asks for (0-1), through the picture's levels: dark ink for
+// dark tones, or light ink for light ones (invert).
+std::array<float, 256> InkOfLumas(const ToneLevels& levels, bool invert) {
   std::array<float, 256> inkOf{};
-  for (std::size_t v = 0; v < inkOf.size(); ++v) inkOf[v] = levels.Ink(static_cast<float>(v), false);
+  for (std::size_t v = 0; v < inkOf.size(); ++v) inkOf[v] = levels.Ink(static_cast<float>(v), invert);
   return inkOf;
 }
 
@@ -97,14 +98,15 @@ void HanziToArt(PictureReader& samples, std::size_t cells, const ToneLevels& lev
   list.Clear();
   constexpr int kSide = HanziGlyphs::kSide;
   constexpr float kMiddleInk = 0.5f;
-  const std::array<float, 256> inkOf = InkOfLumas(levels);
+  const std::array<float, 256> inkOf = InkOfLumas(levels, way.invert);
+  const Rgb paper = way.invert ? 0x000000 : 0xFFFFFF, plainInk = way.invert ? 0xFFFFFF : 0x000000;
   const CellColors wanted = sink.Colors();
   const std::vector<LaidCharacter> laid = LaidCharacters(glyphs, way.text);
   std::size_t nextLaid = 0;
   CellRows rows(samples, cells, kSide, kSide);
   ByteString line(2 * cells, ' ');
   // The colors of each byte: a cell's two alike.
-  std::vector<Rgb> inks(2 * cells), papers(2 * cells, 0xFFFFFF);
+  std::vector<Rgb> inks(2 * cells), papers(2 * cells, paper);
   // The characters listed, by their two bytes.
   std::vector<bool> listed(1 << 16);
   std::array<std::int16_t, HanziGlyphs::kPixels> luma;
@@ -151,9 +153,9 @@ void HanziToArt(PictureReader& samples, std::size_t cells, const ToneLevels& lev
                                 static_cast<unsigned char>(code[1]);
       if (!listed[bytes]) listed[bytes] = true, list.AddIfAbsent(code);
       if (wanted == CellColors::None) continue;
-      // Without fill, ink on white paper: the cell's color, and from afar
-      // black ink's share of it.
-      InkAndPaper drawn{wanted == CellColors::Look ? 0x000000 : rows.Mean(x), 0xFFFFFF};
+      // Without fill, ink on white paper (invert: black): the cell's color,
+      // and from afar black (white) ink's share of it.
+      InkAndPaper drawn{wanted == CellColors::Look ? plainInk : rows.Mean(x), paper};
       if (way.fill) {
         rows.Samples(x, red.data(), green.data(), blue.data());
         drawn = FitInkAndPaper(glyphs.InkOf(glyph), red.data(), green.data(), blue.data());

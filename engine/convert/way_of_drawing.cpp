@@ -20,9 +20,10 @@ Overloaded(Ways...) -> Overloaded<Ways...>;
 constexpr std::string_view kTogether = " cannot be used together";
 constexpr std::string_view kNoBraille =
     "code page 936 holds no braille; --blocks=braille takes --format utf8, ansi or html";
-constexpr std::string_view kNeedlessInvert = "--invert is for --ramp, --shapes and --blocks only";
+constexpr std::string_view kNeedlessInvert = "--invert is for --ramp, --shapes, --blocks and --hanzi only";
 constexpr std::string_view kNeedlessGlyphs =
-    "--glyphs-of is for --shapes and --ramp only: no other way of drawing matches the font's glyphs";
+    "--glyphs-of is for --shapes, --ramp, --hanzi and --hanzi-text only: no other way of drawing matches the "
+    "font's glyphs";
 constexpr std::string_view kNoHanzi = "--hanzi was given no character";
 constexpr std::string_view kNoHanziGlyph =
     "the built-in font has none of the characters of --hanzi (it has those of GB2312)";
@@ -127,7 +128,7 @@ DrawingChoice ChooseWayOfDrawing(const DrawingRequest& request, const DrawingTar
   } else if (request.shapes) {
     choice.way = Shapes{request.fill, request.invert};
   } else if (request.hanziText) {
-    Hanzi hanzi{{}, request.fill, LaidText(*request.hanziText)};
+    Hanzi hanzi{{}, request.fill, LaidText(*request.hanziText), request.invert};
     if (hanzi.text.empty()) {
       choice.refusal = kNoHanziText;
       return choice;
@@ -144,7 +145,7 @@ DrawingChoice ChooseWayOfDrawing(const DrawingRequest& request, const DrawingTar
       choice.refusal = kNoHanziGlyph;
       return choice;
     }
-    choice.way = Hanzi{HanziCharacters(*request.hanzi), request.fill, {}};
+    choice.way = Hanzi{HanziCharacters(*request.hanzi), request.fill, {}, request.invert};
   } else if (request.blocks || target.firstLook) {
     // The first look: block elements fitted to each cell, in the cell's
     // colors when they show (smooth parts smooth, edges sharp), else ink

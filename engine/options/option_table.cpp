@@ -238,7 +238,7 @@ constexpr OptionEntry kTable[] = {
      {},
      {},
      kPictureEverywhere,
-     "light symbols on dark paper, for --ramp, --shapes and --blocks\nwithout colors (by default the ink is dark on "
+     "light symbols on dark paper, for --ramp, --shapes, --blocks and\n--hanzi without colors (by default the ink is dark on "
      "light paper)",
      [](O& o, const Value&) { o.picture.drawing.invert = true; },
      {},
@@ -299,9 +299,10 @@ constexpr OptionEntry kTable[] = {
      "with --format html, a page that plays every frame",
      [](O& o, const Value&) { o.animate = true; }},
     {"glyphs-of", 0, V::Needed, K::Name, 0, 0, "FONT", "an installed font's name or a font file", kPictureCommand,
-     "match the symbols of --shapes and the order of the ramp to the\nglyphs of FONT (an installed font's name, as "
-     "fc-list shows it, or\na font file), the font the art will be read in; by default the\nterminal's "
-     "(fontconfig's monospace) when shown on a terminal,\nthe built-in font's (GNU Unifont) in files and pipes",
+     "match the symbols of --shapes, the order of the ramp and the\ncharacters of --hanzi to the glyphs of FONT (an "
+     "installed\nfont's name, as fc-list shows it, or a font file), the font the\nart will be read in; by default "
+     "the terminal's (fontconfig's\nmonospace, for Chinese monospace:lang=zh-cn) when shown on a\nterminal, the "
+     "built-in font's (GNU Unifont) in files and pipes",
      [](O& o, const Value& v) { o.glyphsOf = std::string(v.text); }},
 
     {"output", 'o', V::Needed, K::Word, 0, 0, "FILE", "a file, or \"-\" for standard output", kBothCommands,

@@ -213,10 +213,17 @@ FontGlyphSource FontGlyphSource::OpenFamily(std::string_view family, int pixelSi
   auto font = std::make_unique<Font>();
   font->name = family;
   const Config config(FcConfigReference(nullptr));
-  const Pattern pattern(FcPatternCreate());
-  if (!config || !pattern) font->Fail();
   const std::string name(family);
-  FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(name.c_str()));
+  // A name with a colon is a pattern of fontconfig's ("monospace:lang=zh-cn"):
+  // its family is the one asked for.
+  const bool isPattern = name.find(':') != std::string::npos;
+  const Pattern pattern(isPattern ? FcNameParse(reinterpret_cast<const FcChar8*>(name.c_str())) : FcPatternCreate());
+  if (!config || !pattern) font->Fail();
+  if (!isPattern) FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(name.c_str()));
+  FcChar8* asked = nullptr;
+  if (isPattern) family = FcPatternGetString(pattern.get(), FC_FAMILY, 0, &asked) == FcResultMatch
+                              ? std::string_view(reinterpret_cast<const char*>(asked))
+                              : std::string_view("monospace");
   FcConfigSubstitute(config.get(), pattern.get(), FcMatchPattern);
   FcDefaultSubstitute(pattern.get());
   FcResult result = FcResultNoMatch;

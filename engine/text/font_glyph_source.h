@@ -30,7 +30,9 @@ class FontGlyphSource final : public GlyphSource {
   // where it has several. A name that no installed font has fails rather
   // than take the family fontconfig would put in its place; fontconfig's
   // generic families ("monospace", "serif", "sans-serif", ...) take the
-  // font fontconfig chooses for them.
+  // font fontconfig chooses for them. A name with a colon is a pattern of
+  // fontconfig's, as "monospace:lang=zh-cn" (the font it chooses for
+  // Chinese in monospace).
   static FontGlyphSource OpenFamily(std::string_view family, int pixelSize);
   // The font file at path (of a collection, its first font).
   static FontGlyphSource OpenFile(std::string_view path, int pixelSize);

@@ -106,7 +106,6 @@ TEST_F(Hanzi, SetsThatCannotDrawAreRefusedWithNothingWritten) {
       {{"--hanzi-text=山\U0001F600"}, "cannot hold U+1F600 of --hanzi-text"},
       {{"--hanzi-text=@" + (dir_ / "no such poem.txt").string()}, "cannot read"},
       {{"--hanzi", "--hanzi-text=山"}, "--hanzi and --hanzi-text cannot be used together"},
-      {{"--hanzi-text=山", "--invert"}, "--invert is for"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> args = {"picture", disc, "-o", (dir_ / "art.txt").string()};
@@ -167,6 +166,26 @@ TEST_F(Hanzi, AsciiOfTheTextIsLaidFullWidthAndColorsGiveEveryCellACharacter) {
                                 " --hanzi-text=Hi! --width 8 --format ansi | sed 's/\\x1b\\[[0-9;]*m//g'");
   ASSERT_EQ(ansi.status, 0) << ansi.err;
   EXPECT_EQ(ansi.out, ExpectedCycle("Ｈｉ！", 4, 4));
+}
+
+TEST_F(Hanzi, ArtIsMatchedToTheGlyphsOfTheFontItWillBeReadIn) {
+  const std::string disc = Disc();
+  const Outcome builtIn = RunCli({"picture", disc, "--hanzi", "--width", "24", "--format", "utf8"});
+  const Outcome kai = RunCli({"picture", disc, "--hanzi", "--width", "24", "--format", "utf8", "--glyphs-of",
+                              "/usr/share/fonts/truetype/arphic/ukai.ttc"});
+  ASSERT_EQ(builtIn.status, 0) << builtIn.err;
+  ASSERT_EQ(kai.status, 0) << kai.err;
+  EXPECT_NE(kai.out, builtIn.out);
+  EXPECT_EQ(Utf8Characters(kai.out).size(), Utf8Characters(builtIn.out).size());
+  // A font without Chinese characters draws none: refused, nothing written.
+  const std::filesystem::path art = dir_ / "art.txt";
+  for (const char* way : {"--hanzi", "--hanzi-text=山"}) {
+    const Outcome latin = RunCli({"picture", disc, way, "--glyphs-of", "DejaVu Sans Mono", "-o", art.string()});
+    EXPECT_EQ(latin.status, 2) << way;
+    EXPECT_NE(latin.err.find("DejaVu Sans Mono has no glyph for any of the Chinese characters"), std::string::npos)
+        << latin.err;
+    EXPECT_FALSE(std::filesystem::exists(art));
+  }
 }
 
 }  // namespace

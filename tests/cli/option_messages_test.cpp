@@ -70,17 +70,20 @@ TEST_F(Cli, OneWayOfChoosingSymbolsAtATime) {
       {{"--shapes", "--ramp"}, "--ramp and --shapes cannot be used together"},
       {{"--blocks", "--shapes"}, "--shapes and --blocks cannot be used together"},
       {{"--colors=8", "--blocks=braille"}, "--colors and --blocks cannot be used together"},
-      {{"--invert"}, "--invert is for --ramp, --shapes and --blocks only"},
+      {{"--invert"}, "--invert is for --ramp, --shapes, --blocks and --hanzi only"},
       {{"--shapes", "--fill", "--invert"},
        "--invert is needless with --shapes --fill: each cell is drawn in the two colors of its pixels"},
       {{"--original", "--width=10"}, "--original and --width cannot be used together"},
       // No glyphs are matched but by the shapes and the ramp.
       {{"--blocks", "--glyphs-of=monospace"},
-       "--glyphs-of is for --shapes and --ramp only: no other way of drawing matches the font's glyphs"},
+       "--glyphs-of is for --shapes, --ramp, --hanzi and --hanzi-text only: no other way of drawing matches the "
+       "font's glyphs"},
       {{"--colors=4", "--glyphs-of=monospace"},
-       "--glyphs-of is for --shapes and --ramp only: no other way of drawing matches the font's glyphs"},
+       "--glyphs-of is for --shapes, --ramp, --hanzi and --hanzi-text only: no other way of drawing matches the "
+       "font's glyphs"},
       {{"--glyphs-of=monospace"},
-       "--glyphs-of is for --shapes and --ramp only: no other way of drawing matches the font's glyphs"},
+       "--glyphs-of is for --shapes, --ramp, --hanzi and --hanzi-text only: no other way of drawing matches the "
+       "font's glyphs"},
   };
   for (const auto& [options, message] : cases) {
     std::vector<std::string> args = {"picture", p};

@@ -254,6 +254,33 @@ TEST_F(TerminalFit, AsciiArtIsMatchedToTheFontItWillBeReadIn) {
   EXPECT_FALSE(std::filesystem::exists(dir_ / "art.txt"));
 }
 
+TEST_F(TerminalFit, ChineseCharactersAreMatchedToTheFontATerminalDrawsThemIn) {
+  ASSERT_EQ(RunShell("convert -size 256x256 -seed 5 plasma:fractal -blur 0x2 " +
+                     testing_support::Quote((dir_ / "photo.png").string()))
+                .status,
+            0)
+      << "ImageMagick, from Debian's imagemagick package";
+  const std::string photo = (dir_ / "photo.png").string();
+  const TerminalLook light{"rgb:ffff/ffff/ffff"};
+  // On a terminal: the font fontconfig chooses for Chinese in monospace.
+  const std::vector<std::string> shown = ShownLines(
+      OnTerminal({"picture", photo, "--hanzi"}, 80, 24, {{"NO_COLOR", "1"}, {"TERM", "xterm-256color"}}, light));
+  ASSERT_EQ(shown.size(), 23u);
+  // Each cell a character of three bytes in UTF-8, two columns.
+  const std::string columns = std::to_string(shown[0].size() / 3 * 2);
+  const std::vector<std::string> sized = {"picture",  photo, "--hanzi",  "--width", columns,
+                                          "--height", "23",  "--format", "utf8"};
+  std::vector<std::string> ofChinese = sized;
+  ofChinese.insert(ofChinese.end(), {"--glyphs-of", "monospace:lang=zh-cn"});
+  const testing_support::Outcome matched = RunCli(ofChinese);
+  ASSERT_EQ(matched.status, 0) << matched.err;
+  std::string joined;
+  for (const std::string& line : shown) joined += line + "\n";
+  EXPECT_EQ(joined, matched.out);
+  // In a file or a pipe: the built-in font's.
+  EXPECT_NE(RunCli(sized).out, matched.out);
+}
+
 // A copy of a TrueType font with its outlines gone: every byte of its
 // glyf table zero, as a damaged download leaves it.
 std::string WithoutOutlines(std::string font) {

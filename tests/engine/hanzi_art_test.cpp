@@ -10,6 +10,8 @@
 #include "../support/art.h"
 #include "../support/imagemagick.h"
 #include "convert/hanzi_text.h"
+#include "morvexa/cp936.h"
+#include "morvexa/failure.h"
 #include "convert/hanzi_glyphs.h"
 #include "convert/hanzi_search.h"
 #include "morvexa/convert_picture.h"
@@ -282,6 +284,56 @@ TEST(HanziArt, FilledCellsTakeTheMeanColorsUnderAndOffTheirGlyph) {
   // A flat cell is its color, ink and paper alike, whatever its character.
   EXPECT_EQ(art.inks[0][1], 0x30A040u);
   EXPECT_EQ(art.papers[0][1], 0x30A040u);
+}
+
+TEST(HanziArt, AProgramsOwnDrawingOfTheGlyphsIsWhatCellsAreMatchedTo) {
+  // A program that draws the built-in font's glyphs twice as large, each
+  // pixel 2 x 2, and has nothing for 鸟: its glyphs are the built-in font's
+  // but that one.
+  const GlyphFont font = GlyphFont::Open();
+  PictureOptions::GlyphsOf of{"twice", 32, false, [&](char32_t c) -> std::optional<DrawnCell> {
+                                const std::optional<ByteString> bytes = cp936::EncodeStrict(std::u32string(1, c));
+                                if (!bytes || bytes->size() != 2 || *bytes == "\xC4\xF1") return std::nullopt;
+                                const auto glyph = font.Glyph(static_cast<unsigned char>((*bytes)[0]),
+                                                              static_cast<unsigned char>((*bytes)[1]));
+                                DrawnCell cell{32, 32, 32, 32, std::vector<unsigned char>(32 * 32)};
+                                for (int y = 0; y < 32; ++y) {
+                                  for (int x = 0; x < 32; ++x) {
+                                    const bool on = GlyphFont::IsInked(GlyphFont::RowBits(glyph, y / 2), x / 2);
+                                    cell.coverage[static_cast<std::size_t>(y * 32 + x)] = on ? 255 : 0;
+                                  }
+                                }
+                                return cell;
+                              }};
+  const std::shared_ptr<const HanziGlyphs> drawn = HanziGlyphs::For(kSixCharacters, of);
+  const HanziGlyphs builtIn(kSixCharacters);
+  ASSERT_EQ(drawn->Count(), builtIn.Count() - 1);
+  for (std::size_t k = 1, b = 1; k < drawn->Count(); ++k, ++b) {
+    if (builtIn.Code(b) == "\xC4\xF1") ++b;
+    EXPECT_EQ(drawn->Code(k), builtIn.Code(b));
+    EXPECT_EQ(drawn->InkOf(k), builtIn.InkOf(b)) << k;
+  }
+  // Asked again, the same glyphs, made once.
+  EXPECT_EQ(HanziGlyphs::For(kSixCharacters, of).get(), drawn.get());
+  // Cells that are glyphs draw them, but for the one the program lacks.
+  PictureOptions options;
+  options.width = 12;
+  options.way = Hanzi{ByteString(kSixCharacters)};
+  options.glyphs = of;
+  MemoryArtArea area;
+  MemoryCharList list;
+  ConvertPicture(Picture(PictureOf(Characters(kSixCharacters))), options, list, area);
+  const ByteString line = testing_support::Lines(area).at(0);
+  EXPECT_EQ(line.substr(0, 6), kSixCharacters.substr(0, 6));
+  EXPECT_NE(line.substr(6, 2), "\xC4\xF1");
+  EXPECT_EQ(line.substr(8), kSixCharacters.substr(8));
+  // A font with none of the characters is refused, unless the built-in
+  // font may stand in.
+  of.drawnBy = [](char32_t) { return std::nullopt; };
+  of.font = "none";
+  EXPECT_THROW(HanziGlyphs::For(kSixCharacters, of), Failure);
+  of.fallBack = true;
+  EXPECT_EQ(HanziGlyphs::For(kSixCharacters, of)->Count(), builtIn.Count());
 }
 
 }  // namespace

@@ -35,7 +35,7 @@ cases=(
   "$window_hint|morvexa: --blocks is for a PICTURE given with it|$window --blocks"
   # Qt's options, and their values, are Qt's: not pictures, not refused.
   "$window_hint|morvexa: unrecognized option '--widht'; did you mean --width?|$window -platform xcb -style fusion -reverse --widht 3 x.png"
-  "$window_hint|morvexa: --invert is for --ramp, --shapes and --blocks only|$window -display :9 -geometry 300x200 -title T -name N -sync --invert x.png"
+  "$window_hint|morvexa: --invert is for --ramp, --shapes, --blocks and --hanzi only|$window -display :9 -geometry 300x200 -title T -name N -sync --invert x.png"
   "$window_hint|morvexa: one picture at most: 'y.png' is another|$window --style=fusion -qwindowtitle T x.png -session S y.png"
   "$picture_hint|morvexa-cli: unknown option --widht; did you mean --width?|$cli picture --widht 3 x.png"
   "$picture_hint|morvexa-cli: --ramp and --shapes cannot be used together|$cli picture --shapes --ramp x.png"

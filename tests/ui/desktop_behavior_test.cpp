@@ -145,7 +145,7 @@ TEST(WindowArguments, ThePictureOptionsOfTheCommandLine) {
   const std::pair<QStringList, QString> refused[] = {
       {{"--ramp", "--colors=4", "a.png"}, "--ramp and --colors cannot be used together"},
       {{"--shapes", "--blocks", "a.png"}, "--shapes and --blocks cannot be used together"},
-      {{"--invert", "a.png"}, "--invert is for --ramp, --shapes and --blocks only"},
+      {{"--invert", "a.png"}, "--invert is for --ramp, --shapes, --blocks and --hanzi only"},
       {{"--width=abc", "a.png"}, "--width: \"abc\" is not a whole number from 0 to 1048576"},
       {{"--colors", "96", "a.png"}, "--colors: \"96\" is not a whole number from 2 to 95"},
       {{"--blocks=braille", "a.png"},

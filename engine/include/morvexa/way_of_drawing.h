@@ -128,10 +128,11 @@ struct Blocks {
 
 // Each cell two columns wide and a line high, drawn in the Chinese
 // character of characters (code page 936, two bytes each) whose glyph in
-// the built-in 16 x 16 font is most like the 16 x 16 samples it covers
+// the font the art will be read in (the built-in 16 x 16 font unless
+// another is named) is most like the 16 x 16 samples it covers
 // (see convert/hanzi_to_art.h), or the full-width space where paper is
-// best: ink on white paper, or with fill in the ink and paper that fit the
-// cell. Or, given a text, its characters in reading order, one a cell,
+// best: ink on white paper (invert: on black), or with fill in the ink and
+// paper that fit the cell. Or, given a text, its characters in reading order, one a cell,
 // over again as needed (see convert/hanzi_text.h).
 struct Hanzi {
   ByteString characters;
@@ -139,11 +140,13 @@ struct Hanzi {
   // The characters of a text laid through the picture (code page 936, two
   // bytes each); empty: each cell's character is matched.
   ByteString text;
+  // Light ink on dark paper, the picture's light tones asking for ink.
+  bool invert = false;
 
   static constexpr std::string_view kOption = "--hanzi";
   static constexpr std::string_view kTextOption = "--hanzi-text";
-  static constexpr bool kTakesInvert = false, kCellPerPixel = false;
-  static constexpr bool kMatchesGlyphs = false;
+  static constexpr bool kTakesInvert = true, kCellPerPixel = false;
+  static constexpr bool kMatchesGlyphs = true;
   // A cell's samples, wide and high; it is two columns, each half as wide.
   static constexpr CellSamples kCellSamples = {16, 16};
   CellSamples Samples() const { return {kCellSamples.wide / 2, kCellSamples.high}; }
