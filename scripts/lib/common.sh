@@ -9,7 +9,7 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 # colors a terminal shows; xxHash for the checks of saves in place.
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev fonts-arphic-uming qt6-translations-l10n
   libspng-dev libjpeg62-turbo-dev libgif-dev libwebp-dev libimagequant-dev libfreetype-dev libfontconfig-dev
-  libncurses-dev libxxhash-dev)
+  libncurses-dev libxxhash-dev zlib1g-dev)
 # What the tests and benchmarks need beyond that: unifont to check that the
 # built-in font is what the generator makes of it; Xvfb, xdotool,
 # ImageMagick and python3-xlib to run the real window in the smoke test;
@@ -33,6 +33,9 @@ BUILD_PACKAGES+=(help2man python3)
 TEST_PACKAGES+=(clang-format git clang libclang-rt-14-dev)
 # A symbol font (URW's dingbats), which art is not matched to.
 TEST_PACKAGES+=(fonts-urw-base35)
+# figlet and toilet, the reference every FIGlet and TOIlet banner is checked
+# against, with their fonts.
+TEST_PACKAGES+=(figlet toilet toilet-fonts)
 # What scripts/package needs beyond a build: dpkg-shlibdeps, file (which
 # CPack asks which files are programs), lintian.
 PACKAGE_PACKAGES=(dpkg-dev file lintian)
