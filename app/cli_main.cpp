@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,7 @@
 #include "morvexa/convert_picture.h"
 #include "morvexa/cp936.h"
 #include "morvexa/failure.h"
+#include "morvexa/figlet.h"
 #include "morvexa/memory_art_area.h"
 #include "morvexa/memory_char_list.h"
 #include "morvexa/picture.h"
@@ -293,7 +295,80 @@ class Command {
     return area;
   }
 
+  // --list-figlet: the FIGlet and TOIlet fonts found, one a line.
+  static void ListFigletFonts() {
+    std::string listed;
+    for (const std::string& name : FigletFontsFound()) listed += name + '\n';
+    Print(listed);
+  }
+
+  // Refuses the options of the other banners, and those of FIGlet fonts
+  // without --figlet.
+  void CheckFigletOptions() const {
+    const FigletLayout asked = options_.figletLayout, plain;
+    const bool laidOut = asked.mode != plain.mode || asked.justify != plain.justify ||
+                         asked.direction != plain.direction;
+    if (!options_.figlet) {
+      if (laidOut) throw Stop{kRefused, "--layout, --justify and --direction are for --figlet"};
+      return;
+    }
+    const char* other = options_.font       ? "--font"
+                        : options_.size     ? "--size"
+                        : options_.scale > 1 ? "--scale"
+                        : options_.square   ? "--square"
+                                            : nullptr;
+    if (other) throw Stop{kRefused, std::string(other) + " and --figlet cannot be used together"};
+  }
+
+  // The characters text needs that font lacks, refused: each named, and
+  // Chinese ones pointed to the built-in font, which has them.
+  static void RefuseMissing(const FigletFont& font, std::u32string_view text) {
+    const std::u32string missing = FigletMissing(font, text);
+    if (missing.empty()) return;
+    constexpr std::size_t kNamed = 12;
+    std::string named;
+    bool chinese = false;
+    for (std::size_t i = 0; i < missing.size() && i < kNamed; ++i) {
+      char code[16];
+      std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(missing[i]));
+      named += std::string(i ? ", " : "") + code;
+      if (missing[i] >= 0x20) named += " " + cp936::Utf8Encode(std::u32string(1, missing[i]));
+      chinese |= (missing[i] >= 0x3400 && missing[i] <= 0x9FFF) || (missing[i] >= 0xF900 && missing[i] <= 0xFAFF);
+    }
+    if (missing.size() > kNamed) named += " and " + std::to_string(missing.size() - kNamed) + " more";
+    std::string message = "--figlet: " + QuotedName(font.name) + " has no character for " + named;
+    if (chinese) message += "; FIGlet fonts have no Chinese characters: without --figlet, the built-in font draws them";
+    throw Stop{kRefused, message};
+  }
+
+  // A banner in a FIGlet or TOIlet font, in the art's form.
+  void RunFiglet() const {
+    const std::u32string text = UnicodeFromCommandLine(options_.input, "TEXT");
+    if (text.empty()) throw Stop{kRefused, std::string(RefusalOf(TextToAscResult::EmptyText).text)};
+    const FigletFont font = FigletFont::Open(*options_.figlet);
+    RefuseMissing(font, text);
+    FigletLayout layout = options_.figletLayout;
+    const std::size_t terminal = TerminalColumns();
+    layout.width = options_.picture.options.width ? options_.picture.options.width : terminal ? terminal : 80;
+    const ArtFormSettings form = Form(cp936::Utf8Encode(text));
+    MemoryArtArea area = AreaFor(form);
+    MemoryCharList list;
+    std::set<char32_t> listed;
+    std::size_t y = 0;
+    for (const std::u32string& line : FigletLines(font, text, layout)) {
+      area.WriteLine(y++, cp936::Encode(line));
+      for (const char32_t c : line) {
+        if (listed.insert(c).second) list.AddIfAbsent(cp936::Encode(std::u32string(1, c)));
+      }
+    }
+    RunReplacements(list, area);
+    WriteArt(area, list, form);
+  }
+
   void RunText() const {
+    CheckFigletOptions();
+    if (options_.listFiglet) return ListFigletFonts();
+    if (options_.figlet) return RunFiglet();
     const std::u32string text = UnicodeFromCommandLine(options_.input, "TEXT");
     if (text.empty()) throw Stop{kRefused, std::string(RefusalOf(TextToAscResult::EmptyText).text)};
     const std::string title = cp936::Utf8Encode(text);
@@ -303,7 +378,7 @@ class Command {
     BannerOptions options;
     options.scale = options_.scale;
     options.square = options_.square;
-    options.wrapColumns = TerminalColumns();
+    options.wrapColumns = options_.picture.options.width ? options_.picture.options.width : TerminalColumns();
     options.colors = {options_.inkColor, options_.blankColor};
     options.font = options_.font;
     options.size = options_.size.value_or(16);

@@ -252,6 +252,7 @@ ParseResult ParseCommand(Options options, const std::vector<std::string>& args) 
     }
   }
   // What is left, after getopt moved the options first: the argument.
+  if (text && options.listFiglet && optind >= argc) return {options, {}};
   if (optind >= argc) return {{}, text ? "TEXT is missing" : "FILE is missing"};
   if (optind + 1 < argc) {
     const std::vector<std::string> left(argv.begin() + optind, argv.begin() + argc);

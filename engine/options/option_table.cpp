@@ -30,6 +30,19 @@ constexpr OptionChoice kPalettes[] = {{"16", static_cast<int>(TerminalColors::Pa
                                       {"256", static_cast<int>(TerminalColors::Palette256)},
                                       {"truecolor", static_cast<int>(TerminalColors::TrueColor)},
                                       {"24bit", static_cast<int>(TerminalColors::TrueColor)}};
+using FigletMode = FigletLayout::Mode;
+constexpr OptionChoice kFigletLayouts[] = {{"font", static_cast<int>(FigletMode::Font)},
+                                           {"full", static_cast<int>(FigletMode::FullWidth)},
+                                           {"kern", static_cast<int>(FigletMode::Kerning)},
+                                           {"smush", static_cast<int>(FigletMode::Smushing)},
+                                           {"overlap", static_cast<int>(FigletMode::Overlap)}};
+constexpr OptionChoice kJustifications[] = {{"auto", static_cast<int>(FigletLayout::Justify::Auto)},
+                                            {"left", static_cast<int>(FigletLayout::Justify::Left)},
+                                            {"center", static_cast<int>(FigletLayout::Justify::Center)},
+                                            {"right", static_cast<int>(FigletLayout::Justify::Right)}};
+constexpr OptionChoice kDirections[] = {{"font", static_cast<int>(FigletLayout::Direction::Font)},
+                                        {"left-to-right", static_cast<int>(FigletLayout::Direction::LeftToRight)},
+                                        {"right-to-left", static_cast<int>(FigletLayout::Direction::RightToLeft)}};
 constexpr OptionChoice kBlockKinds[] = {{"quadrants", static_cast<int>(BlockKind::Quadrants)},
                                         {"fine", static_cast<int>(BlockKind::Fine)},
                                         {"braille", static_cast<int>(BlockKind::Braille)}};
@@ -75,6 +88,26 @@ constexpr OptionEntry kTable[] = {
      kTextCommand,
      "draw each pixel two symbols wide, square on a terminal",
      [](O& o, const Value&) { o.square = true; }},
+    {"figlet", 0, V::Needed, K::Name, 0, 0, "FONT", "a FIGlet or TOIlet font's name or file", kTextCommand,
+     "draw in a FIGlet font (.flf) or TOIlet font (.tlf), by its name\n(looked for in $FIGLET_FONTDIR and where "
+     "figlet and toilet keep\ntheirs) or its file, laid out as figlet lays it out",
+     [](O& o, const Value& v) { o.figlet = std::string(v.text); }},
+    {"list-figlet", 0, V::None, K::Flag, 0, 0, {}, {}, kTextCommand,
+     "list the FIGlet and TOIlet fonts found, one a line, and exit",
+     [](O& o, const Value&) { o.listFiglet = true; }},
+    {"layout", 0, V::Needed, K::Choice, 0, 0, "WAY", {}, kTextCommand,
+     "with --figlet, how characters meet: font (the font's own way),\nfull (full width), kern (touching), smush "
+     "(the font's smushing\nrules, forced) or overlap (one column over, the later wins)",
+     [](O& o, const Value& v) { o.figletLayout.mode = static_cast<FigletMode>(v.choice); },
+     kFigletLayouts},
+    {"justify", 0, V::Needed, K::Choice, 0, 0, "SIDE", {}, kTextCommand,
+     "with --figlet, left, center or right within --width (auto: the\nside the font's direction starts from)",
+     [](O& o, const Value& v) { o.figletLayout.justify = static_cast<FigletLayout::Justify>(v.choice); },
+     kJustifications},
+    {"direction", 0, V::Needed, K::Choice, 0, 0, "WAY", {}, kTextCommand,
+     "with --figlet, left-to-right or right-to-left (font: the font's)",
+     [](O& o, const Value& v) { o.figletLayout.direction = static_cast<FigletLayout::Direction>(v.choice); },
+     kDirections},
     {"font", 0, V::Needed, K::Name, 0, 0, "FONT", "an installed font's name or a font file", kTextCommand,
      "draw with an installed font, by its name (as fc-list shows it)\nor its file, instead of the built-in one",
      [](O& o, const Value& v) { o.font = std::string(v.text); }},
@@ -98,8 +131,10 @@ constexpr OptionEntry kTable[] = {
      kMostCells,
      "N",
      {},
-     kPictureEverywhere,
-     "N columns of art (0: one a pixel); without --height, the lines\nfollow the picture's proportions and --aspect",
+     kPictureEverywhere | kTextCommand,
+     "N columns of art (0: one a pixel); without --height, the lines\nfollow the picture's proportions and --aspect; "
+     "of text, the\nwidest a banner's line may be (by default the terminal's, or\nwith --figlet 80 in files "
+     "and pipes)",
      [](O& o, const Value& v) { o.picture.options.width = v.whole; },
      {},
      {},

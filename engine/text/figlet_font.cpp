@@ -175,6 +175,7 @@ std::u32string Row(std::string_view bytes, bool& notUtf8) {
 // them after the four bytes of the signature: how many were read.
 struct Header {
   int read = 0;
+  int numbersGiven = 0;
   char hardBlank = '$';
   long numbers[7] = {};  // height, baseline, longest, old layout, comments, direction, full layout
 };
@@ -195,6 +196,7 @@ Header ReadHeader(std::string_view line) {
     if (end == rest.c_str()) return header;
     at += static_cast<std::size_t>(end - rest.c_str());
     header.numbers[field] = std::clamp<long>(value, -0x7FFFFFFF, 0x7FFFFFFF);
+    ++header.numbersGiven;
     if (field != 1) ++header.read;  // the baseline is read but not counted
   }
   return header;
@@ -222,8 +224,8 @@ FigletFont FigletFont::Parse(std::string_view bytes, std::string_view name) {
   const Header header = ReadHeader(first);
   if (header.read < 5) {
     Malformed(name, 1,
-              "its header gives " + std::to_string(std::max(header.read - 1, 0)) +
-                  " of the 4 numbers every font has (height, baseline, longest line, layout, comment lines)");
+              "its header gives " + std::to_string(header.numbersGiven) +
+                  " of the 5 numbers every font has (height, baseline, longest line, layout, comment lines)");
   }
   font.hardBlank = static_cast<unsigned char>(header.hardBlank);
   const long height = header.numbers[0];
@@ -250,8 +252,9 @@ FigletFont FigletFont::Parse(std::string_view bytes, std::string_view name) {
     const std::optional<std::string> line = lines.Next(std::string::npos);
     if (line) font.comment += *line;
   }
-  // Rows as figlet reads them; of a font wider than figlet reads, whole.
-  const std::size_t rowLimit = font.maxLength <= static_cast<int>(kLongestRow) ? kLongestRow : std::string::npos;
+  // Rows are read whole: figlet reads 255 bytes of a row and overruns its
+  // buffers on longer ones.
+  const std::size_t rowLimit = std::string::npos;
   const std::size_t limit = static_cast<std::size_t>(font.maxLength) + kLineRoom + 1;
   // A character's rows, read as figlet reads them; false when the font ended
   // before its first row.
@@ -270,9 +273,14 @@ FigletFont FigletFont::Parse(std::string_view bytes, std::string_view name) {
       }
       rows.push_back(Row(line.value_or(""), notUtf8));
     }
-    if (ended < font.height - 1 && required) {
+    // The last required character may lose its last row, as a file
+    // without its final line break does; any other is cut short.
+    const int whole = code == kDeutsch[std::size(kDeutsch) - 1] ? font.height - 1 : font.height;
+    if (required && ended < whole) {
       Malformed(name, firstLine,
-                "the font ends in the middle of its character " + std::to_string(code) + ", of " +
+                "the font ends in the middle of its character " + std::to_string(code) +
+                    (code > ' ' && code < 0x7F ? std::string(" (") + static_cast<char>(code) + ")" : std::string()) +
+                    ", of " +
                     std::to_string(font.height) + " lines");
     }
     font.characters[code] = std::move(rows);

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -153,6 +154,83 @@ TEST(Figlet, EveryDebianFontLaysOutTextAsFigletDoes) {
   EXPECT_EQ(differ, 0u) << "of " << compared;
   EXPECT_LT(undefined, compared / 5);
   EXPECT_GT(compared, fonts.size() * cases.size() / 2);
+}
+
+std::filesystem::path Corpus(const std::string& name) {
+  return std::filesystem::path(MORVEXA_TEST_DATA) / "fuzz" / "figlet" / name;
+}
+
+TEST(Figlet, FontsOfEveryFormReadAsFigletReadsThem) {
+  // Line breaks of CR LF, a last line without its break, right to left,
+  // UTF-8 rows with an end mark of three bytes, and the font in a zip
+  // archive, deflated or stored.
+  for (const char* name : {"tiny.flf", "tiny_cr.flf", "tiny_no_last_break.flf", "tiny_rtl.flf", "utf8.tlf",
+                           "zipped_deflate.flf"}) {
+    const FigletFont font = FigletFont::Open(Corpus(name).string());
+    for (const std::u32string text : {U"Hi {x} /\\_", U"\u00DF\u00C4 ab cd ef gh", U"@"}) {
+      for (const std::size_t width : {80, 9}) {
+        FigletLayout layout;
+        layout.width = width;
+        EXPECT_EQ(Printed(FigletLines(font, text, layout)),
+                  Figlet(Corpus(name).string(), text, "-w " + std::to_string(width)))
+            << name << " \"" << cp936::Utf8Encode(text) << "\" " << width;
+      }
+    }
+  }
+  // Code-tagged characters: hexadecimal, negative, octal.
+  const FigletFont tiny = FigletFont::Open(Corpus("tiny.flf").string());
+  // A zip archive that stores its font (which figlet does not read) holds
+  // the same.
+  EXPECT_EQ(FigletFont::Open(Corpus("zipped_stored.flf").string()).characters,
+            FigletFont::Open(Corpus("zipped_deflate.flf").string()).characters);
+  EXPECT_EQ(tiny.characters.at(0x100), (std::vector<std::u32string>{U"-A-", U"_A_"}));
+  EXPECT_EQ(tiny.characters.at(-2), (std::vector<std::u32string>{U"nn", U"nn"}));
+  EXPECT_EQ(tiny.characters.at(0177), (std::vector<std::u32string>{U"oo", U"oo"}));
+  EXPECT_EQ(tiny.comment, "a tiny font\n");
+  // Rows longer than the 255 bytes figlet reads (and overruns its buffer
+  // on) are read whole.
+  const FigletFont longRows = FigletFont::Open(Corpus("long_rows.flf").string());
+  EXPECT_EQ(longRows.characters.at(' '), (std::vector<std::u32string>{std::u32string(300, '#'), std::u32string(260, 'y')}));
+  EXPECT_EQ(longRows.characters.at('!')[0], U"!|$");
+  // A byte of ISO-8859-1 in a row is that character, and noted.
+  const FigletFont latin1 = FigletFont::Open(Corpus("latin1.flf").string());
+  EXPECT_EQ(latin1.characters.at(' ')[0], U"\u00C4|$");
+  EXPECT_EQ(latin1.notUtf8.count(' '), 1u);
+}
+
+TEST(Figlet, MalformedFontsAreRefusedNamingTheLine) {
+  const struct {
+    const char* name;
+    const char* said;
+  } cases[] = {
+      {"empty.flf", "line 1: not a FIGlet font (.flf) or a TOIlet font (.tlf)"},
+      {"bad_magic.flf", "line 1: not a FIGlet font (.flf) or a TOIlet font (.tlf)"},
+      {"short_header.flf", "line 1: its header gives 2 of the 5 numbers every font has"},
+      {"tall.flf", "line 1: a character 5000 lines high is more than the 1000 a font may have"},
+      {"truncated.flf", "line 49: the font ends in the middle of its character 55 (7), of 2 lines"},
+      {"zipped_damaged.flf", "a zip archive whose font's compressed data is damaged"},
+      {"zipped_cut.flf", "a zip archive without its central directory"},
+  };
+  for (const auto& c : cases) {
+    try {
+      FigletFont::Open(Corpus(c.name).string());
+      ADD_FAILURE() << c.name << " was read";
+    } catch (const Failure& failure) {
+      EXPECT_NE(failure.Cause().refusal.find(c.said), std::string::npos) << failure.Cause().refusal;
+      EXPECT_NE(failure.Cause().refusal.find(c.name), std::string::npos) << failure.Cause().refusal;
+    }
+  }
+  // And figlet refuses what it can tell is no font too.
+  for (const char* name : {"empty.flf", "bad_magic.flf", "short_header.flf"}) {
+    const int status = std::system(("figlet -f " + Quoted(Corpus(name).string()) + " x >/dev/null 2>&1").c_str());
+    EXPECT_NE(WEXITSTATUS(status), 0) << name;
+  }
+}
+
+TEST(Figlet, CharactersAFontLacksAreNamedOnce) {
+  const FigletFont tiny = FigletFont::Open(Corpus("tiny.flf").string());
+  // Controls and white space are never missing; each character once.
+  EXPECT_EQ(FigletMissing(tiny, U"ab\t\n\u4F60c\u4F60\u0101\u00C4"), U"\u4F60\u0101");
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 
 #include "morvexa/art_form.h"
 #include "morvexa/color.h"
+#include "morvexa/figlet.h"
 #include "morvexa/picture_arguments.h"
 #include "morvexa/terminal_palette.h"
 
@@ -55,6 +56,11 @@ struct CommandOptions {
   bool square = false;
   std::optional<std::string> font;
   std::optional<int> size;
+  // text: a FIGlet or TOIlet font to draw in, and how its banner is laid
+  // out (the width from --width); --list-figlet.
+  std::optional<std::string> figlet;
+  FigletLayout figletLayout;
+  bool listFiglet = false;
   // picture: one symbol per pixel even on a terminal (--original); how many
   // times an animation is played through (--loops, 0: for ever) and for how
   // long at most (--duration, in seconds); a page that plays it
