@@ -2,8 +2,9 @@
 """Write bash's completion of morvexa-cli from the program's own --help, so
 that a new command or option completes without a change here: commands and
 options complete by name; a FILE value of an option completes any file, a
-command's FILE argument the pictures named by --pictures; other values
-(SYMBOL, OLD NEW) complete nothing. An optional value ([=WHEN]) is only
+command's FILE argument the pictures named by --pictures; the value of an
+option --X of a command that also has --list-X completes what the program
+lists (and files); other values (SYMBOL, OLD NEW) complete nothing. An optional value ([=WHEN]) is only
 taken joined to its option, as getopt_long takes it.
 
   python3 tools/make_bash_completion.py --pictures 'bmp|png' -o morvexa-cli PROGRAM
@@ -53,6 +54,7 @@ _{function}() {{
   if ((pending > 0)); then
     case $option in
 {file_values}
+{listed_values}
     esac
     return
   fi
@@ -79,7 +81,7 @@ def main():
     commands = cli_help.commands(args.program)
     first_words = [command.name for command in commands] + program_options
 
-    command_cases, values, file_values = [], {}, set()
+    command_cases, values, file_values, listed_values = [], {}, set(), []
     for command in commands:
         names = [n for option in command.options for n in option.names]
         argument = "pictures" if command.argument == "FILE" else ""
@@ -91,6 +93,13 @@ def main():
                 values.setdefault(len(option.values), set()).update(option.names)
             if option.values == ["FILE"]:
                 file_values.update(option.names)
+            for long_name in option.names:
+                if long_name.startswith("--") and "--list-" + long_name[2:] in names and option.values:
+                    listed_values.append(
+                        f"      {long_name})\n        COMPREPLY=($(compgen -W \"$(\"${{words[0]}}\" {command.name} "
+                        f"--list-{long_name[2:]} 2>/dev/null)\" -- \"$cur\"))\n        _filedir"
+                        "\n        ;;"
+                    )
 
     value_cases = [
         f"      {'|'.join(sorted(names))}) option=${{words[i]}} pending={count} ;;"
@@ -106,6 +115,7 @@ def main():
                 commands="\n".join(command_cases),
                 values="\n".join(value_cases),
                 file_values="\n".join(file_cases),
+                listed_values="\n".join(listed_values),
                 pictures=args.pictures,
             )
         )

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # bash completes morvexa-cli's command line with the completion made from
 # its --help: commands, each command's own options, nothing for values
-# such as SYMBOL and OLD NEW, any file for -o and --symbols, and pictures
-# (and folders) for picture's FILE. And the generator reads GNU-style help
+# such as SYMBOL and OLD NEW, any file for -o and --symbols, pictures (and
+# folders) for picture's FILE, and the fonts it lists (and files) for
+# --figlet. And the generator reads GNU-style help
 # as a future morvexa-cli may write it, shown by a stand-in program: two
 # options on one line, a short option taking the value of its long one,
 # and optional values (--color[=WHEN]), only taken when joined.
@@ -74,6 +75,11 @@ expect 'morvexa-cli picture a.bmp --output n' 'notes.txt'
 expect 'morvexa-cli text 编程 --symbols=n' 'notes.txt'
 expect 'morvexa-cli picture -- -' ''
 expect 'morvexa-cli frobnicate ' ''
+# A FIGlet font: those the program lists, and files.
+ln -s "$program" "$work/bin/morvexa-cli"
+PATH="$work/bin:$PATH" expect 'morvexa-cli text --figlet=sla' 'slant'
+PATH="$work/bin:$PATH" expect 'morvexa-cli text --figlet sm' 'small smascii12 smascii9 smblock smbraille smmono12 smmono9 smscript smshadow smslant'
+PATH="$work/bin:$PATH" expect 'morvexa-cli text --figlet=no' 'notes.txt'
 
 # The stand-in: "stand-in draw WORDS" and "stand-in open FILE".
 cat >"$work/bin/stand-in" <<'PROGRAM'
