@@ -3,7 +3,10 @@
 
 Each art (plain text or ANSI-colored text) is drawn as a picture: one
 character per cell of 8 x 16 pixels, in one of two model fonts, and compared
-with the photograph resized to exactly the drawing's size.
+with the photograph resized to exactly the drawing's size.  A double-width
+character (East Asian width W or F, the characters wcwidth gives 2, such as
+Chinese characters and the full-width space U+3000) takes two cells, 16 x 16
+pixels, as a terminal gives it.
 
 Measures
 --------
@@ -30,9 +33,11 @@ dE        mean CIEDE2000 (skimage.color.deltaE_ciede2000) between each
 
 Model fonts (--fonts, --font-file)
 ----------------------------------
-unifont  GNU Unifont's own 8x16 bitmap glyphs, read from unifont.hex: each
-         glyph is exactly one cell, ink 0 or 1.  Double-width (16x16) glyphs
-         are squeezed into the cell by averaging pairs of columns.
+unifont  GNU Unifont's own bitmap glyphs, read from unifont.hex, ink 0 or
+         1: an 8x16 glyph is exactly one cell, and a double-width
+         character's 16x16 glyph exactly its two cells, at full size.  A
+         16x16 glyph of a character of single width is squeezed into its
+         cell by averaging pairs of columns.
 dejavu   DejaVu Sans Mono drawn as any font file is (below): at 53 px
          (advance 31.9 px, ascent + descent 63 px), an anti-aliased glyph
          whose advance is 8 px and line 16 px (to within 0.3%).
@@ -42,9 +47,11 @@ NAME=FILE  (--font-file, repeatable) any TrueType or OpenType font file
          into a 32 x 64 canvas, top of the ascender on the canvas' top
          edge, then area-averaged 4 x 4 down to 8 x 16.  What lies past the
          canvas is cut: a font whose ascent + descent at that size exceeds
-         64 px loses the bottom of its descenders.  A glyph whose advance is
-         over 1.5 cells (a double-width ideograph) is drawn into a 64 x 64
-         canvas and squeezed into the cell, as Unifont's are.  NAME, the
+         64 px loses the bottom of its descenders.  A double-width
+         character is drawn into a 64 x 64 canvas and area-averaged down to
+         its two cells; a glyph of a single-width character whose advance is
+         over 1.5 cells is drawn so too and squeezed into its one cell, as
+         Unifont's are.  NAME, the
          font's name in the results (likeness_NAME...), is the family name
          in lower case with "-" for spaces when left out.
 In outline fonts, glyphs the font lacks (its .notdef glyph would be drawn)
@@ -104,6 +111,7 @@ import shutil
 import subprocess
 import sys
 import time
+import unicodedata
 
 import numpy as np
 from PIL import Image, ImageDraw, ImageFont
@@ -112,6 +120,17 @@ from skimage.filters import gaussian
 from skimage.metrics import structural_similarity
 
 CELL_W, CELL_H = 8, 16
+
+# The second cell of a double-width character holds the character followed
+# by this mark (see parse_ansi): its ink is the right half of the glyph.
+RIGHT_HALF = "\0"
+
+
+def is_wide(ch):
+    """Whether a terminal gives ch two cells (wcwidth 2): East Asian width
+    Wide or Fullwidth."""
+    return unicodedata.east_asian_width(ch) in ("W", "F")
+
 
 # The peers measured by default: name -> shell command.  See REPORT.md for
 # why each flag is there.  A name ending in ":dark" is drawn light on dark.
@@ -155,7 +174,8 @@ DEFAULT_DEJAVU = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf"
 # ----------------------------------------------------------------- glyphs
 
 def load_unifont_hex(path):
-    """Return {codepoint: float32 array (16, 8) of ink 0/1} from a .hex file."""
+    """Return {codepoint: float32 array (16, 8) or (16, 16) of ink 0/1}
+    from a .hex file: each glyph at its own width."""
     opener = gzip.open if path.endswith(".gz") else open
     glyphs = {}
     with opener(path, "rt", encoding="ascii") as f:
@@ -167,10 +187,7 @@ def load_unifont_hex(path):
             value = int(bits, 16)
             n = width * 16
             flat = [(value >> (n - 1 - i)) & 1 for i in range(n)]
-            glyph = np.array(flat, np.float32).reshape(16, width)
-            if width == 16:
-                glyph = glyph.reshape(16, 8, 2).mean(axis=2)
-            glyphs[int(code, 16)] = glyph
+            glyphs[int(code, 16)] = np.array(flat, np.float32).reshape(16, width)
     return glyphs
 
 
@@ -238,6 +255,7 @@ class ModelFont:
         self.name = name
         self.unifont = unifont
         self.cache = {}
+        self.wide_cache = {}
         self.pil = None
         self.family = "GNU Unifont"
         if name != "unifont":
@@ -249,9 +267,11 @@ class ModelFont:
             self.pil = ImageFont.truetype(path, outline_size(path))
             self.family = self.pil.getname()[0]
             self.notdef = self._draw_pil("\uffff")
+            self.wide_notdef = self._draw_pil("\uffff", wide=True)
 
-    def _draw_pil(self, ch):
-        squeeze = 2 if self.pil.getlength(ch) > 1.5 * OUTLINE_ADVANCE else 1
+    def _draw_pil(self, ch, wide=False):
+        """Ink of ch drawn by PIL: (16, 8), or (16, 16) when wide."""
+        squeeze = 2 if wide or self.pil.getlength(ch) > 1.5 * OUTLINE_ADVANCE else 1
         ascent, descent = self.pil.getmetrics()
         tall = ascent + descent > CELL_H * 4
         canvas = Image.new("L", (CELL_W * 4 * squeeze, max(CELL_H * 4, ascent + descent)), 0)
@@ -264,11 +284,52 @@ class ModelFont:
             canvas = canvas.resize((CELL_W * 4 * squeeze, CELL_H * 4), Image.BOX,
                                    box=(0, 0, canvas.width, ascent + descent))
         a = np.asarray(canvas, np.float32) / 255.0
-        return a.reshape(CELL_H, 4, CELL_W, 4 * squeeze).mean(axis=(1, 3))
+        width = CELL_W * (2 if wide else 1)
+        return a.reshape(CELL_H, 4, width, a.shape[1] // width).mean(axis=(1, 3))
+
+    def _unifont(self, cp, wide=False):
+        """Unifont's ink of cp at the width of one cell, or of two when
+        wide (a glyph of 8 columns in the first of them), or None."""
+        g = self.unifont.get(cp)
+        if g is None:
+            return None
+        if wide and g.shape[1] == CELL_W:
+            return np.concatenate([g, np.zeros_like(g)], axis=1)
+        if not wide and g.shape[1] == 2 * CELL_W:
+            return g.reshape(CELL_H, CELL_W, 2).mean(axis=2)
+        return g
+
+    def wide_ink(self, ch):
+        """Ink (16, 16) of a double-width character over its two cells."""
+        g = self.wide_cache.get(ch)
+        if g is not None:
+            return g
+        cp = ord(ch)
+        g = None
+        if self.pil is not None:
+            g = self._draw_pil(ch, wide=True)
+            if np.array_equal(g, self.wide_notdef) and cp in self.unifont:
+                g = None
+        if g is None:
+            g = self._unifont(cp, wide=True)
+        if g is None:
+            g = np.zeros((CELL_H, 2 * CELL_W), np.float32)
+        self.wide_cache[ch] = g
+        return g
 
     def ink(self, ch):
+        """Ink (16, 8) of the cell of ch: a character, or a double-width
+        character followed by RIGHT_HALF for its second cell."""
         g = self.cache.get(ch)
         if g is not None:
+            return g
+        if len(ch) == 2 and ch[1] == RIGHT_HALF:
+            g = self.wide_ink(ch[0])[:, CELL_W:]
+            self.cache[ch] = g
+            return g
+        if is_wide(ch):
+            g = self.wide_ink(ch)[:, :CELL_W]
+            self.cache[ch] = g
             return g
         cp = ord(ch)
         g = geometric_glyph(cp)
@@ -279,7 +340,7 @@ class ModelFont:
             if np.array_equal(g, self.notdef) and cp in self.unifont:
                 g = None
         if g is None:
-            g = self.unifont.get(cp)
+            g = self._unifont(cp)
         if g is None:
             g = np.zeros((CELL_H, CELL_W), np.float32)
         self.cache[ch] = g
@@ -330,8 +391,10 @@ TOKEN = re.compile(r"\x1b\[([0-9;:?<=>]*)([ -/]*[@-~])|\x1b\][^\x07\x1b]*"
 def parse_ansi(text, palette=None):
     """Parse art text into rows of cells (char, fg, bg, reverse).
 
-    fg and bg are (r, g, b) tuples or None for the default color.  The
-    indexed colors are palette's, a (256, 3) array (xterm's by default).
+    A double-width character (is_wide) takes two cells: the first holds
+    it, the second it followed by RIGHT_HALF.  fg and bg are (r, g, b)
+    tuples or None for the default color.  The indexed colors are
+    palette's, a (256, 3) array (xterm's by default).
     """
     colors = PALETTE if palette is None else palette
     rows, row = [], []
@@ -347,15 +410,17 @@ def parse_ansi(text, palette=None):
             elif ch == "\t":
                 row.extend([(" ", None, bg, reverse)] * (8 - len(row) % 8))
             elif ord(ch) >= 0x20 and ch != "\x7f":
-                last = (ch, fg, bg, reverse)
-                row.append(last)
+                last = [(ch, fg, bg, reverse)]
+                if is_wide(ch):
+                    last.append((ch + RIGHT_HALF, fg, bg, reverse))
+                row.extend(last)
             continue
         if final is None:
             continue  # other escape sequences
         nums = [int(p) if p.isdigit() else 0
                 for p in params.replace(":", ";").split(";")] if params else [0]
         if final == "b" and last is not None:
-            row.extend([last] * max(nums[0], 1))
+            row.extend(last * max(nums[0], 1))
         elif final == "C":
             row.extend([(" ", None, bg, reverse)] * max(nums[0], 1))
         elif final == "m" and not params.startswith(("?", "<", "=", ">")):

@@ -4,8 +4,9 @@
 A sheet has a row for each photograph given, and in each row a column for
 the photograph (resized to the drawing's size), then one for each tool of
 the comparison: the tool's art drawn as bench/art_quality.py draws it in
-its DejaVu Sans Mono model font, or in the font of --font-file (8 x 16 px a
-cell, default colors black ink on white paper), under a label with the
+its DejaVu Sans Mono model font, in its Unifont one (--font unifont), or in
+the font of --font-file (8 x 16 px a cell, a double-width character two,
+default colors black ink on white paper), under a label with the
 tool's name and its likeness and SSIM for that picture (the figures of the
 font drawn in, else Unifont's, from the JSON of the same run).
 
@@ -16,7 +17,8 @@ was scored.  bench/art_modes.sh runs this after its quality run.
 Usage
 -----
   art_sheets.py --json QUALITY.json --art DIR --out DIR --photo PATH...
-                [--cols 80] [--font-file [NAME=]FILE] -- COMPARISON...
+                [--cols 80] [--font unifont | --font-file [NAME=]FILE]
+                -- COMPARISON...
 
 Each COMPARISON is "SHEET|MODE|TOOL|PEER[|...]" (the form art_modes.sh
 lists its comparisons in; fields past the fourth are ignored): SHEET names
@@ -178,6 +180,8 @@ def main():
     ap.add_argument("--unifont-hex", default=aq.DEFAULT_UNIFONT_HEX)
     ap.add_argument("--dejavu", default=aq.DEFAULT_DEJAVU,
                     help="DejaVu Sans Mono font file")
+    ap.add_argument("--font", choices=("dejavu", "unifont"), default="dejavu",
+                    help="the model font to draw in (default dejavu)")
     ap.add_argument("--font-file", metavar="[NAME=]FILE",
                     help="draw in this font instead (art_quality.py's "
                     "--font-file: NAME names its figures in the JSON)")
@@ -188,6 +192,8 @@ def main():
     unifont = aq.load_unifont_hex(args.unifont_hex)
     if args.font_file:
         font = aq.font_file_option(args.font_file, unifont)
+    elif args.font == "unifont":
+        font = aq.ModelFont("unifont", unifont)
     else:
         font = aq.ModelFont("dejavu", unifont, args.dejavu)
     photos = [(p, aq.load_photo(p)) for p in args.photo]
