@@ -1,14 +1,17 @@
 // Pictures drawn in Chinese characters in the window: the open dialog's
-// 汉字 settings and the art they make, its code page 936 bytes read back
-// with glibc's iconv.
+// 汉字 settings, and the art they make shown, listed, replaced and saved,
+// its code page 936 bytes read back with glibc's iconv.
 #include <iconv.h>
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
 #include <QSettings>
 #include <QSpinBox>
+#include <map>
 #include <set>
 
 #include "../support/bmp_builder.h"
@@ -92,6 +95,40 @@ class HanziWindow : public WindowTest {
     const PictureOptions options = settings.Options();
     EXPECT_TRUE(std::holds_alternative<Hanzi>(options.way));
     return std::holds_alternative<Hanzi>(options.way) ? std::get<Hanzi>(options.way) : Hanzi{};
+  }
+
+  // A 64 x 64 picture of a dark disc on light paper, converted as the
+  // dialog says at 32 columns: 16 characters a line.
+  void ConvertDisc() {
+    std::vector<unsigned> indices;
+    for (int y = 0; y < 64; ++y) {
+      for (int x = 0; x < 64; ++x) indices.push_back((x - 32) * (x - 32) + (y - 32) * (y - 32) < 500 ? 1 : 0);
+    }
+    WriteFile(dir / "disc.bmp", testing_support::BmpBuilder(64, 64, indices, {0xFFFFFF, 0x202020}).Build({40, 24}));
+    Setting<QSpinBox>("pictureWidth")->setValue(32);
+    dialogs.answers = {Path("disc.bmp")};
+    Click("BitBtn1");
+    ASSERT_TRUE(dialogs.messages.empty());
+  }
+
+  // Selects the listed symbol; whether it is listed.
+  bool Select(const ByteString& symbol) {
+    auto* list = Control<QListWidget>("lstselc");
+    for (int i = 0; i < list->count(); ++i) {
+      if (list->item(i)->data(Qt::UserRole).toByteArray().toStdString() == symbol) {
+        list->setCurrentRow(i);
+        return true;
+      }
+    }
+    return false;
+  }
+
+  // Replaces the selected symbol by what is typed into 新字符.
+  void Replace(const char* typed) {
+    auto* box = Control<QLineEdit>("ledtnewc");
+    box->clear();
+    Type(box, QString::fromUtf8(typed));
+    Click("sbtorel");
   }
 
   PictureSettings& settings;
@@ -206,6 +243,111 @@ TEST_F(HanziWindow, WidthAndPreviewSayTheColumnsOfWholeCharacters) {
   ASSERT_GT(window.Art().LineCount(), 0u);
   for (std::size_t i = 0; i < window.Art().LineCount(); ++i) EXPECT_EQ(Columns(window.Art().GetLine(i)), 4u);
   preview->ShowFile({});
+}
+
+TEST_F(HanziWindow, ArtIsShownAndListedAsGb2312Characters) {
+  ChooseHanzi(0);
+  ConvertDisc();
+  const ByteString art = window.Art().Text();
+  std::u32string shown = Control<QPlainTextEdit>("Memo1")->toPlainText().toStdU32String();
+  std::erase(shown, U'\n');
+  std::u32string read = Characters(art);
+  std::erase_if(read, [](char32_t c) { return c == U'\r' || c == U'\n'; });
+  EXPECT_EQ(shown, read) << "the output area shows the characters";
+  std::set<char32_t> used;
+  for (const char32_t c : read) {
+    ASSERT_TRUE(SpaceOrLevel1(c)) << static_cast<unsigned>(c);
+    used.insert(c);
+  }
+  EXPECT_GT(used.size(), 2u);
+  ASSERT_EQ(window.Art().LineCount(), 16u);
+  for (std::size_t i = 0; i < 16; ++i) EXPECT_EQ(Characters(window.Art().GetLine(i)).size(), 16u);
+  // Each character once, as the output area shows it.
+  auto* list = Control<QListWidget>("lstselc");
+  std::set<char32_t> listed;
+  for (int i = 0; i < list->count(); ++i) {
+    const std::u32string entry = Characters(list->item(i)->data(Qt::UserRole).toByteArray().toStdString());
+    ASSERT_EQ(entry.size(), 1u);
+    EXPECT_TRUE(listed.insert(entry[0]).second) << "listed twice: " << static_cast<unsigned>(entry[0]);
+    EXPECT_EQ(list->item(i)->text().toStdU32String(), entry);
+  }
+  EXPECT_EQ(listed, used);
+}
+
+// A text whose neighbours' bytes spell a third of its characters: 氨编 is
+// B0 B1 B1 E0, across which B1 B1 is 北.
+TEST_F(HanziWindow, ACharacterIsReplacedInItsOwnCellsAlone) {
+  ChooseHanzi(0, "", "氨编北");
+  ConvertDisc();
+  const std::u32string before = Characters(window.Art().Text());
+  ASSERT_TRUE(Select(Gbk("北")));
+  Replace("国");
+  EXPECT_TRUE(dialogs.messages.empty());
+  const std::u32string after = Characters(window.Art().Text());
+  ASSERT_EQ(after.size(), before.size());
+  std::size_t replaced = 0;
+  for (std::size_t i = 0; i < before.size(); ++i) {
+    EXPECT_EQ(after[i], before[i] == U'北' ? U'国' : before[i]) << i;
+    replaced += before[i] == U'北';
+  }
+  EXPECT_GT(replaced, 0u);
+  EXPECT_FALSE(Select(Gbk("北")));
+  EXPECT_TRUE(Select(Gbk("国")));
+}
+
+TEST_F(HanziWindow, ReplacementsKeepTheColumnsAndAsciiArtKeepsItsOneByteBox) {
+  ChooseHanzi(0, "", "氨编北");
+  ConvertDisc();
+  const ByteString art = window.Art().Text();
+  const std::u32string cells = Characters(art);
+  std::map<std::size_t, std::size_t> columns;
+  for (std::size_t i = 0; i < window.Art().LineCount(); ++i) columns[i] = Columns(window.Art().GetLine(i));
+  // A character by an ASCII symbol: the symbol twice, in its two columns.
+  ASSERT_TRUE(Select(Gbk("编")));
+  Replace("#");
+  for (std::size_t i = 0; i < window.Art().LineCount(); ++i) EXPECT_EQ(Columns(window.Art().GetLine(i)), columns[i]);
+  const std::u32string twice = Characters(window.Art().Text());
+  const auto replaced = std::count(cells.begin(), cells.end(), U'编');
+  EXPECT_GT(replaced, 0);
+  EXPECT_EQ(std::count(twice.begin(), twice.end(), U'#'), 2 * replaced);
+  EXPECT_EQ(twice.size(), cells.size() + static_cast<std::size_t>(replaced));
+  // And back: the two become the character again.
+  ASSERT_TRUE(Select("#"));
+  Replace("编");
+  EXPECT_EQ(window.Art().Text(), art);
+  EXPECT_TRUE(dialogs.messages.empty());
+
+  // Art of ASCII symbols: 新字符 takes one byte, as it always has.
+  settings.SetOptions(PictureOptions{});
+  ConvertDisc();
+  auto* box = Control<QLineEdit>("ledtnewc");
+  box->clear();
+  Type(box, QStringLiteral("字"));
+  EXPECT_EQ(box->text(), "");
+  Type(box, QStringLiteral("ab"));
+  EXPECT_EQ(box->text(), "a");
+}
+
+TEST_F(HanziWindow, SavingWritesTheCodePage936BytesLineByLine) {
+  ChooseHanzi(0, "", "", true);
+  ConvertDisc();
+  dialogs.answers = {Path("art.txt")};
+  Click("sbtosave");
+  const std::string saved = ReadFile(dir / "art.txt");
+  EXPECT_EQ(saved, window.Art().Text());
+  // Every line ends CR LF, and reads back as the lines shown.
+  const QStringList shown = Control<QPlainTextEdit>("Memo1")->toPlainText().split('\n');
+  std::size_t line = 0;
+  for (std::size_t at = 0; at < saved.size(); ++line) {
+    const std::size_t end = saved.find("\r\n", at);
+    ASSERT_NE(end, std::string::npos);
+    const std::string bytes = saved.substr(at, end - at);
+    EXPECT_EQ(bytes.find_first_of("\r\n"), std::string::npos);
+    ASSERT_LT(line, static_cast<std::size_t>(shown.size()));
+    EXPECT_EQ(Characters(bytes), shown[static_cast<qsizetype>(line)].toStdU32String());
+    at = end + 2;
+  }
+  EXPECT_EQ(line, 16u);
 }
 
 }  // namespace
