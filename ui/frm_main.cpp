@@ -287,6 +287,7 @@ void Tfrmmain::FollowUndo() {
     if (entries) {
       list_.Clear();
       for (const ByteString& entry : *entries) list_.Add(entry);
+      FollowList();
       break;
     }
   }
@@ -336,7 +337,15 @@ void Tfrmmain::RunCommand(const std::function<void()>& command) {
     }
   }
   ShowColors();
+  FollowList();
   if (!failure.isNull()) ReportFailure(failure);
+}
+
+void Tfrmmain::FollowList() {
+  bool characters = false;
+  for (int i = 0; i < list_.Count() && !characters; ++i) characters = list_.Get(i).size() == 2;
+  ui->ledtnewc->setMaxBytes(characters ? 2 : 1);
+  ui->ledtnewc->setMaxCharacters(characters ? 1 : 0);
 }
 
 void Tfrmmain::ShowColors() {

@@ -82,6 +82,10 @@ class Tfrmmain : public QWidget {
   // Keeps the symbol list in step with the output area's undo and redo of
   // whole commands.
   void FollowUndo();
+  // Lets 新字符 take what can replace a symbol of the list: one byte, as
+  // it always has, or, while the list holds a character (art drawn in
+  // Chinese characters), one character of one or two bytes.
+  void FollowList();
   // The output area in its cells' colors, or plain: as the toggle says,
   // and as the art's size allows (the toggle says so when it does not).
   void ShowColors();

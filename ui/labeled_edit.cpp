@@ -34,6 +34,10 @@ int LabeledEdit::maxBytes() const { return limit_->maxBytes(); }
 
 void LabeledEdit::setMaxBytes(int maxBytes) { limit_->setMaxBytes(maxBytes); }
 
+int LabeledEdit::maxCharacters() const { return limit_->maxCharacters(); }
+
+void LabeledEdit::setMaxCharacters(int maxCharacters) { limit_->setMaxCharacters(maxCharacters); }
+
 void LabeledEdit::moveEvent(QMoveEvent* event) {
   QLineEdit::moveEvent(event);
   PlaceLabel();

@@ -9,13 +9,14 @@
 namespace morvexa {
 
 // A text box with a label attached beside or above it, kept in place as the
-// box moves, and an optional limit in code page 936 bytes.
+// box moves, and optional limits in code page 936 bytes and in characters.
 class LabeledEdit : public QLineEdit {
   Q_OBJECT
   Q_PROPERTY(QString labelText READ labelText WRITE setLabelText)
   Q_PROPERTY(LabelPosition labelPosition READ labelPosition WRITE setLabelPosition)
   Q_PROPERTY(int labelSpacing READ labelSpacing WRITE setLabelSpacing)
   Q_PROPERTY(int maxBytes READ maxBytes WRITE setMaxBytes)
+  Q_PROPERTY(int maxCharacters READ maxCharacters WRITE setMaxCharacters)
 
  public:
   enum LabelPosition { Left, Above };
@@ -32,6 +33,8 @@ class LabeledEdit : public QLineEdit {
   void setLabelSpacing(int spacing);
   int maxBytes() const;
   void setMaxBytes(int maxBytes);
+  int maxCharacters() const;
+  void setMaxCharacters(int maxCharacters);
 
  protected:
   void moveEvent(QMoveEvent* event) override;

@@ -39,9 +39,16 @@ QImage Painted(std::size_t width, std::size_t height, const std::vector<Rgb>& ce
 }  // namespace
 
 // The image of an art preview: a cell of text twice as tall as it is
-// wide, drawn 1 x 2, then fitted.
+// wide, drawn 1 x 2, then fitted. Art of Chinese characters of an odd
+// number of columns leaves the last out of every line: its lines are as
+// wide as the cells they have.
 QImage ImageOf(const ArtPreview& art, int side) {
-  const QImage image = Painted(art.cellsWide, art.cellsHigh, art.cells, art.tallCells ? 2 : 1);
+  std::size_t wide = art.cellsWide;
+  if (art.cellsHigh != 0 && art.cells.size() != wide * art.cellsHigh) {
+    if (art.cells.size() % art.cellsHigh != 0) return {};
+    wide = art.cells.size() / art.cellsHigh;
+  }
+  const QImage image = Painted(wide, art.cellsHigh, art.cells, art.tallCells ? 2 : 1);
   return art.tallCells && !image.isNull() && (image.width() > side || image.height() > side)
              ? image.scaled(side, side, Qt::KeepAspectRatio)
              : image;
@@ -60,7 +67,7 @@ std::optional<PreviewImage> ReadPreviewImage(const QString& path, int side, cons
   }
   const ArtPreview& art = frames->frames.front();
   preview.size = QSize(static_cast<int>(art.pictureWidth), static_cast<int>(art.pictureHeight));
-  preview.art = QSize(static_cast<int>(art.columns), static_cast<int>(art.lines));
+  preview.art = QSize(static_cast<int>(ColumnsDrawn(art.columns, options.way)), static_cast<int>(art.lines));
   preview.image = preview.frames.empty() ? ImageOf(art, side) : preview.frames.front();
   if (preview.image.isNull()) return {};
   return preview;

@@ -1,7 +1,5 @@
 #include "morvexa/char_list.h"
 
-#include <algorithm>
-
 namespace morvexa {
 
 namespace {
@@ -11,9 +9,19 @@ constexpr unsigned char UpperAscii(unsigned char c) { return c >= 'a' && c <= 'z
 }  // namespace
 
 bool SymbolsMatch(ByteStringView a, ByteStringView b) {
-  return std::ranges::equal(a, b, [](char x, char y) {
-    return UpperAscii(static_cast<unsigned char>(x)) == UpperAscii(static_cast<unsigned char>(y));
-  });
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+    if (IsLeadByte(x) && i + 1 < a.size()) {
+      // A character, trail byte and all, as it is: a trail byte in the
+      // range of a-z is no letter.
+      if (x != y || a[i + 1] != b[i + 1]) return false;
+      ++i;
+    } else if (UpperAscii(x) != UpperAscii(y)) {
+      return false;
+    }
+  }
+  return true;
 }
 
 void CharList::AddIfAbsent(ByteStringView s) {

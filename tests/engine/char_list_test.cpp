@@ -28,6 +28,12 @@ TEST(CharList, MatchingNeedsEqualLengthAndFoldsOnlyAsciiLetters) {
   EXPECT_FALSE(SymbolsMatch("@", "`"));
   EXPECT_FALSE(SymbolsMatch("\xE1", "\xC1"));  // bytes above ASCII are compared as they are
   EXPECT_TRUE(SymbolsMatch("", ""));
+  // A character's trail byte is no letter: 乤 (81 61) is not 丄 (81 41).
+  EXPECT_FALSE(SymbolsMatch("\x81\x61", "\x81\x41"));
+  EXPECT_TRUE(SymbolsMatch("\x81\x61", "\x81\x61"));
+  MemoryCharList list;
+  for (const char* symbol : {"\x81\x61", "\x81\x41", "\x81\x61", "a", "A"}) list.AddIfAbsent(symbol);
+  EXPECT_EQ(list.Entries(), (std::vector<ByteString>{"\x81\x61", "\x81\x41", "a"}));
 }
 
 TEST(CharList, DeleteMovesLaterEntriesUpAndClearsTheSelection) {

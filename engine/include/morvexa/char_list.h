@@ -5,7 +5,9 @@
 namespace morvexa {
 
 // Whether two symbols match for AddIfAbsent: the same length and the same
-// bytes once the ASCII letters a-z are taken as A-Z.
+// bytes once the ASCII letters a-z are taken as A-Z. A double-byte
+// character's bytes are compared as they are: its trail byte may fall in
+// the letters' range without being one.
 bool SymbolsMatch(ByteStringView a, ByteStringView b);
 
 // The symbol list: an ordered list of byte strings, of which the user may
