@@ -3,10 +3,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <clocale>
 #include <csignal>
 #include <cstdio>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -126,8 +126,8 @@ class Command {
     if (!file && !file.eof()) {
       throw Stop{kRefused, "--hanzi-text: cannot read " + ShownPath(path) + ": " + std::strerror(errno)};
     }
-    if (bytes.size() > kMostBytes) throw Stop{kRefused, "--hanzi-text: " + ShownPath(path) +
-                                                            " is larger than the 16 MiB a text may have"};
+    if (bytes.size() > kMostBytes)
+      throw Stop{kRefused, "--hanzi-text: " + ShownPath(path) + " is larger than the 16 MiB a text may have"};
     if (const auto unicode = cp936::Utf8Decode(bytes)) return InCodePage936(*unicode, "--hanzi-text");
     return ByteString(bytes);
   }
@@ -306,17 +306,17 @@ class Command {
   // without --figlet.
   void CheckFigletOptions() const {
     const FigletLayout asked = options_.figletLayout, plain;
-    const bool laidOut = asked.mode != plain.mode || asked.justify != plain.justify ||
-                         asked.direction != plain.direction;
+    const bool laidOut =
+        asked.mode != plain.mode || asked.justify != plain.justify || asked.direction != plain.direction;
     if (!options_.figlet) {
       if (laidOut) throw Stop{kRefused, "--layout, --justify and --direction are for --figlet"};
       return;
     }
-    const char* other = options_.font       ? "--font"
-                        : options_.size     ? "--size"
+    const char* other = options_.font        ? "--font"
+                        : options_.size      ? "--size"
                         : options_.scale > 1 ? "--scale"
-                        : options_.square   ? "--square"
-                                            : nullptr;
+                        : options_.square    ? "--square"
+                                             : nullptr;
     if (other) throw Stop{kRefused, std::string(other) + " and --figlet cannot be used together"};
   }
 

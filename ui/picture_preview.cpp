@@ -39,15 +39,10 @@ QImage Painted(std::size_t width, std::size_t height, const std::vector<Rgb>& ce
 }  // namespace
 
 // The image of an art preview: a cell of text twice as tall as it is
-// wide, drawn 1 x 2, then fitted. Art of Chinese characters of an odd
-// number of columns leaves the last out of every line: its lines are as
-// wide as the cells they have.
+// wide, drawn 1 x 2, then fitted; none when its cells do not fill it.
 QImage ImageOf(const ArtPreview& art, int side) {
-  std::size_t wide = art.cellsWide;
-  if (art.cellsHigh != 0 && art.cells.size() != wide * art.cellsHigh) {
-    if (art.cells.size() % art.cellsHigh != 0) return {};
-    wide = art.cells.size() / art.cellsHigh;
-  }
+  const std::size_t wide = art.cellsWide;
+  if (art.cells.size() != wide * art.cellsHigh) return {};
   const QImage image = Painted(wide, art.cellsHigh, art.cells, art.tallCells ? 2 : 1);
   return art.tallCells && !image.isNull() && (image.width() > side || image.height() > side)
              ? image.scaled(side, side, Qt::KeepAspectRatio)

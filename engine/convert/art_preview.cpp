@@ -62,6 +62,9 @@ std::optional<ArtPreview> PreviewOf(std::optional<Thumbnail> thumbnail, const Pi
   if (ownCells) small.width = art.columns, small.height = art.lines;
   const ArtSize cells = ownCells ? art : FitArtSize(thumbnail->width, thumbnail->height, small);
   preview.cellsWide = cells.columns;
+  // Chinese characters are two columns each: an odd last column stays out,
+  // and one column is a character all the same.
+  if (std::holds_alternative<Hanzi>(options.way)) preview.cellsWide = std::max<std::size_t>(2, cells.columns / 2 * 2);
   preview.cellsHigh = cells.lines;
   PixelImage pixels(thumbnail->width, thumbnail->height);
   std::copy(thumbnail->pixels.begin(), thumbnail->pixels.end(), pixels.pixels.get());

@@ -148,8 +148,8 @@ class Drawing {
     const ToneLevels levels = Levels();
     const std::shared_ptr<const HanziGlyphs> glyphs =
         HanziGlyphs::For(way.text.empty() ? way.characters : way.text, options_.glyphs);
-    HanziToArt(*Samples(cells * static_cast<std::size_t>(Hanzi::kCellSamples.wide)), cells, levels, *glyphs, way,
-               list_, sink_);
+    HanziToArt(*Samples(cells * static_cast<std::size_t>(Hanzi::kCellSamples.wide)), cells, levels, *glyphs, way, list_,
+               sink_);
   }
 
  private:

@@ -153,8 +153,13 @@ HanziGlyphs::HanziGlyphs(ByteStringView characters)
 
 HanziGlyphs::HanziGlyphs(ByteStringView asked, const Coverage& coverage) {
   std::array<float, kPixels> cover{};
-  Add(0xA1, 0xA1, cover.data());
   const ByteString characters = HanziCharacters(asked);
+  // Each glyph's patches are a kilobyte: room for all at once.
+  const std::size_t most = characters.size() / 2 + 1;
+  patches_.reserve(most), inks_.reserve(most), codes_.reserve(most);
+  for (std::vector<float>& block : blocks_) block.reserve(most);
+  residues_.reserve(most), shares_.reserve(most);
+  Add(0xA1, 0xA1, cover.data());
   for (std::size_t i = 0; i < characters.size();) {
     const auto lead = static_cast<unsigned char>(characters[i]);
     if (lead < 0x80 || i + 1 == characters.size()) {
@@ -196,11 +201,12 @@ std::shared_ptr<const HanziGlyphs> HanziGlyphs::For(ByteStringView characters, c
   } else {
     try {
       std::optional<FontGlyphSource> source;
-      made = std::make_shared<const HanziGlyphs>(characters, [&](unsigned char lead, unsigned char trail, float* cover) {
-        if (!source) source.emplace(FontGlyphSource::Open(of.font, of.pixels));
-        const char32_t c = CharacterOf(lead, trail);
-        return c != 0 && source->CellCoverage(c, kSide, kSide, cover);
-      });
+      made =
+          std::make_shared<const HanziGlyphs>(characters, [&](unsigned char lead, unsigned char trail, float* cover) {
+            if (!source) source.emplace(FontGlyphSource::Open(of.font, of.pixels));
+            const char32_t c = CharacterOf(lead, trail);
+            return c != 0 && source->CellCoverage(c, kSide, kSide, cover);
+          });
     } catch (const Failure&) {
       if (!of.fallBack) throw;
     }
@@ -222,7 +228,8 @@ std::shared_ptr<const HanziGlyphs> HanziGlyphs::For(ByteStringView characters, c
 
 std::size_t HanziGlyphs::IndexOf(ByteStringView code) const {
   if (code.size() != 2) return 0;
-  const auto found = indexOfCode_.find(TwoBytes(static_cast<unsigned char>(code[0]), static_cast<unsigned char>(code[1])));
+  const auto found =
+      indexOfCode_.find(TwoBytes(static_cast<unsigned char>(code[0]), static_cast<unsigned char>(code[1])));
   return found == indexOfCode_.end() ? 0 : found->second;
 }
 

@@ -67,6 +67,19 @@ InkAndPaper FitInkAndPaper(const HanziGlyphs::Patch& ink, const float* red, cons
   return {color(on, inked), color(off, pixels - inked)};
 }
 
+// The ink that, covering share of a cell's paper, shows color from afar:
+// each channel as far from the paper as color is, over share, within
+// 0-255 (color itself on a blank glyph).
+Rgb InkKeeping(Rgb color, Rgb paper, float share) {
+  if (share <= 0) return color;
+  Rgb ink = 0;
+  for (int shift = 16; shift >= 0; shift -= 8) {
+    const float p = static_cast<float>(paper >> shift & 0xFF), c = static_cast<float>(color >> shift & 0xFF);
+    ink |= static_cast<Rgb>(std::lround(std::clamp(p + (c - p) / share, 0.0f, 255.0f))) << shift;
+  }
+  return ink;
+}
+
 // The ink a luma asks for (0-1), through the picture's levels: dark ink for
 // dark tones, or light ink for light ones (invert).
 std::array<float, 256> InkOfLumas(const ToneLevels& levels, bool invert) {
@@ -149,13 +162,18 @@ void HanziToArt(PictureReader& samples, std::size_t cells, const ToneLevels& lev
         code = glyphs.Code(glyph);
       }
       std::copy(code.begin(), code.end(), line.begin() + static_cast<std::ptrdiff_t>(2 * x));
-      const std::size_t bytes = static_cast<std::size_t>(static_cast<unsigned char>(code[0])) << 8 |
-                                static_cast<unsigned char>(code[1]);
+      const std::size_t bytes =
+          static_cast<std::size_t>(static_cast<unsigned char>(code[0])) << 8 | static_cast<unsigned char>(code[1]);
       if (!listed[bytes]) listed[bytes] = true, list.AddIfAbsent(code);
       if (wanted == CellColors::None) continue;
-      // Without fill, ink on white paper (invert: black): the cell's color,
-      // and from afar black (white) ink's share of it.
+      // Without fill, ink on white paper (invert: black): from afar black
+      // (white) ink's share of it; in colors, a matched character's ink is
+      // what keeps its cell's mean color from afar over that paper, as far
+      // as a color can, and a laid character's the cell's color itself.
       InkAndPaper drawn{wanted == CellColors::Look ? plainInk : rows.Mean(x), paper};
+      if (wanted == CellColors::Own && laid.empty() && !way.fill) {
+        drawn.ink = InkKeeping(drawn.ink, paper, glyphs.ShareOf(glyph));
+      }
       if (way.fill) {
         rows.Samples(x, red.data(), green.data(), blue.data());
         drawn = FitInkAndPaper(glyphs.InkOf(glyph), red.data(), green.data(), blue.data());

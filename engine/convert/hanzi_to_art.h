@@ -23,9 +23,11 @@ namespace morvexa {
 //    lighter than the middle of the picture's levels is the full-width
 //    space and the text goes on in the next darker cell, so the text takes
 //    the picture's shape; where they are, every cell has its character.
-// In the forms that show colors, each character is drawn in the cell's
-// mean color on white paper; with way.fill, in the ink and paper that fit
-// the cell's pixels under and off its glyph (their means: least squares).
+// In the forms that show colors, each character is drawn on white paper
+// (invert: black) in the ink that keeps its cell's mean color from afar (a
+// laid one in the cell's mean color); with way.fill, in the ink and paper
+// that fit the cell's pixels under and off its glyph (their means: least
+// squares).
 // glyphs are those of way.characters, or of way.text's characters.
 // The sink and the list are cleared first; the list holds the characters
 // in use in the order met.

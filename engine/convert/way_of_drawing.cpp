@@ -99,13 +99,12 @@ bool OfInkAlone(const WayOfDrawing& way, bool colorsShown) {
 }
 
 std::string ConflictOf(const DrawingRequest& request) {
-  const std::array<std::pair<bool, std::string_view>, 6> ways = {
-      {{request.ramp.has_value(), Ramp::kOption},
-       {request.colors != 0, ReducedColors::kOption},
-       {request.shapes, Shapes::kOption},
-       {request.blocks.has_value(), Blocks::kOption},
-       {request.hanzi.has_value(), Hanzi::kOption},
-       {request.hanziText.has_value(), Hanzi::kTextOption}}};
+  const std::array<std::pair<bool, std::string_view>, 6> ways = {{{request.ramp.has_value(), Ramp::kOption},
+                                                                  {request.colors != 0, ReducedColors::kOption},
+                                                                  {request.shapes, Shapes::kOption},
+                                                                  {request.blocks.has_value(), Blocks::kOption},
+                                                                  {request.hanzi.has_value(), Hanzi::kOption},
+                                                                  {request.hanziText.has_value(), Hanzi::kTextOption}}};
   std::string_view chosen;
   for (const auto& [given, name] : ways) {
     if (!given) continue;
@@ -141,7 +140,7 @@ DrawingChoice ChooseWayOfDrawing(const DrawingRequest& request, const DrawingTar
       choice.refusal = kNoHanzi;
       return choice;
     }
-    if (HanziGlyphs(*request.hanzi).Count() < 2) {
+    if (HanziGlyphs::For(*request.hanzi, {})->Count() < 2) {
       choice.refusal = kNoHanziGlyph;
       return choice;
     }

@@ -230,8 +230,9 @@ FigletFont FigletFont::Parse(std::string_view bytes, std::string_view name) {
   font.hardBlank = static_cast<unsigned char>(header.hardBlank);
   const long height = header.numbers[0];
   if (height > kTallest) {
-    Malformed(name, 1, "a character " + std::to_string(height) + " lines high is more than the " +
-                           std::to_string(kTallest) + " a font may have");
+    Malformed(name, 1,
+              "a character " + std::to_string(height) + " lines high is more than the " + std::to_string(kTallest) +
+                  " a font may have");
   }
   font.height = static_cast<int>(std::max(height, 1L));
   font.baseline = static_cast<int>(header.numbers[1]);
@@ -280,8 +281,7 @@ FigletFont FigletFont::Parse(std::string_view bytes, std::string_view name) {
       Malformed(name, firstLine,
                 "the font ends in the middle of its character " + std::to_string(code) +
                     (code > ' ' && code < 0x7F ? std::string(" (") + static_cast<char>(code) + ")" : std::string()) +
-                    ", of " +
-                    std::to_string(font.height) + " lines");
+                    ", of " + std::to_string(font.height) + " lines");
     }
     font.characters[code] = std::move(rows);
     if (notUtf8) {
@@ -356,7 +356,8 @@ FigletFont FigletFont::Open(std::string_view name) {
   }
   if (!file) {
     std::string folders;
-    for (const std::filesystem::path& folder : FigletFolders()) folders += (folders.empty() ? "" : ", ") + folder.string();
+    for (const std::filesystem::path& folder : FigletFolders())
+      folders += (folders.empty() ? "" : ", ") + folder.string();
     throw Failure(FailureKind::CannotOpenFont, name,
                   {.refusal = "no FIGlet or TOIlet font " + QuotedName(name) + " in " + folders +
                               " (--list-figlet lists those found)"});

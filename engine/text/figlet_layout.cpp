@@ -18,7 +18,6 @@ const std::vector<std::u32string>& Empty(int height) {
 
 bool In(char32_t c, std::u32string_view set) { return set.find(c) != std::u32string_view::npos; }
 
-
 // A line of banner being laid out, character by character, as figlet lays
 // it: the characters of the text on it, its rows, and the widths of the
 // character before and the one at hand (smushing needs both at least 2).
@@ -237,8 +236,8 @@ std::u32string Printed(std::u32string_view row, char32_t hardBlank, std::size_t 
   if (width > 1) {
     length = std::min(length, width - 1);
     if (justification > 0) {
-      for (long i = 1; (3 - justification) * i + static_cast<long>(length) + justification - 2 < static_cast<long>(width);
-           ++i) {
+      for (long i = 1;
+           (3 - justification) * i + static_cast<long>(length) + justification - 2 < static_cast<long>(width); ++i) {
         out += ' ';
       }
     }
@@ -322,9 +321,9 @@ std::vector<std::u32string> FigletLines(const FigletFont& font, std::u32string_v
       } else if (line.Length() == 0) {
         // A character wider than the whole line: printed alone, cut.
         for (const std::u32string& row : line.Current()) {
-          const std::u32string_view shown =
-              rightToLeft && width > 1 && row.size() > width - 1 ? std::u32string_view(row).substr(row.size() - (width - 1))
-                                                                  : std::u32string_view(row);
+          const std::u32string_view shown = rightToLeft && width > 1 && row.size() > width - 1
+                                                ? std::u32string_view(row).substr(row.size() - (width - 1))
+                                                : std::u32string_view(row);
           out.push_back(Printed(shown, font.hardBlank, width, justification));
         }
         wordBreak = -1;

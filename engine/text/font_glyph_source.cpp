@@ -221,9 +221,10 @@ FontGlyphSource FontGlyphSource::OpenFamily(std::string_view family, int pixelSi
   if (!config || !pattern) font->Fail();
   if (!isPattern) FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(name.c_str()));
   FcChar8* asked = nullptr;
-  if (isPattern) family = FcPatternGetString(pattern.get(), FC_FAMILY, 0, &asked) == FcResultMatch
-                              ? std::string_view(reinterpret_cast<const char*>(asked))
-                              : std::string_view("monospace");
+  if (isPattern)
+    family = FcPatternGetString(pattern.get(), FC_FAMILY, 0, &asked) == FcResultMatch
+                 ? std::string_view(reinterpret_cast<const char*>(asked))
+                 : std::string_view("monospace");
   FcConfigSubstitute(config.get(), pattern.get(), FcMatchPattern);
   FcDefaultSubstitute(pattern.get());
   FcResult result = FcResultNoMatch;

@@ -126,8 +126,9 @@ TEST_F(Hanzi, ATextFromAFileInUtf8OrCodePage936IsLaidAsTyped) {
                                  Quote((dir_ / "poem-gbk.txt").string()));
   ASSERT_EQ(toGbk.status, 0) << toGbk.err;
   std::vector<std::string> arts;
-  for (const std::string& text : std::vector<std::string>{"--hanzi-text=床前明月光，疑是地上霜。", "--hanzi-text=@" + (dir_ / "poem.txt").string(),
-                                   "--hanzi-text=@" + (dir_ / "poem-gbk.txt").string()}) {
+  for (const std::string& text : std::vector<std::string>{"--hanzi-text=床前明月光，疑是地上霜。",
+                                                          "--hanzi-text=@" + (dir_ / "poem.txt").string(),
+                                                          "--hanzi-text=@" + (dir_ / "poem-gbk.txt").string()}) {
     const Outcome art = RunCli({"picture", disc, text, "--width", "24", "--format", "utf8"});
     ASSERT_EQ(art.status, 0) << text << art.err;
     arts.push_back(art.out);

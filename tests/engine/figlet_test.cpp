@@ -88,8 +88,8 @@ std::vector<Case> Cases() {
     std::string option;
     L::Mode mode;
     int number;
-  } modes[] = {{"-W", L::Mode::FullWidth, 0}, {"-k", L::Mode::Kerning, 0},  {"-S", L::Mode::Smushing, 0},
-               {"-o", L::Mode::Overlap, 0},   {"-m 0", L::Mode::Number, 0}, {"-m -1", L::Mode::Number, -1},
+  } modes[] = {{"-W", L::Mode::FullWidth, 0},  {"-k", L::Mode::Kerning, 0},   {"-S", L::Mode::Smushing, 0},
+               {"-o", L::Mode::Overlap, 0},    {"-m 0", L::Mode::Number, 0},  {"-m -1", L::Mode::Number, -1},
                {"-m 15", L::Mode::Number, 15}, {"-m 63", L::Mode::Number, 63}};
   const struct {
     std::string option;
@@ -164,8 +164,8 @@ TEST(Figlet, FontsOfEveryFormReadAsFigletReadsThem) {
   // Line breaks of CR LF, a last line without its break, right to left,
   // UTF-8 rows with an end mark of three bytes, and the font in a zip
   // archive, deflated or stored.
-  for (const char* name : {"tiny.flf", "tiny_cr.flf", "tiny_no_last_break.flf", "tiny_rtl.flf", "utf8.tlf",
-                           "zipped_deflate.flf"}) {
+  for (const char* name :
+       {"tiny.flf", "tiny_cr.flf", "tiny_no_last_break.flf", "tiny_rtl.flf", "utf8.tlf", "zipped_deflate.flf"}) {
     const FigletFont font = FigletFont::Open(Corpus(name).string());
     for (const std::u32string text : {U"Hi {x} /\\_", U"\u00DF\u00C4 ab cd ef gh", U"@"}) {
       for (const std::size_t width : {80, 9}) {
@@ -190,7 +190,8 @@ TEST(Figlet, FontsOfEveryFormReadAsFigletReadsThem) {
   // Rows longer than the 255 bytes figlet reads (and overruns its buffer
   // on) are read whole.
   const FigletFont longRows = FigletFont::Open(Corpus("long_rows.flf").string());
-  EXPECT_EQ(longRows.characters.at(' '), (std::vector<std::u32string>{std::u32string(300, '#'), std::u32string(260, 'y')}));
+  EXPECT_EQ(longRows.characters.at(' '),
+            (std::vector<std::u32string>{std::u32string(300, '#'), std::u32string(260, 'y')}));
   EXPECT_EQ(longRows.characters.at('!')[0], U"!|$");
   // A byte of ISO-8859-1 in a row is that character, and noted.
   const FigletFont latin1 = FigletFont::Open(Corpus("latin1.flf").string());

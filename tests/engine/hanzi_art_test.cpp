@@ -9,12 +9,12 @@
 
 #include "../support/art.h"
 #include "../support/imagemagick.h"
-#include "convert/hanzi_text.h"
-#include "morvexa/cp936.h"
-#include "morvexa/failure.h"
 #include "convert/hanzi_glyphs.h"
 #include "convert/hanzi_search.h"
+#include "convert/hanzi_text.h"
 #include "morvexa/convert_picture.h"
+#include "morvexa/cp936.h"
+#include "morvexa/failure.h"
 #include "morvexa/memory_art_area.h"
 #include "morvexa/memory_char_list.h"
 #include "morvexa/picture.h"
@@ -260,8 +260,7 @@ TEST(HanziArt, ATextIsLaidInReadingOrderThroughTheDarkCells) {
 
 TEST(HanziArt, TheTextLaidSkipsSpacesAndMakesAsciiFullWidth) {
   // "Hi! 你好。" with a full-width space and a tab: Ｈｉ！你好。
-  EXPECT_EQ(LaidText("Hi!\t\xA1\xA1\xC4\xE3\xBA\xC3\xA1\xA3"),
-            "\xA3\xC8\xA3\xE9\xA3\xA1\xC4\xE3\xBA\xC3\xA1\xA3");
+  EXPECT_EQ(LaidText("Hi!\t\xA1\xA1\xC4\xE3\xBA\xC3\xA1\xA3"), "\xA3\xC8\xA3\xE9\xA3\xA1\xC4\xE3\xBA\xC3\xA1\xA3");
   // Bytes that are no character, and nothing but spaces, lay nothing.
   EXPECT_EQ(LaidText("\x81 \r\n\xA1\xA1"), "");
 }
