@@ -23,6 +23,7 @@
 #include "cli_terminal.h"
 #include "morvexa/art_size.h"
 #include "morvexa/banner.h"
+#include "morvexa/banner_filters.h"
 #include "morvexa/convert_picture.h"
 #include "morvexa/cp936.h"
 #include "morvexa/failure.h"
@@ -309,8 +310,15 @@ class Command {
     const bool laidOut =
         asked.mode != plain.mode || asked.justify != plain.justify || asked.direction != plain.direction;
     if (!options_.figlet) {
-      if (laidOut) throw Stop{kRefused, "--layout, --justify and --direction are for --figlet"};
+      if (laidOut || options_.filter) {
+        throw Stop{kRefused, "--layout, --justify, --direction and --filter are for --figlet"};
+      }
       return;
+    }
+    if (options_.filter) {
+      if (const std::optional<std::string> unknown = UnknownFilter(*options_.filter)) {
+        throw Stop{kRefused, "--filter: no filter " + QuotedName(*unknown) + " (there are " + FilterNames() + ")"};
+      }
     }
     const char* other = options_.font        ? "--font"
                         : options_.size      ? "--size"
@@ -351,14 +359,27 @@ class Command {
     const std::size_t terminal = TerminalColumns();
     layout.width = options_.picture.options.width ? options_.picture.options.width : terminal ? terminal : 80;
     const ArtFormSettings form = Form(cp936::Utf8Encode(text));
+    const ColoredLines banner =
+        Filtered(ColoredLines::Plain(FigletLines(font, text, layout)), options_.filter.value_or(""));
     MemoryArtArea area = AreaFor(form);
     MemoryCharList list;
     std::set<char32_t> listed;
-    std::size_t y = 0;
-    for (const std::u32string& line : FigletLines(font, text, layout)) {
-      area.WriteLine(y++, cp936::Encode(line));
-      for (const char32_t c : line) {
-        if (listed.insert(c).second) list.AddIfAbsent(cp936::Encode(std::u32string(1, c)));
+    for (std::size_t y = 0; y < banner.lines.size(); ++y) {
+      // Each character's color on each of its bytes.
+      ByteString bytes;
+      std::vector<Rgb> inks;
+      for (std::size_t x = 0; x < banner.lines[y].size(); ++x) {
+        const char32_t c = banner.lines[y][x];
+        const ByteString one = cp936::Encode(std::u32string(1, c));
+        bytes += one;
+        inks.insert(inks.end(), one.size(), banner.colors[y][x]);
+        if (listed.insert(c).second) list.AddIfAbsent(one);
+      }
+      const bool colored = std::any_of(inks.begin(), inks.end(), [](Rgb ink) { return ink != kNoColor; });
+      if (colored && area.Colors() != CellColors::None) {
+        area.WriteColoredLine(y, bytes, inks);
+      } else {
+        area.WriteLine(y, bytes);
       }
     }
     RunReplacements(list, area);

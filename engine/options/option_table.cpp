@@ -103,6 +103,10 @@ constexpr OptionEntry kTable[] = {
      kTextCommand,
      "list the FIGlet and TOIlet fonts found, one a line, and exit",
      [](O& o, const Value&) { o.listFiglet = true; }},
+    {"filter", 0, V::Needed, K::Name, 0, 0, "NAME[:NAME]", "filters' names, separated by \":\"", kTextCommand,
+     "with --figlet, filter the banner, in order: crop, flip, flop, 180,\nleft, right, border, rainbow (or gay), "
+     "metal; their colors show\nin the ansi and html forms",
+     [](O& o, const Value& v) { o.filter = std::string(v.text); }},
     {"layout",
      0,
      V::Needed,

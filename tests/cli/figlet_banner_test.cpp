@@ -97,7 +97,7 @@ TEST_F(FigletBanners, WhatCannotBeDrawnIsRefusedWithNothingWritten) {
        "line 49: the font ends in the middle of its character 55 (7), of 2 lines"},
       {{"x", "--figlet=" + (corpus / "zipped_damaged.flf").string()}, "a zip archive"},
       {{"x", "--figlet=slant", "--font=Unifont"}, "--font and --figlet cannot be used together"},
-      {{"x", "--layout=full"}, "--layout, --justify and --direction are for --figlet"},
+      {{"x", "--layout=full"}, "--layout, --justify, --direction and --filter are for --figlet"},
       {{"x", "--figlet=slant", "--layout=sideways"}, "--layout"},
   };
   for (const auto& c : cases) {
@@ -108,6 +108,33 @@ TEST_F(FigletBanners, WhatCannotBeDrawnIsRefusedWithNothingWritten) {
     EXPECT_NE(refused.err.find(c.said), std::string::npos) << refused.err;
     EXPECT_FALSE(std::filesystem::exists(art)) << c.said;
   }
+}
+
+TEST_F(FigletBanners, FiltersKeepTheCharactersInTextAndShowTheirColorsInAnsi) {
+  // What toilet makes of one line of symbols, in the term font: the same
+  // characters, filter by filter and in order.
+  for (const std::string filter : {"crop", "flip", "flop", "border", "crop:flip:border"}) {
+    const Outcome ours = RunCli({"text", "ab/(<[{q", "--figlet=term", "--filter=" + filter, "--format=utf8"});
+    ASSERT_EQ(ours.status, 0) << ours.err;
+    const Outcome toilets = RunShell("toilet -f term -E utf8 --filter " + Quote(filter) + " 'ab/(<[{q'");
+    ASSERT_EQ(toilets.status, 0) << "toilet, from Debian's toilet package";
+    EXPECT_EQ(ours.out, toilets.out) << filter;
+  }
+  // Colors show in the ansi form, on the characters alone; the text keeps
+  // the characters.
+  const Outcome plain = RunCli({"text", "Hi", "--figlet=standard", "--format=utf8"});
+  const Outcome ansi =
+      RunCli({"text", "Hi", "--figlet=standard", "--filter=rainbow", "--format=ansi", "--palette=truecolor"});
+  ASSERT_EQ(ansi.status, 0) << ansi.err;
+  EXPECT_NE(ansi.out.find("\x1b[38;2;255;85;255m"), std::string::npos);
+  const Outcome stripped =
+      RunShell(std::string(MORVEXA_CLI) +
+               " text Hi --figlet=standard --filter=rainbow --format=ansi | sed 's/\\x1b\\[[0-9;]*m//g'");
+  EXPECT_EQ(stripped.out, plain.out);
+  EXPECT_EQ(RunCli({"text", "Hi", "--figlet=standard", "--filter=rainbow", "--format=utf8"}).out, plain.out);
+  const Outcome unknown = RunCli({"text", "Hi", "--figlet=standard", "--filter=crop:shiny"});
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_NE(unknown.err.find("--filter: no filter shiny"), std::string::npos) << unknown.err;
 }
 
 }  // namespace

@@ -60,6 +60,7 @@ struct CommandOptions {
   // out (the width from --width); --list-figlet.
   std::optional<std::string> figlet;
   FigletLayout figletLayout;
+  std::optional<std::string> filter;  // --filter
   bool listFiglet = false;
   // picture: one symbol per pixel even on a terminal (--original); how many
   // times an animation is played through (--loops, 0: for ever) and for how
