@@ -32,6 +32,15 @@ class TerminalFit : public Cli {
     WriteFile(picture_, testing_support::BmpBuilder(512, 512, indices, {0xF0E8D0, 0x203050}).Build({40, 8}));
   }
 
+  // A smooth picture of many tones, 256 x 256, made by ImageMagick.
+  std::string Photo() {
+    const std::string photo = (dir_ / "photo.png").string();
+    EXPECT_EQ(
+        RunShell("convert -size 256x256 -seed 5 plasma:fractal -blur 0x2 " + testing_support::Quote(photo)).status, 0)
+        << "ImageMagick, from Debian's imagemagick package";
+    return photo;
+  }
+
   std::string picture_;
 };
 
@@ -223,12 +232,7 @@ TEST_F(TerminalFit, TheFirstLookInColorsDrawsWithBlocksNotLetters) {
 }
 
 TEST_F(TerminalFit, AsciiArtIsMatchedToTheFontItWillBeReadIn) {
-  ASSERT_EQ(RunShell("convert -size 256x256 -seed 5 plasma:fractal -blur 0x2 " +
-                     testing_support::Quote((dir_ / "photo.png").string()))
-                .status,
-            0)
-      << "ImageMagick, from Debian's imagemagick package";
-  const std::string photo = (dir_ / "photo.png").string();
+  const std::string photo = Photo();
   const TerminalLook light{"rgb:ffff/ffff/ffff"};
   // On a terminal: the font fontconfig gives terminals, "monospace".
   const std::vector<std::string> shown = ShownLines(
@@ -255,12 +259,7 @@ TEST_F(TerminalFit, AsciiArtIsMatchedToTheFontItWillBeReadIn) {
 }
 
 TEST_F(TerminalFit, ChineseCharactersAreMatchedToTheFontATerminalDrawsThemIn) {
-  ASSERT_EQ(RunShell("convert -size 256x256 -seed 5 plasma:fractal -blur 0x2 " +
-                     testing_support::Quote((dir_ / "photo.png").string()))
-                .status,
-            0)
-      << "ImageMagick, from Debian's imagemagick package";
-  const std::string photo = (dir_ / "photo.png").string();
+  const std::string photo = Photo();
   const TerminalLook light{"rgb:ffff/ffff/ffff"};
   // On a terminal: the font fontconfig chooses for Chinese in monospace.
   const std::vector<std::string> shown = ShownLines(
