@@ -370,10 +370,10 @@ class Command {
       std::vector<Rgb> inks;
       for (std::size_t x = 0; x < banner.lines[y].size(); ++x) {
         const char32_t c = banner.lines[y][x];
-        const ByteString one = cp936::Encode(std::u32string(1, c));
-        bytes += one;
-        inks.insert(inks.end(), one.size(), banner.colors[y][x]);
-        if (listed.insert(c).second) list.AddIfAbsent(one);
+        const std::size_t from = bytes.size();
+        cp936::AppendEncoded(c, bytes);
+        inks.insert(inks.end(), bytes.size() - from, banner.colors[y][x]);
+        if (listed.insert(c).second) list.AddIfAbsent(ByteStringView(bytes).substr(from));
       }
       const bool colored = std::any_of(inks.begin(), inks.end(), [](Rgb ink) { return ink != kNoColor; });
       if (colored && area.Colors() != CellColors::None) {

@@ -91,9 +91,10 @@ class Line {
   }
   // strcat: what of from precedes its first 0, after the row, and a 0.
   static void Append(std::u32string& buffer, std::u32string_view from) {
-    std::size_t at = End(buffer);
-    for (std::size_t i = 0; i < End(from); ++i) Put(buffer, at++, from[i]);
-    Put(buffer, at, 0);
+    const std::size_t at = End(buffer), length = End(from);
+    if (buffer.size() < at + length + 1) buffer.resize(at + length + 1, 0);
+    std::copy_n(from.begin(), length, buffer.begin() + static_cast<std::ptrdiff_t>(at));
+    buffer[at + length] = 0;
   }
 
   void Find(char32_t c) {
