@@ -211,7 +211,7 @@ std::shared_ptr<const HanziGlyphs> HanziGlyphs::For(ByteStringView characters, c
       if (!of.fallBack) throw;
     }
   }
-  if (!made || made->Count() < 2) {
+  if (!made || (made->Count() < 2 && !of.font.empty())) {
     if (!of.fallBack) {
       throw Failure(FailureKind::CannotOpenFont, of.font,
                     {.refusal = "--glyphs-of: " + QuotedName(of.font) +

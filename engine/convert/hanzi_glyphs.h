@@ -45,8 +45,8 @@ class HanziGlyphs {
   // The glyphs of characters in the font the art will be read in, made
   // once for each set and font: the built-in font when none is named; a
   // program's own drawing (of.drawnBy); else an installed font (a file, a
-  // family or a fontconfig pattern). A font that has no glyph for any of
-  // the characters fails, refused (FailureCause::refusal), unless
+  // family or a fontconfig pattern). A font named that has no glyph for
+  // any of the characters fails, refused (FailureCause::refusal), unless
   // of.fallBack, which takes the built-in font's.
   static std::shared_ptr<const HanziGlyphs> For(ByteStringView characters, const PictureOptions::GlyphsOf& of);
 

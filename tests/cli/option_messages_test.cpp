@@ -166,8 +166,6 @@ TEST_F(Cli, OptionsOfTheOtherCommandAreNamedAsSuch) {
     const char* of;
   };
   const Case cases[] = {
-      {"text", {"--width", "80"}, "picture"},
-      {"text", {"--width=80"}, "picture"},
       {"text", {"--ramp"}, "picture"},
       {"text", {"--dither"}, "picture"},
       {"text", {"--background", "red"}, "picture"},
