@@ -156,6 +156,53 @@ TEST(Figlet, EveryDebianFontLaysOutTextAsFigletDoes) {
   EXPECT_GT(compared, fonts.size() * cases.size() / 2);
 }
 
+// What toilet prints for text in a font of its folder, each line without
+// the trailing spaces toilet pads it with.
+std::string Toilet(const std::filesystem::path& font, const std::string& text) {
+  const std::string command = "toilet -d " + Quoted(font.parent_path().string()) + " -f " +
+                              Quoted(font.stem().string()) + " -w 1000 -- " + Quoted(text);
+  FILE* pipe = popen(command.c_str(), "r");
+  EXPECT_NE(pipe, nullptr);
+  std::string out;
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+  const int status = pclose(pipe);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command << " (toilet, from Debian's toilet package)";
+  return out;
+}
+
+std::string WithoutTrailingSpaces(const std::string& text) {
+  std::string out;
+  for (std::size_t from = 0; from < text.size();) {
+    const std::size_t end = text.find('\n', from);
+    std::string line = text.substr(from, end - from);
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    out += line + "\n";
+    if (end == std::string::npos) break;
+    from = end + 1;
+  }
+  return out;
+}
+
+TEST(Figlet, EveryDebianToiletFontLaysOutALineAsToiletDoes) {
+  std::size_t compared = 0;
+  for (const std::filesystem::path& path : DebianFonts()) {
+    if (path.extension() != ".tlf") continue;
+    const FigletFont font = FigletFont::Open(path.string());
+    for (const std::string text : {"Hello, World!", "0123456789 {[(<|>)]} /\\_-", "The quick brown fox"}) {
+      const std::u32string unicode(text.begin(), text.end());
+      if (!FigletMissing(font, unicode).empty()) continue;
+      FigletLayout layout;
+      layout.width = 1000;
+      EXPECT_EQ(WithoutTrailingSpaces(Printed(FigletLines(font, unicode, layout))),
+                WithoutTrailingSpaces(Toilet(path, text)))
+          << path.filename() << " \"" << text << "\"";
+      ++compared;
+    }
+  }
+  EXPECT_GE(compared, 50u);
+}
+
 std::filesystem::path Corpus(const std::string& name) {
   return std::filesystem::path(MORVEXA_TEST_DATA) / "fuzz" / "figlet" / name;
 }
