@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "convert/block_elements.h"
+#include "convert/cell_line.h"
 #include "convert/cell_rows.h"
 #include "convert/ink_and_paper.h"
 #include "convert/palette_mix.h"
@@ -217,13 +218,7 @@ void BlocksToArt(PictureReader& samples, std::size_t columns, BlockKind blocks, 
         papers.insert(papers.end(), bytes.size(), paper);
       }
     }
-    if (wanted == CellColors::None) {
-      sink.WriteLine(y, line);
-    } else if (wanted == CellColors::Own) {
-      sink.WriteColoredLine(y, line, {inks, papers});
-    } else {
-      sink.WriteColoredLine(y, line, inks);
-    }
+    WriteCellLine(sink, y, line, inks, papers);
   }
 }
 

@@ -7,6 +7,7 @@
 
 #include "convert/block_elements.h"
 #include "convert/cell_fit.h"
+#include "convert/cell_line.h"
 #include "convert/cell_rows.h"
 #include "convert/ink_and_paper.h"
 #include "morvexa/cp936.h"
@@ -114,13 +115,7 @@ void FineBlocksToArt(PictureReader& samples, std::size_t columns, bool codePage9
         papers.insert(papers.end(), bytes.size(), drawn.paper);
       }
     }
-    if (wanted == CellColors::None) {
-      sink.WriteLine(y, line);
-    } else if (wanted == CellColors::Own) {
-      sink.WriteColoredLine(y, line, {inks, papers});
-    } else {
-      sink.WriteColoredLine(y, line, inks);
-    }
+    WriteCellLine(sink, y, line, inks, papers);
   }
 }
 

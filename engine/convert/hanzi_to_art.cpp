@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "convert/cell_cache.h"
+#include "convert/cell_line.h"
 #include "convert/cell_rows.h"
 #include "convert/hanzi_search.h"
 #include "convert/ink_and_paper.h"
@@ -184,13 +185,7 @@ void HanziToArt(PictureReader& samples, std::size_t cells, const ToneLevels& lev
       inks[2 * x] = inks[2 * x + 1] = shown;
       papers[2 * x] = papers[2 * x + 1] = drawn.paper;
     }
-    if (wanted == CellColors::None) {
-      sink.WriteLine(y, line);
-    } else if (wanted == CellColors::Own) {
-      sink.WriteColoredLine(y, line, {inks, papers});
-    } else {
-      sink.WriteColoredLine(y, line, inks);
-    }
+    WriteCellLine(sink, y, line, inks, papers);
   }
 }
 

@@ -265,14 +265,14 @@ FigletFont FigletFont::Parse(std::string_view bytes, std::string_view name) {
     // Rows past the end of the file are empty; a last line without its
     // line break is lost, as figlet loses it.
     int ended = font.height;
-    bool notUtf8 = false;
+    bool latin1 = false;
     for (int row = 0; row < font.height; ++row) {
       const std::optional<std::string> line = lines.Next(rowLimit);
       if (!line) {
         if (row == 0 && lines.AtEnd()) return false;
         ended = std::min(ended, row);
       }
-      rows.push_back(Row(line.value_or(""), notUtf8));
+      rows.push_back(Row(line.value_or(""), latin1));
     }
     // The last required character may lose its last row, as a file
     // without its final line break does; any other is cut short.
@@ -284,7 +284,7 @@ FigletFont FigletFont::Parse(std::string_view bytes, std::string_view name) {
                     ", of " + std::to_string(font.height) + " lines");
     }
     font.characters[code] = std::move(rows);
-    if (notUtf8) {
+    if (latin1) {
       font.notUtf8.insert(code);
     } else {
       font.notUtf8.erase(code);

@@ -25,20 +25,24 @@ std::string Quoted(const std::string& word) {
   return quoted + "'";
 }
 
-// What figlet prints for text, given as ISO-8859-1 bytes, as figlet reads
-// its arguments.
-std::string Figlet(const std::string& font, const std::u32string& text, const std::string& options) {
-  std::string latin1;
-  for (const char32_t c : text) latin1 += static_cast<char>(c);
-  const std::string command = "figlet -f " + Quoted(font) + " " + options + " -- " + Quoted(latin1);
+// What a command prints; its program (from package) must succeed.
+std::string Output(const std::string& command, const char* package) {
   FILE* pipe = popen(command.c_str(), "r");
   EXPECT_NE(pipe, nullptr);
   std::string out;
   char buffer[4096];
   for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
   const int status = pclose(pipe);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command << " (figlet, from Debian's figlet package)";
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command << " (from Debian's " << package << ")";
   return out;
+}
+
+// What figlet prints for text, given as ISO-8859-1 bytes, as figlet reads
+// its arguments.
+std::string Figlet(const std::string& font, const std::u32string& text, const std::string& options) {
+  std::string latin1;
+  for (const char32_t c : text) latin1 += static_cast<char>(c);
+  return Output("figlet -f " + Quoted(font) + " " + options + " -- " + Quoted(latin1), "figlet package");
 }
 
 // Morvexa's lines as figlet prints them, in UTF-8.
@@ -159,16 +163,9 @@ TEST(Figlet, EveryDebianFontLaysOutTextAsFigletDoes) {
 // What toilet prints for text in a font of its folder, each line without
 // the trailing spaces toilet pads it with.
 std::string Toilet(const std::filesystem::path& font, const std::string& text) {
-  const std::string command = "toilet -d " + Quoted(font.parent_path().string()) + " -f " +
-                              Quoted(font.stem().string()) + " -w 1000 -- " + Quoted(text);
-  FILE* pipe = popen(command.c_str(), "r");
-  EXPECT_NE(pipe, nullptr);
-  std::string out;
-  char buffer[4096];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-  const int status = pclose(pipe);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command << " (toilet, from Debian's toilet package)";
-  return out;
+  return Output("toilet -d " + Quoted(font.parent_path().string()) + " -f " + Quoted(font.stem().string()) +
+                    " -w 1000 -- " + Quoted(text),
+                "toilet package");
 }
 
 std::string WithoutTrailingSpaces(const std::string& text) {
