@@ -26,6 +26,8 @@ HEADER_ONLY = {
     "art_area.h": "art",
     "picture_options.h": "convert",
     "refusals.h": "text",
+    # FIGlet fonts: read in text/figlet_font.cpp, laid out in text/figlet_layout.cpp.
+    "figlet.h": "text",
 }
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
