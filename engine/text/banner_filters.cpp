@@ -142,16 +142,24 @@ void Turn(ColoredLines& banner, bool left) {
   banner = std::move(turned);
 }
 
+// A line of width columns between two characters: left, fill, right.
+std::u32string Between(char32_t left, const std::u32string& middle, char32_t right) {
+  std::u32string line(1, left);
+  line.append(middle).push_back(right);
+  return line;
+}
+
 void Border(ColoredLines& banner) {
   const std::size_t width = Widest(banner);
   Even(banner, width);
   for (std::size_t y = 0; y < banner.lines.size(); ++y) {
-    banner.lines[y] = U"\u2502" + banner.lines[y] + U"\u2502";
+    banner.lines[y] = Between(U'\u2502', banner.lines[y], U'\u2502');
     banner.colors[y].insert(banner.colors[y].begin(), kNoColor);
     banner.colors[y].push_back(kNoColor);
   }
-  banner.lines.insert(banner.lines.begin(), U"\u250C" + std::u32string(width, U'\u2500') + U"\u2510");
-  banner.lines.push_back(U"\u2514" + std::u32string(width, U'\u2500') + U"\u2518");
+  const std::u32string rule(width, U'\u2500');
+  banner.lines.insert(banner.lines.begin(), Between(U'\u250C', rule, U'\u2510'));
+  banner.lines.push_back(Between(U'\u2514', rule, U'\u2518'));
   banner.colors.insert(banner.colors.begin(), std::vector<Rgb>(width + 2, kNoColor));
   banner.colors.push_back(std::vector<Rgb>(width + 2, kNoColor));
 }
